@@ -1,0 +1,171 @@
+#include "engine/renderpath.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "engine/genmanager.h"
+
+cRenderPath::cRenderPath(int32_t sampleRate, int32_t latencyMs, cSongTables& song,
+                         cGenManager& generators, cFxChains& effects, cpuSPD& renderMeter,
+                         cpuSPD& mixMeter)
+    : sampleRate(sampleRate),
+      blockFrames(20 * sampleRate / 1000),
+      halfFrames(latencyMs * sampleRate / 1000),
+      accumulatorFrames(std::max(2 * halfFrames, blockFrames)),
+      song(song),
+      generators(generators),
+      effects(effects),
+      renderMeter(renderMeter),
+      mixMeter(mixMeter),
+      channelBuffers(new float[size_t(kMixBuffers) * 2 * blockFrames]()),
+      mix(new double[size_t(accumulatorFrames) * 2]()),
+      output(new int16_t[size_t(accumulatorFrames) * 2]()) {}
+
+void cRenderPath::ClearBuffers() {
+  std::memset(channelBuffers.get(), 0, sizeof(float) * kMixBuffers * 2 * size_t(blockFrames));
+  std::memset(mix.get(), 0, sizeof(double) * 2 * size_t(accumulatorFrames));
+  std::memset(output.get(), 0, sizeof(int16_t) * 2 * size_t(accumulatorFrames));
+}
+
+int16_t* cRenderPath::RenderBlock(int32_t flag) {
+  // An output thread that stalled may call with flag 0 more often than a
+  // half holds blocks; that half is lost either way, so start it over rather
+  // than write past the accumulators.
+  WrapCursorsIfFull();
+  if (engineOn == 0) {
+    RenderSilentBlock();
+  } else {
+    RenderActiveBlock();
+  }
+  cursor += blockFrames;
+  if (flag == 1) cursor = 0;
+  return output.get() + size_t(cursor) * 2;
+}
+
+void cRenderPath::WrapCursorsIfFull() {
+  if (cursor + blockFrames > accumulatorFrames) cursor = 0;
+}
+
+void cRenderPath::RenderSilentBlock() {
+  std::memset(mix.get() + size_t(cursor) * 2, 0, sizeof(double) * 2 * size_t(blockFrames));
+  std::memset(output.get() + size_t(cursor) * 2, 0, sizeof(int16_t) * 2 * size_t(blockFrames));
+}
+
+void cRenderPath::RenderActiveBlock() {
+  renderMeter.Start();
+  std::memset(mix.get() + size_t(cursor) * 2, 0, sizeof(double) * 2 * size_t(blockFrames));
+
+  // A tick longer than a block carries its remainder into the next block, so
+  // every tick lasts exactly samplesPerTick frames wherever blocks begin.
+  int32_t remaining = blockFrames;
+  int32_t offset = 0;
+  if (tickRemainder >= 1) {
+    const int32_t n = std::min(tickRemainder, remaining);
+    RenderSubBlock(offset, n);
+    offset += n;
+    remaining -= n;
+    tickRemainder -= n;
+  }
+  while (remaining > 0) {
+    int32_t samplesPerTick = blockFrames;
+    if (ticks != nullptr) {
+      ticks->ProcessTick();
+      samplesPerTick = ticks->SamplesPerTick();
+    }
+    // A tick of no frames would never end the block.
+    samplesPerTick = std::max(samplesPerTick, int32_t{1});
+    const int32_t n = std::min(remaining, samplesPerTick);
+    RenderSubBlock(offset, n);
+    offset += n;
+    remaining -= n;
+    tickRemainder = samplesPerTick - n;
+  }
+  renderMeter.Stop();
+  renderLoad = renderMeter.BlockLoad(blockFrames, sampleRate);
+
+  mixMeter.Start();
+  MixBlock();
+  mixMeter.Stop();
+  mixLoad = mixMeter.BlockLoad(blockFrames, sampleRate);
+}
+
+void cRenderPath::RunChain(int chain, float* frames, int32_t count) {
+  for (int slot = 0; slot < kFxSlots; ++slot) {
+    if (cEffect* fx = effects.Object(slot, chain)) fx->Process(frames, count);
+  }
+}
+
+void cRenderPath::RenderSubBlock(int32_t offset, int32_t count) {
+  if (count <= 0) return;
+  const int channels = song.channelCount;
+  for (int c = 0; c < channels; ++c) {
+    generators.currentChannel = c;
+    generators.Render(ChannelBuffer(c) + size_t(offset) * 2, count);
+  }
+
+  for (int b = 0; b < kFxAuxBuses; ++b) {
+    float* bus = ChannelBuffer(kChannels + b);
+    if (fxEngineOn == 0 || !effects.BusFed(b)) {
+      // A bus nobody feeds is still mixed: it must hold no stale sound.
+      if (busLive[b]) {
+        std::memset(bus, 0, sizeof(float) * 2 * size_t(blockFrames));
+        busLive[b] = false;
+      }
+    }
+  }
+  if (fxEngineOn == 0) return;
+
+  for (int c = 0; c < channels; ++c) RunChain(c, ChannelBuffer(c) + size_t(offset) * 2, count);
+
+  for (int b = 0; b < kFxAuxBuses; ++b) {
+    if (!effects.BusFed(b)) continue;
+    float* bus = ChannelBuffer(kChannels + b) + size_t(offset) * 2;
+    std::memset(bus, 0, sizeof(float) * 2 * size_t(count));
+    // Sends are taken after the channel's effects and before its faders; a
+    // channel that is not heard sends nothing.
+    for (int c = 0; c < channels; ++c) {
+      const int32_t level = effects.send[b][c];
+      if (level == 0 || !song.IsActive(c)) continue;
+      const float gain = float(level) * 0.01f;
+      const float* src = ChannelBuffer(c) + size_t(offset) * 2;
+      for (int32_t i = 0; i < 2 * count; ++i) bus[i] += src[i] * gain;
+    }
+    RunChain(kChannels + b, bus, count);
+    busLive[b] = true;
+  }
+}
+
+void cRenderPath::MixBlock() {
+  double* acc = mix.get() + size_t(cursor) * 2;
+  const int32_t samples = 2 * blockFrames;
+  const int channels = song.channelCount;
+
+  for (int c = 0; c < channels; ++c) {
+    const long double gate = song.IsActive(c) ? 1.0L : 0.0L;
+    const double gain = double(song.channelVolume[c] * 0.01L * song.noteVolume[c] * (1.0L / 127.0L) * gate);
+    const float* src = ChannelBuffer(c);
+    for (int32_t i = 0; i < samples; ++i) acc[i] += double(src[i]) * gain;
+  }
+  for (int b = 0; b < kFxAuxBuses; ++b) {
+    const float* bus = ChannelBuffer(kChannels + b);
+    for (int32_t i = 0; i < samples; ++i) acc[i] += double(bus[i]);
+  }
+
+  const long double panRight = (song.masterPan + 100) * 0.005L;
+  const long double panLeft = 1.0L - panRight;
+  const long double volume = song.masterVolume * 0.01L;
+  const long double channelScale = (1.0L - channels * (long double)0.0125f) * (long double)0.75f;
+  const double gainLeft = double(volume * panLeft * channelScale);
+  const double gainRight = double(volume * panRight * channelScale);
+
+  int16_t* out = output.get() + size_t(cursor) * 2;
+  for (int32_t i = 0; i < samples; ++i) {
+    double x = acc[i] * ((i & 1) ? gainRight : gainLeft);
+    if (!std::isfinite(x)) x = 0.0;  // a broken sound is silenced, never converted
+    ditherState = (ditherState * 1103515245u + 12345u) & 0x7FFFFFFFu;
+    double y = x + double(ditherState) * (1.0 / 2147483648.0);
+    y = std::clamp(y, -32768.0, 32767.0);
+    out[i] = int16_t(std::nearbyint(y));  // the default rounding mode: ties to even
+  }
+}

@@ -1,0 +1,1 @@
+#include "fx/effect.h"

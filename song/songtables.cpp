@@ -1,0 +1,68 @@
+#include "song/songtables.h"
+
+#include <cstring>
+
+cSongTables::cSongTables() : memory(new uint8_t[kSongMemoryBytes]()) {
+  std::memset(instruments, 0, sizeof instruments);
+  Reset(cSongDefaults{});
+}
+
+void cSongTables::ClearPattern(int pattern) {
+  uint8_t* p = PatternStore() + size_t(pattern & 0xFF) * kPatternBytes;
+  for (size_t i = 0; i < kPatternBytes; i += kCellBytes) std::memcpy(p + i, kEmptyCell, kCellBytes);
+}
+
+uint32_t cSongTables::GetPattern(int position) const { return Entry(position)[0]; }
+
+void cSongTables::SetPattern(int position, uint32_t pattern) { Entry(position)[0] = pattern & 0xFF; }
+
+uint32_t cSongTables::GetModeWord(int position) const { return Entry(position)[1]; }
+
+void cSongTables::SetModeWord(int position, uint32_t modes) { Entry(position)[1] = modes; }
+
+int cSongTables::GetChannelMode(int position, int channel) const {
+  return int((Entry(position)[1] >> (2 * (channel & 0x0F))) & 3);
+}
+
+void cSongTables::SetChannelMode(int position, int channel, int mode) {
+  const int shift = 2 * (channel & 0x0F);
+  uint32_t& word = Entry(position)[1];
+  word = (word & ~(3u << shift)) | (uint32_t(mode & 3) << shift);
+}
+
+void cSongTables::NormaliseRange() {
+  if (start > end) end = start;
+  if (start > repeat) repeat = start;
+  if (end < repeat) repeat = end;
+  start &= 0xFFF;
+  end &= 0xFFF;
+  repeat &= 0xFFF;
+}
+
+bool cSongTables::SetChannelCount(int count) {
+  if (count < 0 || count > kChannels) return false;
+  channelCount = count;
+  return true;
+}
+
+void cSongTables::Reset(const cSongDefaults& defaults) {
+  modified = false;
+  bpm = defaults.bpm;
+  speed = defaults.speed;
+  masterVolume = defaults.masterVolume;
+  masterPan = defaults.masterPan;
+  for (int c = 0; c < kChannels; ++c) {
+    channelVolume[c] = 100;
+    mixer.on[c] = 1;
+    noteVolume[c] = 127;
+  }
+  mixer.solo = -1;
+  start = end = repeat = 0;
+  std::memset(Sequence(), 0, kSequenceBytes);
+  for (int p = 0; p < kPatterns; ++p) ClearPattern(p);
+  for (auto& block : instruments) std::memset(block, 0, 64 * sizeof(int16_t));
+  if (!SetChannelCount(defaults.channels)) channelCount = 4;
+  currentInstrument = 1;
+  octave = defaults.octave;
+  rowAdd = defaults.rowAdd;
+}

@@ -1,0 +1,63 @@
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+
+#include "app/tracker.h"
+
+namespace {
+
+cConfig QuietConfig() {
+  cConfig config;
+  config.cpuCalc = 0;  // no 1.5 s clock measurement in tests
+  return config;
+}
+
+}  // namespace
+
+TEST(Tracker, ANewTrackerHoldsTheConfiguredEmptySong) {
+  cConfig config = QuietConfig();
+  config.chans = 8;
+  config.bpm = 140;
+  cTracker t(config);
+  EXPECT_EQ(t.Song().channelCount, 8);
+  EXPECT_EQ(t.Song().bpm, 140);
+  EXPECT_EQ(t.Song().masterVolume, 120);
+  EXPECT_EQ(t.Renderer().BlockFrames(), 882);
+  EXPECT_EQ(t.Renderer().HalfFrames(), 3528);
+  EXPECT_EQ(t.CpuMhz(), 0u);
+}
+
+TEST(Tracker, RenderCallbackRunsTheTickHookUnderTheEngineLock) {
+  cTracker t(QuietConfig());
+  int ticks = 0;
+  t.SetTickHook(
+      [&] {
+        // The lock is re-entrant and held by this thread.
+        std::unique_lock<std::recursive_mutex> again(t.EngineLock(), std::try_to_lock);
+        EXPECT_TRUE(again.owns_lock());
+        ++ticks;
+      },
+      441);
+  t.RenderCallback(0);
+  EXPECT_EQ(ticks, 2);
+}
+
+TEST(Tracker, AnExceptionWhileRenderingIsFatal) {
+  cTracker t(QuietConfig());
+  std::string reported;
+  t.SetFatalHandler([&](const std::string& message) { reported = message; });
+  t.SetTickHook([] { throw std::runtime_error("broken"); }, 882);
+  t.RenderCallback(1);
+  EXPECT_EQ(reported, "System exception!");
+}
+
+TEST(Tracker, EngineSwitchesReachTheRenderPath) {
+  cTracker t(QuietConfig());
+  t.SetEngine(0);
+  t.SetFxEngine(0);
+  EXPECT_EQ(t.Renderer().engineOn, 0);
+  EXPECT_EQ(t.Renderer().fxEngineOn, 0);
+  const int16_t* out = t.RenderCallback(1);
+  for (int i = 0; i < 2 * 882; ++i) ASSERT_EQ(out[i], 0);
+}
