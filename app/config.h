@@ -26,4 +26,8 @@ struct cConfig {
   int32_t speed = 6;
   int32_t panelBuffering = 1;
   int32_t cpuCalc = 1;
+
+  // Where the wavetable cache is read and written; empty builds the tables
+  // in memory without a cache.
+  std::string wavetableCache;
 };

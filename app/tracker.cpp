@@ -15,11 +15,30 @@ cTracker::cTracker(const cConfig& cfg) : config(cfg), metersDisabled(cfg.cpuCalc
   renderer = std::make_unique<cRenderPath>(config.frequency, config.latency, *song, *generators,
                                            *effects, *meters[1], *meters[0]);
   renderer->SetTickSource(this);
-  song->Reset(cSongDefaults{config.chans, config.masterVol, config.masterPan, config.bpm,
-                            config.speed, config.octave, config.rowAdd});
+  ResetSong();
 }
 
 cTracker::~cTracker() = default;
+
+cSongDefaults cTracker::SongDefaults() const {
+  return cSongDefaults{config.chans, config.masterVol, config.masterPan, config.bpm,
+                       config.speed, config.octave, config.rowAdd};
+}
+
+void cTracker::ResetSong() {
+  std::lock_guard<std::recursive_mutex> lock(engineLock);
+  effects->DestroyAll();
+  song->Reset(SongDefaults());  // zeroes words 0-63 of every instrument block
+  FillInstrumentDefaults();
+}
+
+// Every instrument block takes the virtual-analogue defaults, through the
+// generators of channel 0.
+void cTracker::FillInstrumentDefaults() {
+  generators->currentChannel = 0;
+  generators->SelectGenerator(kGenBass);
+  for (int i = 0; i < kInstruments; ++i) generators->GetDefaults(song->Instrument(i));
+}
 
 int16_t* cTracker::RenderCallback(int32_t flag) {
   try {

@@ -30,6 +30,9 @@ class cTracker : private cTickSource {
   // on the last block of a half. Returns the output cursor after the block.
   int16_t* RenderCallback(int32_t flag);
 
+  // The song reset: every table back to the state of a new song.
+  void ResetSong();
+
   void SetEngine(int32_t on);
   void SetFxEngine(int32_t on);
   void ClearBuffers();
@@ -63,6 +66,8 @@ class cTracker : private cTickSource {
 
  private:
   void ProcessTick() override;
+  cSongDefaults SongDefaults() const;
+  void FillInstrumentDefaults();
   int32_t SamplesPerTick() const override { return samplesPerTick; }
 
   const cConfig config;
