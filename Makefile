@@ -10,10 +10,9 @@ CMAKE_FLAGS?=
 deps:
 	@scripts/install-deps.sh
 
-$(BUILD)/build.ninja: | deps
-	cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS)
-
-configure: deps $(BUILD)/build.ninja
+# Configuring again is quick and lets CMAKE_FLAGS take effect on an existing build.
+configure: deps
+	@cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS) >/dev/null
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)

@@ -1,5 +1,6 @@
 #include "song/songtables.h"
 
+#include <algorithm>
 #include <cstring>
 
 cSongTables::cSongTables() : memory(new uint8_t[kSongMemoryBytes]()) {
@@ -60,7 +61,7 @@ void cSongTables::Reset(const cSongDefaults& defaults) {
   start = end = repeat = 0;
   std::memset(Sequence(), 0, kSequenceBytes);
   for (int p = 0; p < kPatterns; ++p) ClearPattern(p);
-  for (auto& block : instruments) std::memset(block, 0, 64 * sizeof(int16_t));
+  for (auto& block : instruments) std::fill_n(block, 64, int16_t{0});
   if (!SetChannelCount(defaults.channels)) channelCount = 4;
   currentInstrument = 1;
   octave = defaults.octave;
