@@ -1,0 +1,32 @@
+#include "song/presets.h"
+
+#include <cstring>
+
+#include "song/filereader.h"
+#include "song/filewriter.h"
+#include "song/songtables.h"
+
+namespace {
+
+int SavePreset(const std::string& path, const int16_t* block, int16_t type, const char* magic) {
+  if (block[31] != type) return 0;
+  cFileWriter out;
+  out.WriteBytes(magic, 4);
+  out.WriteBytes(block, sizeof(int16_t) * kInstrumentWords);
+  return out.Commit(path) ? 1 : 0;
+}
+
+int LoadPreset(const std::string& path, int16_t* block, const char* magic) {
+  cFileReader in;
+  if (!in.Open(path) || !in.Matches(0, magic, 4)) return 0;
+  in.Seek(4);
+  in.ReadBytes(block, sizeof(int16_t) * kInstrumentWords);  // the whole block, word 31 too
+  return 1;
+}
+
+}  // namespace
+
+int SaveSynth(const std::string& path, const int16_t* block) { return SavePreset(path, block, 0, "ZQB1"); }
+int SaveFMSynth(const std::string& path, const int16_t* block) { return SavePreset(path, block, 2, "ZQF1"); }
+int LoadSynth(const std::string& path, int16_t* block) { return LoadPreset(path, block, "ZQB1"); }
+int LoadFMSynth(const std::string& path, int16_t* block) { return LoadPreset(path, block, "ZQF1"); }
