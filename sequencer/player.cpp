@@ -6,8 +6,8 @@
 #include "fx/fxchains.h"
 #include "song/songtables.h"
 
-cPlayer::cPlayer(int32_t sampleRate, int32_t timer1Mult, cSongTables& song,
-                 cGenManager& generators, cFxChains& effects, cRenderPath& renderer)
+cPlayer::cPlayer(int32_t sampleRate, int32_t timer1Mult, cSongTables& song, cGenManager& generators,
+                 cFxChains& effects, cRenderPath& renderer)
     : sampleRate(sampleRate),
       timer1Mult(timer1Mult),
       song(song),

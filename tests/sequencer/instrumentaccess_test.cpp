@@ -75,8 +75,8 @@ TEST_F(SequencerFixture, TheEditedChannelIsAlwaysAChannel) {
   struct Case {
     int32_t channel, edited;
   };
-  for (auto c : {Case{0, 0}, Case{3, 3}, Case{15, 15}, Case{16, 15}, Case{300 / 15, 15},
-                 Case{-1, 0}}) {
+  for (auto c :
+       {Case{0, 0}, Case{3, 3}, Case{15, 15}, Case{16, 15}, Case{300 / 15, 15}, Case{-1, 0}}) {
     t.SetEditedChannel(c.channel);
     EXPECT_EQ(t.EditedChannel(), c.edited) << c.channel;
   }

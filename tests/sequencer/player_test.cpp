@@ -230,9 +230,9 @@ TEST_F(SequencerFixture, DisplayFollowIntervalIsHalfRowsOrFixed) {
   struct Case {
     int32_t mult, bpm, speed, ms;
   };
-  for (auto c : {Case{25, 125, 6, 25}, Case{20, 32, 31, 20}, Case{2, 125, 6, 120},
-                 Case{1, 126, 6, 59}, Case{2, 255, 1, 40}, Case{2, 125, 0, 40},
-                 Case{19, 32, 31, 23007}}) {
+  for (auto c :
+       {Case{25, 125, 6, 25}, Case{20, 32, 31, 20}, Case{2, 125, 6, 120}, Case{1, 126, 6, 59},
+        Case{2, 255, 1, 40}, Case{2, 125, 0, 40}, Case{19, 32, 31, 23007}}) {
     cPlayer p(44100, c.mult, Song(), t.Generators(), t.Effects(), t.Renderer());
     p.SetBPM(c.bpm);
     p.SetSpeed(c.speed);

@@ -16,7 +16,7 @@ TEST_F(SequencerFixture, ACellTurnsIntoCallsInOrder) {
   Player().ProcessTick();
 
   EXPECT_EQ(Log(1), (Calls{"SetParams", "SetInstrumentNumber 3", "SetCommand 0 41792",
-                             "SetCommand 1 261", "NoteOn 48", "PanSlide 5"}));
+                           "SetCommand 1 261", "NoteOn 48", "PanSlide 5"}));
   EXPECT_EQ(Song().noteVolume[1], 0x40);
   EXPECT_EQ(fx->commands, std::vector<int32_t>{0xA340});
   EXPECT_EQ(fx->seconds, std::vector<int32_t>{0});
@@ -31,9 +31,8 @@ TEST_F(SequencerFixture, VolumeBytesSetOrSlideTheNoteVolume) {
     uint8_t byte;
     int32_t after;
   };
-  for (auto c : {Case{100, 0x20, 32}, Case{100, 0xC8, 127}, Case{125, 0x85, 127},
-                 Case{1, 0x93, 0}, Case{60, 0x9F, 45}, Case{60, 0x80, 60}, Case{60, 0xFF, 60},
-                 Case{60, 0x00, 0}}) {
+  for (auto c : {Case{100, 0x20, 32}, Case{100, 0xC8, 127}, Case{125, 0x85, 127}, Case{1, 0x93, 0},
+                 Case{60, 0x9F, 45}, Case{60, 0x80, 60}, Case{60, 0xFF, 60}, Case{60, 0x00, 0}}) {
     SetCell(0, 0, 0, {0, 0, c.byte, 0xFF, 0, 0, 0, 0});
     Start();
     Song().noteVolume[0] = c.before;
@@ -47,9 +46,9 @@ TEST_F(SequencerFixture, PanBytesSetOrSlideThePan) {
     uint8_t byte;
     const char* call;  // null: no pan call
   };
-  for (auto c : {Case{0x85, "PanSlide 5"}, Case{0x93, "PanSlide -3"}, Case{0x7F, "SetPan 127"},
-                 Case{0x00, "SetPan 0"}, Case{0xA5, nullptr}, Case{0xFE, nullptr},
-                 Case{0xFF, nullptr}}) {
+  for (auto c :
+       {Case{0x85, "PanSlide 5"}, Case{0x93, "PanSlide -3"}, Case{0x7F, "SetPan 127"},
+        Case{0x00, "SetPan 0"}, Case{0xA5, nullptr}, Case{0xFE, nullptr}, Case{0xFF, nullptr}}) {
     SetCell(0, 0, 0, {0, 0, 0xFF, c.byte, 0, 0, 0, 0});
     Start();
     Player().ProcessTick();
@@ -81,7 +80,8 @@ TEST_F(SequencerFixture, CommandsAThroughDReachTheChannelsSlots) {
       Player().ProcessTick();
       const int32_t word = c.command * 256 + 0x40;
       for (int s = 0; s < kFxSlots; ++s) {
-        EXPECT_EQ(fx[s]->commands, s == c.slot ? std::vector<int32_t>{word} : std::vector<int32_t>{})
+        EXPECT_EQ(fx[s]->commands,
+                  s == c.slot ? std::vector<int32_t>{word} : std::vector<int32_t>{})
             << std::hex << int(c.command) << " column " << column;
       }
       EXPECT_EQ(Only(Log(3), "SetCommand " + std::to_string(column)),
@@ -106,8 +106,8 @@ TEST_F(SequencerFixture, AnInstrumentWithoutANoteReloadsWithoutRetrigger) {
   ClearCalls();
   Ticks(1);
   EXPECT_EQ(t.Generators().generatorType[0], kGenSampler);
-  EXPECT_EQ(Log(0, kGenSampler), (Calls{"SetParams", "SetInstrumentNumber 3", "SetCommand 0 0",
-                                          "SetCommand 1 0"}));
+  EXPECT_EQ(Log(0, kGenSampler),
+            (Calls{"SetParams", "SetInstrumentNumber 3", "SetCommand 0 0", "SetCommand 1 0"}));
   EXPECT_TRUE(Log(0, kGenBass).empty());
   EXPECT_EQ(Song().noteVolume[0], 127);
 
@@ -117,7 +117,7 @@ TEST_F(SequencerFixture, AnInstrumentWithoutANoteReloadsWithoutRetrigger) {
   Start();
   Ticks(1);
   EXPECT_EQ(Log(1, kGenFM), (Calls{"SetParams", "SetInstrumentNumber 5", "SetCommand 0 0",
-                                     "SetCommand 1 0", "NoteOff"}));
+                                   "SetCommand 1 0", "NoteOff"}));
   EXPECT_EQ(Log(1, kGenBass), Calls{"NoteOff"});
 }
 
