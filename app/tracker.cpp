@@ -1,5 +1,6 @@
 #include "app/tracker.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -16,6 +17,9 @@ cTracker::cTracker(const cConfig& cfg) : config(cfg), metersDisabled(cfg.cpuCalc
                                            *effects, *meters[1], *meters[0]);
   renderer->SetTickSource(this);
   ResetSong();
+  player = std::make_unique<cPlayer>(config.frequency, config.timer1Mult, *song, *generators,
+                                     *effects, *renderer);
+  instruments = std::make_unique<cInstrumentAccess>(*song, *generators);
 }
 
 cTracker::~cTracker() = default;
@@ -66,7 +70,94 @@ void cTracker::ClearBuffers() {
 }
 
 void cTracker::ProcessTick() {
-  if (tickHook) tickHook();
+  if (tickHook) {
+    tickHook();
+  } else {
+    player->ProcessTick();
+  }
+}
+
+int32_t cTracker::SamplesPerTick() const {
+  return tickHook ? hookSamplesPerTick : player->SamplesPerTick();
+}
+
+void cTracker::TransportCommand(int32_t command) {
+  std::lock_guard<std::recursive_mutex> lock(engineLock);
+  player->Transport(command);
+}
+
+void cTracker::SetSpeed(int32_t speed) {
+  std::lock_guard<std::recursive_mutex> lock(engineLock);
+  player->SetSpeed(speed);
+}
+
+void cTracker::SetBPM(int32_t bpm) {
+  std::lock_guard<std::recursive_mutex> lock(engineLock);
+  player->SetBPM(bpm);
+}
+
+void cTracker::ResetPosition(bool toStart) {
+  std::lock_guard<std::recursive_mutex> lock(engineLock);
+  player->ResetPosition(toStart);
+}
+
+// The output is not ducked around the silence until an audio output exists
+// to duck.
+void cTracker::Panic(int32_t withEffects) {
+  std::lock_guard<std::recursive_mutex> lock(engineLock);
+  player->Panic(withEffects != 0);
+}
+
+int32_t cTracker::Timer1Interval() {
+  std::lock_guard<std::recursive_mutex> lock(engineLock);
+  return player->Timer1Interval();
+}
+
+void cTracker::SetParam(int32_t block, int32_t word, int16_t value) {
+  std::lock_guard<std::recursive_mutex> lock(engineLock);
+  instruments->SetParam(editedChannel, block, word, value);
+}
+
+void cTracker::SetParams(int32_t block, int32_t word, int16_t value) {
+  std::lock_guard<std::recursive_mutex> lock(engineLock);
+  instruments->SetParams(editedChannel, block, word, value);
+}
+
+// It changes the edited channel's generator type, which the audio thread
+// reads; the lock is re-entrant, so SetParams may reach it holding the lock.
+void cTracker::FilterParams(int16_t* params) {
+  std::lock_guard<std::recursive_mutex> lock(engineLock);
+  instruments->FilterParams(editedChannel, params);
+}
+
+// Changes channel 0's generator type, which the audio thread reads.
+void cTracker::DefaultParams(int32_t block) {
+  std::lock_guard<std::recursive_mutex> lock(engineLock);
+  instruments->DefaultParams(block);
+}
+
+int32_t cTracker::GetInsType(int32_t instrument) {
+  std::lock_guard<std::recursive_mutex> lock(engineLock);
+  return instruments->GetInsType(instrument);
+}
+
+int32_t cTracker::GetInstrument() {
+  std::lock_guard<std::recursive_mutex> lock(engineLock);
+  return song->currentInstrument;
+}
+
+void cTracker::SetInstrument(int32_t instrument) {
+  if (instrument < 1 || instrument > 127) return;  // 128 cannot be made current
+  {
+    std::lock_guard<std::recursive_mutex> lock(engineLock);
+    song->currentInstrument = instrument;
+    if (editorLoad) editorLoad(instrument - 1, GetParams(instrument - 1));
+  }
+  if (editorRefresh) editorRefresh();
+}
+
+void cTracker::SetEditedChannel(int32_t channel) {
+  editedChannel = std::clamp(channel, 0, kChannels - 1);
 }
 
 void cTracker::ErrorExit(const std::string& message) {

@@ -14,6 +14,8 @@
 #include "engine/genmanager.h"
 #include "engine/renderpath.h"
 #include "fx/fxchains.h"
+#include "sequencer/instrumentaccess.h"
+#include "sequencer/player.h"
 #include "song/songtables.h"
 
 class cTracker : private cTickSource {
@@ -44,10 +46,45 @@ class cTracker : private cTickSource {
     fatalHandler = std::move(handler);
   }
 
-  // Until the sequencer takes over: what runs at each tick, and its length.
+  // Tests: what runs at each tick in place of the player, and its length.
+  // An empty hook gives the ticks back to the player.
   void SetTickHook(std::function<void()> hook, int32_t framesPerTick) {
     tickHook = std::move(hook);
-    samplesPerTick = framesPerTick;
+    hookSamplesPerTick = framesPerTick;
+  }
+
+  // Transport: 0 stop, 1 play, 2 continue, 3 play pattern, 4 edit mode.
+  void TransportCommand(int32_t command);
+  void SetSpeed(int32_t speed);
+  void SetBPM(int32_t bpm);
+  void ResetPosition(bool toStart);
+  // Silences every generator, and with withEffects every effect's memory.
+  void Panic(int32_t withEffects = 1);
+  int32_t Timer1Interval();
+
+  // Instrument parameter access. Blocks are 0-127; instrument numbers 1-128.
+  int16_t* GetParams(int32_t block) { return instruments->GetParams(block); }
+  int16_t GetParam(int32_t block, int32_t word) { return instruments->GetParam(block, word); }
+  void SetParam(int32_t block, int32_t word, int16_t value);
+  void SetParams(int32_t block, int32_t word, int16_t value);
+  void FilterParams(int16_t* params);
+  void DefaultParams(int32_t block);
+  int32_t GetInsType(int32_t instrument);
+  int32_t GetInstrument();
+  // 1-127; anything else changes nothing.
+  void SetInstrument(int32_t instrument);
+
+  // The channel under the pattern cursor, whose generators the instrument
+  // operations address; always 0-15.
+  void SetEditedChannel(int32_t channel);
+  int32_t EditedChannel() const { return editedChannel; }
+
+  // The instrument editor, when it exists: load is told the block it now
+  // edits (under the engine lock), refresh runs after the lock is released.
+  void SetInstrumentEditor(std::function<void(int32_t block, int16_t* params)> load,
+                           std::function<void()> refresh) {
+    editorLoad = std::move(load);
+    editorRefresh = std::move(refresh);
   }
 
   std::recursive_mutex& EngineLock() { return engineLock; }
@@ -56,6 +93,7 @@ class cTracker : private cTickSource {
   cGenManager& Generators() { return *generators; }
   cFxChains& Effects() { return *effects; }
   cRenderPath& Renderer() { return *renderer; }
+  cPlayer& Player() { return *player; }
 
   // Load meters: the mixing and render meters of the render path, then two
   // for the status timers. They share one disabled flag.
@@ -68,7 +106,7 @@ class cTracker : private cTickSource {
   void ProcessTick() override;
   cSongDefaults SongDefaults() const;
   void FillInstrumentDefaults();
-  int32_t SamplesPerTick() const override { return samplesPerTick; }
+  int32_t SamplesPerTick() const override;
 
   const cConfig config;
   int32_t metersDisabled;
@@ -78,8 +116,13 @@ class cTracker : private cTickSource {
   std::unique_ptr<cFxChains> effects;
   std::unique_ptr<cGenManager> generators;
   std::unique_ptr<cRenderPath> renderer;
+  std::unique_ptr<cPlayer> player;
+  std::unique_ptr<cInstrumentAccess> instruments;
+  int32_t editedChannel = 0;
 
   std::function<void()> tickHook;
-  int32_t samplesPerTick = 882;
+  int32_t hookSamplesPerTick = 882;
+  std::function<void(int32_t, int16_t*)> editorLoad;
+  std::function<void()> editorRefresh;
   std::function<void(const std::string&)> fatalHandler;
 };
