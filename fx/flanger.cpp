@@ -231,12 +231,15 @@ void cFlanger2::Clear() {
   lfoPosition[1] = 0.0;
 }
 
+// Written out side by side on purpose: GCC 12.2 (-O1 and above) deleted the
+// call to a two-pass loop form of this update as if it stored nothing.
 void cFlanger2::Update() {
-  for (int s = 0; s < 2; ++s) {
-    lfoIncrement[s] = LfoIncrement(lfoSpeed[s], sampleRate);
-    phaseOffset[s] = float(lfoPhase[s] * 8);
-    depth[s] = Depth(lfoAmount[s], time[s]);
-  }
+  lfoIncrement[0] = LfoIncrement(lfoSpeed[0], sampleRate);
+  phaseOffset[0] = float(lfoPhase[0] * 8);
+  depth[0] = Depth(lfoAmount[0], time[0]);
+  lfoIncrement[1] = LfoIncrement(lfoSpeed[1], sampleRate);
+  phaseOffset[1] = float(lfoPhase[1] * 8);
+  depth[1] = Depth(lfoAmount[1], time[1]);
 }
 
 void cFlanger2::SetParam(int32_t index, int32_t value) {
