@@ -13,7 +13,8 @@ static const cFxParamDesc compressorParams[cCompressor::kNumParams] = {
     {"PostAmp", "PostAmp", 1, 2000, 400, 0},
 };
 
-static const int32_t compressorPreset1[cCompressor::kNumParams] = {-800, 100, 1000, 4480, 16000, 257};
+static const int32_t compressorPreset1[cCompressor::kNumParams] = {-800, 100,   1000,
+                                                                   4480, 16000, 257};
 
 // A float whose exponent bits are all zero (a denormal) becomes 0: the decaying
 // envelope would otherwise crawl through denormals, which are slow.

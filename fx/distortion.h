@@ -26,10 +26,10 @@ class cDistorter : public cEffect {
 
  private:
   int32_t params[kNumParams] = {};
-  float mix = 0.0f;           // the clean share
-  float oneMinusMix = 0.0f;   // the distorted share
-  float threshold = 0.0f;     // sample units
-  float push = 0.0f;          // sample units
+  float mix = 0.0f;          // the clean share
+  float oneMinusMix = 0.0f;  // the distorted share
+  float threshold = 0.0f;    // sample units
+  float push = 0.0f;         // sample units
 };
 
 class cOverdrive : public cEffect {

@@ -7,7 +7,8 @@
 // ------------------------------------------------------------ shared pieces
 
 static void FillSine(float* table) {
-  for (int32_t i = 0; i < kFlangerSineSize; ++i) table[i] = float(std::sin(i * 0.0015339808305725455));
+  for (int32_t i = 0; i < kFlangerSineSize; ++i)
+    table[i] = float(std::sin(i * 0.0015339808305725455));
 }
 
 // Linear interpolation between neighbouring entries; the upper neighbour
@@ -36,21 +37,29 @@ static double LfoIncrement(int32_t speed, float sampleRate) {
 
 // The sweep depth in samples: with time and amount inside their ranges,
 // time + sine x depth stays between 1 and 2047.
-static float Depth(int32_t amount, int32_t time) { return float(amount) / 256.0f * float(time - 1); }
+static float Depth(int32_t amount, int32_t time) {
+  return float(amount) / 256.0f * float(time - 1);
+}
 
 static void TimeText(char* text, int32_t v) { std::snprintf(text, kFxTextSize, "%d ms", int(v)); }
-static void AmpText(char* text, int32_t v) { std::snprintf(text, kFxTextSize, "%.1f %%", v * 0.390625); }
-static void SpeedText(char* text, int32_t v) { std::snprintf(text, kFxTextSize, "%.4f Hz", v * 0.00003); }
+static void AmpText(char* text, int32_t v) {
+  std::snprintf(text, kFxTextSize, "%.1f %%", v * 0.390625);
+}
+static void SpeedText(char* text, int32_t v) {
+  std::snprintf(text, kFxTextSize, "%.4f Hz", v * 0.00003);
+}
 static void PhaseText(char* text, int32_t v) {
   std::snprintf(text, kFxTextSize, "%.1f\xC2\xB0", v / 256.0 * 360);  // degree sign, UTF-8
 }
-static void FeedbackText(char* text, int32_t v) { std::snprintf(text, kFxTextSize, "%.1f %%", double(v)); }
+static void FeedbackText(char* text, int32_t v) {
+  std::snprintf(text, kFxTextSize, "%.1f %%", double(v));
+}
 
 // One frame of the cross-coupled pair: reads both lines dA and dB samples
 // behind the (already advanced) write index w, writes them at w and the
 // outputs into f.
-static inline void FlangerFrame(float* f, float* lineA, float* lineB, int32_t w, float dA, float dB, float g,
-                                float dryF, float wetF) {
+static inline void FlangerFrame(float* f, float* lineA, float* lineB, int32_t w, float dA, float dB,
+                                float g, float dryF, float wetF) {
   // The & 2047 is the "plus 2048 if negative" wrap; it also holds a read
   // point inside its line whatever the delay.
   const int32_t rA = (w - int32_t(dA)) & (kFlangerLineSize - 1);
@@ -117,15 +126,32 @@ void cFlanger::SetParam(int32_t index, int32_t value) {
   value = Clamp(value, flangerParams[index]);
   params[index] = value;
   switch (index) {
-    case kTime: time = value; break;
-    case kLfoAmp: lfoAmount = value; break;
-    case kLfoSpeed: lfoSpeed = value; break;
-    case kLfoPhase: lfoPhase = value; break;
-    case kFeedbackLeft: feedbackLeft = value; break;
-    case kFeedbackRight: feedbackRight = value; break;
-    case kOutDry: dry = float(value); break;
-    case kOutWet: wet = float(value); break;
-    default: break;
+    case kTime:
+      time = value;
+      break;
+    case kLfoAmp:
+      lfoAmount = value;
+      break;
+    case kLfoSpeed:
+      lfoSpeed = value;
+      break;
+    case kLfoPhase:
+      lfoPhase = value;
+      break;
+    case kFeedbackLeft:
+      feedbackLeft = value;
+      break;
+    case kFeedbackRight:
+      feedbackRight = value;
+      break;
+    case kOutDry:
+      dry = float(value);
+      break;
+    case kOutWet:
+      wet = float(value);
+      break;
+    default:
+      break;
   }
   Update();
 }
@@ -158,19 +184,32 @@ int32_t cFlanger::Process(float* frames, int32_t count) {
 
 int32_t cFlanger::GetNumParams() { return kNumParams; }
 
-int32_t cFlanger::GetParam(int32_t index) { return index >= 0 && index < kNumParams ? params[index] : -1; }
+int32_t cFlanger::GetParam(int32_t index) {
+  return index >= 0 && index < kNumParams ? params[index] : -1;
+}
 
 void cFlanger::GetParamText(char* text, int32_t index, int32_t value) {
   switch (index) {
-    case kTime: TimeText(text, value); break;
+    case kTime:
+      TimeText(text, value);
+      break;
     case kLfoAmp:
     case kOutDry:
-    case kOutWet: AmpText(text, value); break;
-    case kLfoSpeed: SpeedText(text, value); break;
-    case kLfoPhase: PhaseText(text, value); break;
+    case kOutWet:
+      AmpText(text, value);
+      break;
+    case kLfoSpeed:
+      SpeedText(text, value);
+      break;
+    case kLfoPhase:
+      PhaseText(text, value);
+      break;
     case kFeedbackLeft:
-    case kFeedbackRight: FeedbackText(text, value); break;
-    default: break;
+    case kFeedbackRight:
+      FeedbackText(text, value);
+      break;
+    default:
+      break;
   }
 }
 
@@ -248,19 +287,44 @@ void cFlanger2::SetParam(int32_t index, int32_t value) {
   value = Clamp(value, flanger2Params[index]);
   params[index] = value;
   switch (index) {
-    case kTimeL: time[0] = value; break;
-    case kTimeR: time[1] = value; break;
-    case kLfoSpeedL: lfoSpeed[0] = value; break;
-    case kLfoSpeedR: lfoSpeed[1] = value; break;
-    case kLfoAmpL: lfoAmount[0] = value; break;
-    case kLfoAmpR: lfoAmount[1] = value; break;
-    case kFeedbackLeft: feedbackLeft = value; break;
-    case kFeedbackRight: feedbackRight = value; break;
-    case kLfoPhaseL: lfoPhase[0] = value; break;
-    case kLfoPhaseR: lfoPhase[1] = value; break;
-    case kOutDry: dry = float(value); break;
-    case kOutWet: wet = float(value); break;
-    default: break;
+    case kTimeL:
+      time[0] = value;
+      break;
+    case kTimeR:
+      time[1] = value;
+      break;
+    case kLfoSpeedL:
+      lfoSpeed[0] = value;
+      break;
+    case kLfoSpeedR:
+      lfoSpeed[1] = value;
+      break;
+    case kLfoAmpL:
+      lfoAmount[0] = value;
+      break;
+    case kLfoAmpR:
+      lfoAmount[1] = value;
+      break;
+    case kFeedbackLeft:
+      feedbackLeft = value;
+      break;
+    case kFeedbackRight:
+      feedbackRight = value;
+      break;
+    case kLfoPhaseL:
+      lfoPhase[0] = value;
+      break;
+    case kLfoPhaseR:
+      lfoPhase[1] = value;
+      break;
+    case kOutDry:
+      dry = float(value);
+      break;
+    case kOutWet:
+      wet = float(value);
+      break;
+    default:
+      break;
   }
   Update();
 }
@@ -301,23 +365,36 @@ int32_t cFlanger2::Process(float* frames, int32_t count) {
 
 int32_t cFlanger2::GetNumParams() { return kNumParams; }
 
-int32_t cFlanger2::GetParam(int32_t index) { return index >= 0 && index < kNumParams ? params[index] : -1; }
+int32_t cFlanger2::GetParam(int32_t index) {
+  return index >= 0 && index < kNumParams ? params[index] : -1;
+}
 
 void cFlanger2::GetParamText(char* text, int32_t index, int32_t value) {
   switch (index) {
     case kTimeL:
-    case kTimeR: TimeText(text, value); break;
+    case kTimeR:
+      TimeText(text, value);
+      break;
     case kLfoSpeedL:
-    case kLfoSpeedR: SpeedText(text, value); break;
+    case kLfoSpeedR:
+      SpeedText(text, value);
+      break;
     case kLfoAmpL:
     case kLfoAmpR:
     case kOutDry:
-    case kOutWet: AmpText(text, value); break;
+    case kOutWet:
+      AmpText(text, value);
+      break;
     case kFeedbackLeft:
-    case kFeedbackRight: FeedbackText(text, value); break;
+    case kFeedbackRight:
+      FeedbackText(text, value);
+      break;
     case kLfoPhaseL:
-    case kLfoPhaseR: PhaseText(text, value); break;
-    default: break;
+    case kLfoPhaseR:
+      PhaseText(text, value);
+      break;
+    default:
+      break;
   }
 }
 

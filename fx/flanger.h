@@ -19,7 +19,16 @@ constexpr int32_t kFlangerLineSize = 2048;  // samples per delay line
 class cFlanger : public cEffect {
  public:
   static constexpr int32_t kNumParams = 8;
-  enum : int32_t { kTime, kLfoAmp, kLfoSpeed, kLfoPhase, kFeedbackLeft, kFeedbackRight, kOutDry, kOutWet };
+  enum : int32_t {
+    kTime,
+    kLfoAmp,
+    kLfoSpeed,
+    kLfoPhase,
+    kFeedbackLeft,
+    kFeedbackRight,
+    kOutDry,
+    kOutWet
+  };
 
   const char* GetName() override;
   void Init(int32_t sampleRate) override;
@@ -62,8 +71,18 @@ class cFlanger2 : public cEffect {
  public:
   static constexpr int32_t kNumParams = 12;
   enum : int32_t {
-    kTimeL, kTimeR, kLfoSpeedL, kLfoSpeedR, kLfoAmpL, kLfoAmpR,
-    kFeedbackLeft, kFeedbackRight, kLfoPhaseL, kLfoPhaseR, kOutDry, kOutWet
+    kTimeL,
+    kTimeR,
+    kLfoSpeedL,
+    kLfoSpeedR,
+    kLfoAmpL,
+    kLfoAmpR,
+    kFeedbackLeft,
+    kFeedbackRight,
+    kLfoPhaseL,
+    kLfoPhaseR,
+    kOutDry,
+    kOutWet
   };
 
   const char* GetName() override;

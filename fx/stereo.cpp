@@ -68,7 +68,9 @@ void cStereo::GetParamText(char* text, int32_t i, int32_t value) {
   if (i == kKind) std::snprintf(text, kFxTextSize, "%s", (value & 1) ? "Mode2" : "Mode1");
 }
 
-const cFxParamDesc* cStereo::GetParamDesc(int32_t i) { return i == kKind ? &stereoParams[kKind] : nullptr; }
+const cFxParamDesc* cStereo::GetParamDesc(int32_t i) {
+  return i == kKind ? &stereoParams[kKind] : nullptr;
+}
 
 int32_t cStereo::GetNumPresets() { return 1; }
 

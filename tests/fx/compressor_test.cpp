@@ -1,10 +1,10 @@
+#include "fx/compressor.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <memory>
 #include <vector>
-
-#include "fx/compressor.h"
 
 static std::unique_ptr<cCompressor> NewCompressor() {
   auto fx = std::make_unique<cCompressor>();
@@ -123,7 +123,8 @@ TEST(Compressor, PresetsSetTheirValuesAndRestoreTheGain) {
   auto loud = Level(30000.0f, 2000);
   fx->Process(loud.data(), 2000);
   fx->LoadPreset(0);  // ends with Clear: envelopes 0, gain 1
-  for (int32_t i = 0; i < 6; ++i) EXPECT_EQ(fx->GetParam(i), fx->GetParamDesc(i)->defaultValue) << i;
+  for (int32_t i = 0; i < 6; ++i)
+    EXPECT_EQ(fx->GetParam(i), fx->GetParamDesc(i)->defaultValue) << i;
   auto probe = Level(1000.0f, 1);
   fx->Process(probe.data(), 1);
   EXPECT_FLOAT_EQ(probe[0], (1000.0f * 0.6f) * 4.0f);

@@ -1,9 +1,9 @@
+#include "fx/distortion.h"
+
 #include <gtest/gtest.h>
 
 #include <initializer_list>
 #include <vector>
-
-#include "fx/distortion.h"
 
 // Runs one frame per value, the value on both sides; returns the left outputs.
 template <class T>
@@ -114,8 +114,9 @@ TEST(Overdrive, ClampsToOneHundredAndDriveAndCutterToAtLeastOne) {
   struct Case {
     int32_t index, value, stored;
   };
-  for (auto c : {Case{cOverdrive::kDry, 200, 100}, Case{cOverdrive::kDry, -5, -5}, Case{cOverdrive::kWet, 101, 100},
-                 Case{cOverdrive::kDrive, 0, 1}, Case{cOverdrive::kCutter, -40, 1}, Case{cOverdrive::kCutter, 900, 100}}) {
+  for (auto c : {Case{cOverdrive::kDry, 200, 100}, Case{cOverdrive::kDry, -5, -5},
+                 Case{cOverdrive::kWet, 101, 100}, Case{cOverdrive::kDrive, 0, 1},
+                 Case{cOverdrive::kCutter, -40, 1}, Case{cOverdrive::kCutter, 900, 100}}) {
     fx.SetParam(c.index, c.value);
     EXPECT_EQ(fx.GetParam(c.index), c.stored) << c.index << " " << c.value;
   }

@@ -52,7 +52,8 @@ TEST(EffectContract, NamesTablesAndOutOfRangeAnswers) {
       fx->GetParamText(text, bad, 1);
       EXPECT_EQ(text[0], 'x') << c.name;
     }
-    for (int32_t i = 0; i < c.params; ++i) EXPECT_EQ(fx->GetParam(i), fx->GetParamDesc(i)->defaultValue);
+    for (int32_t i = 0; i < c.params; ++i)
+      EXPECT_EQ(fx->GetParam(i), fx->GetParamDesc(i)->defaultValue);
     EXPECT_EQ(fx->Process(nullptr, 0), 0);
   }
 }
@@ -78,6 +79,7 @@ TEST(EffectContract, SaveAndReloadReproducesEveryParameter) {
       EXPECT_NE(saved[i], fx->GetParamDesc(i)->defaultValue) << c.name << " " << i;
     }
     loaded->LoadPreset(0);
-    for (int32_t i = 0; i < c.params; ++i) EXPECT_EQ(loaded->GetParam(i), loaded->GetParamDesc(i)->defaultValue);
+    for (int32_t i = 0; i < c.params; ++i)
+      EXPECT_EQ(loaded->GetParam(i), loaded->GetParamDesc(i)->defaultValue);
   }
 }

@@ -1,11 +1,11 @@
+#include "fx/flanger.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <memory>
 #include <random>
 #include <vector>
-
-#include "fx/flanger.h"
 
 template <class T>
 static std::unique_ptr<T> NewFx(int32_t rate = 44100) {
@@ -103,7 +103,8 @@ TEST(Flanger, BothPathsFeedBackByFeedBackLeft) {
     std::vector<float> b(2 * 6, 0.0f);
     b[0] = 1.0f;
     fx->Process(b.data(), 6);
-    EXPECT_EQ(b, (std::vector<float>{0, 0, 1, 0, 0, 0.5f, 0.25f, 0, 0, 0.125f, 0.0625f, 0})) << right;
+    EXPECT_EQ(b, (std::vector<float>{0, 0, 1, 0, 0, 0.5f, 0.25f, 0, 0, 0.125f, 0.0625f, 0}))
+        << right;
     EXPECT_EQ(fx->GetParam(cFlanger::kFeedbackRight), right);
   }
 }
@@ -202,9 +203,10 @@ TEST(Flanger, DamagedValuesAreHeldToTheirRanges) {
   struct Case {
     int32_t index, value, stored;
   };
-  for (auto c : {Case{0, 5000, 1024}, Case{0, -7, 1}, Case{1, 1000, 256}, Case{1, 0, 1}, Case{2, 1 << 30, 32768},
-                 Case{2, -1, 0}, Case{3, 999, 256}, Case{3, -5, 0}, Case{4, 500, 100}, Case{5, -500, -100},
-                 Case{6, 4096, 256}, Case{7, -4096, -256}}) {
+  for (auto c :
+       {Case{0, 5000, 1024}, Case{0, -7, 1}, Case{1, 1000, 256}, Case{1, 0, 1},
+        Case{2, 1 << 30, 32768}, Case{2, -1, 0}, Case{3, 999, 256}, Case{3, -5, 0},
+        Case{4, 500, 100}, Case{5, -500, -100}, Case{6, 4096, 256}, Case{7, -4096, -256}}) {
     fx->SetParam(c.index, c.value);
     EXPECT_EQ(fx->GetParam(c.index), c.stored) << c.index << " " << c.value;
   }
@@ -229,6 +231,6 @@ static void RunDamaged(const std::vector<int32_t>& values) {
 
 TEST(Flanger, DamagedValuesKeepTheOutputBounded) {
   RunDamaged<cFlanger>({100000, 100000, 100000000, 100000, 2000, 2000, 100000, 100000});
-  RunDamaged<cFlanger2>({-9, 100000, 100000000, 100000000, 100000, 100000, -2000, 2000, 100000, -100000,
-                         100000, 100000});
+  RunDamaged<cFlanger2>({-9, 100000, 100000000, 100000000, 100000, 100000, -2000, 2000, 100000,
+                         -100000, 100000, 100000});
 }

@@ -1,15 +1,16 @@
+#include "fx/stereo.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <vector>
 
-#include "fx/stereo.h"
-
 // Runs n frames through fx in blocks of 500, so that the 700-sample lag
 // crosses a block boundary.
 static void RunBlocks(cStereo& fx, std::vector<float>& frames) {
   const int32_t n = int32_t(frames.size() / 2);
-  for (int32_t at = 0; at < n; at += 500) fx.Process(frames.data() + 2 * at, std::min<int32_t>(500, n - at));
+  for (int32_t at = 0; at < n; at += 500)
+    fx.Process(frames.data() + 2 * at, std::min<int32_t>(500, n - at));
 }
 
 TEST(Stereo, ModeOneDelaysTheRightAndInvertsTheLeft) {
