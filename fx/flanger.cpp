@@ -106,8 +106,8 @@ void cFlanger::Reset(bool loadDefaults) {
   if (loadDefaults) LoadPreset(0);
 }
 
-// The echoes already in the lines keep sounding; only the write point and
-// the sweep start again.
+// The lines keep their content: only the write point and the sweep start
+// again at 0, so what lies behind the new write point still plays.
 void cFlanger::Clear() {
   writeIndex = 0;
   lfoPosition = 0.0;
@@ -262,8 +262,8 @@ void cFlanger2::Reset(bool loadDefaults) {
   if (loadDefaults) LoadPreset(0);
 }
 
-// The echoes already in the lines keep sounding; only the write point and
-// the sweeps start again.
+// The lines keep their content, as in cFlanger; the write point and both
+// sweeps start again at 0.
 void cFlanger2::Clear() {
   writeIndex = 0;
   lfoPosition[0] = 0.0;
