@@ -1,6 +1,7 @@
 #include "sequencer/player.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "engine/genmanager.h"
 #include "fx/fxchains.h"
@@ -66,6 +67,7 @@ void cPlayer::Start(bool toStart, int32_t loop) {
   generators.ResetAll();
   playing = 1;
   patternLoop = loop;
+  wrapCount = 0;
   ResetPosition(toStart);
   timer1Running = 1;
 }
@@ -99,7 +101,10 @@ void cPlayer::LoadPosition() {
 
 void cPlayer::NextPosition() {
   position += 1;
-  if (position > song.end || position >= kPositions) position = song.repeat;
+  if (position > song.end || position >= kPositions) {
+    position = song.repeat;
+    if (wrapCount < INT32_MAX) wrapCount += 1;
+  }
   LoadPosition();
 }
 

@@ -77,6 +77,10 @@ class cPlayer : public cTickSource {
   int32_t currentBpm = 126;
   float ticksPerSecond = 50.4f;
   int32_t samplesPerTick = 874;  // frames of one tick, at least 1
+  // How often playback went from past the sequence end back to the repeat
+  // position, at the end of a pattern or by a pattern break; zeroed when play,
+  // continue or play pattern starts. At 1 the song has played once.
+  int32_t wrapCount = 0;
 
   // The display-follow timer: whether it runs, and its interval as last
   // recomputed (on stop and on every position reset).

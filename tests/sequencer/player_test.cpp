@@ -90,15 +90,52 @@ TEST_F(SequencerFixture, TheSequenceWrapsFromEndToRepeat) {
   for (int p = 0; p <= 5; ++p) Song().SetPattern(p, 10 + p);
   Song().SetModeWord(3, 0x5);
   Start();
-  std::vector<int> positions{Player().position};
+  std::vector<int> positions{Player().position}, wraps{Player().wrapCount};
   for (int n = 0; n < 10; ++n) {
     Ticks(2 * kRows);
     EXPECT_EQ(Player().row, 0);
     EXPECT_EQ(Player().pattern, 10 + Player().position);
     EXPECT_EQ(Player().modeWord, Song().GetModeWord(Player().position));
     positions.push_back(Player().position);
+    wraps.push_back(Player().wrapCount);
   }
   EXPECT_EQ(positions, (std::vector<int>{0, 1, 2, 3, 4, 5, 2, 3, 4, 5, 2}));
+  // The song has played once exactly when the end leads back to the repeat.
+  EXPECT_EQ(wraps, (std::vector<int>{0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2}));
+}
+
+TEST_F(SequencerFixture, WrapsAreCountedOnBreaksButNotInAPatternLoop) {
+  Song().end = 1;
+  Song().repeat = 0;
+  Song().speed = 1;
+  Song().SetPattern(1, 1);
+  SetCell(1, 2, 0, Command(0x0D, 0x08));  // leaves the last position at once
+  Start();
+  Ticks(2 * kRows);  // position 0 plays through
+  EXPECT_EQ(Player().position, 1);
+  EXPECT_EQ(Player().wrapCount, 0);
+  Ticks(1);
+  EXPECT_EQ(Player().position, 0);
+  EXPECT_EQ(Player().wrapCount, 1);
+
+  // Play pattern at the last position never leaves it.
+  Player().position = 1;
+  Start(kTransportPlayPattern);
+  EXPECT_EQ(Player().wrapCount, 0);
+  Ticks(2 * kRows * 3);
+  EXPECT_EQ(Player().position, 1);
+  EXPECT_EQ(Player().wrapCount, 0);
+
+  // Every start counts afresh; a stop keeps the count for whoever reads it.
+  t.TransportCommand(kTransportStop);
+  Player().wrapCount = 3;
+  t.TransportCommand(kTransportStop);
+  EXPECT_EQ(Player().wrapCount, 3);
+  for (int32_t command : {kTransportPlay, kTransportContinue, kTransportPlayPattern}) {
+    Player().wrapCount = 3;
+    t.TransportCommand(command);
+    EXPECT_EQ(Player().wrapCount, 0) << command;
+  }
 }
 
 TEST_F(SequencerFixture, ContinueRestartsThePositionAndPlayTheSequence) {
