@@ -31,7 +31,7 @@ class cDelay : public cEffect {
 
   float sampleRate = 0.0f;
   float samplesPerMs = 0.0f;
-  int32_t framesPerSecond = 0;  // the rate again, for exact lags
+  int32_t framesPerSecond = 0;                      // the rate again, for exact lags
   float feedbackLeft = 0.0f, feedbackRight = 0.0f;  // 0-0.95
   float dry = 0.0f, wet = 0.0f;
   int32_t pingPong = 0;

@@ -41,8 +41,7 @@ constexpr double kTwoPi = 6.28318;  // and of two pi, in the window
 
 // The ideal band-pass between f1 / 2 and f2 / 2 of the sample rate,
 // Hamming-windowed, order 16, normalised to unit gain at its centre.
-void cFirFilter::Design(int32_t centre, int32_t width, int32_t gain, int32_t rate,
-                        int32_t dry) {
+void cFirFilter::Design(int32_t centre, int32_t width, int32_t gain, int32_t rate, int32_t dry) {
   dryFactor = dry * 0.01;
   std::fill(std::begin(taps), std::end(taps), 0.0f);
   const double f1 = double(centre - width / 2) / rate;

@@ -10,10 +10,8 @@
 namespace {
 
 const cFxParamDesc kReverbParams[cReverb::kNumParams] = {
-    {"Dry 0-1000", "Dry", 0, 1000, 650, 0},
-    {"Wet 0-1000", "Wet", 0, 1000, 150, 0},
-    {"RoomSize 0-1000", "RoomDeep", 0, 1000, 900, 0},
-    {"Damp 0-1000", "Damp", 0, 1000, 500, 0},
+    {"Dry 0-1000", "Dry", 0, 1000, 650, 0},           {"Wet 0-1000", "Wet", 0, 1000, 150, 0},
+    {"RoomSize 0-1000", "RoomDeep", 0, 1000, 900, 0}, {"Damp 0-1000", "Damp", 0, 1000, 500, 0},
     {"Width 0-1000", "RoomWidth", 0, 1000, 830, 0},
 };
 

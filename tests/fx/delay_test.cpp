@@ -1,21 +1,29 @@
+#include "fx/delay.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "fx/delay.h"
 #include "fxtestutil.h"
 
 namespace {
 
 // Wet only, no tone filtering: the echoes are the input times the feedback,
 // once per period.
-std::unique_ptr<cDelay> PlainDelay(int32_t rate, int32_t msLeft, int32_t msRight, int32_t mode = 0) {
+std::unique_ptr<cDelay> PlainDelay(int32_t rate, int32_t msLeft, int32_t msRight,
+                                   int32_t mode = 0) {
   auto fx = std::make_unique<cDelay>();
   fx->Init(rate);
-  for (auto [index, value] : {std::pair{0, msLeft}, {1, msRight}, {2, 50}, {3, 50}, {4, 100},
-                              {5, 0}, {6, 100}, {7, mode}}) {
+  for (auto [index, value] : {std::pair{0, msLeft},
+                              {1, msRight},
+                              {2, 50},
+                              {3, 50},
+                              {4, 100},
+                              {5, 0},
+                              {6, 100},
+                              {7, mode}}) {
     fx->SetParam(index, value);
   }
   return fx;
@@ -37,8 +45,15 @@ TEST(Delay, TheEchoComesExactlyTheDelayTimeLater) {
     int32_t rate;
     int32_t ms;
   };
-  for (Case c : {Case{44100, 340}, {44100, 1}, {44100, 7}, {44100, 1024}, {48000, 333},
-                 {48000, 1024}, {96000, 1024}, {22050, 3}, {22050, 20}}) {
+  for (Case c : {Case{44100, 340},
+                 {44100, 1},
+                 {44100, 7},
+                 {44100, 1024},
+                 {48000, 333},
+                 {48000, 1024},
+                 {96000, 1024},
+                 {22050, 3},
+                 {22050, 20}}) {
     SCOPED_TRACE(std::to_string(c.rate) + " Hz, " + std::to_string(c.ms) + " ms");
     const size_t lag = size_t(int64_t(c.ms) * c.rate / 1000);
     auto fx = PlainDelay(c.rate, c.ms, c.ms);
@@ -81,9 +96,14 @@ TEST(Delay, ParametersAreClampedStoredAndShown) {
     int32_t index, value, stored;
     const char* text;
   };
-  for (Case c : {Case{2, 100, 95, "95 %"}, {3, 96, 95, "95 %"}, {0, 5000, 1024, "1024 ms"},
-                 {1, -3, 0, "0 ms"}, {4, 101, 100, "100 %"}, {6, -1, 0, "0 %"},
-                 {7, 3, 1, "PingPong"}, {7, 2, 0, "Normal"}}) {
+  for (Case c : {Case{2, 100, 95, "95 %"},
+                 {3, 96, 95, "95 %"},
+                 {0, 5000, 1024, "1024 ms"},
+                 {1, -3, 0, "0 ms"},
+                 {4, 101, 100, "100 %"},
+                 {6, -1, 0, "0 %"},
+                 {7, 3, 1, "PingPong"},
+                 {7, 2, 0, "Normal"}}) {
     fx.SetParam(c.index, c.value);
     EXPECT_EQ(fx.GetParam(c.index), c.stored) << c.index << " " << c.value;
     char text[kFxTextSize] = "";

@@ -1,3 +1,5 @@
+#include "fx/equalizer.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -6,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "fx/equalizer.h"
 #include "fxtestutil.h"
 
 namespace {
@@ -22,7 +23,8 @@ std::vector<std::unique_ptr<cEffect>> BothEqualizers() {
 std::vector<float> Sine(double hz, size_t frames, float amplitude = 10000.0f) {
   std::vector<float> out(2 * frames);
   for (size_t i = 0; i < frames; ++i) {
-    out[2 * i] = out[2 * i + 1] = amplitude * float(std::sin(2.0 * std::numbers::pi * hz * i / 44100.0));
+    out[2 * i] = out[2 * i + 1] =
+        amplitude * float(std::sin(2.0 * std::numbers::pi * hz * i / 44100.0));
   }
   return out;
 }

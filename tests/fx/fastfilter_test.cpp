@@ -1,9 +1,10 @@
+#include "fx/fastfilter.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <vector>
 
-#include "fx/fastfilter.h"
 #include "fxtestutil.h"
 
 TEST(FastFilter, CutoffAndResonanceStayWithinTheirLimits) {
@@ -13,9 +14,12 @@ TEST(FastFilter, CutoffAndResonanceStayWithinTheirLimits) {
     int32_t index, value;
     float f, q;
   };
-  for (Case c : {Case{1, 32767, 0.999f, 100 / 127.0f}, {1, 0, 0.001f, 100 / 127.0f},
-                 {1, -5000, 0.001f, 100 / 127.0f}, {1, 16384, float(16384 / 32767.0), 100 / 127.0f},
-                 {2, 127, float(16384 / 32767.0), 0.999f}, {2, 0, float(16384 / 32767.0), 0.001f}}) {
+  for (Case c : {Case{1, 32767, 0.999f, 100 / 127.0f},
+                 {1, 0, 0.001f, 100 / 127.0f},
+                 {1, -5000, 0.001f, 100 / 127.0f},
+                 {1, 16384, float(16384 / 32767.0), 100 / 127.0f},
+                 {2, 127, float(16384 / 32767.0), 0.999f},
+                 {2, 0, float(16384 / 32767.0), 0.001f}}) {
     fx.SetParam(c.index, c.value);
     EXPECT_EQ(fx.GetParam(c.index), c.value);  // stored as given
     EXPECT_FLOAT_EQ(fx.f, c.f);
@@ -32,8 +36,13 @@ TEST(FastFilter, Texts) {
     int32_t index, value;
     const char* text;
   };
-  for (Case c : {Case{1, 16384, "11025.3 Hz"}, {1, 8192, "5512.7 Hz"}, {1, 0, "22.1 Hz"},
-                 {0, 0, "LoPass"}, {0, 1, "HiPass"}, {0, 3, "HiPass"}, {2, 100, "100"}}) {
+  for (Case c : {Case{1, 16384, "11025.3 Hz"},
+                 {1, 8192, "5512.7 Hz"},
+                 {1, 0, "22.1 Hz"},
+                 {0, 0, "LoPass"},
+                 {0, 1, "HiPass"},
+                 {0, 3, "HiPass"},
+                 {2, 100, "100"}}) {
     char text[kFxTextSize] = "";
     fx.GetParamText(text, c.index, c.value);
     EXPECT_STREQ(text, c.text);
@@ -54,14 +63,14 @@ TEST(FastFilter, CommandsDriveTheFilterWithoutStoringAndNibbleZeroRestores) {
     float f, q;
   };
   for (Case c : {
-           Case{0xA185, 1, storedF, storedQ},                        // type from bit 0
+           Case{0xA185, 1, storedF, storedQ},  // type from bit 0
            {0xB5FE, 0, storedF, storedQ},
-           {0xA285, 1, float(5 * 258 / 32767.0), storedQ},           // type from bit 7, cutoff
+           {0xA285, 1, float(5 * 258 / 32767.0), storedQ},  // type from bit 7, cutoff
            {0xC603, 0, float(3 * 258 / 32767.0), storedQ},
-           {0xA340, 0, storedF, float(64 / 127.0)},                  // resonance
+           {0xA340, 0, storedF, float(64 / 127.0)},  // resonance
            {0xDFFF, 0, storedF, 0.999f},
-           {0xA4FF, 0, 0.999f, storedQ},                             // 255 -> cutoff 32767
-           {0xA864, 0, float(12849 / 32767.0), storedQ},             // trunc(100 x 128.499)
+           {0xA4FF, 0, 0.999f, storedQ},                  // 255 -> cutoff 32767
+           {0xA864, 0, float(12849 / 32767.0), storedQ},  // trunc(100 x 128.499)
            {0xAC01, 0, float(128 / 32767.0), storedQ},
        }) {
     fx.Command(0xA000, 0);  // back to the stored values first

@@ -1,3 +1,5 @@
+#include "fx/fxchains.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -5,7 +7,6 @@
 #include <vector>
 
 #include "fx/fastfilter.h"
-#include "fx/fxchains.h"
 #include "fx/fxfactory.h"
 #include "fxtestutil.h"
 
@@ -21,10 +22,18 @@ struct ChainsFixture : ::testing::Test {
 }  // namespace
 
 TEST(FxFactory, TypeNamesAndWhatNewFxModuleBuilds) {
-  const char* names[] = {"None",           "FastFilter 24db", "Delay + Feedback",
-                         "Reverberator",   "Stereo Expander", "Distorter",
-                         "Overdrive",      "Flanger/Chorus",  "Compressor",
-                         "Equalizer (5 Bands)", "Equalizer (7 Bands)", "Flanger/Chorus 2"};
+  const char* names[] = {"None",
+                         "FastFilter 24db",
+                         "Delay + Feedback",
+                         "Reverberator",
+                         "Stereo Expander",
+                         "Distorter",
+                         "Overdrive",
+                         "Flanger/Chorus",
+                         "Compressor",
+                         "Equalizer (5 Bands)",
+                         "Equalizer (7 Bands)",
+                         "Flanger/Chorus 2"};
   for (int32_t type = 0; type < kFxTypeCount; ++type) EXPECT_STREQ(FxTypeName(type), names[type]);
   EXPECT_EQ(FxTypeName(-1), nullptr);
   EXPECT_EQ(FxTypeName(12), nullptr);

@@ -1,10 +1,11 @@
+#include "fx/reverb.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <vector>
 
-#include "fx/reverb.h"
 #include "fxtestutil.h"
 
 TEST(Reverb, WidthSharesTheWetSignalBetweenOwnAndCrossSide) {
@@ -100,7 +101,8 @@ TEST(Reverb, ClearSilencesTheBuffersButKeepsCombAndSmoothingMemories) {
   for (int k = 0; k < 2; ++k) {
     std::vector<float> silence = Frames(44100);
     (k == 0 ? cleared : kept).Process(silence.data(), 44100);
-    for (size_t i = 2 * 50; i < silence.size(); ++i) peak[k] = std::max(peak[k], std::fabs(silence[i]));
+    for (size_t i = 2 * 50; i < silence.size(); ++i)
+      peak[k] = std::max(peak[k], std::fabs(silence[i]));
   }
   EXPECT_GT(peak[1], 100.0f);
   EXPECT_LT(peak[0], peak[1] * 0.1f);
