@@ -81,15 +81,33 @@ void cFirFilter::Clear() {
 }
 
 // audio thread, engine lock held
+// Works through the block in chunks laid out oldest first behind the 16
+// samples of history, so that the sums of many samples run side by side;
+// each sample's sum still adds its 17 products in tap order, the newest
+// sample's first.
 void cFirFilter::Process(float* frames, int32_t count) {
-  for (int32_t i = 0; i < count; ++i) {
-    float& sample = frames[2 * i];
-    const float x = sample;
-    history[0] = x;
-    float y = 0.0f;
-    for (int k = 0; k < kFirTaps; ++k) y += history[k] * taps[k];
-    for (int k = kFirTaps - 1; k >= 1; --k) history[k] = history[k - 1];
-    sample = float(x * dryFactor + y);
+  constexpr int kPast = kFirTaps - 1;
+  constexpr int kChunk = 128;
+  float window[kPast + kChunk];
+  float sum[kChunk];
+  for (int32_t start = 0; start < count; start += kChunk) {
+    const int32_t n = std::min<int32_t>(kChunk, count - start);
+    for (int k = 1; k < kFirTaps; ++k) window[kPast - k] = history[k];
+    for (int32_t i = 0; i < n; ++i) window[kPast + i] = frames[2 * (start + i)];
+    for (int32_t i = n; i < kChunk; ++i) window[kPast + i] = 0.0f;
+
+    for (float& y : sum) y = 0.0f;
+    for (int k = 0; k < kFirTaps; ++k) {
+      const float tap = taps[k];
+      const float* x = window + kPast - k;
+      for (int i = 0; i < kChunk; ++i) sum[i] += x[i] * tap;
+    }
+    for (int32_t i = 0; i < n; ++i) {
+      const float x = window[kPast + i];
+      frames[2 * (start + i)] = float(x * dryFactor + sum[i]);
+    }
+    history[0] = window[kPast + n - 1];
+    for (int k = 1; k < kFirTaps; ++k) history[k] = window[kPast + n - k];
   }
 }
 

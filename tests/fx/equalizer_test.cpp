@@ -145,3 +145,29 @@ TEST(Equalizer, TablesLabelsAndClamps) {
   eq5.GetParamText(text, 0, 50);
   EXPECT_STREQ(text, "untouched");
 }
+
+// The filter as a direct form: the newest sample first in the history, the
+// products added in tap order, the history shifted after each sample.
+TEST(Equalizer, TheBandFilterMatchesItsDirectFormBitForBit) {
+  cFirFilter fast, direct;
+  fast.Design(1500, 1800, -70, 44100, 60);
+  direct.Design(1500, 1800, -70, 44100, 60);
+  const std::vector<float> input = Noise(4000);
+  std::vector<float> frames = input;
+  size_t done = 0;
+  for (int32_t n : {1, 127, 128, 129, 882, 5, 256, 1000, 300, 1172}) {
+    fast.Process(frames.data() + 2 * done, n);
+    done += size_t(n);
+  }
+  ASSERT_EQ(done, 4000u);
+  for (size_t i = 0; i < 4000; ++i) {
+    const float x = input[2 * i];
+    direct.history[0] = x;
+    float y = 0.0f;
+    for (int k = 0; k < kFirTaps; ++k) y += direct.history[k] * direct.taps[k];
+    for (int k = kFirTaps - 1; k >= 1; --k) direct.history[k] = direct.history[k - 1];
+    ASSERT_EQ(frames[2 * i], float(x * direct.dryFactor + y)) << i;
+    ASSERT_EQ(frames[2 * i + 1], input[2 * i + 1]);  // the other side is left alone
+  }
+  for (int k = 0; k < kFirTaps; ++k) EXPECT_EQ(fast.history[k], direct.history[k]) << k;
+}
