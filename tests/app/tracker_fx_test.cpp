@@ -58,3 +58,24 @@ TEST(TrackerFx, AllocateAndDestroyFollowTheTypeTable) {
   EXPECT_EQ(t.GetFxObjPtr(2, 16), nullptr);
   EXPECT_EQ(t.Effects().type[0][0], 0u);
 }
+
+TEST(TrackerFx, AnAuxChainRunsOnlyWhileFedAndEffectsAreOn) {
+  cTracker t(QuietConfig());
+  t.ChangeFxModule(16 + 2, 1, 3);
+  cEffect* busReverb = t.GetFxObjPtr(1, 18);
+  t.ChangeFxModule(0, 0, 3);
+  cEffect* channelReverb = t.GetFxObjPtr(0, 0);
+
+  t.RenderCallback(1);
+  EXPECT_EQ(busReverb->lastBlock, nullptr);  // nobody sends to bus 2
+  EXPECT_NE(channelReverb->lastBlock, nullptr);
+
+  t.SetFxEngine(0);
+  t.SetSend(0, 2, 100);
+  t.RenderCallback(1);
+  EXPECT_EQ(busReverb->lastBlock, nullptr);  // effects off: nothing runs
+
+  t.SetFxEngine(1);
+  t.RenderCallback(1);
+  EXPECT_EQ(busReverb->lastBlock, t.Renderer().ChannelBuffer(18));
+}
