@@ -11,6 +11,7 @@ cTracker::cTracker(const cConfig& cfg) : config(cfg), metersDisabled(cfg.cpuCalc
 
   song = std::make_unique<cSongTables>();
   effects = std::make_unique<cFxChains>();
+  effects->factory = cFxFactory(&song->bpm, &song->speed, config.frequency);
   generators = std::make_unique<cGenManager>(config.frequency);
   generators->CreateGenerators();
   renderer = std::make_unique<cRenderPath>(config.frequency, config.latency, *song, *generators,
@@ -67,6 +68,58 @@ void cTracker::SetFxEngine(int32_t on) {
 void cTracker::ClearBuffers() {
   std::lock_guard<std::recursive_mutex> lock(engineLock);
   renderer->ClearBuffers();
+}
+
+std::unique_ptr<cEffect> cTracker::NewFxModule(int32_t type) {
+  std::lock_guard<std::recursive_mutex> lock(engineLock);
+  return effects->factory.NewFxModule(type);
+}
+
+void cTracker::ChangeFxModule(int chain, int slot, int32_t type) {
+  std::lock_guard<std::recursive_mutex> lock(engineLock);
+  effects->ChangeFxModule(chain, slot, type);
+}
+
+void cTracker::AllocateFxModules() {
+  std::lock_guard<std::recursive_mutex> lock(engineLock);
+  effects->AllocateFxModules();
+}
+
+void cTracker::DestroyFxModules() {
+  std::lock_guard<std::recursive_mutex> lock(engineLock);
+  effects->DestroyAll();
+}
+
+cEffect* cTracker::GetFxObjPtr(int slot, int chain) {
+  std::lock_guard<std::recursive_mutex> lock(engineLock);
+  return effects->GetFxObjPtr(slot, chain);
+}
+
+void cTracker::SetSend(int channel, int aux, int32_t level) {
+  std::lock_guard<std::recursive_mutex> lock(engineLock);
+  effects->SetSend(channel, aux, level);
+}
+
+int32_t cTracker::GetSend(int channel, int aux) {
+  std::lock_guard<std::recursive_mutex> lock(engineLock);
+  return effects->GetSend(channel, aux);
+}
+
+int32_t cTracker::x2ms(int32_t n) {
+  std::lock_guard<std::recursive_mutex> lock(engineLock);
+  return effects->factory.x2ms(n);
+}
+
+void cTracker::ApplyAllFx() {
+  std::lock_guard<std::recursive_mutex> lock(engineLock);
+  effects->ApplyAll();
+}
+
+void cTracker::SilenceAll(bool clearEffects) {
+  std::lock_guard<std::recursive_mutex> lock(engineLock);
+  generators->ResetAll();
+  if (clearEffects) effects->ClearAll();
+  ClearBuffers();
 }
 
 void cTracker::ProcessTick() {

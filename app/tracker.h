@@ -39,6 +39,21 @@ class cTracker : private cTickSource {
   void SetFxEngine(int32_t on);
   void ClearBuffers();
 
+  // Effect slots, sends and their operations (engine lock taken here).
+  std::unique_ptr<cEffect> NewFxModule(int32_t type);
+  void ChangeFxModule(int chain, int slot, int32_t type);
+  void AllocateFxModules();
+  void DestroyFxModules();
+  cEffect* GetFxObjPtr(int slot, int chain);
+  void SetSend(int channel, int aux, int32_t level);
+  int32_t GetSend(int channel, int aux);
+  int32_t x2ms(int32_t n);
+  // ApplyParams on every effect: stored parameters take effect again.
+  void ApplyAllFx();
+  // Resets every voice, clears every effect when clearEffects is set, then
+  // zeroes the mix buffers.
+  void SilenceAll(bool clearEffects);
+
   // Fatal stop: shows the text (through the handler) and ends the program.
   // Safe to reach from the audio thread: it never waits for that thread.
   void ErrorExit(const std::string& message);

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "fx/effect.h"
+#include "fx/fxfactory.h"
 
 constexpr int kFxChains = 20;
 constexpr int kFxSlots = 4;
@@ -32,6 +33,28 @@ class cFxChains {
     }
     return false;
   }
+
+  // Builds the effects; the controller gives it the song's tempo and the
+  // output rate.
+  cFxFactory factory;
+
+  // Deletes the slot's object (slot modulo 4) and, unless type is 0, puts a
+  // new effect of that type there. The type table is the caller's to write.
+  // A chain outside 0-19 is ignored.
+  void ChangeFxModule(int chain, int slot, int32_t type);
+  // Builds the object of every slot whose stored type is above 0 (after a
+  // song was loaded).
+  void AllocateFxModules();
+  // Null for an empty slot or a chain outside 0-19.
+  cEffect* GetFxObjPtr(int slot, int chain) const;
+  // Send level of a channel (0-15) to an aux bus (aux modulo 4), kept within
+  // 0-100; a channel outside 0-15 is ignored, and reads as -1.
+  void SetSend(int channel, int aux, int32_t level);
+  int32_t GetSend(int channel, int aux) const;
+  // ApplyParams, or Clear, on every existing effect, chain by chain and slot
+  // 0 to 3 within a chain.
+  void ApplyAll();
+  void ClearAll();
 
   // Deletes every object, empties every type and zeroes every send level.
   void DestroyAll() {

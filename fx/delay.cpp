@@ -1,0 +1,160 @@
+#include "fx/delay.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <iterator>
+
+#include "fx/denormal.h"
+
+namespace {
+
+const cFxParamDesc kDelayParams[cDelay::kNumParams] = {
+    {"Delay Left (ms)", "DelayL", 0, 1024, 340, kFxTimeSync},
+    {"Delay Right (ms)", "DelayR", 0, 1024, 340, kFxTimeSync},
+    {"Feedback Left (%)", "FeedBackL", 0, 100, 75, 0},
+    {"Feedback Right (%)", "FeedBackR", 0, 100, 75, 0},
+    {"Color (%)", "Color", 0, 100, 75, 0},
+    {"Dry (%)", "Dry", 0, 100, 80, 0},
+    {"Wet (%)", "Wet", 0, 100, 65, 0},
+    {"Mode (Normal/PingPong)", "Mode", 0, 1, 0, 0},
+};
+
+const int32_t kDelayPreset1[cDelay::kNumParams] = {85, 80, 80, 85, 90, 90, 95, 0};
+
+}  // namespace
+
+void cDelay::Init(int32_t rate) {
+  sampleRate = float(rate);
+  samplesPerMs = sampleRate * 0.001f;
+  framesPerSecond = rate;
+  std::fill(std::begin(params), std::end(params), 0);
+  Reset(true);
+}
+
+void cDelay::Reset(bool loadDefaults) {
+  readLeft = readRight = 0;
+  lastLeft = lastRight = 0.0f;
+  rowFlag = 0;
+  if (loadDefaults) LoadPreset(0);
+}
+
+void cDelay::Clear() {
+  std::memset(lineLeft, 0, sizeof(lineLeft));
+  std::memset(lineRight, 0, sizeof(lineRight));
+  lastLeft = lastRight = 0.0f;
+}
+
+void cDelay::LoadPreset(int32_t preset) {
+  if (preset == 0) {
+    for (int32_t i = 0; i < kNumParams; ++i) SetParam(i, kDelayParams[i].defaultValue);
+  } else if (preset == 1) {
+    for (int32_t i = 0; i < kNumParams; ++i) SetParam(i, kDelayPreset1[i]);
+  } else {
+    return;
+  }
+  Clear();
+}
+
+// Delay times are left out: applying them again would move the write
+// positions and throw away the echoes in flight.
+void cDelay::ApplyParams() {
+  for (int32_t i = 2; i < kNumParams; ++i) SetParam(i, params[i]);
+}
+
+void cDelay::SetParam(int32_t index, int32_t value) {
+  switch (index) {
+    case 0:
+    case 1: {
+      const int32_t ms = std::clamp(value, 0, 1024);
+      params[index] = ms;
+      // In integers: a product with the float samplesPerMs may fall just
+      // short of a whole frame (20 ms at 22050 Hz) and lose it.
+      const int32_t lag = int32_t(int64_t(ms) * framesPerSecond / 1000);
+      if (index == 0) {
+        writeLeft = (readLeft + lag) % kDelayLineLength;
+      } else {
+        writeRight = (readRight + lag) % kDelayLineLength;
+      }
+      break;
+    }
+    case 2:
+    case 3: {
+      const int32_t percent = std::clamp(value, 0, 95);  // 100 would never decay
+      params[index] = percent;
+      (index == 2 ? feedbackLeft : feedbackRight) = float(percent) * 0.01f;
+      break;
+    }
+    case 4:
+    case 5:
+    case 6: {
+      const int32_t percent = std::clamp(value, 0, 100);
+      params[index] = percent;
+      const float factor = float(percent) * 0.01f;
+      if (index == 4) {
+        color = factor;
+      } else if (index == 5) {
+        dry = factor;
+      } else {
+        wet = factor;
+      }
+      break;
+    }
+    case 7:
+      params[7] = value & 1;
+      pingPong = value & 1;
+      break;
+    default:
+      break;
+  }
+}
+
+int32_t cDelay::GetParam(int32_t index) {
+  if (index < 0 || index >= kNumParams) return -1;
+  return params[index];
+}
+
+void cDelay::GetParamText(char* text, int32_t index, int32_t value) {
+  if (index < 0 || index >= kNumParams) return;
+  if (index <= 1) {
+    std::snprintf(text, kFxTextSize, "%d ms", value);
+  } else if (index <= 6) {
+    std::snprintf(text, kFxTextSize, "%d %%", value);
+  } else {
+    std::snprintf(text, kFxTextSize, "%s", (value & 1) ? "PingPong" : "Normal");
+  }
+}
+
+const cFxParamDesc* cDelay::GetParamDesc(int32_t index) {
+  if (index < 0 || index >= kNumParams) return nullptr;
+  return &kDelayParams[index];
+}
+
+// audio thread, engine lock held
+int32_t cDelay::Process(float* frames, int32_t count) {
+  for (int32_t i = 0; i < count; ++i) {
+    float* frame = frames + 2 * i;
+    const float xL = FlushDenormal(frame[0]);
+    const float xR = FlushDenormal(frame[1]);
+    const float a = xL + lineLeft[readLeft];
+    const float b = xR + lineRight[readRight];
+    if (++readLeft >= kDelayLineLength) readLeft = 0;
+    if (++readRight >= kDelayLineLength) readRight = 0;
+
+    const float fedLeft = pingPong ? b : a;
+    const float fedRight = pingPong ? a : b;
+    lineLeft[writeLeft] = lastLeft + color * (fedLeft * feedbackLeft - lastLeft);
+    lineRight[writeRight] = lastRight + color * (fedRight * feedbackRight - lastRight);
+    lastLeft = lineLeft[writeLeft];
+    lastRight = lineRight[writeRight];
+    if (++writeLeft >= kDelayLineLength) writeLeft = 0;
+    if (++writeRight >= kDelayLineLength) writeRight = 0;
+
+    // The wet path carries the input as well as the echoes.
+    frame[0] = a * wet + xL * dry;
+    frame[1] = b * wet + xR * dry;
+  }
+  lastBlock = frames;
+  lastBlockFrames = count;
+  return 0;
+}

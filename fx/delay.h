@@ -1,0 +1,48 @@
+#pragma once
+// "Delay + Feedback": a stereo delay with separate left and right times and
+// feedback, a one-pole tone filter in the feedback path and a ping-pong mode.
+
+#include <cstdint>
+
+#include "fx/effect.h"
+
+// Enough for 1024 ms at 96 kHz.
+constexpr int32_t kDelayLineLength = 98496;
+
+class cDelay : public cEffect {
+ public:
+  static constexpr int32_t kNumParams = 8;
+
+  const char* GetName() override { return "Delay + Feedback"; }
+  void Init(int32_t sampleRate) override;
+  void Reset(bool loadDefaults) override;
+  void Clear() override;
+  int32_t Process(float* frames, int32_t count) override;
+  int32_t GetNumParams() override { return kNumParams; }
+  void SetParam(int32_t index, int32_t value) override;
+  int32_t GetParam(int32_t index) override;
+  void GetParamText(char* text, int32_t index, int32_t value) override;
+  const cFxParamDesc* GetParamDesc(int32_t index) override;
+  int32_t GetNumPresets() override { return 2; }
+  void LoadPreset(int32_t preset) override;
+  void ApplyParams() override;
+
+  int32_t params[kNumParams] = {};
+
+  float sampleRate = 0.0f;
+  float samplesPerMs = 0.0f;
+  int32_t framesPerSecond = 0;                      // the rate again, for exact lags
+  float feedbackLeft = 0.0f, feedbackRight = 0.0f;  // 0-0.95
+  float dry = 0.0f, wet = 0.0f;
+  int32_t pingPong = 0;
+  // The read indices only advance; a new delay time moves the write index,
+  // so the time between them is the echo's lag.
+  int32_t readLeft = 0, readRight = 0;
+  int32_t writeLeft = 0, writeRight = 0;
+  float color = 0.0f;  // coefficient of the one-pole filter in the feedback path
+  float lastLeft = 0.0f, lastRight = 0.0f;
+
+ private:
+  float lineLeft[kDelayLineLength] = {};
+  float lineRight[kDelayLineLength] = {};
+};

@@ -1,0 +1,85 @@
+#pragma once
+// The graphic equalizers "Equalizer (5 Bands)" and "Equalizer (7 Bands)": a
+// series of linear-phase FIR band stages per side. Each stage passes its
+// input times the dry factor plus its band times the band's gain, so the dry
+// factors of the stages multiply.
+
+#include <cstdint>
+
+#include "fx/effect.h"
+
+constexpr int kFirTaps = 17;
+
+class cFirFilter {
+ public:
+  // Designs the band-pass for centre and width in Hz, gain in percent
+  // (-100 to 100) and dry mix in percent; the history starts empty.
+  void Design(int32_t centre, int32_t width, int32_t gain, int32_t sampleRate, int32_t dryMix);
+  // One side of an interleaved block: every second float from frames.
+  void Process(float* frames, int32_t count);
+  // Taps, design and history zeroed; the dry factor stays.
+  void Clear();
+
+  double dryFactor = 1.0;
+  double reserved = 0.0;
+  double design[kFirTaps] = {};  // normalised band-pass taps
+  float history[kFirTaps] = {};  // newest first
+  float taps[kFirTaps] = {};     // design x band gain
+};
+
+// The shared body of both equalizers; Bands is the number of stages.
+template <int Bands>
+class cEqualizer : public cEffect {
+ public:
+  static constexpr int32_t kNumParams = Bands + 1;  // the bands, then the dry mix
+  static constexpr int32_t kDryMixIndex = Bands;
+
+  void Init(int32_t sampleRate) override;
+  void Reset(bool loadDefaults) override;
+  void Clear() override;
+  int32_t Process(float* frames, int32_t count) override;
+  int32_t GetNumParams() override { return kNumParams; }
+  void SetParam(int32_t index, int32_t value) override;
+  int32_t GetParam(int32_t index) override;
+  void GetParamText(char* text, int32_t index, int32_t value) override;
+  const cFxParamDesc* GetParamDesc(int32_t index) override;
+  int32_t GetNumPresets() override { return 1; }
+  void LoadPreset(int32_t preset) override;
+  void ApplyParams() override;
+
+  int32_t params[kNumParams] = {};
+  cFirFilter left[Bands];  // stage k is left[k - 1]
+  cFirFilter right[Bands];
+  int32_t centres[Bands] = {};  // Hz
+  int32_t widths[Bands] = {};   // Hz
+  int32_t sampleRate = 0;
+  int32_t dryMix = 100;  // percent
+
+ protected:
+  virtual const int32_t* CentreTable() const = 0;
+  virtual const int32_t* WidthTable() const = 0;
+  virtual const cFxParamDesc* ParamTable() const = 0;
+};
+
+class cEqualizer5 : public cEqualizer<5> {
+ public:
+  const char* GetName() override { return "Equalizer (5 Bands)"; }
+
+ protected:
+  const int32_t* CentreTable() const override;
+  const int32_t* WidthTable() const override;
+  const cFxParamDesc* ParamTable() const override;
+};
+
+class cEqualizer7 : public cEqualizer<7> {
+ public:
+  const char* GetName() override { return "Equalizer (7 Bands)"; }
+
+ protected:
+  const int32_t* CentreTable() const override;
+  const int32_t* WidthTable() const override;
+  const cFxParamDesc* ParamTable() const override;
+};
+
+extern template class cEqualizer<5>;
+extern template class cEqualizer<7>;

@@ -1,0 +1,78 @@
+#include "fx/fxfactory.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "fx/delay.h"
+#include "fx/equalizer.h"
+#include "fx/fastfilter.h"
+#include "fx/reverb.h"
+
+namespace {
+
+const char* const kFxTypeNames[kFxTypeCount] = {
+    "None",
+    "FastFilter 24db",
+    "Delay + Feedback",
+    "Reverberator",
+    "Stereo Expander",
+    "Distorter",
+    "Overdrive",
+    "Flanger/Chorus",
+    "Compressor",
+    "Equalizer (5 Bands)",
+    "Equalizer (7 Bands)",
+    "Flanger/Chorus 2",
+};
+
+// Construction only; Init does the rest.
+std::unique_ptr<cEffect> Construct(int32_t type) {
+  switch (type) {
+    case 1:
+      return std::make_unique<cFastFilter24>();
+    case 2:
+      return std::make_unique<cDelay>();
+    case 3:
+      return std::make_unique<cReverb>();
+    case 9:
+      return std::make_unique<cEqualizer5>();
+    case 10:
+      return std::make_unique<cEqualizer7>();
+    // TODO(merge): wire the second half of the effects here:
+    //   4 cStereo (fx/stereo.h), 5 cDistorter and 6 cOverdrive
+    //   (fx/distortion.h), 7 cFlanger and 11 cFlanger2 (fx/flanger.h),
+    //   8 cCompressor (fx/compressor.h). Until then these slots stay empty.
+    case 4:
+    case 5:
+    case 6:
+    case 7:
+    case 8:
+    case 11:
+      return nullptr;
+    default:
+      return nullptr;
+  }
+}
+
+}  // namespace
+
+const char* FxTypeName(int32_t type) {
+  if (type < 0 || type >= kFxTypeCount) return nullptr;
+  return kFxTypeNames[type];
+}
+
+std::unique_ptr<cEffect> cFxFactory::NewFxModule(int32_t type) const {
+  std::unique_ptr<cEffect> fx = Construct(type);
+  if (!fx) return nullptr;
+  fx->bpm = bpm;
+  fx->speed = speed;
+  fx->Init(sampleRate);
+  return fx;
+}
+
+int32_t cFxFactory::x2ms(int32_t n) const {
+  if (bpm == nullptr || speed == nullptr || *bpm == 0) return 0;
+  // Whole milliseconds per row first, as the interface shows them.
+  const int64_t rowMs = int64_t(*speed) * 2500 / *bpm;
+  return int32_t(std::clamp<int64_t>(rowMs * (int64_t(n) + 1), INT32_MIN, INT32_MAX));
+}
