@@ -3,10 +3,14 @@
 #include <algorithm>
 #include <climits>
 
+#include "fx/compressor.h"
 #include "fx/delay.h"
+#include "fx/distortion.h"
 #include "fx/equalizer.h"
 #include "fx/fastfilter.h"
+#include "fx/flanger.h"
 #include "fx/reverb.h"
+#include "fx/stereo.h"
 
 namespace {
 
@@ -38,17 +42,18 @@ std::unique_ptr<cEffect> Construct(int32_t type) {
       return std::make_unique<cEqualizer5>();
     case 10:
       return std::make_unique<cEqualizer7>();
-    // TODO(merge): wire the second half of the effects here:
-    //   4 cStereo (fx/stereo.h), 5 cDistorter and 6 cOverdrive
-    //   (fx/distortion.h), 7 cFlanger and 11 cFlanger2 (fx/flanger.h),
-    //   8 cCompressor (fx/compressor.h). Until then these slots stay empty.
     case 4:
+      return std::make_unique<cStereo>();
     case 5:
+      return std::make_unique<cDistorter>();
     case 6:
+      return std::make_unique<cOverdrive>();
     case 7:
+      return std::make_unique<cFlanger>();
     case 8:
+      return std::make_unique<cCompressor>();
     case 11:
-      return nullptr;
+      return std::make_unique<cFlanger2>();
     default:
       return nullptr;
   }

@@ -29,6 +29,7 @@ TEST(TrackerFx, SlotsFollowTheSongTempoAndReachTheRenderPath) {
   EXPECT_EQ(delay->bpm, &t.Song().bpm);  // the song's own tempo, as it changes
   EXPECT_EQ(delay->speed, &t.Song().speed);
 
+  t.SetTickHook([] {}, 882);  // one sub-block per block
   t.RenderCallback(1);
   EXPECT_EQ(delay->lastBlock, t.Renderer().ChannelBuffer(1));
   EXPECT_EQ(delay->lastBlockFrames, 882);
@@ -65,6 +66,7 @@ TEST(TrackerFx, AnAuxChainRunsOnlyWhileFedAndEffectsAreOn) {
   cEffect* busReverb = t.GetFxObjPtr(1, 18);
   t.ChangeFxModule(0, 0, 3);
   cEffect* channelReverb = t.GetFxObjPtr(0, 0);
+  t.SetTickHook([] {}, 882);  // one sub-block per block
 
   t.RenderCallback(1);
   EXPECT_EQ(busReverb->lastBlock, nullptr);  // nobody sends to bus 2
