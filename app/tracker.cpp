@@ -117,9 +117,7 @@ void cTracker::ApplyAllFx() {
 
 void cTracker::SilenceAll(bool clearEffects) {
   std::lock_guard<std::recursive_mutex> lock(engineLock);
-  generators->ResetAll();
-  if (clearEffects) effects->ClearAll();
-  ClearBuffers();
+  player->Panic(clearEffects);
 }
 
 void cTracker::ProcessTick() {

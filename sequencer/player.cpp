@@ -26,7 +26,7 @@ int32_t cPlayer::ChannelsInUse() const { return std::clamp(song.channelCount, 0,
 void cPlayer::Transport(int32_t command) {
   switch (command) {
     case kTransportStop:
-      ApplyAllEffects();
+      effects.ApplyAll();
       generators.SetPlaying(0);
       for (int c = 0; c < ChannelsInUse(); ++c) {
         generators.currentChannel = c;
@@ -62,7 +62,7 @@ void cPlayer::Transport(int32_t command) {
 // instrument on every note (imported songs whose notes carry no instrument
 // byte rely on that).
 void cPlayer::Start(bool toStart, int32_t loop) {
-  ApplyAllEffects();
+  effects.ApplyAll();
   generators.SetPlaying(1);
   generators.ResetAll();
   playing = 1;
@@ -141,24 +141,8 @@ void cPlayer::PatternBreak(int32_t breakRow) {
 
 void cPlayer::Panic(bool clearEffects) {
   generators.ResetAll();
-  if (clearEffects) {
-    for (int chain = 0; chain < kFxChains; ++chain) {
-      for (int slot = 0; slot < kFxSlots; ++slot) {
-        if (cEffect* fx = effects.Object(slot, chain)) fx->Clear();
-      }
-    }
-  }
+  if (clearEffects) effects.ClearAll();
   renderer.ClearBuffers();
-}
-
-// Pattern commands may have changed the effects' derived state directly; the
-// transport brings it back to the stored parameters.
-void cPlayer::ApplyAllEffects() {
-  for (int chain = 0; chain < kFxChains; ++chain) {
-    for (int slot = 0; slot < kFxSlots; ++slot) {
-      if (cEffect* fx = effects.Object(slot, chain)) fx->ApplyParams();
-    }
-  }
 }
 
 int32_t cPlayer::Timer1Interval() const {

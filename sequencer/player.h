@@ -92,7 +92,6 @@ class cPlayer : public cTickSource {
   void AdvanceRow();
   void NextPosition();
   void LoadPosition();
-  void ApplyAllEffects();
   int32_t ChannelsInUse() const;
 
   const int32_t sampleRate;
