@@ -175,12 +175,13 @@ int32_t cSampler::StartNote(int32_t note) {
   if (v.envState != kEnvIdle) StopVoice(v);  // a stolen voice
 
   // While a song plays, a cell without an instrument keeps the voice's
-  // settings; a voice that never held the current instrument takes it all
-  // the same, or it would play silence or an old instrument.
-  if (playing == 0 || instrumentByte != 0 || v.instrument != instrumentSerial) {
+  // settings; a voice that does not hold the current instrument (never had
+  // it, or lost its slot) takes it all the same, or it would play silence
+  // or an old instrument.
+  if (playing == 0 || instrumentByte != 0 || v.instrument != instrumentSerial || !v.ready) {
     ApplyInstrument(v);
-  } else if (v.ready && !TakeSlot(v, v.slot)) {
-    v.ready = 0;  // the slot was emptied since
+  } else if (!TakeSlot(v, v.slot)) {
+    v.ready = 0;
   }
   if (playing != 0) {
     for (const cColumn& c : columns) {
