@@ -17,9 +17,8 @@ constexpr int kRate = 44100;
 constexpr int kBlock = 882;
 
 void Counters(benchmark::State& state) {
-  state.counters["x_realtime"] =
-      benchmark::Counter(double(kBlock) / kRate * double(state.iterations()),
-                         benchmark::Counter::kIsRate);
+  state.counters["x_realtime"] = benchmark::Counter(
+      double(kBlock) / kRate * double(state.iterations()), benchmark::Counter::kIsRate);
 }
 
 // One channel's sampler with `voices` notes of a looping sound.

@@ -14,23 +14,21 @@ constexpr float kTableSize = float(kFMTableSize);
 constexpr int32_t kTableMask = kFMTableSize - 1;
 
 constexpr int16_t kDefaults[kFMWords] = {
-    64, 64, 0, 0, 0, 0, 0, 40,  // volume, pan, transpose, tunings, index
-    0, 5, 48, 0, 7, 0, 0, 0, 1,  // modulation envelope, its curves, restart
-    0, 3, 48, 0, 7, 0, 0, 0, 0,  // amplitude envelope, its curves, restart
-    0, 0, 0,                     // waveforms, feedback
-    0, 0, 2};                    // unused, unused, generator type
+    64, 64, 0,  0, 0, 0, 0, 40,     // volume, pan, transpose, tunings, index
+    0,  5,  48, 0, 7, 0, 0, 0,  1,  // modulation envelope, its curves, restart
+    0,  3,  48, 0, 7, 0, 0, 0,  0,  // amplitude envelope, its curves, restart
+    0,  0,  0,                      // waveforms, feedback
+    0,  0,  2};                     // unused, unused, generator type
 
 // The range each word's editor control offers.
 struct cRange {
   int16_t low, high;
 };
 constexpr cRange kRanges[kFMWords] = {
-    {0, 127},     {0, 127},    {-24, 24},    {-36, 36},   {-100, 100}, {-36, 36},
-    {-100, 100},  {0, 127},    {0, 255},     {0, 255},    {0, 127},    {0, 255},
-    {0, 255},     {-127, 127}, {-127, 127},  {-127, 127}, {0, 1},      {0, 255},
-    {0, 255},     {0, 127},    {0, 255},     {0, 255},    {-127, 127}, {-127, 127},
-    {-127, 127},  {0, 1},      {0, 3},       {0, 3},      {0, 127},    {0, 0},
-    {0, 0},       {2, 2}};
+    {0, 127},    {0, 127}, {-24, 24}, {-36, 36}, {-100, 100}, {-36, 36},   {-100, 100}, {0, 127},
+    {0, 255},    {0, 255}, {0, 127},  {0, 255},  {0, 255},    {-127, 127}, {-127, 127}, {-127, 127},
+    {0, 1},      {0, 255}, {0, 255},  {0, 127},  {0, 255},    {0, 255},    {-127, 127}, {-127, 127},
+    {-127, 127}, {0, 1},   {0, 3},    {0, 3},    {0, 127},    {0, 0},      {0, 0},      {2, 2}};
 
 int16_t Clamp(int32_t index, int16_t value) {
   return std::clamp(value, kRanges[index].low, kRanges[index].high);
@@ -140,18 +138,41 @@ void cFMSynth::SetParam(int32_t index, int16_t value) {
 void cFMSynth::ApplyWord(int32_t index) {
   const int16_t w = params[index];
   switch (index) {
-    case 0: targetVolume = float(std::min<int>(w, 127)) / 64.0f; break;
-    case 1: targetPan = float(w & 127) * kLevel; break;
-    case 2: transpose = w; break;
-    case 3: coarse[0] = float(w); break;
-    case 4: fine[0] = float(w) * 0.01f; break;
-    case 5: coarse[1] = float(w); break;
-    case 6: fine[1] = float(w) * 0.01f; break;
-    case 7: modIndex = float(w & 127) * kLevel * 5.0f; break;
-    case 26: waveform[0] = w & 3; break;
-    case 27: waveform[1] = w & 3; break;
-    case 28: feedback = float(w & 127) * kLevel * kTableSize * 0.25f; break;
-    default: break;
+    case 0:
+      targetVolume = float(std::min<int>(w, 127)) / 64.0f;
+      break;
+    case 1:
+      targetPan = float(w & 127) * kLevel;
+      break;
+    case 2:
+      transpose = w;
+      break;
+    case 3:
+      coarse[0] = float(w);
+      break;
+    case 4:
+      fine[0] = float(w) * 0.01f;
+      break;
+    case 5:
+      coarse[1] = float(w);
+      break;
+    case 6:
+      fine[1] = float(w) * 0.01f;
+      break;
+    case 7:
+      modIndex = float(w & 127) * kLevel * 5.0f;
+      break;
+    case 26:
+      waveform[0] = w & 3;
+      break;
+    case 27:
+      waveform[1] = w & 3;
+      break;
+    case 28:
+      feedback = float(w & 127) * kLevel * kTableSize * 0.25f;
+      break;
+    default:
+      break;
   }
 }
 

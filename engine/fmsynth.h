@@ -47,8 +47,8 @@ class cFMSynth : public cGenerator {
   struct cEnvelope {
     int32_t state;
     float value, step, accel;
-    float counter;      // samples of sustain left
-    float run, length;  // samples into the current segment, and its length
+    float counter;                              // samples of sustain left
+    float run, length;                          // samples into the current segment, and its length
     float attack, decay, sustainTime, release;  // samples; sustainTime 0 = until note-off
     float sustain;                              // level
     float attackCurve, decayCurve, releaseCurve;

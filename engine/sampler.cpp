@@ -432,7 +432,8 @@ void cSampler::RenderVoice(cVoice& v, float* out, int32_t count) {
     if (v.stereo) {
       const int16_t* p = s + 2 * i;
       left = float(p[-2]) * w0[f] + float(p[0]) * w1[f] + float(p[2]) * w2[f] + float(p[4]) * w3[f];
-      right = float(p[-1]) * w0[f] + float(p[1]) * w1[f] + float(p[3]) * w2[f] + float(p[5]) * w3[f];
+      right =
+          float(p[-1]) * w0[f] + float(p[1]) * w1[f] + float(p[3]) * w2[f] + float(p[5]) * w3[f];
     } else {
       const int16_t* p = s + i;
       left = float(p[-1]) * w0[f] + float(p[0]) * w1[f] + float(p[1]) * w2[f] + float(p[2]) * w3[f];

@@ -50,20 +50,20 @@ class cSampler : public cGenerator {
   enum : int32_t { kEnvIdle, kEnvAttack, kEnvDecay, kEnvSustain, kEnvRelease, kEnvFast };
 
   struct cVoice {
-    int32_t ready;    // the instrument was applied and a sample found
+    int32_t ready;  // the instrument was applied and a sample found
     int32_t playing;
     int32_t stereo;
-    int32_t slot;     // 255 = none
+    int32_t slot;         // 255 = none
     const int16_t* data;  // first sample value, past the zero margin
     int32_t note;
-    float playHz;     // sample frames per second
-    float coarse, fine;  // semitones
-    int32_t offset;   // last sample-offset parameter
-    int64_t position;  // 32.32 frames
-    int64_t targetStep, step;  // 32.32 frames per output frame
+    float playHz;                        // sample frames per second
+    float coarse, fine;                  // semitones
+    int32_t offset;                      // last sample-offset parameter
+    int64_t position;                    // 32.32 frames
+    int64_t targetStep, step;            // 32.32 frames per output frame
     int32_t loopStart, loopEnd, length;  // frames
-    int32_t loopMode;   // 0 none, 1 forward
-    int32_t direction;  // 0 forward
+    int32_t loopMode;                    // 0 none, 1 forward
+    int32_t direction;                   // 0 forward
     int32_t baseVolume;
     float targetVolume, volume, targetPan, pan;
     float attackMs, decayMs;

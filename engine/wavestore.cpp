@@ -83,8 +83,8 @@ bool cWavManager::ImportWav(int32_t slot, const std::string& path) {
   // Named after the file: the text after the last separator of either kind.
   const size_t cut = path.find_last_of("/\\");
   const std::string name = cut == std::string::npos ? path : path.substr(cut + 1);
-  Install(slot, std::move(sound.buffer), sound.frames, sound.channels == 2 ? kWaveStereoFlag : 0,
-          0, sound.frames - 1, name.c_str(), name.size());
+  Install(slot, std::move(sound.buffer), sound.frames, sound.channels == 2 ? kWaveStereoFlag : 0, 0,
+          sound.frames - 1, name.c_str(), name.size());
   return true;
 }
 

@@ -18,8 +18,8 @@ constexpr uint32_t kWaveStereoFlag = 0x10;   // written for stereo sounds
 constexpr uint32_t kWaveStereoFlags = 0xF0;  // any of them: read as stereo
 
 struct cWaveEntry {
-  int16_t* data;    // the whole buffer, margins included; null when empty
-  int32_t length;   // frames; 0 = empty
+  int16_t* data;   // the whole buffer, margins included; null when empty
+  int32_t length;  // frames; 0 = empty
   uint32_t flags;
   int32_t loopStart;  // first frame of the loop
   int32_t loopEnd;    // last frame of the loop

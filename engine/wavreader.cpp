@@ -57,7 +57,8 @@ bool cByteReader::ReadSamples(int16_t* dest, size_t count) {
   while (count > 0) {
     const size_t n = std::min(count, sizeof chunk / 2);
     if (!ReadBytes(chunk, 2 * n)) return false;
-    for (size_t i = 0; i < n; ++i) dest[i] = int16_t(uint16_t(chunk[2 * i] | chunk[2 * i + 1] << 8));
+    for (size_t i = 0; i < n; ++i)
+      dest[i] = int16_t(uint16_t(chunk[2 * i] | chunk[2 * i + 1] << 8));
     dest += n;
     count -= n;
   }

@@ -1,10 +1,10 @@
+#include "engine/fmsynth.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <memory>
 #include <vector>
-
-#include "engine/fmsynth.h"
 
 namespace {
 
@@ -137,12 +137,12 @@ TEST_F(FMSynth, FilterParamsClampsEveryWordToItsControl) {
     int word;
     int16_t in, out;
   };
-  const Case cases[] = {{0, 300, 127},  {1, -5, 0},     {2, 30, 24},    {2, -30, -24},
-                        {3, 40, 36},    {3, -99, -36},  {4, 150, 100},  {6, -150, -100},
-                        {7, 128, 127},  {8, 300, 255},  {10, 200, 127}, {13, -200, -127},
-                        {16, 5, 1},     {19, -1, 0},    {24, 128, 127}, {25, 2, 1},
-                        {26, 4, 3},     {27, -1, 0},    {28, 128, 127}, {29, 9, 0},
-                        {30, -9, 0},    {31, 0, 2}};
+  const Case cases[] = {{0, 300, 127}, {1, -5, 0},    {2, 30, 24},    {2, -30, -24},
+                        {3, 40, 36},   {3, -99, -36}, {4, 150, 100},  {6, -150, -100},
+                        {7, 128, 127}, {8, 300, 255}, {10, 200, 127}, {13, -200, -127},
+                        {16, 5, 1},    {19, -1, 0},   {24, 128, 127}, {25, 2, 1},
+                        {26, 4, 3},    {27, -1, 0},   {28, 128, 127}, {29, 9, 0},
+                        {30, -9, 0},   {31, 0, 2}};
   for (const Case& c : cases) {
     int16_t p[128];
     fm->GetDefaults(p);
@@ -208,3 +208,20 @@ TEST_F(FMSynth, FeedbackAndHighNotesStayFinite) {
 }
 
 }  // namespace
+
+TEST_F(FMSynth, ResetReturnsToTheSameSoundBitForBit) {
+  params[28] = 60;
+  params[26] = 2;
+  Apply();
+  std::vector<float> first, second;
+  for (std::vector<float>* out : {&first, &second}) {
+    fm->Reset();
+    fm->SetParams(params);
+    fm->NoteOn(45);
+    *out = Render(3000);
+    fm->NoteOff();
+    std::vector<float> tail = Render(3000);
+    out->insert(out->end(), tail.begin(), tail.end());
+  }
+  EXPECT_EQ(first, second);
+}

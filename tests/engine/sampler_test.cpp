@@ -1,3 +1,5 @@
+#include "engine/sampler.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -5,7 +7,6 @@
 
 #include "engine/fmsynth.h"
 #include "engine/genmanager.h"
-#include "engine/sampler.h"
 #include "engine/wavestore.h"
 
 namespace {
@@ -158,7 +159,7 @@ TEST_F(Sampler, LoopsWrapByWholeLoopLengthsAndStayInsideTheSound) {
   struct Case {
     int loopStart, loopEnd;  // as stored in the slot
     int note, coarse;
-    int start, end;          // as the voice must take them
+    int start, end;  // as the voice must take them
   };
   for (Case c : {Case{100, 199, 64, 0, 100, 199}, Case{100, 199, 107, 72, 100, 199},
                  Case{100, 100, 107, 72, 100, 100}, Case{5000, 9000, 107, 72, 999, 999},
@@ -180,7 +181,8 @@ TEST_F(Sampler, LoopsWrapByWholeLoopLengthsAndStayInsideTheSound) {
 }
 
 TEST_F(Sampler, StereoSlotsKeepTheirSides) {
-  Fill(0, 500, [](int i) { return i % 2 ? -4000 : 4000; }, 0x10);
+  Fill(
+      0, 500, [](int i) { return i % 2 ? -4000 : 4000; }, 0x10);
   Apply();
   s.NoteOn(64);
   std::vector<float> out = Render(300);
@@ -301,6 +303,29 @@ TEST(GenManagerKinds, CreateGeneratorsMakesSamplersAndFMSynthsOnEveryChannel) {
   }
   EXPECT_EQ(m.FM(0), m.Generator(kGenFM, 0));
   EXPECT_EQ(m.Sampler(3), m.Generator(kGenSampler, 3));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Sampler, ResetReturnsToTheSameSoundBitForBit) {
+  Fill(0, 5000, [](int i) { return (i * 37) % 4000 - 2000; }, 0x01, 100, 4000);
+  params[9] = 3;
+  Apply();
+  std::vector<float> first, second;
+  for (std::vector<float>* out : {&first, &second}) {
+    s.Reset();
+    s.SetCommand(0, 0x1847);
+    s.NoteOn(50);
+    *out = Render(2000);
+    s.SetCommand(0, 0x0120);
+    s.Tick(1);
+    s.NoteOff();
+    std::vector<float> tail = Render(2000);
+    out->insert(out->end(), tail.begin(), tail.end());
+  }
+  EXPECT_EQ(first, second);
 }
 
 }  // namespace

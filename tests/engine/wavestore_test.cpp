@@ -1,3 +1,5 @@
+#include "engine/wavestore.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -5,8 +7,6 @@
 #include <filesystem>
 #include <string>
 #include <vector>
-
-#include "engine/wavestore.h"
 
 namespace {
 
@@ -53,8 +53,8 @@ std::vector<uint8_t> BuildWav(const WavSpec& s) {
   if (s.fmtForm == 40) {
     Put16(f, s.bits);
     Put32(f, s.channels == 2 ? 3 : 4);
-    const uint8_t guid[16] = {uint8_t(s.subFormat), 0, 0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA,
-                              0, 0x38, 0x9B, 0x71};
+    const uint8_t guid[16] = {
+        uint8_t(s.subFormat), 0, 0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71};
     f.insert(f.end(), guid, guid + 16);
   }
   if (s.junkBeforeData) {
