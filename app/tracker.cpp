@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "engine/sampler.h"
+
 cTracker::cTracker(const cConfig& cfg) : config(cfg), metersDisabled(cfg.cpuCalc == 0 ? 1 : 0) {
   meters[0] = std::make_unique<cpuSPD>(&metersDisabled);
   const uint32_t cyclesPerMs = meters[0]->Measure();
@@ -12,8 +14,13 @@ cTracker::cTracker(const cConfig& cfg) : config(cfg), metersDisabled(cfg.cpuCalc
   song = std::make_unique<cSongTables>();
   effects = std::make_unique<cFxChains>();
   effects->factory = cFxFactory(&song->bpm, &song->speed, config.frequency);
+  waves = std::make_unique<cWavManager>();
+  waves->SetEngineLock(&engineLock);
   generators = std::make_unique<cGenManager>(config.frequency);
   generators->CreateGenerators();
+  for (int c = 0; c < kGenChannels; ++c) {
+    if (cSampler* sampler = generators->Sampler(c)) sampler->SetWaveStore(waves.get());
+  }
   renderer = std::make_unique<cRenderPath>(config.frequency, config.latency, *song, *generators,
                                            *effects, *meters[1], *meters[0]);
   renderer->SetTickSource(this);
@@ -33,6 +40,7 @@ cSongDefaults cTracker::SongDefaults() const {
 void cTracker::ResetSong() {
   std::lock_guard<std::recursive_mutex> lock(engineLock);
   effects->DestroyAll();
+  waves->ClearAll();
   song->Reset(SongDefaults());  // zeroes words 0-63 of every instrument block
   FillInstrumentDefaults();
 }

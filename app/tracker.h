@@ -13,6 +13,7 @@
 #include "audio/cpuspd.h"
 #include "engine/genmanager.h"
 #include "engine/renderpath.h"
+#include "engine/wavestore.h"
 #include "fx/fxchains.h"
 #include "sequencer/instrumentaccess.h"
 #include "sequencer/player.h"
@@ -106,6 +107,7 @@ class cTracker : private cTickSource {
   const cConfig& Config() const { return config; }
   cSongTables& Song() { return *song; }
   cGenManager& Generators() { return *generators; }
+  cWavManager& Waves() { return *waves; }
   cFxChains& Effects() { return *effects; }
   cRenderPath& Renderer() { return *renderer; }
   cPlayer& Player() { return *player; }
@@ -129,6 +131,7 @@ class cTracker : private cTickSource {
   std::recursive_mutex engineLock;
   std::unique_ptr<cSongTables> song;
   std::unique_ptr<cFxChains> effects;
+  std::unique_ptr<cWavManager> waves;
   std::unique_ptr<cGenManager> generators;
   std::unique_ptr<cRenderPath> renderer;
   std::unique_ptr<cPlayer> player;

@@ -1,6 +1,10 @@
 #include "engine/genmanager.h"
 
 #include <cstring>
+#include <new>
+
+#include "engine/fmsynth.h"
+#include "engine/sampler.h"
 
 cGenManager::cGenManager(int32_t sampleRate) : sampleRate(sampleRate) {
   for (int i = 0; i < kInterpSize; ++i) {
@@ -16,9 +20,32 @@ cGenManager::cGenManager(int32_t sampleRate) : sampleRate(sampleRate) {
 
 cGenManager::~cGenManager() = default;
 
+bool cGenManager::KindComplete(int32_t kind) const {
+  for (const auto& g : generators[kind]) {
+    if (!g) return false;
+  }
+  return true;
+}
+
+// Kinds are created in the order bass, sampler, FM, each only when the kind
+// before it exists on all 16 channels; then every channel's generators are
+// initialised in that order. Generators already installed stay.
 bool cGenManager::CreateGenerators() {
-  // No generator kind exists yet; each arrives with its own source file and
-  // is created here, kind by kind, before the channels are initialised.
+  // The samplers follow the virtual-analogue kind.
+  for (auto& g : generators[kGenSampler]) {
+    if (g) continue;
+    cSampler* sampler = new (std::nothrow) cSampler();
+    if (!sampler) return false;
+    sampler->BindTables(interpolation);
+    g.reset(sampler);
+  }
+  if (!KindComplete(kGenSampler)) return false;
+  for (auto& g : generators[kGenFM]) {
+    if (!g) g.reset(new (std::nothrow) cFMSynth());
+    if (!g) return false;
+  }
+  if (!KindComplete(kGenFM)) return false;
+
   for (int c = 0; c < kGenChannels; ++c) {
     for (auto& kind : generators) {
       if (kind[c]) kind[c]->Init(sampleRate);
@@ -30,7 +57,16 @@ bool cGenManager::CreateGenerators() {
 void cGenManager::InstallGenerator(int32_t kind, int32_t channel,
                                    std::unique_ptr<cGenerator> generator) {
   if (kind < 0 || kind >= kGenKinds || channel < 0 || channel >= kGenChannels) return;
+  if (auto* sampler = dynamic_cast<cSampler*>(generator.get())) sampler->BindTables(interpolation);
   generators[kind][channel] = std::move(generator);
+}
+
+cSampler* cGenManager::Sampler(int32_t channel) const {
+  return dynamic_cast<cSampler*>(Generator(kGenSampler, channel));
+}
+
+cFMSynth* cGenManager::FM(int32_t channel) const {
+  return dynamic_cast<cFMSynth*>(Generator(kGenFM, channel));
 }
 
 cGenerator* cGenManager::Generator(int32_t kind, int32_t channel) const {

@@ -28,9 +28,13 @@ class cGenManager {
   bool CreateGenerators();
 
   // Installs a generator of a kind for a channel (tests, and kinds created
-  // elsewhere). Init is the caller's.
+  // elsewhere); CreateGenerators leaves installed ones in place. A sampler
+  // is bound to the interpolation tables here. Init is the caller's.
   void InstallGenerator(int32_t kind, int32_t channel, std::unique_ptr<cGenerator> generator);
   cGenerator* Generator(int32_t kind, int32_t channel) const;
+  // Null when the channel has no generator of that class.
+  cSampler* Sampler(int32_t channel) const;
+  cFMSynth* FM(int32_t channel) const;
 
   // Routed to the selected generator of currentChannel; nothing happens when
   // the channel's type is out of range or its generator does not exist.
@@ -72,6 +76,7 @@ class cGenManager {
 
  private:
   cGenerator* Selected() const;
+  bool KindComplete(int32_t kind) const;
 
   std::unique_ptr<cGenerator> generators[kGenKinds][kGenChannels];
 };

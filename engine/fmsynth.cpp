@@ -1,0 +1,365 @@
+#include "engine/fmsynth.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <numbers>
+
+namespace {
+
+constexpr float kLevel = 1.0f / 127.0f;
+constexpr float kTableSize = float(kFMTableSize);
+constexpr int32_t kTableMask = kFMTableSize - 1;
+
+constexpr int16_t kDefaults[kFMWords] = {
+    64, 64, 0,  0, 0, 0, 0, 40,     // volume, pan, transpose, tunings, index
+    0,  5,  48, 0, 7, 0, 0, 0,  1,  // modulation envelope, its curves, restart
+    0,  3,  48, 0, 7, 0, 0, 0,  0,  // amplitude envelope, its curves, restart
+    0,  0,  0,                      // waveforms, feedback
+    0,  0,  2};                     // unused, unused, generator type
+
+// The range each word's editor control offers.
+struct cRange {
+  int16_t low, high;
+};
+constexpr cRange kRanges[kFMWords] = {
+    {0, 127},    {0, 127}, {-24, 24}, {-36, 36}, {-100, 100}, {-36, 36},   {-100, 100}, {0, 127},
+    {0, 255},    {0, 255}, {0, 127},  {0, 255},  {0, 255},    {-127, 127}, {-127, 127}, {-127, 127},
+    {0, 1},      {0, 255}, {0, 255},  {0, 127},  {0, 255},    {0, 255},    {-127, 127}, {-127, 127},
+    {-127, 127}, {0, 1},   {0, 3},    {0, 3},    {0, 127},    {0, 0},      {0, 0},      {2, 2}};
+
+int16_t Clamp(int32_t index, int16_t value) {
+  return std::clamp(value, kRanges[index].low, kRanges[index].high);
+}
+
+float Approach(float value, float target, float delta) {
+  if (value < target) return std::min(value + delta, target);
+  if (value > target) return std::max(value - delta, target);
+  return value;
+}
+
+// Into 0 ... 16384 by whole periods, however far it lies outside.
+float Wrap(float x) {
+  if (x >= kTableSize || x < 0.0f) x -= kTableSize * std::floor(x * (1.0f / kTableSize));
+  return x;
+}
+
+// Both indices are masked into the table: a position that wraps to exactly
+// 16384 reads entry 0, and index + 1 never passes the end.
+float Lookup(const float* table, float p) {
+  const int32_t i = int32_t(std::lrint(p - 0.5f));
+  const float a = table[i & kTableMask];
+  const float b = table[(i + 1) & kTableMask];
+  return a + (b - a) * (p - float(i));
+}
+
+}  // namespace
+
+cFMSynth::cFMSynth() {
+  Init(44100);
+  Reset();
+}
+
+void cFMSynth::Init(int32_t sampleRate) {
+  rate = float(sampleRate);
+  samplesPerMs = rate * 0.001f;
+  stepsPerHz = kTableSize / rate;
+
+  float* sine = tables[0];
+  for (int i = 0; i < kFMTableSize; ++i) {
+    sine[i] = float(std::sin(double(i) * 2.0 * std::numbers::pi / double(kFMTableSize)));
+  }
+  // Waveforms 1-3 are emphasised slightly while they are built, each from
+  // y[-1] = 0 in index order.
+  for (int w = 1; w < kFMWaveforms; ++w) {
+    float previous = 0.0f;
+    for (int i = 0; i < kFMTableSize; ++i) {
+      const int j = i & 8191;
+      float x = 0.0f;
+      if (w == 1) {
+        x = sine[j];
+      } else if (w == 2) {
+        x = i < 8192 ? sine[i] : 0.0f;
+      } else if (j < 4096) {
+        x = sine[j];
+      } else if (j < 5120) {
+        x = sine[5 * j - 16384];
+      }
+      previous = x + 0.002f * (x - previous);
+      tables[w][i] = previous;
+    }
+  }
+}
+
+void cFMSynth::Reset() {
+  LoadDefaults();
+  for (cEnvelope* e : {&amp, &mod}) {
+    e->state = kEnvIdle;
+    e->value = e->step = e->accel = e->counter = e->run = e->length = 0.0f;
+  }
+  phase[0] = phase[1] = 0.0f;
+  modOutput = 0.0f;
+  volume = pan = 0.0f;
+  playing = 0;
+  note = 0;
+  for (cColumn& c : columns) c = cColumn{};
+}
+
+void cFMSynth::LoadDefaults() { SetParams(kDefaults); }
+
+void cFMSynth::GetDefaults(int16_t* p) { std::memcpy(p, kDefaults, sizeof kDefaults); }
+
+void cFMSynth::FilterParams(int16_t* p) {
+  for (int32_t i = 0; i < kFMWords; ++i) p[i] = Clamp(i, p[i]);
+}
+
+void cFMSynth::FormatParam(char* text, int32_t, int16_t value) {
+  std::snprintf(text, 8, "%d", int(value));
+}
+
+// A block from a song file may be unfiltered: the copy is clamped, so that no
+// word can push a frequency or a table index out of range.
+void cFMSynth::SetParams(const int16_t* p) {
+  for (int32_t i = 0; i < kFMWords; ++i) params[i] = Clamp(i, p[i]);
+  for (int32_t i = 0; i <= 7; ++i) ApplyWord(i);
+  for (int32_t i = 26; i <= 28; ++i) ApplyWord(i);
+  ApplyEnvelopes();
+}
+
+void cFMSynth::SetParam(int32_t index, int16_t value) {
+  if (index < 0 || index >= kFMWords) return;
+  params[index] = Clamp(index, value);
+  // The envelope words wait for the next whole block.
+  if (index <= 7 || (index >= 26 && index <= 28)) ApplyWord(index);
+}
+
+void cFMSynth::ApplyWord(int32_t index) {
+  const int16_t w = params[index];
+  switch (index) {
+    case 0:
+      targetVolume = float(std::min<int>(w, 127)) / 64.0f;
+      break;
+    case 1:
+      targetPan = float(w & 127) * kLevel;
+      break;
+    case 2:
+      transpose = w;
+      break;
+    case 3:
+      coarse[0] = float(w);
+      break;
+    case 4:
+      fine[0] = float(w) * 0.01f;
+      break;
+    case 5:
+      coarse[1] = float(w);
+      break;
+    case 6:
+      fine[1] = float(w) * 0.01f;
+      break;
+    case 7:
+      modIndex = float(w & 127) * kLevel * 5.0f;
+      break;
+    case 26:
+      waveform[0] = w & 3;
+      break;
+    case 27:
+      waveform[1] = w & 3;
+      break;
+    case 28:
+      feedback = float(w & 127) * kLevel * kTableSize * 0.25f;
+      break;
+    default:
+      break;
+  }
+}
+
+float cFMSynth::Samples(int16_t word, bool zeroIsOneMs) const {
+  if (word == 0) return zeroIsOneMs ? samplesPerMs : 0.0f;
+  return float(word) * 10.0f * samplesPerMs;
+}
+
+void cFMSynth::ApplyEnvelopes() {
+  struct Words {
+    cEnvelope* e;
+    int first;  // attack, decay, level, sustain time, release, three curves
+  };
+  for (Words x : {Words{&mod, 8}, Words{&amp, 17}}) {
+    cEnvelope& e = *x.e;
+    const int16_t* w = params + x.first;
+    e.attack = Samples(w[0], true);
+    e.decay = Samples(w[1], true);
+    e.sustain = float(w[2] & 127) * kLevel;
+    e.sustainTime = Samples(w[3], false);
+    e.release = Samples(w[4], true);
+    e.attackCurve = float(w[5]) * kLevel;
+    e.decayCurve = float(w[6]) * kLevel;
+    e.releaseCurve = float(w[7]) * kLevel;
+  }
+}
+
+// A quadratic ramp from one level to another over a number of samples; the
+// curvature bends it (0 is a straight line).
+void cFMSynth::Segment(cEnvelope& e, float from, float to, float samples, float curve) {
+  const float d = std::fabs(from - to);
+  const float mid = (from + to) * 0.5f + curve * 0.5f * d;
+  const float q = (from + to) - 2.0f * mid;
+  const float s0 = ((to - from) - 2.0f * q) / samples;
+  const float acc = 2.0f * q / (samples * samples);
+  e.step = s0 + acc;
+  e.accel = 2.0f * acc;
+  e.run = 0.0f;
+  e.length = samples;
+}
+
+// A segment whose curve only touches its target (full curvature) may miss it
+// by a rounding step and then turn away; after its length plus one sample it
+// ends all the same.
+void cFMSynth::Advance(cEnvelope& e) {
+  switch (e.state) {
+    case kEnvAttack:
+      e.value += e.step;
+      e.step += e.accel;
+      e.run += 1.0f;
+      if (e.value >= 1.0f || e.run > e.length + 1.0f) {
+        e.value = 1.0f;
+        Segment(e, 1.0f, e.sustain, e.decay, e.decayCurve);
+        e.state = kEnvDecay;
+      }
+      break;
+    case kEnvDecay:
+      e.value += e.step;
+      e.step += e.accel;
+      e.run += 1.0f;
+      if (e.value <= e.sustain || e.run > e.length + 1.0f) {
+        e.value = e.sustain;
+        e.counter = e.sustainTime;
+        Segment(e, e.sustain, 0.0f, e.release, e.releaseCurve);
+        e.state = kEnvSustain;
+      }
+      break;
+    case kEnvSustain:
+      if (e.sustainTime > 0.0f) {
+        e.counter -= 1.0f;
+        if (e.counter <= 0.0f) e.state = kEnvRelease;
+      }
+      break;
+    case kEnvRelease:
+      e.value += e.step;
+      e.step += e.accel;
+      e.run += 1.0f;
+      if (e.value <= 0.0f || e.run > e.length + 1.0f) {
+        e.value = 0.0f;
+        e.state = kEnvIdle;
+      }
+      break;
+    default:
+      e.value = 0.0f;
+      break;
+  }
+}
+
+void cFMSynth::Release(cEnvelope& e) {
+  if (e.state == kEnvIdle) return;
+  e.state = kEnvRelease;
+  Segment(e, e.value, 0.0f, e.release, e.releaseCurve);
+}
+
+bool cFMSynth::HasCommand(int32_t command) const {
+  return columns[0].command == command || columns[1].command == command;
+}
+
+void cFMSynth::SetPitch(int32_t n) {
+  if (n < 0) n = 0;
+  const int32_t f = n + transpose;
+  for (int op = 0; op < 2; ++op) {
+    const float hz = 16.3516f * std::pow(2.0f, (float(f) + coarse[op] + fine[op]) / 12.0f);
+    increment[op] = hz * stepsPerHz;
+  }
+}
+
+void cFMSynth::NoteOn(int32_t n) {
+  note = n;
+  SetPitch(n);
+  if (HasCommand(0x03)) return;  // a slide onto the note: no restart
+  if (params[25] == 1) amp.value = 0.0f;
+  amp.state = kEnvAttack;
+  Segment(amp, amp.value, 1.0f, amp.attack, amp.attackCurve);
+  if (params[16] == 1) mod.value = 0.0f;
+  mod.state = kEnvAttack;
+  Segment(mod, mod.value, 1.0f, mod.attack, mod.attackCurve);
+}
+
+void cFMSynth::NoteOff() {
+  Release(amp);
+  Release(mod);
+}
+
+void cFMSynth::FastRelease() {
+  amp.release = mod.release = 15.0f * rate / 1000.0f;
+  NoteOff();
+}
+
+void cFMSynth::SetPan(int32_t p) { targetPan = float(std::clamp(p, 1, 126)) * kLevel; }
+
+void cFMSynth::PanSlide(int32_t step) {
+  if (step != 0) SetPan((int32_t(targetPan * 127.0f) & 127) + step);
+}
+
+void cFMSynth::SetVolume(int32_t v) { targetVolume = float(std::clamp(v, 0, 127)) / 64.0f; }
+
+void cFMSynth::VolumeSlide(int32_t step) {
+  if (step != 0) SetVolume(int32_t(targetVolume * 64.0f) + step);
+}
+
+void cFMSynth::SetCommand(int32_t column, int32_t command) {
+  cColumn& c = columns[column & 1];
+  c.command = (command >> 8) & 0xFF;
+  c.parameter = command & 0xFF;
+  c.high = c.parameter >> 4;
+  c.low = c.parameter & 0x0F;
+  if (c.command == 0x08) SetPitch(note);
+  if (c.command == 0x0C) SetVolume(c.parameter);
+}
+
+void cFMSynth::Tick(int32_t tick) {
+  for (const cColumn& c : columns) {
+    if (c.command == 0x08) {
+      const int32_t step = tick % 3;
+      SetPitch(note + (step == 1 ? c.high : step == 2 ? c.low : 0));
+    } else if (c.command == 0x0A) {
+      VolumeSlide(c.high - c.low);
+    }
+  }
+}
+
+void cFMSynth::Render(float* frames, int32_t count) {
+  if (count <= 0) return;
+  if (amp.state == kEnvIdle) {
+    std::memset(frames, 0, sizeof(float) * 2 * size_t(count));
+    return;
+  }
+  const float* m = tables[waveform[0]];
+  const float* c = tables[waveform[1]];
+  for (int32_t k = 0; k < count; ++k) {
+    const float vol = volume, pn = pan;
+    volume = Approach(volume, targetVolume, 1.0f / 128.0f);
+    pan = Approach(pan, targetPan, 1.0f / 128.0f);
+    Advance(amp);
+    Advance(mod);
+
+    float p = modOutput * feedback + phase[0];
+    p = std::fabs(p) < FLT_MIN ? 0.0f : Wrap(p);
+    modOutput = Lookup(m, p) * modIndex * mod.value;
+    phase[0] = Wrap(phase[0] + increment[0]);
+
+    const float q = Wrap(modOutput * kTableSize + phase[1]);
+    const float y = Lookup(c, q) * amp.value;
+    phase[1] = Wrap(phase[1] + increment[1]);
+
+    frames[2 * k] = y * (1.0f - pn) * 24575.25f * vol;
+    frames[2 * k + 1] = y * pn * 24575.25f * vol;
+  }
+}

@@ -1,0 +1,450 @@
+#include "engine/sampler.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "engine/wavestore.h"
+
+namespace {
+
+constexpr float kLevel = 1.0f / 127.0f;
+constexpr int16_t kNoSample = 255;
+constexpr int16_t kDefaults[kSamplerWords] = {64, 63, 0, 0, 0, 0, 0, 112, 0, 0, 0, 0, 127, 0, 0, 0};
+// Steps above this many frames per output frame are held there: an unclamped
+// coarse tune would otherwise overflow the fixed-point step.
+constexpr float kMaxStep = 65536.0f;
+
+float Approach(float value, float target, float delta) {
+  if (value < target) return std::min(value + delta, target);
+  if (value > target) return std::max(value - delta, target);
+  return value;
+}
+
+float PanOf(int32_t p) { return float(std::clamp(p, 1, 126)) * kLevel; }
+float VolumeOf(int32_t v) { return float(std::clamp(v, 0, 127)) / 64.0f; }
+// Envelope times in ms: 0 means the given shortest time.
+float TimeMs(int16_t word, float zeroMs) { return word == 0 ? zeroMs : float(word & 255) * 10.0f; }
+
+}  // namespace
+
+cSampler::cSampler() {
+  Init(44100);
+  LoadDefaults();
+  Reset();
+}
+
+void cSampler::Init(int32_t sampleRate) {
+  rate = float(sampleRate);
+  samplesPerMs = rate * 0.001f;
+  slideScale = rate / 44100.0f;
+}
+
+void cSampler::ClearVoice(cVoice& v) {
+  std::memset(&v, 0, sizeof v);
+  v.slot = kNoSample;
+  v.pan = v.targetPan = 0.5f;
+  v.envState = kEnvIdle;
+}
+
+void cSampler::Reset() {
+  for (cVoice& v : voices) ClearVoice(v);
+  for (cColumn& c : columns) c = cColumn{};
+  groupCount = 0;
+  playing = 0;
+  sounding = 0;
+}
+
+void cSampler::LoadDefaults() { SetParams(kDefaults); }
+
+void cSampler::GetDefaults(int16_t* p) { std::memcpy(p, kDefaults, sizeof kDefaults); }
+
+void cSampler::SetParams(const int16_t* p) {
+  std::memcpy(params, p, sizeof params);
+  ++instrumentSerial;
+}
+
+void cSampler::FilterParams(int16_t* p) {
+  p[0] = int16_t(std::clamp<int>(p[0], 0, 127));
+  p[1] &= 0x7F;
+  // 255 stays: it is the "no sample" mark, not slot 127.
+  if (p[2] != kNoSample) p[2] &= 0x7F;
+  p[7] &= 0x7F;
+}
+
+void cSampler::FormatParam(char* text, int32_t, int16_t value) {
+  std::snprintf(text, 8, "%d", int(value));
+}
+
+// Takes the slot's sound into the voice. The loop is clamped into the sound,
+// whatever a song file or an editor left in the slot, so that no voice ever
+// reads outside its buffer.
+bool cSampler::TakeSlot(cVoice& v, int32_t slot) {
+  cWaveEntry e;
+  if (!waves || !waves->GetEntry(slot, &e) || !e.data || e.length <= 0) {
+    v.slot = kNoSample;
+    v.data = nullptr;
+    return false;
+  }
+  v.slot = slot;
+  v.generation = waves->Generation(slot);
+  v.data = e.data + kWaveMargin;
+  v.direction = 0;
+  v.position = 0;
+  v.length = e.length;
+  if ((e.flags & kWaveLoopFlags) == 0) {
+    v.loopMode = 0;
+    v.loopStart = 0;
+    v.loopEnd = e.length - 1;
+  } else {
+    v.loopMode = 1;
+    v.loopStart = std::clamp(e.loopStart, 0, e.length - 1);
+    v.loopEnd = std::clamp(e.loopEnd, v.loopStart, e.length - 1);
+  }
+  v.stereo = (e.flags & kWaveStereoFlags) ? 1 : 0;
+  return true;
+}
+
+void cSampler::ApplyInstrument(cVoice& v) {
+  v.ready = 0;
+  v.instrument = instrumentSerial;
+  if (params[2] == kNoSample) return;
+  v.baseVolume = params[0];
+  v.targetVolume = VolumeOf(params[0]);
+  v.targetPan = PanOf(params[1] & 127);
+  v.fine = float(params[3]) * kLevel;
+  v.coarse = float(params[4]);
+  if (!TakeSlot(v, params[2] & 127)) return;
+  v.attackMs = TimeMs(params[5], 1.0f);
+  v.decayMs = TimeMs(params[6], 1.0f);
+  v.sustainLevel = float(params[7] & 127) * kLevel;
+  v.sustainTime = params[8] == 0 ? 0.0f : float(params[8] & 255) * 10.0f * samplesPerMs;
+  v.releaseMs = TimeMs(params[9], 2.0f);
+  v.ready = 1;
+}
+
+int64_t cSampler::ToFixed(float value) const {
+  const float whole = std::trunc(value);
+  const double fraction = double(value - whole) * 4294967296.0;
+  return int64_t(whole) * 4294967296LL + int64_t(uint32_t(fraction));
+}
+
+void cSampler::Retune(cVoice& v, int32_t note) {
+  float s = float(note - 24) + v.coarse + v.fine;
+  if (s < 0.0f) s = 0.0f;
+  v.playHz = rate * 0.1f * std::pow(2.0f, s / 12.0f);
+  if (!(v.playHz >= 10.0f)) {
+    v.playHz = 0.0f;
+    StopVoice(v);
+    return;
+  }
+  v.targetStep = ToFixed(std::min(v.playHz / rate, kMaxStep));
+  v.step = v.targetStep;
+}
+
+void cSampler::StopVoice(cVoice& v) {
+  if (v.envState != kEnvIdle && v.playing) --sounding;
+  v.envState = kEnvIdle;
+  v.envValue = 0.0f;
+  v.playing = 0;
+}
+
+void cSampler::ReleaseVoice(cVoice& v) {
+  if (v.envState == kEnvIdle || v.envState == kEnvRelease || v.envState == kEnvFast) return;
+  v.envState = kEnvRelease;
+  v.envRate = v.envValue / (v.releaseMs * samplesPerMs);
+}
+
+int32_t cSampler::ChooseVoice() const {
+  for (int32_t i = 0; i < voiceCount; ++i) {
+    if (voices[i].envState == kEnvIdle) return i;
+  }
+  return 0;
+}
+
+bool cSampler::HasCommand(int32_t command) const {
+  return columns[0].command == command || columns[1].command == command;
+}
+
+// Starts a note on a chosen voice, which joins the group; returns the voice.
+int32_t cSampler::StartNote(int32_t note) {
+  const int32_t index = ChooseVoice();
+  cVoice& v = voices[index];
+  if (groupCount < kSamplerVoices) group[groupCount++] = index;
+  if (v.envState != kEnvIdle) StopVoice(v);  // a stolen voice
+
+  // While a song plays, a cell without an instrument keeps the voice's
+  // settings; a voice that does not hold the current instrument (never had
+  // it, or lost its slot) takes it all the same, or it would play silence
+  // or an old instrument.
+  if (playing == 0 || instrumentByte != 0 || v.instrument != instrumentSerial || !v.ready) {
+    ApplyInstrument(v);
+  } else if (!TakeSlot(v, v.slot)) {
+    v.ready = 0;
+  }
+  if (playing != 0) {
+    for (const cColumn& c : columns) {
+      if (c.command == 0x0C) v.targetVolume = VolumeOf(c.parameter);
+    }
+  }
+  if (!v.ready || note < 0) return index;
+
+  v.note = note;
+  v.position = 0;
+  v.direction = 0;
+  v.playing = 1;
+  Retune(v, note);
+  if (!v.playing) return index;
+  v.envState = kEnvAttack;
+  v.envRate = 1.0f / (v.attackMs * samplesPerMs);
+  ++sounding;
+  return index;
+}
+
+void cSampler::NoteOn(int32_t note) {
+  groupCount = 0;
+  if (!HasCommand(0x1A)) NoteOff();
+  const int32_t first = StartNote(note);
+  cVoice& v = voices[first];
+  for (const cColumn& c : columns) {
+    if (c.command != 0x19 || !v.playing) continue;
+    v.position = int64_t((v.length >> 8) * c.parameter) << 32;
+    v.offset = c.parameter;
+  }
+  for (const cColumn& c : columns) {
+    if (c.command != 0x18) continue;
+    if (c.high) StartNote(note + c.high);
+    if (c.low) StartNote(note + c.low);
+  }
+  for (const cColumn& c : columns) {
+    if (c.command == 0x0C) SetVolume(c.parameter);
+  }
+}
+
+void cSampler::SetPitch(int32_t note) {
+  for (int32_t g = 0; g < groupCount; ++g) {
+    cVoice& v = voices[group[g]];
+    v.note = note;
+    if (v.playing) Retune(v, note);
+  }
+}
+
+void cSampler::NoteOff() {
+  for (cVoice& v : voices) ReleaseVoice(v);
+}
+
+void cSampler::FastRelease() {
+  for (cVoice& v : voices) {
+    if (v.envState == kEnvIdle || v.envState == kEnvFast) continue;
+    v.envState = kEnvFast;
+    v.envRate = v.envValue / samplesPerMs;
+  }
+}
+
+void cSampler::SetPan(int32_t pan) {
+  for (int32_t g = 0; g < groupCount; ++g) voices[group[g]].targetPan = PanOf(pan);
+}
+
+void cSampler::PanSlide(int32_t step) {
+  if (step == 0) return;
+  for (int32_t g = 0; g < groupCount; ++g) {
+    cVoice& v = voices[group[g]];
+    v.targetPan = PanOf((int32_t(v.targetPan * 127.0f) & 127) + step);
+  }
+}
+
+void cSampler::SetVolume(int32_t volume) {
+  for (int32_t g = 0; g < groupCount; ++g) voices[group[g]].targetVolume = VolumeOf(volume);
+}
+
+void cSampler::VolumeSlide(int32_t step) {
+  if (step == 0) return;
+  for (int32_t g = 0; g < groupCount; ++g) {
+    cVoice& v = voices[group[g]];
+    v.targetVolume = VolumeOf(int32_t(v.targetVolume * 64.0f) + step);
+  }
+}
+
+// The instrument editor's change of one word: the voices of the last note
+// follow at once, and the next notes take the word with the instrument.
+void cSampler::SetParam(int32_t index, int16_t value) {
+  if (index < 0 || index >= kSamplerWords) return;
+  params[index] = value;
+  ++instrumentSerial;
+  for (int32_t g = 0; g < groupCount; ++g) {
+    cVoice& v = voices[group[g]];
+    v.instrument = instrumentSerial;
+    switch (index) {
+      case 0:
+        v.targetVolume = VolumeOf(value);
+        break;
+      case 1:
+        v.targetPan = PanOf(value & 127);
+        break;
+      case 2:
+        if (value == kNoSample || !TakeSlot(v, value & 127)) {
+          StopVoice(v);
+          v.ready = 0;
+        }
+        break;
+      case 3:
+        v.fine = float(value) * kLevel;
+        if (v.playing) Retune(v, v.note);
+        break;
+      case 4:
+        v.coarse = float(value);
+        if (v.playing) Retune(v, v.note);
+        break;
+      default:
+        break;
+    }
+  }
+}
+
+void cSampler::SetCommand(int32_t column, int32_t command) {
+  cColumn& c = columns[column & 1];
+  c.command = (command >> 8) & 0xFF;
+  c.parameter = command & 0xFF;
+  c.high = c.parameter >> 4;
+  c.low = c.parameter & 0x0F;
+  if (c.command == 0x0A) SetVolume(params[0]);
+  if (c.command == 0x0C) SetVolume(c.parameter);
+}
+
+void cSampler::Tick(int32_t) {
+  for (const cColumn& c : columns) {
+    const int64_t d = ToFixed(float(c.parameter) * (1.0f / 1023.0f) * slideScale);
+    for (int32_t g = 0; g < groupCount; ++g) {
+      cVoice& v = voices[group[g]];
+      switch (c.command) {
+        case 0x01:
+          v.step += d;
+          break;
+        case 0x02:
+          v.step = std::max<int64_t>(v.step - d, 0);
+          break;
+        case 0x03:
+          if (v.step < v.targetStep) {
+            v.step = std::min(v.step + d, v.targetStep);
+          } else {
+            v.step = std::max(v.step - d, v.targetStep);
+          }
+          break;
+        default:
+          break;
+      }
+    }
+    if (c.command == 0x0A) VolumeSlide(c.high - c.low);
+  }
+}
+
+int32_t cSampler::GetPlayPosition() {
+  return groupCount > 0 ? int32_t(voices[group[0]].position >> 32) : 0;
+}
+
+int32_t cSampler::GetVoiceCount() {
+  int32_t n = 0;
+  for (const cVoice& v : voices) n += (v.playing && v.envState != kEnvIdle) ? 1 : 0;
+  return n;
+}
+
+void cSampler::Render(float* frames, int32_t count) {
+  if (count <= 0) return;
+  std::memset(frames, 0, sizeof(float) * 2 * size_t(count));
+  if (!interp) return;
+  for (cVoice& v : voices) {
+    if (!v.playing || v.envState == kEnvIdle) continue;
+    // A slot replaced or emptied since the voice took it: its buffer is gone.
+    if (!waves || waves->Generation(v.slot) != v.generation) {
+      StopVoice(v);
+      v.ready = 0;
+      continue;
+    }
+    RenderVoice(v, frames, count);
+  }
+}
+
+void cSampler::RenderVoice(cVoice& v, float* out, int32_t count) {
+  const float* w0 = interp[0];
+  const float* w1 = interp[1];
+  const float* w2 = interp[2];
+  const float* w3 = interp[3];
+  const int16_t* s = v.data;
+  const int64_t loopLength = int64_t(v.loopEnd) + 1 - v.loopStart;
+  for (int32_t k = 0; k < count; ++k) {
+    const float volume = v.volume, pan = v.pan, env = v.envValue;
+    v.volume = Approach(v.volume, v.targetVolume, 1.0f / 64.0f);
+    v.pan = Approach(v.pan, v.targetPan, 1.0f / 64.0f);
+
+    // Past the loop end: a looping voice wraps by whole loop lengths, however
+    // far its step carried it; a voice without a loop holds its last frame
+    // and fades.
+    if (v.step < 0) v.step = -v.step;
+    int64_t i = v.position >> 32;
+    if (i > v.loopEnd) {
+      if (v.loopMode == 0) {
+        ReleaseVoice(v);
+        v.step = 0;
+        i = v.loopEnd;
+        v.position = i << 32;
+      } else {
+        i = v.loopStart + (i - v.loopStart) % loopLength;
+        v.position = (i << 32) | (v.position & 0xFFFFFFFFLL);
+      }
+    }
+
+    bool ended = false;
+    switch (v.envState) {
+      case kEnvAttack:
+        v.envValue += v.envRate;
+        if (v.envValue > 1.0f) {
+          v.envValue = 1.0f;
+          v.envState = kEnvDecay;
+          v.envRate = (1.0f - v.sustainLevel) / (v.decayMs * samplesPerMs);
+        }
+        break;
+      case kEnvDecay:
+        v.envValue -= v.envRate;
+        if (v.envValue <= v.sustainLevel) {
+          v.envValue = v.sustainLevel;
+          v.sustainCounter = v.sustainTime;
+          v.envState = kEnvSustain;
+        }
+        break;
+      case kEnvSustain:
+        if (v.sustainTime > 0.0f) {
+          v.sustainCounter -= 1.0f;
+          if (v.sustainCounter <= 0.0f) {
+            v.envState = kEnvRelease;
+            v.envRate = v.envValue / (v.releaseMs * samplesPerMs);
+          }
+        }
+        break;
+      default:  // release and fast release
+        v.envValue -= v.envRate;
+        if (v.envValue <= 0.0f) ended = true;
+        break;
+    }
+
+    const uint32_t f = uint32_t(v.position) >> 22;
+    float left, right;
+    if (v.stereo) {
+      const int16_t* p = s + 2 * i;
+      left = float(p[-2]) * w0[f] + float(p[0]) * w1[f] + float(p[2]) * w2[f] + float(p[4]) * w3[f];
+      right =
+          float(p[-1]) * w0[f] + float(p[1]) * w1[f] + float(p[3]) * w2[f] + float(p[5]) * w3[f];
+    } else {
+      const int16_t* p = s + i;
+      left = float(p[-1]) * w0[f] + float(p[0]) * w1[f] + float(p[1]) * w2[f] + float(p[2]) * w3[f];
+      right = left;
+    }
+    v.position += v.step;
+    out[2 * k] += left * (1.0f - pan) * 2.0f * volume * env;
+    out[2 * k + 1] += right * pan * 2.0f * volume * env;
+    if (ended) {
+      StopVoice(v);
+      return;
+    }
+  }
+}
