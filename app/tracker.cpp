@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "engine/bass.h"
+
 cTracker::cTracker(const cConfig& cfg) : config(cfg), metersDisabled(cfg.cpuCalc == 0 ? 1 : 0) {
   meters[0] = std::make_unique<cpuSPD>(&metersDisabled);
   const uint32_t cyclesPerMs = meters[0]->Measure();
@@ -10,8 +12,13 @@ cTracker::cTracker(const cConfig& cfg) : config(cfg), metersDisabled(cfg.cpuCalc
 
   song = std::make_unique<cSongTables>();
   effects = std::make_unique<cFxChains>();
+  wavetables = cWavetables::Shared(config.frequency, config.wavetableCache);
+  if (!wavetables) ErrorExit("WaveTable Error!");
   generators = std::make_unique<cGenManager>(config.frequency);
   generators->CreateGenerators();
+  for (int c = 0; c < kGenChannels; ++c) {
+    if (cBass* bass = generators->Bass(c)) bass->SetWavetables(wavetables.get());
+  }
   renderer = std::make_unique<cRenderPath>(config.frequency, config.latency, *song, *generators,
                                            *effects, *meters[1], *meters[0]);
   renderer->SetTickSource(this);

@@ -13,6 +13,7 @@
 #include "audio/cpuspd.h"
 #include "engine/genmanager.h"
 #include "engine/renderpath.h"
+#include "engine/wavetables.h"
 #include "fx/fxchains.h"
 #include "song/songtables.h"
 
@@ -56,6 +57,7 @@ class cTracker : private cTickSource {
   cGenManager& Generators() { return *generators; }
   cFxChains& Effects() { return *effects; }
   cRenderPath& Renderer() { return *renderer; }
+  const cWavetables& Wavetables() const { return *wavetables; }
 
   // Load meters: the mixing and render meters of the render path, then two
   // for the status timers. They share one disabled flag.
@@ -76,6 +78,8 @@ class cTracker : private cTickSource {
   std::recursive_mutex engineLock;
   std::unique_ptr<cSongTables> song;
   std::unique_ptr<cFxChains> effects;
+  // Declared before the generators, which read it until they are gone.
+  std::shared_ptr<const cWavetables> wavetables;
   std::unique_ptr<cGenManager> generators;
   std::unique_ptr<cRenderPath> renderer;
 

@@ -1,6 +1,9 @@
 #include "engine/genmanager.h"
 
 #include <cstring>
+#include <new>
+
+#include "engine/bass.h"
 
 cGenManager::cGenManager(int32_t sampleRate) : sampleRate(sampleRate) {
   for (int i = 0; i < kInterpSize; ++i) {
@@ -16,9 +19,21 @@ cGenManager::cGenManager(int32_t sampleRate) : sampleRate(sampleRate) {
 
 cGenManager::~cGenManager() = default;
 
+// A generator installed before (tests) is kept; the missing ones are made.
+template <class T>
+static bool CreateKind(std::unique_ptr<cGenerator> (&kind)[kGenChannels]) {
+  for (auto& g : kind) {
+    if (g) continue;
+    g.reset(new (std::nothrow) T());
+    if (!g) return false;
+  }
+  return true;
+}
+
 bool cGenManager::CreateGenerators() {
-  // No generator kind exists yet; each arrives with its own source file and
-  // is created here, kind by kind, before the channels are initialised.
+  // Kind by kind, each only when all 16 of the one before exist; then the
+  // channels are initialised.
+  if (!CreateKind<cBass>(generators[kGenBass])) return false;
   for (int c = 0; c < kGenChannels; ++c) {
     for (auto& kind : generators) {
       if (kind[c]) kind[c]->Init(sampleRate);
@@ -36,6 +51,10 @@ void cGenManager::InstallGenerator(int32_t kind, int32_t channel,
 cGenerator* cGenManager::Generator(int32_t kind, int32_t channel) const {
   if (kind < 0 || kind >= kGenKinds || channel < 0 || channel >= kGenChannels) return nullptr;
   return generators[kind][channel].get();
+}
+
+cBass* cGenManager::Bass(int32_t channel) const {
+  return dynamic_cast<cBass*>(Generator(kGenBass, channel));
 }
 
 cGenerator* cGenManager::Selected() const {

@@ -31,6 +31,9 @@ class cGenManager {
   // elsewhere). Init is the caller's.
   void InstallGenerator(int32_t kind, int32_t channel, std::unique_ptr<cGenerator> generator);
   cGenerator* Generator(int32_t kind, int32_t channel) const;
+  // The channel's virtual-analogue generator; null when none exists or a
+  // generator of another class was installed in its place.
+  cBass* Bass(int32_t channel) const;
 
   // Routed to the selected generator of currentChannel; nothing happens when
   // the channel's type is out of range or its generator does not exist.
