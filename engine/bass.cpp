@@ -23,6 +23,7 @@ struct cWordRange {
 };
 
 // What FilterParams forces, word by word (word 31, the type, is forced to 0).
+// clang-format off
 constexpr cWordRange kRanges[kBassParams] = {
     {0, 127, true},    {0, 127, true},    {0, 15, true},     {0, 127, true},    // 0-3
     {0, 127, true},    {0, 1, true},      {0, 15, true},     {0, 127, true},    // 4-7
@@ -51,6 +52,7 @@ constexpr int16_t kDefaults[kBassParams] = {
     0,  0,  2,  0,  79, 0,  32, -12, 0, 0, 0,  0,   0,  0,  0,  0,  0,  0,  0,
     0,  0,  96, 16, 0,  0,  0,  50, 0,   0,  0,  0,  0,  0,  0,  0,  0,  0,  0,
 };
+// clang-format on
 
 int32_t Clamp(int32_t v, int32_t low, int32_t high) { return v < low ? low : v > high ? high : v; }
 
@@ -177,7 +179,8 @@ void cBass::Init(int32_t newRate) {
   samplesPerMs = rate * 0.001f;
   hzScale = rate / 4096.0f;
   slideScale = rate / 44100.0f;
-  for (int i = 0; i < 2048; ++i) sine[i] = float(std::sin(double(i) * 2.0 * std::numbers::pi / 2048.0));
+  for (int i = 0; i < 2048; ++i)
+    sine[i] = float(std::sin(double(i) * 2.0 * std::numbers::pi / 2048.0));
   std::fill(std::begin(delayLine), std::end(delayLine), 0.0f);
   delayRead = 0;
   delayWrite = int32_t(samplesPerMs * 5.0f) & 1023;
@@ -236,9 +239,7 @@ float cBass::EnvelopeTime(int32_t w) const {
   return w == 0 ? samplesPerMs : float(w * 10) * samplesPerMs;
 }
 
-void cBass::SetLfoRate(cLfo& l) {
-  l.rateHz = float(l.rateWord) / float(16 << l.range);
-}
+void cBass::SetLfoRate(cLfo& l) { l.rateHz = float(l.rateWord) / float(16 << l.range); }
 
 void cBass::StartLfoIncrements() {
   for (cLfo& l : lfo) l.increment = uint32_t(l.rateHz * 2048.0f / rate * 1048576.0f);
@@ -252,6 +253,7 @@ void cBass::ApplyWord(int32_t index, int16_t raw) {
   const cWordRange& r = kRanges[index];
   const int32_t w = r.clamped ? Clamp(raw, r.low, r.high) : raw;
   const float fw = float(w);
+  // clang-format off
   switch (index) {
     case 0: targetVolume = fw / 64.0f; break;
     case 1: targetPan = fw * k127; break;
@@ -333,12 +335,14 @@ void cBass::ApplyWord(int32_t index, int16_t raw) {
     case 75: filterEnv.releaseCurve = fw * k127; break;
     default: break;
   }
+  // clang-format on
 }
 
 // Words that change the sound at once; the others (pulse widths, glide,
 // envelopes, LFO phases, LFO 3's range, flag and delay) wait for the next
 // SetParams.
 void cBass::SetParam(int32_t index, int16_t value) {
+  // clang-format off
   switch (index) {
     case 0: case 1: case 2: case 5: case 6: case 10: case 24: case 25: case 27: case 28:
     case 30: case 32: case 33: case 34: case 35: case 36: case 40: case 41: case 42:
@@ -368,6 +372,7 @@ void cBass::SetParam(int32_t index, int16_t value) {
     default:
       return;
   }
+  // clang-format on
   params[index] = value;
   ApplyWord(index, value);
   if (index == 24 || index == 27) StartLfoIncrements();
@@ -427,8 +432,10 @@ void cBass::FastRelease() {
 
 void cBass::SetPan(int32_t p) { targetPan = float(Clamp(p, 1, 126)) * k127; }
 
+// The pan word is recovered by rounding: truncating p / 127 * 127 gives
+// p - 1 for some words (9, 13, 18, ...), where a slide by +1 would stall.
 void cBass::PanSlide(int32_t step) {
-  if (step != 0) SetPan((int32_t(targetPan * 127.0f) & 127) + step);
+  if (step != 0) SetPan((int32_t(targetPan * 127.0f + 0.5f) & 127) + step);
 }
 
 void cBass::SetVolume(int32_t v) { targetVolume = float(Clamp(v, 0, 127)) / 64.0f; }
@@ -447,14 +454,21 @@ void cBass::SetCommand(int32_t column, int32_t word) {
   c.high = c.param >> 4;
   c.low = c.param & 0x0F;
   switch (c.command) {
-    case 0x08: SetPitch(note); break;
-    case 0x0C: SetVolume(c.param); break;
-    case 0x20: SetParam(22, int16_t(c.param)); break;
+    case 0x08:
+      SetPitch(note);
+      break;
+    case 0x0C:
+      SetVolume(c.param);
+      break;
+    case 0x20:
+      SetParam(22, int16_t(c.param));
+      break;
     case 0x21:
       targetResonance = float(c.param) / 256.0f;
       updateCounter = 0;
       break;
-    default: break;
+    default:
+      break;
   }
 }
 
@@ -483,8 +497,11 @@ void cBass::Tick(int32_t t) {
         SetPitch(phase == 0 ? note : phase == 1 ? note + c.high : note + c.low);
         break;
       }
-      case 0x0A: VolumeSlide(c.high - c.low); break;
-      default: break;
+      case 0x0A:
+        VolumeSlide(c.high - c.low);
+        break;
+      default:
+        break;
     }
   }
 }
@@ -535,16 +552,21 @@ float cBass::Filter(cFilterState& s, float x) const {
 
 float cBass::Wave(int osc, float p, float w, uint32_t noiseState) const {
   switch (wave[osc]) {
-    case 0: return Interpolate(table[osc], p);
+    case 0:
+      return Interpolate(table[osc], p);
     case 1: {
       float q = p + w;
       if (q >= 4096.0f) q -= 4096.0f;
       return table[osc][int32_t(p)] - table[osc][int32_t(q)];
     }
-    case 2: return Interpolate(wavetables->Sine4096(), p);
-    case 3: return float(int32_t(noiseState & 0xFFFF) - 0x8000) * 3.052e-05f;
-    case 4: return -Interpolate(table[osc], p);
-    default: return 0.0f;
+    case 2:
+      return Interpolate(wavetables->Sine4096(), p);
+    case 3:
+      return float(int32_t(noiseState & 0xFFFF) - 0x8000) * 3.052e-05f;
+    case 4:
+      return -Interpolate(table[osc], p);
+    default:
+      return 0.0f;
   }
 }
 
@@ -595,10 +617,18 @@ void cBass::Render(float* frames, int32_t count) {
     }
   }
   switch (renderMode) {
-    case 1: RenderFrames<1>(frames, count); break;
-    case 2: RenderFrames<2>(frames, count); break;
-    case 3: RenderFrames<3>(frames, count); break;
-    default: RenderFrames<0>(frames, count); break;
+    case 1:
+      RenderFrames<1>(frames, count);
+      break;
+    case 2:
+      RenderFrames<2>(frames, count);
+      break;
+    case 3:
+      RenderFrames<3>(frames, count);
+      break;
+    default:
+      RenderFrames<0>(frames, count);
+      break;
   }
   // A filter driven past stability must not stay silent (NaN) for good.
   for (cFilterState* s : {&filterL, &filterR}) {

@@ -133,7 +133,7 @@ class cBass : public cGenerator {
   // Converted parameters.
   float targetVolume = 1.0f, targetPan = 0.5f;
   int32_t wave[3] = {};
-  float width[3] = {};     // 0-1 of a cycle
+  float width[3] = {};  // 0-1 of a cycle
   float level[3] = {};
   int32_t coarse[3] = {};  // semitones
   float fine[3] = {};      // semitones

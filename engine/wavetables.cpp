@@ -1,8 +1,8 @@
 #include "engine/wavetables.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>

@@ -16,9 +16,9 @@
 #include <string>
 #include <vector>
 
-constexpr int kWaveSize = 4096;             // points in one cycle
-constexpr int kWaveIndexEntries = 32768;    // one per whole Hz
-constexpr int kWaveTablesMax = 112;         // room in the cache block
+constexpr int kWaveSize = 4096;           // points in one cycle
+constexpr int kWaveIndexEntries = 32768;  // one per whole Hz
+constexpr int kWaveTablesMax = 112;       // room in the cache block
 constexpr size_t kWaveCacheWords = kWaveIndexEntries + size_t(kWaveTablesMax) * kWaveSize;
 constexpr size_t kWaveCacheBytes = kWaveCacheWords * 4;
 static_assert(kWaveCacheBytes == 1966080);

@@ -1,3 +1,5 @@
+#include "engine/bass.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -5,7 +7,6 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/bass.h"
 #include "engine/genmanager.h"
 #include "engine/wavetables.h"
 
@@ -23,11 +24,11 @@ std::vector<int16_t> PlainBlock(int mode = 0, int waveform = 0) {
   std::vector<int16_t> p(128, 0);
   cBass().GetDefaults(p.data());
   p[2] = int16_t(waveform);
-  p[10] = 0;   // osc 2 level
-  p[30] = 0;   // osc 3 level
-  p[21] = 0;   // no filter
-  p[28] = 0;   // LFO 2 depth
-  p[60] = 0;   // LFO 3 depth
+  p[10] = 0;  // osc 2 level
+  p[30] = 0;  // osc 3 level
+  p[21] = 0;  // no filter
+  p[28] = 0;  // LFO 2 depth
+  p[60] = 0;  // LFO 3 depth
   p[40] = int16_t(mode);
   return p;
 }
@@ -101,9 +102,19 @@ TEST(Bass, DefaultsAndFilterParams) {
     int word;
     int16_t in, out;
   };
-  for (Case c : {Case{0, 200, 127}, {2, 99, 15}, {2, -3, 0}, {21, 9, 7}, {31, 2, 0},
-                 {32, -200, -127}, {41, 64, 63}, {40, 4, 3}, {51, 9, 3}, {8, -30, -30},
-                 {65, 40, 40}, {70, 128, 127}, {14, 300, 255}}) {
+  for (Case c : {Case{0, 200, 127},
+                 {2, 99, 15},
+                 {2, -3, 0},
+                 {21, 9, 7},
+                 {31, 2, 0},
+                 {32, -200, -127},
+                 {41, 64, 63},
+                 {40, 4, 3},
+                 {51, 9, 3},
+                 {8, -30, -30},
+                 {65, 40, 40},
+                 {70, 128, 127},
+                 {14, 300, 255}}) {
     std::vector<int16_t> q = p;
     q[size_t(c.word)] = c.in;
     b.FilterParams(q.data());
@@ -144,26 +155,32 @@ TEST(Bass, ConversionsOfCutoffResonanceVolumeAndPan) {
   b.SetPan(127);
   EXPECT_FLOAT_EQ(b.TargetPan(), 126.0f / 127.0f);
   b.PanSlide(-20);
-  EXPECT_NEAR(b.TargetPan() * 127.0f, 106.0f, 1.01f);
+  EXPECT_FLOAT_EQ(b.TargetPan(), 106.0f / 127.0f);
+  // A slide by one word per tick walks through every pan word.
+  b.SetPan(1);
+  for (int p = 2; p <= 126; ++p) {
+    b.PanSlide(1);
+    ASSERT_FLOAT_EQ(b.TargetPan(), float(p) / 127.0f);
+  }
 }
 
 TEST(Bass, ANoteSoundsAtItsPitch) {
   struct Case {
     int note, mode, waveform, word, value;  // one extra word set
-    double left, right;                      // semitones above 16.3516 Hz
+    double left, right;                     // semitones above 16.3516 Hz
   };
   const Case cases[] = {
-      {57, 0, 0, 0, 64, 57, 57},          // 440 Hz
-      {33, 0, 0, 0, 64, 33, 33},          // 110 Hz
-      {81, 0, 0, 0, 64, 81, 81},          // 1760 Hz
-      {57, 0, 1, 0, 64, 57, 57},          // pulse
-      {57, 0, 2, 0, 64, 57, 57},          // sine
-      {57, 0, 4, 0, 64, 57, 57},          // inverted saw
-      {45, 0, 0, 38, 12, 57, 57},         // osc 1 coarse tune
-      {57, 0, 0, 39, 50, 57.5, 57.5},     // osc 1 fine tune
-      {50, 0, 0, 65, 7, 57, 57},          // transpose
-      {57, 2, 0, 0, 64, 57.05, 56.95},    // stereo: set A left, set B right
-      {57, 3, 2, 0, 64, 57.05, 57.05},    // delay: the right is the left, late
+      {57, 0, 0, 0, 64, 57, 57},        // 440 Hz
+      {33, 0, 0, 0, 64, 33, 33},        // 110 Hz
+      {81, 0, 0, 0, 64, 81, 81},        // 1760 Hz
+      {57, 0, 1, 0, 64, 57, 57},        // pulse
+      {57, 0, 2, 0, 64, 57, 57},        // sine
+      {57, 0, 4, 0, 64, 57, 57},        // inverted saw
+      {45, 0, 0, 38, 12, 57, 57},       // osc 1 coarse tune
+      {57, 0, 0, 39, 50, 57.5, 57.5},   // osc 1 fine tune
+      {50, 0, 0, 65, 7, 57, 57},        // transpose
+      {57, 2, 0, 0, 64, 57.05, 56.95},  // stereo: set A left, set B right
+      {57, 3, 2, 0, 64, 57.05, 57.05},  // delay: the right is the left, late
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "note " << c.note << " mode " << c.mode << " wave "
@@ -364,19 +381,19 @@ TEST(Bass, EveryModeAndFilterStaysFiniteAndRepeatsBitForBit) {
       cBass().GetDefaults(block.data());
       block[40] = int16_t(mode);
       block[21] = int16_t(filter);
-      block[6] = 3;     // noise on osc 2
-      block[43] = 1;    // pulse on osc 3
+      block[6] = 3;   // noise on osc 2
+      block[43] = 1;  // pulse on osc 3
       block[30] = 100;
       block[23] = 255;  // the most resonance
       block[22] = 200;
       block[49] = 127;  // feedback
       block[5] = 1;     // sync
       block[47] = 1;
-      block[33] = 1;    // soft clipping
+      block[33] = 1;  // soft clipping
       block[36] = 127;
       block[66] = -60;  // envelope to pitch on osc 1
       block[67] = 1;
-      block[64] = 0;    // LFO 3 at once
+      block[64] = 0;  // LFO 3 at once
       auto render = [&] {
         cVoice v(block, 99);
         v.bass.NoteOn(36);

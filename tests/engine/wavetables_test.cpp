@@ -1,3 +1,5 @@
+#include "engine/wavetables.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -7,8 +9,6 @@
 #include <numbers>
 #include <string>
 #include <vector>
-
-#include "engine/wavetables.h"
 
 namespace {
 
@@ -135,7 +135,7 @@ TEST(Wavetables, ADamagedCacheIsRebuiltAndRewritten) {
   struct Case {
     const char* what;
     size_t size;
-    size_t at;     // byte to overwrite with `word`, when size is whole
+    size_t at;  // byte to overwrite with `word`, when size is whole
     int32_t word;
   };
   const Case cases[] = {
