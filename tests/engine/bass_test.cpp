@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -82,6 +83,48 @@ double Frequency(const std::vector<float>& x) {
 }
 
 double NoteHz(double semitones) { return 16.3516 * std::pow(2.0, semitones / 12.0); }
+
+// Frames between successive rising zero crossings.
+std::vector<double> Periods(const std::vector<float>& x) {
+  std::vector<double> out;
+  double last = -1;
+  for (size_t i = 1; i < x.size(); ++i) {
+    if (x[i - 1] < 0 && x[i] >= 0) {
+      const double t = double(i - 1) + double(-x[i - 1]) / double(x[i] - x[i - 1]);
+      if (last >= 0) out.push_back(t - last);
+      last = t;
+    }
+  }
+  return out;
+}
+
+// The lag (in frames) of the strongest self-similarity within [low, high].
+int PeriodByAutocorrelation(const std::vector<float>& x, int low, int high) {
+  int best = low;
+  double bestScore = -1e300;
+  for (int lag = low; lag <= high; ++lag) {
+    double sum = 0, norm = 0;
+    for (size_t t = 0; t + size_t(lag) < x.size(); ++t) {
+      sum += double(x[t]) * x[t + size_t(lag)];
+      norm += double(x[t]) * x[t];
+    }
+    if (sum / norm > bestScore) bestScore = sum / norm, best = lag;
+  }
+  return best;
+}
+
+// Amplitude of the component at `hz`, through a Hann window.
+double Magnitude(const std::vector<float>& x, double hz) {
+  double re = 0, im = 0;
+  const size_t n = x.size();
+  for (size_t i = 0; i < n; ++i) {
+    const double w = 0.5 - 0.5 * std::cos(2.0 * M_PI * double(i) / double(n));
+    const double a = 2.0 * M_PI * hz * double(i) / kRate;
+    re += w * x[i] * std::cos(a);
+    im += w * x[i] * std::sin(a);
+  }
+  return std::hypot(re, im) * 4.0 / double(n);
+}
 
 }  // namespace
 
@@ -408,6 +451,8 @@ TEST(Bass, EveryModeAndFilterStaysFiniteAndRepeatsBitForBit) {
       double energy = 0;
       for (float s : a) {
         ASSERT_TRUE(std::isfinite(s));
+        // Soft clipping bounds the sound, whatever the resonance does.
+        ASSERT_LE(std::fabs(s), 32767.0f * 0.51f);
         energy += double(s) * s;
       }
       EXPECT_GT(energy, 0.0);
@@ -453,4 +498,84 @@ TEST(Bass, TheManagerCreatesSixteenAndKeepsInstalledOnes) {
   std::vector<float> out(2 * 882);
   m.Render(out.data(), 882);
   EXPECT_EQ(m.VoiceCount(), 0);
+}
+
+TEST(Bass, SomeWordsActAtOnceOthersWaitForTheNextBlock) {
+  cVoice v(PlainBlock(0, 2));
+  v.bass.NoteOn(57);
+  v.Render(4410);
+  v.bass.SetParam(38, 12);  // osc 1 an octave up: retunes the sounding note
+  EXPECT_NEAR(Frequency(Channel(v.Render(8820), 0, 100)), NoteHz(69), 0.3);
+  v.bass.SetParam(65, -12);  // transpose back down
+  EXPECT_NEAR(Frequency(Channel(v.Render(8820), 0, 100)), NoteHz(57), 0.2);
+
+  // The attack word waits: the next note still rises in 30 ms.
+  v.bass.SetParam(11, 100);
+  v.bass.NoteOff();
+  v.Render(8820);
+  v.bass.NoteOn(57);
+  v.Render(int(0.031 * kRate));
+  EXPECT_NE(v.bass.AmpEnvelope().state, cBassEnvelope::kAttack);
+  // A whole block brings it in: 1 s now.
+  std::vector<int16_t> block = PlainBlock(0, 2);
+  block[11] = 100;
+  v.bass.SetParams(block.data());
+  v.bass.NoteOff();
+  v.Render(8820);
+  v.bass.NoteOn(57);
+  v.Render(int(0.5 * kRate));
+  EXPECT_EQ(v.bass.AmpEnvelope().state, cBassEnvelope::kAttack);
+}
+
+TEST(Bass, Lfo3VibratoStartsAfterItsDelay) {
+  std::vector<int16_t> block = PlainBlock(0, 2);
+  block[60] = 127;  // about +-9 % pitch
+  block[64] = 10;   // 200 ms
+  cVoice v(block);
+  v.bass.NoteOn(57);
+  const std::vector<float> out = Channel(v.Render(kRate / 2), 0);
+  const std::vector<float> early(out.begin() + 100, out.begin() + int(0.19 * kRate));
+  const std::vector<float> late(out.begin() + int(0.21 * kRate), out.end());
+  auto spread = [](const std::vector<double>& p) {
+    return *std::max_element(p.begin(), p.end()) / *std::min_element(p.begin(), p.end());
+  };
+  EXPECT_LT(spread(Periods(early)), 1.001);
+  EXPECT_GT(spread(Periods(late)), 1.1);
+}
+
+TEST(Bass, ASyncedOscillatorRepeatsAtItsMastersPeriod) {
+  for (int sync : {0, 1}) {
+    std::vector<int16_t> block = PlainBlock(0, 2);
+    block[42] = 0;  // osc 1 silent: it only drives the sync
+    block[6] = 2;   // osc 2: sine, a fifth up
+    block[8] = 7;
+    block[9] = 0;
+    block[10] = 127;
+    block[5] = int16_t(sync);
+    cVoice v(block);
+    v.bass.NoteOn(57);  // 440 Hz: 100.2 frames; osc 2 at 659 Hz: 66.9 frames
+    const int period = PeriodByAutocorrelation(Channel(v.Render(8820), 0, 4000), 50, 120);
+    EXPECT_NEAR(period, sync ? 100 : 67, 1) << sync;
+  }
+}
+
+TEST(Bass, LowPassKeepsTheFundamentalHighPassTheHarmonics) {
+  // The 20th harmonic of a 110 Hz saw against its fundamental.
+  auto ratio = [](int type, int cutoff) {
+    std::vector<int16_t> block = PlainBlock(0, 0);
+    block[21] = int16_t(type);
+    block[22] = int16_t(cutoff);
+    block[23] = 0;  // no resonance
+    block[32] = 0;  // no envelope sweep
+    block[25] = 0;  // no cutoff LFO
+    cVoice v(block);
+    v.bass.NoteOn(33);
+    const std::vector<float> x = Channel(v.Render(4410 + 16384), 0, 4410);
+    return Magnitude(x, NoteHz(33) * 20) / Magnitude(x, NoteHz(33));
+  };
+  const double plain = ratio(0, 10);
+  EXPECT_NEAR(plain, 1.0 / 20, 0.02);  // a saw: harmonic h at 1/h
+  EXPECT_LT(ratio(1, 10), plain / 10);
+  EXPECT_LT(ratio(3, 10), plain / 10);
+  EXPECT_GT(ratio(2, 60), plain * 4);
 }
