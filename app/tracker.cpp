@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "engine/bass.h"
 #include "engine/sampler.h"
 
 cTracker::cTracker(const cConfig& cfg) : config(cfg), metersDisabled(cfg.cpuCalc == 0 ? 1 : 0) {
@@ -16,9 +17,12 @@ cTracker::cTracker(const cConfig& cfg) : config(cfg), metersDisabled(cfg.cpuCalc
   effects->factory = cFxFactory(&song->bpm, &song->speed, config.frequency);
   waves = std::make_unique<cWavManager>();
   waves->SetEngineLock(&engineLock);
+  wavetables = cWavetables::Shared(config.frequency, config.wavetableCache);
+  if (!wavetables) ErrorExit("WaveTable Error!");
   generators = std::make_unique<cGenManager>(config.frequency);
   generators->CreateGenerators();
   for (int c = 0; c < kGenChannels; ++c) {
+    if (cBass* bass = generators->Bass(c)) bass->SetWavetables(wavetables.get());
     if (cSampler* sampler = generators->Sampler(c)) sampler->SetWaveStore(waves.get());
   }
   renderer = std::make_unique<cRenderPath>(config.frequency, config.latency, *song, *generators,

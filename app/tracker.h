@@ -13,6 +13,7 @@
 #include "audio/cpuspd.h"
 #include "engine/genmanager.h"
 #include "engine/renderpath.h"
+#include "engine/wavetables.h"
 #include "engine/wavestore.h"
 #include "fx/fxchains.h"
 #include "sequencer/instrumentaccess.h"
@@ -110,6 +111,7 @@ class cTracker : private cTickSource {
   cWavManager& Waves() { return *waves; }
   cFxChains& Effects() { return *effects; }
   cRenderPath& Renderer() { return *renderer; }
+  const cWavetables& Wavetables() const { return *wavetables; }
   cPlayer& Player() { return *player; }
 
   // Load meters: the mixing and render meters of the render path, then two
@@ -131,6 +133,8 @@ class cTracker : private cTickSource {
   std::recursive_mutex engineLock;
   std::unique_ptr<cSongTables> song;
   std::unique_ptr<cFxChains> effects;
+  // Declared before the generators, which read it until they are gone.
+  std::shared_ptr<const cWavetables> wavetables;
   std::unique_ptr<cWavManager> waves;
   std::unique_ptr<cGenManager> generators;
   std::unique_ptr<cRenderPath> renderer;

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <new>
 
+#include "engine/bass.h"
 #include "engine/fmsynth.h"
 #include "engine/sampler.h"
 
@@ -20,8 +21,12 @@ cGenManager::cGenManager(int32_t sampleRate) : sampleRate(sampleRate) {
 
 cGenManager::~cGenManager() = default;
 
-bool cGenManager::KindComplete(int32_t kind) const {
-  for (const auto& g : generators[kind]) {
+// A generator installed before (tests) is kept; the missing ones are made.
+template <class T>
+static bool CreateKind(std::unique_ptr<cGenerator> (&kind)[kGenChannels]) {
+  for (auto& g : kind) {
+    if (g) continue;
+    g.reset(new (std::nothrow) T());
     if (!g) return false;
   }
   return true;
@@ -29,23 +34,14 @@ bool cGenManager::KindComplete(int32_t kind) const {
 
 // Kinds are created in the order bass, sampler, FM, each only when the kind
 // before it exists on all 16 channels; then every channel's generators are
-// initialised in that order. Generators already installed stay.
+// initialised in that order.
 bool cGenManager::CreateGenerators() {
-  // The samplers follow the virtual-analogue kind.
-  for (auto& g : generators[kGenSampler]) {
-    if (g) continue;
-    cSampler* sampler = new (std::nothrow) cSampler();
-    if (!sampler) return false;
-    sampler->BindTables(interpolation);
-    g.reset(sampler);
+  if (!CreateKind<cBass>(generators[kGenBass])) return false;
+  if (!CreateKind<cSampler>(generators[kGenSampler])) return false;
+  for (int c = 0; c < kGenChannels; ++c) {
+    if (cSampler* sampler = Sampler(c)) sampler->BindTables(interpolation);
   }
-  if (!KindComplete(kGenSampler)) return false;
-  for (auto& g : generators[kGenFM]) {
-    if (!g) g.reset(new (std::nothrow) cFMSynth());
-    if (!g) return false;
-  }
-  if (!KindComplete(kGenFM)) return false;
-
+  if (!CreateKind<cFMSynth>(generators[kGenFM])) return false;
   for (int c = 0; c < kGenChannels; ++c) {
     for (auto& kind : generators) {
       if (kind[c]) kind[c]->Init(sampleRate);
@@ -72,6 +68,10 @@ cFMSynth* cGenManager::FM(int32_t channel) const {
 cGenerator* cGenManager::Generator(int32_t kind, int32_t channel) const {
   if (kind < 0 || kind >= kGenKinds || channel < 0 || channel >= kGenChannels) return nullptr;
   return generators[kind][channel].get();
+}
+
+cBass* cGenManager::Bass(int32_t channel) const {
+  return dynamic_cast<cBass*>(Generator(kGenBass, channel));
 }
 
 cGenerator* cGenManager::Selected() const {

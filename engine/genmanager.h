@@ -32,6 +32,9 @@ class cGenManager {
   // is bound to the interpolation tables here. Init is the caller's.
   void InstallGenerator(int32_t kind, int32_t channel, std::unique_ptr<cGenerator> generator);
   cGenerator* Generator(int32_t kind, int32_t channel) const;
+  // The channel's virtual-analogue generator; null when none exists or a
+  // generator of another class was installed in its place.
+  cBass* Bass(int32_t channel) const;
   // Null when the channel has no generator of that class.
   cSampler* Sampler(int32_t channel) const;
   cFMSynth* FM(int32_t channel) const;
@@ -76,7 +79,6 @@ class cGenManager {
 
  private:
   cGenerator* Selected() const;
-  bool KindComplete(int32_t kind) const;
 
   std::unique_ptr<cGenerator> generators[kGenKinds][kGenChannels];
 };

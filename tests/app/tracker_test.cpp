@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <stdexcept>
 #include <string>
 
 #include "app/tracker.h"
+#include "engine/bass.h"
 
 namespace {
 
@@ -60,4 +63,37 @@ TEST(Tracker, EngineSwitchesReachTheRenderPath) {
   EXPECT_EQ(t.Renderer().fxEngineOn, 0);
   const int16_t* out = t.RenderCallback(1);
   for (int i = 0; i < 2 * 882; ++i) ASSERT_EQ(out[i], 0);
+}
+
+TEST(Tracker, TheSongResetFillsEveryInstrumentWithTheBassDefaults) {
+  cTracker t(QuietConfig());
+  int16_t defaults[kInstrumentWords] = {};
+  ASSERT_NE(t.Generators().Bass(0), nullptr);
+  t.Generators().Bass(0)->GetDefaults(defaults);
+  EXPECT_EQ(defaults[kParamGenType], 0);
+  EXPECT_EQ(defaults[0], 64);
+  for (int i = 0; i < kInstruments; ++i) t.Song().Instrument(i)[5] = 99;
+  t.Song().Instrument(7)[kParamGenType] = kGenFM;
+  t.ResetSong();
+  for (int i = 0; i < kInstruments; ++i) {
+    for (int w = 0; w < 64; ++w) ASSERT_EQ(t.Song().Instrument(i)[w], defaults[w]) << i << " " << w;
+  }
+  EXPECT_EQ(t.Song().Instrument(0)[45], -12);
+}
+
+TEST(Tracker, EveryChannelSoundsThroughTheSharedWavetables) {
+  cTracker t(QuietConfig());
+  EXPECT_EQ(t.Wavetables().TableCount(), 104);
+  std::lock_guard<std::recursive_mutex> lock(t.EngineLock());
+  for (int c = 0; c < kGenChannels; ++c) {
+    t.Generators().currentChannel = c;
+    t.Generators().SelectGenerator(kGenBass);
+    t.Generators().LoadInstrument(t.Song().Instrument(0));
+    t.Generators().NoteOn(48);
+    float frames[2 * 441];
+    t.Generators().Render(frames, 441);
+    float peak = 0;
+    for (float s : frames) peak = std::max(peak, std::fabs(s));
+    EXPECT_GT(peak, 100.0f) << c;
+  }
 }

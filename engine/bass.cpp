@@ -1,0 +1,742 @@
+#include "engine/bass.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <numbers>
+
+#include "engine/wavetables.h"
+
+namespace {
+
+constexpr float k127 = 1.0f / 127.0f;
+// Phase steps are kept below one cycle per frame: a tuning word or a slide
+// far out of range must not make the phase arithmetic meaningless.
+constexpr float kMaxIncrement = 4095.0f;
+
+struct cWordRange {
+  int16_t low, high;
+  bool clamped;
+};
+
+// What FilterParams forces, word by word (word 31, the type, is forced to 0).
+// clang-format off
+constexpr cWordRange kRanges[kBassParams] = {
+    {0, 127, true},    {0, 127, true},    {0, 15, true},     {0, 127, true},    // 0-3
+    {0, 127, true},    {0, 1, true},      {0, 15, true},     {0, 127, true},    // 4-7
+    {0, 0, false},     {0, 0, false},     {0, 127, true},    {0, 255, true},    // 8-11
+    {0, 255, true},    {0, 127, true},    {0, 255, true},    {0, 255, true},    // 12-15
+    {0, 255, true},    {0, 255, true},    {0, 127, true},    {0, 255, true},    // 16-19
+    {0, 255, true},    {0, 7, true},      {0, 255, true},    {0, 255, true},    // 20-23
+    {0, 255, true},    {0, 127, true},    {0, 0, false},     {0, 255, true},    // 24-27
+    {0, 127, true},    {0, 0, false},     {0, 127, true},    {0, 0, true},      // 28-31
+    {-127, 127, true}, {0, 1, true},      {0, 127, true},    {0, 127, true},    // 32-35
+    {0, 127, true},    {0, 127, true},    {0, 0, false},     {0, 0, false},     // 36-39
+    {0, 3, true},      {0, 63, true},     {0, 127, true},    {0, 15, true},     // 40-43
+    {0, 127, true},    {0, 0, false},     {0, 0, false},     {0, 1, true},      // 44-47
+    {0, 127, true},    {0, 127, true},    {0, 127, true},    {0, 3, true},      // 48-51
+    {0, 3, true},      {0, 1, true},      {0, 1, true},      {0, 1, true},      // 52-55
+    {0, 1, true},      {0, 0, false},     {0, 1, true},      {0, 255, true},    // 56-59
+    {0, 127, true},    {0, 0, false},     {0, 3, true},      {0, 1, true},      // 60-63
+    {0, 127, true},    {0, 0, false},     {-127, 127, true}, {0, 1, true},      // 64-67
+    {0, 1, true},      {0, 1, true},      {-127, 127, true}, {-127, 127, true}, // 68-71
+    {-127, 127, true}, {-127, 127, true}, {-127, 127, true}, {-127, 127, true}, // 72-75
+};
+
+constexpr int16_t kDefaults[kBassParams] = {
+    64, 64, 0,  32, 0,  0, 0,  32, 12, 5,  48, 3,   3,  48, 0,  7,  7,  5,  48,
+    0,  7,  1,  16, 208, 5, 8, 63, 5,  100, 63, 0,  0,   31, 0,  0,  0,  0,  0,
+    0,  0,  2,  0,  79, 0,  32, -12, 0, 0, 0,  0,   0,  0,  0,  0,  0,  0,  0,
+    0,  0,  96, 16, 0,  0,  0,  50, 0,   0,  0,  0,  0,  0,  0,  0,  0,  0,  0,
+};
+// clang-format on
+
+int32_t Clamp(int32_t v, int32_t low, int32_t high) { return v < low ? low : v > high ? high : v; }
+
+float Toward(float value, float target, float step) {
+  if (value < target) {
+    value += step;
+    if (value > target) value = target;
+  } else if (value > target) {
+    value -= step;
+    if (value < target) value = target;
+  }
+  return value;
+}
+
+// Into 0 <= p < 4096 by whole periods.
+float WrapPhase(float p) {
+  if (p >= 4096.0f) {
+    p -= 4096.0f;
+    if (p >= 4096.0f) p = std::fmod(p, 4096.0f);
+  } else if (p < 0.0f) {
+    p += 4096.0f;
+    if (p < 0.0f) p = std::fmod(p, 4096.0f) + 4096.0f;
+    if (p >= 4096.0f) p = 0.0f;
+  }
+  return p;
+}
+
+float Interpolate(const float* t, float p) {
+  const int32_t i = int32_t(p);
+  const float f = p - float(i);
+  return t[i] + (t[i + 1] - t[i]) * f;
+}
+
+uint32_t NextNoise(uint32_t s) {
+  const uint32_t arithmetic = uint32_t(int32_t(s) >> 25);
+  return ((s << 7) + arithmetic + 0x6ECA756Du) ^ 0x9E59A92Bu;
+}
+
+bool Tiny(float v) { return std::fabs(v) < FLT_MIN; }
+
+}  // namespace
+
+// ---- Envelope -------------------------------------------------------------
+
+void cBassEnvelope::Segment(float from, float to, float samples, float curve) {
+  if (samples < 1.0f) samples = 1.0f;
+  const float d = std::fabs(from - to);
+  const float mid = (from + to) * 0.5f + curve * 0.5f * d;
+  const float q = (from + to) - 2.0f * mid;
+  const float s0 = ((to - from) - 2.0f * q) / samples;
+  const float acc = 2.0f * q / (samples * samples);
+  step = s0 + acc;
+  accel = 2.0f * acc;
+}
+
+void cBassEnvelope::Start(bool fromZero) {
+  if (fromZero) value = 0.0f;
+  state = kAttack;
+  Segment(value, 1.0f, attack, attackCurve);
+}
+
+void cBassEnvelope::Release() {
+  if (state == kIdle) return;
+  state = kRelease;
+  Segment(value, 0.0f, release, releaseCurve);
+}
+
+void cBassEnvelope::Advance() {
+  switch (state) {
+    case kIdle:
+      value = 0.0f;
+      break;
+    case kAttack:
+      value += step;
+      step += accel;
+      if (value >= 1.0f) {
+        value = 1.0f;
+        Segment(1.0f, sustain, decay, decayCurve);
+        state = kDecay;
+      }
+      break;
+    case kDecay:
+      value += step;
+      step += accel;
+      if (value <= sustain) {
+        value = sustain;
+        counter = sustainTime;
+        Segment(sustain, 0.0f, release, releaseCurve);
+        state = kSustain;
+      }
+      break;
+    case kSustain:
+      if (sustainTime > 0.0f) {
+        counter -= 1.0f;
+        if (counter <= 0.0f) state = kRelease;
+      }
+      break;
+    case kRelease:
+      value += step;
+      step += accel;
+      if (value <= 0.0f) {
+        value = 0.0f;
+        state = kIdle;
+      }
+      break;
+    default:
+      state = kIdle;
+      value = 0.0f;
+      break;
+  }
+}
+
+// ---- Set-up and parameters ------------------------------------------------
+
+cBass::cBass() {
+  std::memcpy(params, kDefaults, sizeof(params));
+  Init(44100);
+}
+
+void cBass::Init(int32_t newRate) {
+  sampleRate = newRate > 0 ? newRate : 44100;
+  rate = float(sampleRate);
+  invRate = 1.0f / rate;
+  samplesPerMs = rate * 0.001f;
+  hzScale = rate / 4096.0f;
+  slideScale = rate / 44100.0f;
+  for (int i = 0; i < 2048; ++i)
+    sine[i] = float(std::sin(double(i) * 2.0 * std::numbers::pi / 2048.0));
+  std::fill(std::begin(delayLine), std::end(delayLine), 0.0f);
+  delayRead = 0;
+  delayWrite = int32_t(samplesPerMs * 5.0f) & 1023;
+  for (int i = 0; i < kBassParams; ++i) ApplyWord(i, params[i]);
+}
+
+void cBass::Reset() {
+  noise = uint32_t(std::rand()) ^ 0x67B981C4u;
+  LoadDefaults();
+  for (cBassEnvelope* e : {&amp, &filterEnv}) {
+    e->state = cBassEnvelope::kIdle;
+    e->value = e->step = e->accel = e->counter = 0.0f;
+  }
+  groupA = cOscGroup{};
+  groupB = cOscGroup{};
+  for (int s = 0; s < 2; ++s) {
+    for (int k = 0; k < 3; ++k) targetInc[s][k] = currentInc[s][k] = 0.0f;
+  }
+  ClearFilters();
+  volume = pan = 0.0f;
+  glideStep = 0.0f;
+  for (cLfo& l : lfo) {
+    l.out = 0.0f;
+    l.phase = l.start;
+  }
+  lfo3Counter = 0;
+  playing = 0;
+  columns[0] = columns[1] = cCommand{};
+  // The delay line keeps its indices; what it still held of an earlier sound
+  // would otherwise open the next note on the right channel.
+  std::fill(std::begin(delayLine), std::end(delayLine), 0.0f);
+}
+
+void cBass::LoadDefaults() { SetParams(kDefaults); }
+
+void cBass::GetDefaults(int16_t* out) { std::memcpy(out, kDefaults, sizeof(kDefaults)); }
+
+void cBass::SetParams(const int16_t* in) {
+  for (int i = 0; i < kBassParams; ++i) {
+    params[i] = in[i];
+    ApplyWord(i, in[i]);
+  }
+}
+
+void cBass::FilterParams(int16_t* block) {
+  for (int i = 0; i < kBassParams; ++i) {
+    const cWordRange& r = kRanges[i];
+    if (r.clamped) block[i] = int16_t(Clamp(block[i], r.low, r.high));
+  }
+  block[kParamGenType] = 0;
+}
+
+void cBass::FormatParam(char* text, int32_t, int16_t value) { std::snprintf(text, 8, "%d", value); }
+
+float cBass::EnvelopeTime(int32_t w) const {
+  return w == 0 ? samplesPerMs : float(w * 10) * samplesPerMs;
+}
+
+void cBass::SetLfoRate(cLfo& l) { l.rateHz = float(l.rateWord) / float(16 << l.range); }
+
+void cBass::StartLfoIncrements() {
+  for (cLfo& l : lfo) l.increment = uint32_t(l.rateHz * 2048.0f / rate * 1048576.0f);
+}
+
+// Converts one word into the generator's settings. Words outside their
+// range are clamped here too, so a block that skipped FilterParams still
+// cannot index past a table or shift by a negative amount.
+void cBass::ApplyWord(int32_t index, int16_t raw) {
+  if (index < 0 || index >= kBassParams) return;
+  const cWordRange& r = kRanges[index];
+  const int32_t w = r.clamped ? Clamp(raw, r.low, r.high) : raw;
+  const float fw = float(w);
+  // clang-format off
+  switch (index) {
+    case 0: targetVolume = fw / 64.0f; break;
+    case 1: targetPan = fw * k127; break;
+    case 2: wave[0] = w; break;
+    case 3: width[0] = fw * k127 * 0.5f; break;
+    case 4: glideStep = w == 0 ? 0.0f : 4096.0f / float((w + 1) * 35); break;
+    case 5: sync2 = w != 0; break;
+    case 6: wave[1] = w; break;
+    case 7: width[1] = fw * k127; break;
+    case 8: coarse[1] = w; break;
+    case 9: fine[1] = fw * 0.01f; break;
+    case 10: level[1] = fw * k127; break;
+    case 11: amp.attack = EnvelopeTime(w); break;
+    case 12: amp.decay = EnvelopeTime(w); break;
+    case 13: amp.sustain = fw * k127; break;
+    case 14: amp.sustainTime = float(w * 10) * samplesPerMs; break;
+    case 15: amp.release = EnvelopeTime(w); break;
+    case 16: filterEnv.attack = EnvelopeTime(w); break;
+    case 17: filterEnv.decay = EnvelopeTime(w); break;
+    case 18: filterEnv.sustain = fw * k127; break;
+    case 19: filterEnv.sustainTime = float(w * 10) * samplesPerMs; break;
+    case 20: filterEnv.release = EnvelopeTime(w); break;
+    case 21:
+      // Coefficients of one type mean nothing to another: recompute at once.
+      if (w != filterType) updateCounter = 0;
+      filterType = w;
+      break;
+    case 22: targetCutoff = std::max(fw / 255.0f, 0.0025f); break;
+    case 23: targetResonance = fw / 64.0f; break;
+    case 24: lfo[0].rateWord = w; SetLfoRate(lfo[0]); break;
+    case 25: lfo[0].depth = fw * k127; break;
+    case 26: lfo[0].start = (uint32_t(w) << 24) & 0x7FFFFFFFu; break;
+    case 27: lfo[1].rateWord = w; SetLfoRate(lfo[1]); break;
+    case 28: lfo[1].depth = fw * k127; break;
+    case 29: lfo[1].start = (uint32_t(w) << 24) & 0x7FFFFFFFu; break;
+    case 30: level[2] = fw * k127; break;
+    case 31: break;
+    case 32: envAmount = fw * k127; break;
+    case 33: softClip = w != 0; break;
+    case 34: stored34 = fw * k127; break;
+    case 35: stored35 = w == 0 ? 1.0f / 32768.0f : fw * k127; break;
+    case 36: drive = (fw * k127 * 2.0f + 0.1f) * 30.0f; break;
+    case 37: break;
+    case 38: coarse[0] = w; break;
+    case 39: fine[0] = fw * 0.01f; break;
+    case 40: renderMode = w; break;
+    case 41: updatePeriod = (63 - w) + 1; break;
+    case 42: level[0] = fw * k127; break;
+    case 43: wave[2] = w; break;
+    case 44: width[2] = fw * k127 * 0.5f; break;
+    case 45: coarse[2] = w; break;
+    case 46: fine[2] = fw * 0.01f; break;
+    case 47: sync3 = w != 0; break;
+    case 48: case 49: case 50: feedback[index - 48] = fw * k127 * 0.25f; break;
+    case 51: lfo[0].range = w; SetLfoRate(lfo[0]); break;
+    case 52: lfo[1].range = w; SetLfoRate(lfo[1]); break;
+    case 53: ampFromZero = w != 0; break;
+    case 54: filterFromZero = w != 0; break;
+    case 55: lfo[0].freeRunning = w != 0; break;
+    case 56: lfo[1].freeRunning = w != 0; break;
+    case 57:
+      for (int k = 0; k < 3; ++k) oscOn[k] = ((w >> k) & 1) == 0;
+      break;
+    case 58: cutoffMode = w; break;
+    case 59: lfo[2].rateWord = w; SetLfoRate(lfo[2]); break;
+    case 60: lfo[2].depth = fw / 1024.0f; break;
+    case 61: lfo[2].start = (uint32_t(w) << 24) & 0x7FFFFFFFu; break;
+    case 62: lfo[2].range = w; SetLfoRate(lfo[2]); break;
+    case 63: lfo3Flag = w; break;
+    case 64: lfo3Delay = int32_t(float(w * 20) * samplesPerMs); break;
+    case 65: transpose = w; break;
+    case 66: envToPitch = fw / 18.0f; break;
+    case 67: case 68: case 69: pitchFromEnv[index - 67] = w != 0; break;
+    case 70: amp.attackCurve = fw * k127; break;
+    case 71: amp.decayCurve = fw * k127; break;
+    case 72: amp.releaseCurve = fw * k127; break;
+    case 73: filterEnv.attackCurve = fw * k127; break;
+    case 74: filterEnv.decayCurve = fw * k127; break;
+    case 75: filterEnv.releaseCurve = fw * k127; break;
+    default: break;
+  }
+  // clang-format on
+}
+
+// Words that change the sound at once; the others (pulse widths, glide,
+// envelopes, LFO phases, LFO 3's range, flag and delay) wait for the next
+// SetParams.
+void cBass::SetParam(int32_t index, int16_t value) {
+  // clang-format off
+  switch (index) {
+    case 0: case 1: case 2: case 5: case 6: case 10: case 24: case 25: case 27: case 28:
+    case 30: case 32: case 33: case 34: case 35: case 36: case 40: case 41: case 42:
+    case 43: case 47: case 48: case 49: case 50: case 53: case 54: case 55: case 56:
+    case 57: case 58: case 60: case 66: case 67: case 68: case 69:
+      break;
+    case 8: case 9: case 38: case 39: case 45: case 46: case 65:
+      params[index] = value;
+      ApplyWord(index, value);
+      SetPitch(note);
+      return;
+    case 21:
+      params[index] = value;
+      ApplyWord(index, value);
+      ClearFilters();
+      return;
+    case 22: case 23:
+      params[index] = value;
+      ApplyWord(index, value);
+      updateCounter = 0;
+      return;
+    case 51: case 52: case 59:
+      params[index] = value;
+      ApplyWord(index, value);
+      StartLfoIncrements();
+      return;
+    default:
+      return;
+  }
+  // clang-format on
+  params[index] = value;
+  ApplyWord(index, value);
+  if (index == 24 || index == 27) StartLfoIncrements();
+}
+
+// ---- Notes ----------------------------------------------------------------
+
+float cBass::Increment(float semitones) const {
+  const float inc = 16.3516f * std::exp2(semitones / 12.0f) * 4096.0f / rate;
+  return std::min(inc, kMaxIncrement);
+}
+
+void cBass::SetPitch(int32_t n) {
+  if (n < 0) n = 0;
+  const int32_t f = n + transpose;
+  const bool detuned = renderMode >= 1 && renderMode <= 3;
+  for (int k = 0; k < 3; ++k) {
+    const float s = float(f + coarse[k]) + fine[k];
+    if (detuned) {
+      targetInc[0][k] = Increment(s + 0.05f);
+      targetInc[1][k] = Increment(s - 0.05f);
+    } else {
+      targetInc[0][k] = targetInc[1][k] = Increment(s);
+    }
+    for (int set = 0; set < 2; ++set) {
+      if (currentInc[set][k] == 0.0f) currentInc[set][k] = targetInc[set][k];
+    }
+  }
+}
+
+void cBass::NoteOn(int32_t n) {
+  note = n;
+  SetPitch(n);
+  if (columns[0].command == 0x03 || columns[1].command == 0x03) return;
+  StartLfoIncrements();
+  for (int i = 0; i < 2; ++i) {
+    if (!lfo[i].freeRunning) lfo[i].phase = lfo[i].start;
+  }
+  lfo[2].phase = lfo[2].start;
+  lfo[2].out = 0.0f;
+  lfo3Counter = lfo3Delay;
+  amp.Start(ampFromZero);
+  filterEnv.Start(filterFromZero);
+}
+
+void cBass::NoteOff() {
+  amp.Release();
+  filterEnv.Release();
+}
+
+void cBass::FastRelease() {
+  const float fast = 15.0f * rate / 1000.0f;
+  amp.release = fast;
+  filterEnv.release = fast;
+  NoteOff();
+}
+
+void cBass::SetPan(int32_t p) { targetPan = float(Clamp(p, 1, 126)) * k127; }
+
+// The pan word is recovered by rounding: truncating p / 127 * 127 gives
+// p - 1 for some words (9, 13, 18, ...), where a slide by +1 would stall.
+void cBass::PanSlide(int32_t step) {
+  if (step != 0) SetPan((int32_t(targetPan * 127.0f + 0.5f) & 127) + step);
+}
+
+void cBass::SetVolume(int32_t v) { targetVolume = float(Clamp(v, 0, 127)) / 64.0f; }
+
+void cBass::VolumeSlide(int32_t step) {
+  if (step != 0) SetVolume(int32_t(targetVolume * 64.0f) + step);
+}
+
+// ---- Effect commands ------------------------------------------------------
+
+void cBass::SetCommand(int32_t column, int32_t word) {
+  if (column < 0 || column > 1) return;
+  cCommand& c = columns[column];
+  c.command = (word >> 8) & 0xFF;
+  c.param = word & 0xFF;
+  c.high = c.param >> 4;
+  c.low = c.param & 0x0F;
+  switch (c.command) {
+    case 0x08:
+      SetPitch(note);
+      break;
+    case 0x0C:
+      SetVolume(c.param);
+      break;
+    case 0x20:
+      SetParam(22, int16_t(c.param));
+      break;
+    case 0x21:
+      targetResonance = float(c.param) / 256.0f;
+      updateCounter = 0;
+      break;
+    default:
+      break;
+  }
+}
+
+void cBass::Tick(int32_t t) {
+  for (cCommand& c : columns) {
+    c.high = c.param >> 4;
+    c.low = c.param & 0x0F;
+    const int sets = renderMode == 2 ? 2 : 1;
+    switch (c.command) {
+      case 0x01: {
+        const float d = float(c.param) * 4096.0f / 65536.0f * slideScale;
+        for (int s = 0; s < sets; ++s) {
+          for (float& inc : targetInc[s]) inc = std::min(inc + d, kMaxIncrement);
+        }
+        break;
+      }
+      case 0x02: {
+        const float d = float(c.param) * 4096.0f / 65536.0f * slideScale;
+        for (int s = 0; s < sets; ++s) {
+          for (float& inc : targetInc[s]) inc = std::max(inc - d, 0.0f);
+        }
+        break;
+      }
+      case 0x08: {
+        const int32_t phase = ((t % 3) + 3) % 3;
+        SetPitch(phase == 0 ? note : phase == 1 ? note + c.high : note + c.low);
+        break;
+      }
+      case 0x0A:
+        VolumeSlide(c.high - c.low);
+        break;
+      default:
+        break;
+    }
+  }
+}
+
+// ---- Rendering ------------------------------------------------------------
+
+void cBass::ClearFilters() {
+  filterL = cFilterState{};
+  filterR = cFilterState{};
+  updateCounter = 0;
+}
+
+void cBass::RecomputeFilter(float lfo1) {
+  float c = cutoffMode == 0 ? filterEnv.value * envAmount + cutoff + lfo1
+                            : filterEnv.value * envAmount * cutoff + lfo1;
+  if (filterType == 3) {
+    c = std::clamp(c, 0.005f, 0.999f);
+    const float f = 1.16f * c;
+    const float f2 = f * f;
+    coefF4 = f2 * f2;
+    coefG = 1.0f - f;
+    coefFb = resonance * 0.9f * (1.0f - 0.15f * f2);
+  } else {
+    c = std::clamp(c, 0.001f, 0.999f);
+    coefC = c;
+    coefB = 1.0f - c;
+    coefFb = resonance * 0.25f * (1.0f / coefB + 1.0f);
+  }
+}
+
+float cBass::Filter(cFilterState& s, float x) const {
+  if (filterType == 3) {
+    x = (x - s.y[3] * coefFb) * coefF4 * 0.35013f;
+    float input = x;
+    for (int i = 0; i < 4; ++i) {
+      s.y[i] = coefG * s.y[i] + 0.3f * s.in[i] + input;
+      s.in[i] = input;
+      input = s.y[i];
+    }
+    if (Tiny(s.y[3])) s.y[3] = 0.0f;
+    return 2.0f * s.y[3];
+  }
+  s.s1 = coefB * s.s1 + ((s.s1 - s.s2) * coefFb + x) * coefC;
+  s.s2 = coefC * s.s1 + coefB * s.s2;
+  if (Tiny(s.s2)) s.s2 = 0.0f;
+  return filterType == 1 ? s.s2 : x - s.s2;
+}
+
+float cBass::Wave(int osc, float p, float w, uint32_t noiseState) const {
+  switch (wave[osc]) {
+    case 0:
+      return Interpolate(table[osc], p);
+    case 1: {
+      float q = p + w;
+      if (q >= 4096.0f) q -= 4096.0f;
+      return table[osc][int32_t(p)] - table[osc][int32_t(q)];
+    }
+    case 2:
+      return Interpolate(wavetables->Sine4096(), p);
+    case 3:
+      return float(int32_t(noiseState & 0xFFFF) - 0x8000) * 3.052e-05f;
+    case 4:
+      return -Interpolate(table[osc], p);
+    default:
+      return 0.0f;
+  }
+}
+
+float cBass::RunGroup(cOscGroup& g, const float* inc, const float* w, const float* lv,
+                      const bool* runs, uint32_t noiseState) {
+  float mix = 0.0f;
+  for (int k = 0; k < 3; ++k) {
+    if (!runs[k]) continue;
+    float p = g.phase[k];
+    const float offset = g.previous[k] * feedback[k] * 4096.0f;
+    if (offset != 0.0f) p = WrapPhase(p + offset);
+    const float out = Wave(k, p, w[k], noiseState);
+    g.previous[k] = out;
+    float next = g.phase[k] + inc[k];
+    if (next >= 4096.0f || next < 0.0f) {
+      next = WrapPhase(next);
+      if (k == 0 && sync2) g.phase[1] = 0.0f;
+      if (k == 1 && sync3) g.phase[2] = 0.0f;
+    }
+    g.phase[k] = next;
+    mix += out * lv[k];
+  }
+  return mix;
+}
+
+void cBass::Render(float* frames, int32_t count) {
+  if (count <= 0) return;
+  if (amp.state == cBassEnvelope::kIdle || wavetables == nullptr || !wavetables->Ready()) {
+    std::memset(frames, 0, sizeof(float) * 2 * size_t(count));
+    return;
+  }
+  // The table follows the frequency the oscillator had when the call began.
+  for (int k = 0; k < 3; ++k) {
+    float hz = currentInc[0][k] * hzScale - 0.5f;
+    if (!(hz >= 0.0f)) hz = 0.0f;
+    if (hz > float(kWaveIndexEntries - 1)) hz = float(kWaveIndexEntries - 1);
+    table[k] = wavetables->TableForHz(int32_t(std::nearbyint(hz)));
+  }
+  for (int s = 0; s < 2; ++s) {
+    for (int k = 0; k < 3; ++k) {
+      float& cur = currentInc[s][k];
+      const float target = targetInc[s][k];
+      if (glideStep == 0.0f || cur <= 0.0f) {
+        cur = target;
+      } else {
+        cur = Toward(cur, target, glideStep);
+      }
+    }
+  }
+  switch (renderMode) {
+    case 1:
+      RenderFrames<1>(frames, count);
+      break;
+    case 2:
+      RenderFrames<2>(frames, count);
+      break;
+    case 3:
+      RenderFrames<3>(frames, count);
+      break;
+    default:
+      RenderFrames<0>(frames, count);
+      break;
+  }
+  // A filter driven past stability must not stay silent (NaN) for good.
+  for (cFilterState* s : {&filterL, &filterR}) {
+    float sum = s->s1 + s->s2;
+    for (int i = 0; i < 4; ++i) sum += s->y[i] + s->in[i];
+    if (!std::isfinite(sum)) *s = cFilterState{};
+  }
+}
+
+template <int kMode>
+void cBass::RenderFrames(float* out, int32_t count) {
+  static constexpr float kUnison[3] = {1.02f, 1.022f, 1.024f};
+  const bool runs[3] = {level[0] > 0.0f || sync2, level[1] > 0.0f || sync3, level[2] > 0.0f};
+  float levels[3];
+  float unisonInc[3];
+  for (int k = 0; k < 3; ++k) {
+    levels[k] = kMode == 1 ? level[k] * 0.7f : level[k];
+    unisonInc[k] = currentInc[0][k] * kUnison[k];
+  }
+  const bool filtered = filterType >= 1 && filterType <= 3;
+
+  for (int32_t i = 0; i < count; ++i) {
+    noise = NextNoise(noise);
+
+    const float vol = volume, pn = pan;
+    volume = Toward(volume, targetVolume, 1.0f / 128.0f);
+    pan = Toward(pan, targetPan, 1.0f / 128.0f);
+    cutoff = std::max(Toward(cutoff, targetCutoff, 1.0f / 512.0f), 0.0025f);
+    resonance = Toward(resonance, targetResonance, 1.0f / 512.0f);
+
+    for (int l = 0; l < 2; ++l) {
+      lfo[l].out = sine[lfo[l].phase >> 20] * lfo[l].depth;
+      lfo[l].phase = (lfo[l].phase + lfo[l].increment) & 0x7FFFFFFFu;
+    }
+    if (lfo3Counter > 0) {
+      --lfo3Counter;
+    } else {
+      lfo[2].out = sine[lfo[2].phase >> 20] * lfo[2].depth;
+      lfo[2].phase = (lfo[2].phase + lfo[2].increment) & 0x7FFFFFFFu;
+    }
+
+    amp.Advance();
+    filterEnv.Advance();
+
+    float incA[3], incB[3];
+    if constexpr (kMode == 1) {
+      for (int k = 0; k < 3; ++k) {
+        incA[k] = currentInc[0][k];
+        incB[k] = unisonInc[k];
+      }
+    } else {
+      const float lfo3 = lfo[2].out;
+      const float envPitch = 1.0f + filterEnv.value * envToPitch;
+      for (int k = 0; k < 3; ++k) {
+        incA[k] = currentInc[0][k];
+        incB[k] = currentInc[1][k];
+        if (lfo3 != 0.0f) {
+          incA[k] *= 1.0f + 0.75f * lfo3;
+          incB[k] *= 1.0f + 0.75f * lfo3;
+        }
+        if (pitchFromEnv[k]) {
+          incA[k] *= envPitch;
+          incB[k] *= envPitch;
+        }
+      }
+    }
+
+    float widths[3];
+    if (lfo[1].depth > 0.0f) {
+      const float wv = std::clamp((lfo[1].out * 0.5f + 0.5f) * 4096.0f, 4.096f, 4096.0f);
+      widths[0] = widths[1] = widths[2] = wv;
+    } else {
+      for (int k = 0; k < 3; ++k) widths[k] = width[k] * 4096.0f;
+    }
+
+    float x = RunGroup(groupA, incA, widths, levels, runs, noise);
+    float xR = 0.0f;
+    if constexpr (kMode == 1) {
+      x -= RunGroup(groupB, incB, widths, levels, runs, noise);
+    } else if constexpr (kMode == 2) {
+      noise = NextNoise(noise);
+      xR = -RunGroup(groupB, incB, widths, levels, runs, noise);
+    }
+
+    if (filtered) {
+      if (updateCounter <= 0) {
+        RecomputeFilter(lfo[0].out);
+        updateCounter = updatePeriod;
+      }
+      --updateCounter;
+      x = Filter(filterL, x);
+      if constexpr (kMode == 2) xR = Filter(filterR, xR);
+    }
+
+    float y = amp.value * x;
+    if (softClip) y = std::atan(y * drive) * 0.63661975f;
+    out[2 * i] = y * (1.0f - pn) * 32767.0f * vol;
+    if constexpr (kMode == 2) {
+      float yR = -amp.value * xR;
+      if (softClip) yR = std::atan(yR * drive) * 0.63661975f;
+      out[2 * i + 1] = yR * pn * 32767.0f * vol;
+    } else if constexpr (kMode == 3) {
+      out[2 * i + 1] = delayLine[delayRead] * pn * 32767.0f * vol;
+      delayLine[delayWrite] = -y;
+      delayRead = (delayRead + 1) & 1023;
+      delayWrite = (delayWrite + 1) & 1023;
+    } else {
+      out[2 * i + 1] = y * pn * 32767.0f * vol;
+    }
+  }
+}

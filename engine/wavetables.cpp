@@ -1,0 +1,192 @@
+#include "engine/wavetables.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <new>
+#include <numbers>
+
+cWavetables::cWavetables() {
+  for (int i = 0; i < 2 * kWaveSize; ++i) {
+    sine4096[i] = float(std::sin(double(i) * 2.0 * std::numbers::pi / kWaveSize));
+  }
+  for (int i = 0; i < kWaveSize; ++i) {
+    sine2048[i] = float(std::sin(double(i) * 2.0 * std::numbers::pi / 2048.0));
+  }
+}
+
+bool cWavetables::Create(float rate, const std::string& cachePath) {
+  sampleRate = rate;
+  try {
+    index.assign(kWaveIndexEntries, 0);
+    tables.assign(size_t(kWaveTablesMax + 1) * kWaveSize, 0.0f);
+  } catch (const std::bad_alloc&) {
+    Release();
+    return false;
+  }
+  loadedFromCache = false;
+  if (!cachePath.empty()) {
+    std::error_code ignored;
+    const std::filesystem::path folder = std::filesystem::path(cachePath).parent_path();
+    if (!folder.empty()) std::filesystem::create_directories(folder, ignored);
+    if (ReadCache(cachePath)) {
+      loadedFromCache = true;
+      return true;
+    }
+  }
+  Build();
+  if (!cachePath.empty()) WriteCache(cachePath);
+  return true;
+}
+
+void cWavetables::Release() {
+  std::vector<int32_t>().swap(index);
+  std::vector<float>().swap(tables);
+  tableCount = 0;
+}
+
+// Saws with the harmonics below half the rate, tapered by a quarter-cosine
+// window, one per distinct harmonic count of the notes 0-127. The table for
+// a note serves every frequency from just above the previous table's bound
+// up to twice the note's frequency.
+void cWavetables::Build() {
+  std::fill(tables.begin(), tables.end(), 0.0f);
+  int32_t next = 0;  // first index entry not yet assigned
+  int32_t previous = -1;
+  int32_t count = 0;
+  for (int n = 0; n < 128; ++n) {
+    const double f = 440.0 * std::pow(2.0, (n - 69) / 12.0);
+    const int32_t harmonics = int32_t(double(sampleRate) * 0.5 / f);
+    if (harmonics == previous) continue;
+    // Above about 79,800 Hz the notes need more tables than the cache holds;
+    // the highest notes then share the last one.
+    if (count == kWaveTablesMax) break;
+    float* t = tables.data() + size_t(count) * kWaveSize;
+    for (int32_t h = 0; h < harmonics; ++h) {
+      const double w = std::cos(h * (std::numbers::pi / 2.0) / harmonics);
+      const float g = float(w * w / (h + 1) * 0.63);
+      // sine4096[((4096 - j) * (h + 1)) mod 4096], stepped instead of multiplied.
+      const int32_t step = (h + 1) & (kWaveSize - 1);
+      int32_t at = 0;
+      for (int j = 0; j < kWaveSize; ++j) {
+        t[j] += sine4096[at] * g;
+        at = (at - step) & (kWaveSize - 1);
+      }
+    }
+    int32_t bound = int32_t(2.0 * f);
+    if (bound > kWaveIndexEntries - 1) bound = kWaveIndexEntries - 1;
+    for (int32_t e = next; e <= bound; ++e) index[size_t(e)] = count * kWaveSize;
+    if (bound + 1 > next) next = bound + 1;
+    previous = harmonics;
+    ++count;
+  }
+  // The notes leave the top of the index unassigned (above 22,350 Hz at
+  // 44,100 Hz): an oscillator slid up there takes the last table.
+  for (int32_t e = next; e < kWaveIndexEntries; ++e) index[size_t(e)] = (count - 1) * kWaveSize;
+
+  float m = 0.0f;
+  for (int j = 0; j < kWaveSize; ++j) m = std::max(m, std::fabs(tables[size_t(j)]));
+  if (m > 0.0f) {
+    for (size_t i = 0; i < size_t(count) * kWaveSize; ++i) tables[i] /= m;
+  }
+  tableCount = count;
+}
+
+namespace {
+
+uint32_t ReadLE32(const unsigned char* p) {
+  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+void WriteLE32(unsigned char* p, uint32_t v) {
+  p[0] = uint8_t(v);
+  p[1] = uint8_t(v >> 8);
+  p[2] = uint8_t(v >> 16);
+  p[3] = uint8_t(v >> 24);
+}
+
+}  // namespace
+
+// A cache is taken only when it is exactly the block's size and every index
+// entry names the start of a table inside the block: a file cut short by a
+// crash, or one overwritten with garbage, would otherwise give silent or
+// out-of-bounds oscillators.
+bool cWavetables::ReadCache(const std::string& path) {
+  std::error_code error;
+  const auto size = std::filesystem::file_size(path, error);
+  if (error || size != kWaveCacheBytes) return false;
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return false;
+  std::vector<unsigned char> bytes(kWaveCacheBytes);
+  if (!file.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(bytes.size()))) {
+    return false;
+  }
+  std::vector<int32_t> readIndex(kWaveIndexEntries);
+  int32_t last = 0;
+  for (size_t e = 0; e < kWaveIndexEntries; ++e) {
+    const int32_t v = int32_t(ReadLE32(&bytes[e * 4]));
+    if (v < 0 || v % kWaveSize != 0 || v / kWaveSize >= kWaveTablesMax) return false;
+    readIndex[e] = v;
+    last = std::max(last, v / kWaveSize);
+  }
+  const unsigned char* at = &bytes[size_t(kWaveIndexEntries) * 4];
+  for (size_t i = 0; i < size_t(kWaveTablesMax) * kWaveSize; ++i, at += 4) {
+    const uint32_t bits = ReadLE32(at);
+    float v;
+    std::memcpy(&v, &bits, 4);
+    if (!std::isfinite(v)) return false;
+    tables[i] = v;
+  }
+  index.swap(readIndex);
+  tableCount = last + 1;
+  return true;
+}
+
+// Written to a neighbour first and renamed over the cache, so that a crash
+// while writing never leaves a partial cache behind.
+void cWavetables::WriteCache(const std::string& path) const {
+  std::vector<unsigned char> bytes(kWaveCacheBytes);
+  for (size_t e = 0; e < kWaveIndexEntries; ++e) WriteLE32(&bytes[e * 4], uint32_t(index[e]));
+  unsigned char* at = &bytes[size_t(kWaveIndexEntries) * 4];
+  for (size_t i = 0; i < size_t(kWaveTablesMax) * kWaveSize; ++i, at += 4) {
+    uint32_t bits;
+    std::memcpy(&bits, &tables[i], 4);
+    WriteLE32(at, bits);
+  }
+  const std::string temporary = path + ".tmp";
+  {
+    std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
+    if (!file) return;
+    file.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    file.close();
+    if (!file) {
+      std::remove(temporary.c_str());
+      return;
+    }
+  }
+  std::error_code error;
+  std::filesystem::rename(temporary, path, error);
+  if (error) std::remove(temporary.c_str());
+}
+
+std::shared_ptr<const cWavetables> cWavetables::Shared(int32_t rate, const std::string& cachePath) {
+  struct Entry {
+    int32_t rate;
+    std::string path;
+    std::shared_ptr<const cWavetables> store;
+  };
+  static std::mutex guard;
+  static std::vector<Entry> built;
+  std::lock_guard<std::mutex> lock(guard);
+  for (const Entry& e : built) {
+    if (e.rate == rate && e.path == cachePath) return e.store;
+  }
+  auto store = std::make_shared<cWavetables>();
+  if (!store->Create(float(rate), cachePath)) return nullptr;
+  built.push_back(Entry{rate, cachePath, store});
+  return store;
+}
