@@ -4,7 +4,9 @@
 #include <dlfcn.h>
 
 #include <algorithm>
+#include <iostream>
 #include <mutex>
+#include <streambuf>
 
 struct cRtAudioDevice::cStream {
   std::unique_ptr<RtAudio> audio;
@@ -33,6 +35,24 @@ static void QuietSoundLibraries() {
     }
   });
 }
+
+// Some of RtAudio's probes write to std::cerr directly ("RtApiPulse::
+// DeviceInfo pa_context_connect() failed"). While the controlling thread
+// opens, lists or stops devices, std::cerr writes into nothing. A message
+// that another thread writes meanwhile is lost with them.
+class cMutedCerr {
+ public:
+  cMutedCerr() : saved(std::cerr.rdbuf(&sink)) {}
+  ~cMutedCerr() { std::cerr.rdbuf(saved); }
+  cMutedCerr(const cMutedCerr&) = delete;
+  cMutedCerr& operator=(const cMutedCerr&) = delete;
+
+ private:
+  struct cSink : std::streambuf {
+    int overflow(int c) override { return traits_type::not_eof(c); }
+  } sink;
+  std::streambuf* saved;
+};
 
 // Errors of a running stream reach this callback instead of being thrown
 // on RtAudio's thread; it has no user pointer, so it only counts.
@@ -80,6 +100,7 @@ static unsigned int DeviceCount(RtAudio& audio) {
 template <typename Visit>
 static void ForEachOutput(Visit visit) {
   QuietSoundLibraries();
+  cMutedCerr quiet;
   std::vector<RtAudio::Api> apis;
   RtAudio::getCompiledApi(apis);
   for (RtAudio::Api api : apis) {
@@ -116,6 +137,7 @@ bool HasRtAudioOutput() {
 static bool FindDevice(const std::string& name, std::unique_ptr<RtAudio>& audio, unsigned int& id,
                        RtAudio::DeviceInfo& info) {
   if (name.empty()) {
+    cMutedCerr quiet;
     audio = MakeRtAudio(RtAudio::UNSPECIFIED);
     if (!audio || DeviceCount(*audio) == 0) return false;
     try {
@@ -155,6 +177,7 @@ int32_t cRtAudioDevice::Open(uint32_t sampleRate, uint32_t bufferBytes) {
   }
   if (!AllocateBuffer(sampleRate, bufferBytes)) return kAudioNoBuffer;
 
+  cMutedCerr quiet;
   RtAudio::StreamParameters params;
   params.deviceId = s->deviceId;
   params.nChannels = 2;
@@ -186,6 +209,7 @@ int32_t cRtAudioDevice::Open(uint32_t sampleRate, uint32_t bufferBytes) {
 void cRtAudioDevice::Close() {
   running.store(false);
   if (stream) {
+    cMutedCerr quiet;
     try {
       if (stream->audio->isStreamRunning()) stream->audio->stopStream();
     } catch (...) {
@@ -207,6 +231,7 @@ bool cRtAudioDevice::Play() {
   if (!stream) return false;
   const uint64_t errors = streamErrors.load();
   running.store(true, std::memory_order_release);
+  cMutedCerr quiet;
   try {
     if (!stream->audio->isStreamRunning()) stream->audio->startStream();
   } catch (...) {
@@ -222,6 +247,7 @@ bool cRtAudioDevice::Play() {
 void cRtAudioDevice::Stop() {
   running.store(false, std::memory_order_release);
   if (!stream) return;
+  cMutedCerr quiet;
   try {
     if (stream->audio->isStreamRunning()) stream->audio->stopStream();
   } catch (...) {
