@@ -9,7 +9,8 @@
 static bool SameWord(const std::string& text, size_t length, const char* word) {
   size_t i = 0;
   for (; word[i] != '\0'; ++i) {
-    if (i >= text.size() || std::tolower(static_cast<unsigned char>(text[i])) != word[i]) return false;
+    if (i >= text.size() || std::tolower(static_cast<unsigned char>(text[i])) != word[i])
+      return false;
   }
   return i == length;
 }
@@ -17,7 +18,8 @@ static bool SameWord(const std::string& text, size_t length, const char* word) {
 std::unique_ptr<cSoundDevice> ChooseSoundDevice(const std::string& name, std::string* warning) {
   if (warning) warning->clear();
   if (SameWord(name, name.size(), "null")) return std::make_unique<cNullDevice>();
-  if (name.size() >= 4 && SameWord(name, 4, "wav:")) return std::make_unique<cWavDevice>(name.substr(4));
+  if (name.size() >= 4 && SameWord(name, 4, "wav:"))
+    return std::make_unique<cWavDevice>(name.substr(4));
   if (name.empty() || SameWord(name, name.size(), "default")) {
     if (!HasRtAudioOutput()) {
       if (warning) *warning = "No sound output device found: playing silently.";

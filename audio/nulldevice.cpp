@@ -9,7 +9,8 @@ static int64_t SteadyNanoseconds() {
       .count();
 }
 
-cNullDevice::cNullDevice(cClock clock) : clock(clock ? std::move(clock) : cClock(SteadyNanoseconds)) {}
+cNullDevice::cNullDevice(cClock clock)
+    : clock(clock ? std::move(clock) : cClock(SteadyNanoseconds)) {}
 
 int32_t cNullDevice::Open(uint32_t sampleRate, uint32_t bufferBytes) {
   Close();

@@ -41,6 +41,6 @@ class cNullDevice : public cSoundDevice {
   cClock clock;
   bool playing = false;
   uint32_t cursorFrame = 0;
-  int64_t lastNs = 0;             // clock at the last reading
-  uint64_t pendingRateNs = 0;     // part-frame left over, in frames x 1e9
+  int64_t lastNs = 0;          // clock at the last reading
+  uint64_t pendingRateNs = 0;  // part-frame left over, in frames x 1e9
 };

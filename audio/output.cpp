@@ -13,8 +13,9 @@ static thread_local const cAudioOutput* pollingOutput = nullptr;
 int32_t RoundLatencyMs(int32_t latencyMs) {
   if (latencyMs <= 20) return 20;
   const int64_t rounded = (int64_t(latencyMs) + 19) / 20 * 20;
-  return rounded > std::numeric_limits<int32_t>::max() - 20 ? std::numeric_limits<int32_t>::max() / 20 * 20
-                                                             : int32_t(rounded);
+  return rounded > std::numeric_limits<int32_t>::max() - 20
+             ? std::numeric_limits<int32_t>::max() / 20 * 20
+             : int32_t(rounded);
 }
 
 cAudioOutput::cAudioOutput(std::unique_ptr<cSoundDevice> device) : device(std::move(device)) {}

@@ -10,12 +10,13 @@
 // around every call of the callback, which takes the engine lock inside it.
 // The order is output lock, then engine lock. CloseAudio takes the output
 // lock and waits for the thread, which may be waiting for the engine lock
-// inside the callback: never call CloseAudio (or OpenAudio, which closes
-// first) while holding the engine lock. Close the output first, then take
-// the engine lock.
+// inside the callback: never call CloseAudio (nor OpenAudio on an open
+// output, which closes it first, nor SetRenderEnabled, which takes the
+// output lock) while holding the engine lock. Close the output first, then
+// take the engine lock.
 
-#include <condition_variable>
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -88,15 +89,15 @@ class cAudioOutput {
   const std::unique_ptr<cSoundDevice> device;
   cRenderCallback renderCallback;
   uint32_t sampleRate = 0;
-  uint32_t blockBytes = 0;      // 20 ms of frames: rate x 80 / 1000
-  int32_t halfBytes = 0;        // (latency x rate / 1000) frames x 4
-  uint32_t writeHalf = 1;       // the half written next
-  int16_t lastBlock = -1;       // block of the cursor at the last poll
+  uint32_t blockBytes = 0;  // 20 ms of frames: rate x 80 / 1000
+  int32_t halfBytes = 0;    // (latency x rate / 1000) frames x 4
+  uint32_t writeHalf = 1;   // the half written next
+  int16_t lastBlock = -1;   // block of the cursor at the last poll
   uint32_t currentBlock = 0;
   uint32_t pollIntervalMs = 10;
-  uint32_t stopRequested = 0;   // under the output lock
-  bool resumed = false;         // the thread may poll; under the output lock
-  uint32_t renderEnabled = 0;   // under the output lock
+  uint32_t stopRequested = 0;  // under the output lock
+  bool resumed = false;        // the thread may poll; under the output lock
+  uint32_t renderEnabled = 0;  // under the output lock
   std::atomic<uint32_t> opened{0};
   std::atomic<uint32_t> playing{0};
   int32_t lastError = 0;

@@ -31,7 +31,8 @@ static void QuietSoundLibraries() {
     }
     using JackHandler = void (*)(const char*);
     for (const char* name : {"jack_set_error_function", "jack_set_info_function"}) {
-      if (void* set = dlsym(RTLD_DEFAULT, name)) reinterpret_cast<void (*)(JackHandler)>(set)(QuietJack);
+      if (void* set = dlsym(RTLD_DEFAULT, name))
+        reinterpret_cast<void (*)(JackHandler)>(set)(QuietJack);
     }
   });
 }
@@ -64,7 +65,8 @@ static void OnStreamError(RtAudioError::Type type, const std::string&) {
   }
 }
 
-static int DeviceCallback(void* out, void*, unsigned int frames, double, RtAudioStreamStatus status, void* user) {
+static int DeviceCallback(void* out, void*, unsigned int frames, double, RtAudioStreamStatus status,
+                          void* user) {
   static_cast<cRtAudioDevice*>(user)->FillDeviceFrames(static_cast<int16_t*>(out), frames,
                                                        (status & RTAUDIO_OUTPUT_UNDERFLOW) != 0);
   return 0;
@@ -109,7 +111,8 @@ static void ForEachOutput(Visit visit) {
     const unsigned int count = DeviceCount(*audio);
     for (unsigned int id = 0; id < count; ++id) {
       RtAudio::DeviceInfo info;
-      if (ReadDeviceInfo(*audio, id, info) && info.outputChannels > 0 && !visit(audio, id, info)) return;
+      if (ReadDeviceInfo(*audio, id, info) && info.outputChannels > 0 && !visit(audio, id, info))
+        return;
     }
   }
 }
@@ -148,7 +151,8 @@ static bool FindDevice(const std::string& name, std::unique_ptr<RtAudio>& audio,
     return ReadDeviceInfo(*audio, id, info);
   }
   bool found = false;
-  ForEachOutput([&](std::unique_ptr<RtAudio>& candidate, unsigned int candidateId, const RtAudio::DeviceInfo& i) {
+  ForEachOutput([&](std::unique_ptr<RtAudio>& candidate, unsigned int candidateId,
+                    const RtAudio::DeviceInfo& i) {
     if (i.name != name) return true;
     audio = std::move(candidate);
     id = candidateId;
@@ -171,8 +175,8 @@ int32_t cRtAudioDevice::Open(uint32_t sampleRate, uint32_t bufferBytes) {
   if (!FindDevice(deviceName, s->audio, s->deviceId, info)) return kAudioNoDevice;
   if (!info.probed) return kAudioRefused;
   if (info.outputChannels < 2) return kAudioBadFormat;
-  if (!info.sampleRates.empty() &&
-      std::find(info.sampleRates.begin(), info.sampleRates.end(), sampleRate) == info.sampleRates.end()) {
+  if (!info.sampleRates.empty() && std::find(info.sampleRates.begin(), info.sampleRates.end(),
+                                             sampleRate) == info.sampleRates.end()) {
     return kAudioBadFormat;
   }
   if (!AllocateBuffer(sampleRate, bufferBytes)) return kAudioNoBuffer;
@@ -189,8 +193,8 @@ int32_t cRtAudioDevice::Open(uint32_t sampleRate, uint32_t bufferBytes) {
   unsigned int frames = 256;  // the device's own period, well under a block
   int32_t result = 0;
   try {
-    s->audio->openStream(&params, nullptr, RTAUDIO_SINT16, sampleRate, &frames, DeviceCallback, this, &options,
-                         OnStreamError);
+    s->audio->openStream(&params, nullptr, RTAUDIO_SINT16, sampleRate, &frames, DeviceCallback,
+                         this, &options, OnStreamError);
     if (!s->audio->isStreamOpen()) result = kAudioNoStream;
   } catch (const RtAudioError& e) {
     result = e.getType() == RtAudioError::INVALID_PARAMETER ? kAudioBadFormat : kAudioNoStream;
@@ -224,7 +228,8 @@ void cRtAudioDevice::Close() {
 }
 
 void cRtAudioDevice::SetPosition(uint32_t byteOffset) {
-  if (BufferFrames() != 0) cursorFrame.store((byteOffset / 4) % BufferFrames(), std::memory_order_release);
+  if (BufferFrames() != 0)
+    cursorFrame.store((byteOffset / 4) % BufferFrames(), std::memory_order_release);
 }
 
 bool cRtAudioDevice::Play() {
@@ -257,7 +262,8 @@ void cRtAudioDevice::Stop() {
 uint32_t cRtAudioDevice::PlayCursor() { return cursorFrame.load(std::memory_order_acquire) * 4; }
 
 eBufferLock cRtAudioDevice::Lock(uint32_t offset, uint32_t bytes) {
-  if (running.load() && streamErrors.load(std::memory_order_relaxed) != errorsAtStart) return eBufferLock::lost;
+  if (running.load() && streamErrors.load(std::memory_order_relaxed) != errorsAtStart)
+    return eBufferLock::lost;
   return cSoundDevice::Lock(offset, bytes);
 }
 
@@ -283,5 +289,6 @@ void cRtAudioDevice::FillDeviceFrames(int16_t* out, uint32_t frames, bool underf
   }
   const uint32_t cursor = cursorFrame.load(std::memory_order_relaxed);
   ReadPlayed(cursor * 4, frames, out);
-  cursorFrame.store(uint32_t((uint64_t(cursor) + frames) % BufferFrames()), std::memory_order_release);
+  cursorFrame.store(uint32_t((uint64_t(cursor) + frames) % BufferFrames()),
+                    std::memory_order_release);
 }

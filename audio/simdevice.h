@@ -31,8 +31,8 @@ class cSimDevice : public cSoundDevice {
   // What the listener hears at a frame, with the volume applied.
   void Heard(uint32_t frame, int16_t out[2]) const { ReadPlayed(frame * 4, 1, out); }
 
-  int32_t openResult = 0;   // what Open returns; non-zero opens nothing
-  bool playResult = true;   // what Play returns
+  int32_t openResult = 0;  // what Open returns; non-zero opens nothing
+  bool playResult = true;  // what Play returns
   bool restoreResult = true;
   std::deque<eBufferLock> lockResults;  // answers of the next locks; then ok
 

@@ -19,12 +19,12 @@
 enum class eBufferLock { ok, lost, failed };
 
 // Open's results, one per step that can fail.
-constexpr int32_t kAudioNoDevice = 100;        // no device, or it cannot be created
-constexpr int32_t kAudioRefused = 101;         // the device refuses to be used
-constexpr int32_t kAudioNoStream = 110;        // the stream cannot be opened
-constexpr int32_t kAudioBadFormat = 111;       // rate or format unsupported
-constexpr int32_t kAudioNoBuffer = 120;        // the buffer cannot be allocated
-constexpr int32_t kAudioNoThread = 130;        // the polling thread cannot be created
+constexpr int32_t kAudioNoDevice = 100;   // no device, or it cannot be created
+constexpr int32_t kAudioRefused = 101;    // the device refuses to be used
+constexpr int32_t kAudioNoStream = 110;   // the stream cannot be opened
+constexpr int32_t kAudioBadFormat = 111;  // rate or format unsupported
+constexpr int32_t kAudioNoBuffer = 120;   // the buffer cannot be allocated
+constexpr int32_t kAudioNoThread = 130;   // the polling thread cannot be created
 
 // Buffer volume in hundredths of a decibel (-10000..0) as a linear gain.
 float VolumeGain(int32_t hundredthsDb);

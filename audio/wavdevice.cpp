@@ -19,9 +19,9 @@ static void MakeHeader(uint8_t* h, uint32_t rate, uint32_t dataBytes) {
   for (int t = 0; t < 4; ++t)
     for (int i = 0; i < 4; ++i) h[at[t] + i] = uint8_t(tags[t][i]);
   PutLe32(h + 4, 36 + dataBytes);
-  PutLe32(h + 16, 16);        // fmt chunk size
-  PutLe16(h + 20, 1);         // PCM
-  PutLe16(h + 22, 2);         // channels
+  PutLe32(h + 16, 16);  // fmt chunk size
+  PutLe16(h + 20, 1);   // PCM
+  PutLe16(h + 22, 2);   // channels
   PutLe32(h + 24, rate);
   PutLe32(h + 28, rate * 4);  // bytes per second
   PutLe16(h + 32, 4);         // block align
@@ -29,7 +29,8 @@ static void MakeHeader(uint8_t* h, uint32_t rate, uint32_t dataBytes) {
   PutLe32(h + 40, dataBytes);
 }
 
-cWavDevice::cWavDevice(std::string path, cClock clock) : cNullDevice(std::move(clock)), path(std::move(path)) {}
+cWavDevice::cWavDevice(std::string path, cClock clock)
+    : cNullDevice(std::move(clock)), path(std::move(path)) {}
 
 cWavDevice::~cWavDevice() { Close(); }
 
@@ -63,7 +64,8 @@ void cWavDevice::Close() {
   if (!file) return;
   uint8_t header[44];
   MakeHeader(header, fileRate, uint32_t(dataBytes));
-  if (std::fseek(file, 0, SEEK_SET) != 0 || std::fwrite(header, 1, sizeof header, file) != sizeof header) {
+  if (std::fseek(file, 0, SEEK_SET) != 0 ||
+      std::fwrite(header, 1, sizeof header, file) != sizeof header) {
     writeFailed = true;
   }
   if (std::fclose(file) != 0) writeFailed = true;

@@ -33,8 +33,8 @@ class cWavDevice : public cNullDevice {
 
   std::string path;
   std::FILE* file = nullptr;
-  std::unique_ptr<int16_t[]> chunk;   // kChunkFrames stereo frames
-  std::unique_ptr<uint8_t[]> bytes;   // the same, little-endian
+  std::unique_ptr<int16_t[]> chunk;  // kChunkFrames stereo frames
+  std::unique_ptr<uint8_t[]> bytes;  // the same, little-endian
   uint32_t fileRate = 0;
   uint64_t dataBytes = 0;
   bool writeFailed = false;

@@ -17,13 +17,11 @@
 
 namespace {
 
-constexpr uint32_t kRate = 1000;          // one frame per millisecond
-constexpr uint32_t kBufferBytes = 400;    // 100 frames, halves of 50
+constexpr uint32_t kRate = 1000;        // one frame per millisecond
+constexpr uint32_t kBufferBytes = 400;  // 100 frames, halves of 50
 constexpr int64_t kMs = 1000000;
 
-std::string TempPath(const char* name) {
-  return std::string(::testing::TempDir()) + name;
-}
+std::string TempPath(const char* name) { return std::string(::testing::TempDir()) + name; }
 
 std::vector<uint8_t> ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -59,7 +57,10 @@ TEST(NullDevice, TheCursorFollowsTheClockWhilePlaying) {
     int64_t ns;
     uint32_t frame;
   };
-  for (Step s : {Step{10 * kMs, 10}, {kMs / 2, 10}, {kMs / 2, 11}, {45 * kMs, 56},
+  for (Step s : {Step{10 * kMs, 10},
+                 {kMs / 2, 10},
+                 {kMs / 2, 11},
+                 {45 * kMs, 56},
                  // wraps round the 100-frame buffer
                  {45 * kMs, 1},
                  // a stall of a second moves it by just under a half, no more
@@ -84,7 +85,7 @@ TEST(WavDevice, RecordsWhatPlaysAtItsVolumeAndFinishesTheFile) {
     now += 30 * kMs;
     device.PlayCursor();  // frames 0-29 at full volume
     device.SetVolume(-2000);
-    now += 90 * kMs;      // 30-79, then just under a half: the clock slips
+    now += 90 * kMs;  // 30-79, then just under a half: the clock slips
     device.PlayCursor();
     device.Stop();
     device.Close();
@@ -125,8 +126,11 @@ TEST(DeviceChoice, NamesPickTheirDevice) {
     const char* setting;
     const char* device;
   };
-  for (Case c : {Case{"null", "null"}, {"NULL", "null"}, {"wav:/tmp/take.wav", "wav:/tmp/take.wav"},
-                 {"WAV:/tmp/a b.wav", "wav:/tmp/a b.wav"}, {"hw:Some Card,0", "hw:Some Card,0"},
+  for (Case c : {Case{"null", "null"},
+                 {"NULL", "null"},
+                 {"wav:/tmp/take.wav", "wav:/tmp/take.wav"},
+                 {"WAV:/tmp/a b.wav", "wav:/tmp/a b.wav"},
+                 {"hw:Some Card,0", "hw:Some Card,0"},
                  {"nullish", "nullish"}}) {
     std::string warning = "stale";
     auto device = ChooseSoundDevice(c.setting, &warning);

@@ -1,6 +1,8 @@
 // The output's polling protocol, driven one poll at a time over a simulated
 // device whose cursor the test moves.
 
+#include "audio/output.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,7 +13,6 @@
 #include <thread>
 #include <vector>
 
-#include "audio/output.h"
 #include "audio/simdevice.h"
 
 namespace {
@@ -24,7 +25,7 @@ constexpr int16_t kUntouched = -7;  // what the buffer held before the poll
 struct SimOutput {
   cSimDevice* sim = new cSimDevice;
   cAudioOutput out{std::unique_ptr<cSoundDevice>(sim)};
-  std::vector<int32_t> flags;           // every call of the callback
+  std::vector<int32_t> flags;  // every call of the callback
   std::vector<int16_t> half = std::vector<int16_t>(kHalf / 2);
 
   // The callback hands out a half filled with 1000 + the number of halves so far.
@@ -189,7 +190,8 @@ TEST(AudioOutput, VolumeFollowsRenderingAndDucking) {
     int32_t volume;
     int16_t heard;
   };
-  for (Case c : {Case{0, 10000}, {-1000, 3162}, {-2000, 1000}, {-6000, 10}, {-20000, 0}, {500, 10000}}) {
+  for (Case c :
+       {Case{0, 10000}, {-1000, 3162}, {-2000, 1000}, {-6000, 10}, {-20000, 0}, {500, 10000}}) {
     t.sim->SetVolume(c.volume);
     int16_t frame[2];
     t.sim->Heard(5, frame);
@@ -223,7 +225,8 @@ TEST(AudioOutput, LatencyRoundsUpToWholeBlocks) {
   struct Case {
     int32_t latency, rounded;
   };
-  for (Case c : {Case{-5, 20}, {0, 20}, {1, 20}, {20, 20}, {21, 40}, {79, 80}, {80, 80}, {81, 100}}) {
+  for (Case c :
+       {Case{-5, 20}, {0, 20}, {1, 20}, {20, 20}, {21, 40}, {79, 80}, {80, 80}, {81, 100}}) {
     EXPECT_EQ(RoundLatencyMs(c.latency), c.rounded) << c.latency;
     SimOutput t;
     ASSERT_EQ(t.out.OpenAudio(nullptr, 48000, c.latency), 0);
@@ -265,11 +268,14 @@ TEST(AudioOutput, CloseEndsTheThreadOnceWhetherStartedOrNot) {
 TEST(AudioOutput, ACloseFromInsideTheCallbackEndsTheThread) {
   SimOutput t;
   std::atomic<int> calls{0};
-  ASSERT_EQ(t.out.OpenAudio([&](int32_t) -> int16_t* {
-              ++calls;
-              t.out.CloseAudio();
-              return nullptr;
-            }, kRate, 80), 0);
+  ASSERT_EQ(t.out.OpenAudio(
+                [&](int32_t) -> int16_t* {
+                  ++calls;
+                  t.out.CloseAudio();
+                  return nullptr;
+                },
+                kRate, 80),
+            0);
   t.out.SetRenderEnabled(true);
   ASSERT_EQ(t.out.StartAudio(), 0);
   // The thread polls the resting cursor once, calls back, and leaves.

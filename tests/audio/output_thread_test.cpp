@@ -53,7 +53,8 @@ TEST(AudioOutputThread, AWavDevicePlaysTheRampHalfAfterHalf) {
   ASSERT_GE(halves, 10);
 
   std::ifstream in(path, std::ios::binary);
-  const std::vector<uint8_t> file{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  const std::vector<uint8_t> file{std::istreambuf_iterator<char>(in),
+                                  std::istreambuf_iterator<char>()};
   std::remove(path.c_str());
   ASSERT_GE(file.size(), 44u);
   const size_t frames = (file.size() - 44) / 4;
@@ -63,7 +64,8 @@ TEST(AudioOutputThread, AWavDevicePlaysTheRampHalfAfterHalf) {
     return int16_t(file[at] | file[at + 1] << 8);
   };
 
-  if (out.Underruns() != 0) GTEST_SKIP() << "the machine held the polling thread past a half boundary";
+  if (out.Underruns() != 0)
+    GTEST_SKIP() << "the machine held the polling thread past a half boundary";
 
   // Both halves play once before the first rendered half arrives.
   ASSERT_GE(frames, 2 * kHalfFrames);
@@ -71,7 +73,9 @@ TEST(AudioOutputThread, AWavDevicePlaysTheRampHalfAfterHalf) {
 
   // Then the ramp, unbroken: eight halves had played when the tenth was rendered.
   size_t f = 2 * kHalfFrames;
-  while (f < frames && sample(f, 0) == Ramp(f - 2 * kHalfFrames) && sample(f, 1) == -Ramp(f - 2 * kHalfFrames)) ++f;
+  while (f < frames && sample(f, 0) == Ramp(f - 2 * kHalfFrames) &&
+         sample(f, 1) == -Ramp(f - 2 * kHalfFrames))
+    ++f;
   EXPECT_GE(f - 2 * kHalfFrames, 8 * kHalfFrames);
 
   // Closing turns the volume down, then plays silence: whatever follows is
