@@ -135,25 +135,26 @@ bool HasRtAudioOutput() {
   return found;
 }
 
-// The default output of the first sound system that has devices, or the
-// output named exactly so.
+// The default output of the first sound system that has devices (or, when
+// that default plays nothing, the first output found), or the output named
+// exactly so.
 static bool FindDevice(const std::string& name, std::unique_ptr<RtAudio>& audio, unsigned int& id,
                        RtAudio::DeviceInfo& info) {
   if (name.empty()) {
     cMutedCerr quiet;
     audio = MakeRtAudio(RtAudio::UNSPECIFIED);
-    if (!audio || DeviceCount(*audio) == 0) return false;
-    try {
-      id = audio->getDefaultOutputDevice();
-    } catch (...) {
-      return false;
+    if (audio && DeviceCount(*audio) > 0) {
+      try {
+        id = audio->getDefaultOutputDevice();
+        if (ReadDeviceInfo(*audio, id, info) && info.outputChannels > 0) return true;
+      } catch (...) {
+      }
     }
-    return ReadDeviceInfo(*audio, id, info);
   }
   bool found = false;
   ForEachOutput([&](std::unique_ptr<RtAudio>& candidate, unsigned int candidateId,
                     const RtAudio::DeviceInfo& i) {
-    if (i.name != name) return true;
+    if (!name.empty() && i.name != name) return true;
     audio = std::move(candidate);
     id = candidateId;
     info = i;
