@@ -1,0 +1,295 @@
+#include "audio/rtaudiodevice.h"
+
+#include <RtAudio.h>
+#include <dlfcn.h>
+
+#include <algorithm>
+#include <iostream>
+#include <mutex>
+#include <streambuf>
+
+struct cRtAudioDevice::cStream {
+  std::unique_ptr<RtAudio> audio;
+  unsigned int deviceId = 0;
+};
+
+// The sound libraries print every failed probe to stderr ("ALSA lib
+// confmisc.c: cannot find card '0'", "Cannot connect to server socket").
+// They are looked up at run time, so the program needs neither library's
+// headers, and a library that is absent is simply not asked.
+extern "C" {
+static void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}
+static void QuietJack(const char*) {}
+}
+
+static void QuietSoundLibraries() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    using AlsaHandler = void (*)(const char*, int, const char*, int, const char*, ...);
+    if (void* set = dlsym(RTLD_DEFAULT, "snd_lib_error_set_handler")) {
+      reinterpret_cast<int (*)(AlsaHandler)>(set)(QuietAlsa);
+    }
+    using JackHandler = void (*)(const char*);
+    for (const char* name : {"jack_set_error_function", "jack_set_info_function"}) {
+      if (void* set = dlsym(RTLD_DEFAULT, name))
+        reinterpret_cast<void (*)(JackHandler)>(set)(QuietJack);
+    }
+  });
+}
+
+// Some of RtAudio's probes write to std::cerr directly ("RtApiPulse::
+// DeviceInfo pa_context_connect() failed"). While the controlling thread
+// opens, lists or stops devices, std::cerr writes into nothing. A message
+// that another thread writes meanwhile is lost with them.
+class cMutedCerr {
+ public:
+  cMutedCerr() : saved(std::cerr.rdbuf(&sink)) {}
+  ~cMutedCerr() { std::cerr.rdbuf(saved); }
+  cMutedCerr(const cMutedCerr&) = delete;
+  cMutedCerr& operator=(const cMutedCerr&) = delete;
+
+ private:
+  struct cSink : std::streambuf {
+    int overflow(int c) override { return traits_type::not_eof(c); }
+  } sink;
+  std::streambuf* saved;
+};
+
+// Errors of a running stream reach this callback instead of being thrown
+// on RtAudio's thread; it has no user pointer, so it only counts.
+static std::atomic<uint64_t> streamErrors{0};
+
+static void OnStreamError(RtAudioError::Type type, const std::string&) {
+  if (type != RtAudioError::WARNING && type != RtAudioError::DEBUG_WARNING) {
+    streamErrors.fetch_add(1, std::memory_order_relaxed);
+  }
+}
+
+static int DeviceCallback(void* out, void*, unsigned int frames, double, RtAudioStreamStatus status,
+                          void* user) {
+  static_cast<cRtAudioDevice*>(user)->FillDeviceFrames(static_cast<int16_t*>(out), frames,
+                                                       (status & RTAUDIO_OUTPUT_UNDERFLOW) != 0);
+  return 0;
+}
+
+static std::unique_ptr<RtAudio> MakeRtAudio(RtAudio::Api api) {
+  try {
+    auto audio = std::make_unique<RtAudio>(api);
+    audio->showWarnings(false);
+    return audio;
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+static bool ReadDeviceInfo(RtAudio& audio, unsigned int id, RtAudio::DeviceInfo& info) {
+  try {
+    info = audio.getDeviceInfo(id);
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
+static unsigned int DeviceCount(RtAudio& audio) {
+  try {
+    return audio.getDeviceCount();
+  } catch (...) {
+    return 0;
+  }
+}
+
+template <typename Visit>
+static void ForEachOutput(Visit visit) {
+  QuietSoundLibraries();
+  cMutedCerr quiet;
+  std::vector<RtAudio::Api> apis;
+  RtAudio::getCompiledApi(apis);
+  for (RtAudio::Api api : apis) {
+    auto audio = MakeRtAudio(api);
+    if (!audio) continue;
+    const unsigned int count = DeviceCount(*audio);
+    for (unsigned int id = 0; id < count; ++id) {
+      RtAudio::DeviceInfo info;
+      if (ReadDeviceInfo(*audio, id, info) && info.outputChannels > 0 && !visit(audio, id, info))
+        return;
+    }
+  }
+}
+
+std::vector<std::string> ListRtAudioOutputs() {
+  std::vector<std::string> names;
+  ForEachOutput([&](std::unique_ptr<RtAudio>&, unsigned int, const RtAudio::DeviceInfo& info) {
+    names.push_back(info.name);
+    return true;
+  });
+  return names;
+}
+
+bool HasRtAudioOutput() {
+  bool found = false;
+  ForEachOutput([&](std::unique_ptr<RtAudio>&, unsigned int, const RtAudio::DeviceInfo&) {
+    found = true;
+    return false;
+  });
+  return found;
+}
+
+// The default output of the first sound system that has devices (or, when
+// that default plays nothing, the first output found), or the output named
+// exactly so.
+static bool FindDevice(const std::string& name, std::unique_ptr<RtAudio>& audio, unsigned int& id,
+                       RtAudio::DeviceInfo& info) {
+  if (name.empty()) {
+    cMutedCerr quiet;
+    audio = MakeRtAudio(RtAudio::UNSPECIFIED);
+    if (audio && DeviceCount(*audio) > 0) {
+      try {
+        id = audio->getDefaultOutputDevice();
+        if (ReadDeviceInfo(*audio, id, info) && info.outputChannels > 0) return true;
+      } catch (...) {
+      }
+    }
+  }
+  bool found = false;
+  ForEachOutput([&](std::unique_ptr<RtAudio>& candidate, unsigned int candidateId,
+                    const RtAudio::DeviceInfo& i) {
+    if (!name.empty() && i.name != name) return true;
+    audio = std::move(candidate);
+    id = candidateId;
+    info = i;
+    found = true;
+    return false;
+  });
+  return found;
+}
+
+cRtAudioDevice::cRtAudioDevice(std::string deviceName) : deviceName(std::move(deviceName)) {}
+
+cRtAudioDevice::~cRtAudioDevice() { Close(); }
+
+int32_t cRtAudioDevice::Open(uint32_t sampleRate, uint32_t bufferBytes) {
+  Close();
+  QuietSoundLibraries();
+  auto s = std::make_unique<cStream>();
+  RtAudio::DeviceInfo info;
+  if (!FindDevice(deviceName, s->audio, s->deviceId, info)) return kAudioNoDevice;
+  if (!info.probed) return kAudioRefused;
+  if (info.outputChannels < 2) return kAudioBadFormat;
+  if (!info.sampleRates.empty() && std::find(info.sampleRates.begin(), info.sampleRates.end(),
+                                             sampleRate) == info.sampleRates.end()) {
+    return kAudioBadFormat;
+  }
+  if (!AllocateBuffer(sampleRate, bufferBytes)) return kAudioNoBuffer;
+
+  cMutedCerr quiet;
+  RtAudio::StreamParameters params;
+  params.deviceId = s->deviceId;
+  params.nChannels = 2;
+  params.firstChannel = 0;
+  RtAudio::StreamOptions options;
+  options.flags = RTAUDIO_SCHEDULE_REALTIME;
+  options.numberOfBuffers = 4;
+  options.streamName = "Murvelon";
+  unsigned int frames = 256;  // the device's own period, well under a block
+  int32_t result = 0;
+  try {
+    s->audio->openStream(&params, nullptr, RTAUDIO_SINT16, sampleRate, &frames, DeviceCallback,
+                         this, &options, OnStreamError);
+    if (!s->audio->isStreamOpen()) result = kAudioNoStream;
+  } catch (const RtAudioError& e) {
+    result = e.getType() == RtAudioError::INVALID_PARAMETER ? kAudioBadFormat : kAudioNoStream;
+  } catch (...) {
+    result = kAudioNoStream;
+  }
+  if (result != 0) {
+    FreeBuffer();
+    return result;
+  }
+  stream = std::move(s);
+  cursorFrame.store(0);
+  return 0;
+}
+
+void cRtAudioDevice::Close() {
+  running.store(false);
+  if (stream) {
+    cMutedCerr quiet;
+    try {
+      if (stream->audio->isStreamRunning()) stream->audio->stopStream();
+    } catch (...) {
+    }
+    try {
+      if (stream->audio->isStreamOpen()) stream->audio->closeStream();
+    } catch (...) {
+    }
+    stream.reset();
+  }
+  FreeBuffer();  // the device thread has ended: nothing reads the buffer now
+}
+
+void cRtAudioDevice::SetPosition(uint32_t byteOffset) {
+  if (BufferFrames() != 0)
+    cursorFrame.store((byteOffset / 4) % BufferFrames(), std::memory_order_release);
+}
+
+bool cRtAudioDevice::Play() {
+  if (!stream) return false;
+  const uint64_t errors = streamErrors.load();
+  running.store(true, std::memory_order_release);
+  cMutedCerr quiet;
+  try {
+    if (!stream->audio->isStreamRunning()) stream->audio->startStream();
+  } catch (...) {
+  }
+  if (!stream->audio->isStreamRunning() || streamErrors.load() != errors) {
+    running.store(false);
+    return false;
+  }
+  errorsAtStart = errors;
+  return true;
+}
+
+void cRtAudioDevice::Stop() {
+  running.store(false, std::memory_order_release);
+  if (!stream) return;
+  cMutedCerr quiet;
+  try {
+    if (stream->audio->isStreamRunning()) stream->audio->stopStream();
+  } catch (...) {
+  }
+}
+
+uint32_t cRtAudioDevice::PlayCursor() { return cursorFrame.load(std::memory_order_acquire) * 4; }
+
+eBufferLock cRtAudioDevice::Lock(uint32_t offset, uint32_t bytes) {
+  if (running.load() && streamErrors.load(std::memory_order_relaxed) != errorsAtStart)
+    return eBufferLock::lost;
+  return cSoundDevice::Lock(offset, bytes);
+}
+
+bool cRtAudioDevice::Restore() {
+  if (!stream) return false;
+  const uint64_t errors = streamErrors.load();
+  try {
+    if (stream->audio->isStreamRunning()) stream->audio->stopStream();
+    stream->audio->startStream();
+  } catch (...) {
+    return false;
+  }
+  if (!stream->audio->isStreamRunning() || streamErrors.load() != errors) return false;
+  errorsAtStart = errors;
+  return true;
+}
+
+void cRtAudioDevice::FillDeviceFrames(int16_t* out, uint32_t frames, bool underflow) {
+  if (underflow) xruns.fetch_add(1, std::memory_order_relaxed);
+  if (!running.load(std::memory_order_acquire) || BufferFrames() == 0) {
+    std::fill(out, out + size_t(frames) * 2, int16_t(0));
+    return;
+  }
+  const uint32_t cursor = cursorFrame.load(std::memory_order_relaxed);
+  ReadPlayed(cursor * 4, frames, out);
+  cursorFrame.store(uint32_t((uint64_t(cursor) + frames) % BufferFrames()),
+                    std::memory_order_release);
+}
