@@ -4,12 +4,35 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "audio/devicechoice.h"
 #include "engine/bass.h"
 #include "engine/sampler.h"
 
-cTracker::cTracker(const cConfig& cfg) : config(cfg), metersDisabled(cfg.cpuCalc == 0 ? 1 : 0) {
+namespace {
+
+// Tables and delay lines are sized by the rate: a rate they were not made
+// for is refused before anything is built with it.
+constexpr int32_t kMinFrequency = 8000;
+constexpr int32_t kMaxFrequency = 192000;
+
+cConfig UsableConfig(const cConfig& given, std::string* error) {
+  cConfig config = given;
+  if (config.frequency < kMinFrequency || config.frequency > kMaxFrequency) {
+    *error = "Frequency " + std::to_string(config.frequency) + " Hz is not supported (" +
+             std::to_string(kMinFrequency) + "-" + std::to_string(kMaxFrequency) + " Hz).";
+    config.frequency = 44100;
+  }
+  config.latency = RoundLatencyMs(config.latency);
+  return config;
+}
+
+}  // namespace
+
+cTracker::cTracker(const cConfig& cfg)
+    : config(UsableConfig(cfg, &startupError)), metersDisabled(cfg.cpuCalc == 0 ? 1 : 0) {
   meters[0] = std::make_unique<cpuSPD>(&metersDisabled);
   const uint32_t cyclesPerMs = meters[0]->Measure();
+  if (config.cpuCalc != 0 && cyclesPerMs == 0 && startupError.empty()) startupError = "CPU Speed Error!";
   for (int i = 1; i < 4; ++i) meters[i] = std::make_unique<cpuSPD>(&metersDisabled, cyclesPerMs);
 
   song = std::make_unique<cSongTables>();
@@ -17,10 +40,10 @@ cTracker::cTracker(const cConfig& cfg) : config(cfg), metersDisabled(cfg.cpuCalc
   effects->factory = cFxFactory(&song->bpm, &song->speed, config.frequency);
   waves = std::make_unique<cWavManager>();
   waves->SetEngineLock(&engineLock);
-  wavetables = cWavetables::Shared(config.frequency, config.wavetableCache);
-  if (!wavetables) ErrorExit("WaveTable Error!");
   generators = std::make_unique<cGenManager>(config.frequency);
-  generators->CreateGenerators();
+  if (!generators->CreateGenerators() && startupError.empty()) startupError = "Memory Allocation Error!";
+  wavetables = cWavetables::Shared(config.frequency, config.wavetableCache);
+  if (!wavetables && startupError.empty()) startupError = "WaveTable Error!";
   for (int c = 0; c < kGenChannels; ++c) {
     if (cBass* bass = generators->Bass(c)) bass->SetWavetables(wavetables.get());
     if (cSampler* sampler = generators->Sampler(c)) sampler->SetWaveStore(waves.get());
@@ -164,11 +187,14 @@ void cTracker::ResetPosition(bool toStart) {
   player->ResetPosition(toStart);
 }
 
-// The output is not ducked around the silence until an audio output exists
-// to duck.
+// The output is ducked around the silence; ducking takes no lock.
 void cTracker::Panic(int32_t withEffects) {
-  std::lock_guard<std::recursive_mutex> lock(engineLock);
-  player->Panic(withEffects != 0);
+  if (output) output->SetOutputDucked(true);
+  {
+    std::lock_guard<std::recursive_mutex> lock(engineLock);
+    player->Panic(withEffects != 0);
+  }
+  if (output) output->SetOutputDucked(false);
 }
 
 int32_t cTracker::Timer1Interval() {
@@ -224,6 +250,10 @@ void cTracker::SetEditedChannel(int32_t channel) {
 }
 
 void cTracker::ErrorExit(const std::string& message) {
+  // The output thread may be waiting for the engine lock inside the render
+  // callback: the output is closed before anything takes that lock. Reached
+  // from the output thread itself, closing only asks the thread to end.
+  if (output) output->CloseAudio();
   if (fatalHandler) {
     fatalHandler(message);
     return;

@@ -11,6 +11,7 @@
 
 #include "app/config.h"
 #include "audio/cpuspd.h"
+#include "audio/output.h"
 #include "engine/genmanager.h"
 #include "engine/renderpath.h"
 #include "engine/wavetables.h"
@@ -30,12 +31,43 @@ class cTracker : private cTickSource {
   cTracker(const cTracker&) = delete;
   cTracker& operator=(const cTracker&) = delete;
 
+  // The engine side of start-up: reports what construction could not
+  // prepare, initialises the channels, makes a new song with instrument 4 a
+  // sampler, and with withAudio starts the audio output on the configured
+  // device. False after ErrorExit.
+  bool SystemStart(bool withAudio);
+  // The audio start sequence on the configured device; false after ErrorExit.
+  bool StartAudio();
+  // The audio stop sequence; never call it holding the engine lock.
+  void StopAudio();
+  cAudioOutput* Output() { return output.get(); }
+  // Set when "default" fell back to playing silently.
+  const std::string& DeviceWarning() const { return deviceWarning; }
+  // Around file work: rendering off, panic, stop, engine off; and back.
+  void PauseEngine();
+  void ResumeEngine();
+  // Closes the output, makes a new song and starts the output again.
+  void EngineRestart();
+  // Mutes, pauses and closes the output; the destructor frees the rest.
+  void Shutdown();
+
   // The render callback installed into the audio output: one block, flag 1
   // on the last block of a half. Returns the output cursor after the block.
   int16_t* RenderCallback(int32_t flag);
 
   // The song reset: every table back to the state of a new song.
   void ResetSong();
+
+  // File commands; 1 on success, 0 on failure. Loading a file that is not
+  // a song (or not a module) leaves the current song as it was.
+  void NewModule();  // the song reset, then silence
+  int SaveModule(const std::string& path);
+  int LoadModule(const std::string& path);
+  int LoadModuleMOD(const std::string& path);
+  int SaveSynth(const std::string& path, int32_t block);
+  int LoadSynth(const std::string& path, int32_t block);
+  int SaveFMSynth(const std::string& path, int32_t block);
+  int LoadFMSynth(const std::string& path, int32_t block);
 
   void SetEngine(int32_t on);
   void SetFxEngine(int32_t on);
@@ -127,6 +159,7 @@ class cTracker : private cTickSource {
   void FillInstrumentDefaults();
   int32_t SamplesPerTick() const override;
 
+  std::string startupError;  // before config: the constructor fills both
   const cConfig config;
   int32_t metersDisabled;
   std::unique_ptr<cpuSPD> meters[4];
@@ -147,4 +180,7 @@ class cTracker : private cTickSource {
   std::function<void(int32_t, int16_t*)> editorLoad;
   std::function<void()> editorRefresh;
   std::function<void(const std::string&)> fatalHandler;
+  std::string deviceWarning;
+  // Last, so that it is closed first: its thread calls into everything above.
+  std::unique_ptr<cAudioOutput> output;
 };

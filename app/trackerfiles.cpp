@@ -1,0 +1,115 @@
+// The controller's file commands: new song, song files, presets and module
+// import. Each holds the engine lock for the whole operation; the callers
+// pause the engine around them.
+
+#include <vector>
+
+#include "app/tracker.h"
+#include "engine/sampler.h"
+#include "song/modimport.h"
+#include "song/presets.h"
+#include "song/songfile.h"
+
+namespace {
+
+// What the song file needs from the engine: the reset, effect creation and
+// the wave store's list.
+class cTrackerSongHost : public cSongFileHost {
+ public:
+  explicit cTrackerSongHost(cTracker& tracker) : tracker(tracker) {}
+  void NewModule() override { tracker.ResetSong(); }
+  cEffect* CreateEffect(int chain, int slot, uint32_t type) override {
+    cFxChains& fx = tracker.Effects();
+    fx.type[slot & 3][chain] = type;
+    fx.ChangeFxModule(chain, slot, int32_t(type));
+    return fx.GetFxObjPtr(slot, chain);
+  }
+  void WriteWaveList(cFileWriter& out) override {
+    std::vector<uint8_t> bytes;
+    cByteWriter writer(&bytes);
+    tracker.Waves().WriteWaveList(writer);
+    out.WriteBytes(bytes.data(), bytes.size());
+  }
+  bool ReadWaveList(cFileReader& in) override {
+    cByteReader reader(in.Data() + in.Position(), in.Remaining());
+    const bool ok = tracker.Waves().ReadWaveList(reader);
+    in.Skip(in.Remaining() - size_t(reader.Remaining()));
+    return ok;
+  }
+
+ private:
+  cTracker& tracker;
+};
+
+class cTrackerModHost : public cModHost {
+ public:
+  explicit cTrackerModHost(cTracker& tracker) : tracker(tracker) {}
+  void NewModule() override { tracker.ResetSong(); }
+  void SetCurrentTempo(int32_t bpm, int32_t speed) override {
+    tracker.Player().SetBPM(bpm);
+    tracker.Player().SetSpeed(speed);
+  }
+  bool StoreWave(int slot, const char* name, const int8_t* data, int32_t frames, uint32_t flags,
+                 int32_t loopStart, int32_t loopEnd) override {
+    // Signed 8-bit samples become value x 256 in the wave's 16 bits.
+    samples.resize(size_t(frames));
+    for (int32_t i = 0; i < frames; ++i) samples[size_t(i)] = int16_t(data[i] * 256);
+    return tracker.Waves().SetSlot(slot, samples.data(), frames, flags, loopStart, loopEnd, name);
+  }
+  void SamplerDefaults(int16_t* block) override {
+    if (cSampler* sampler = tracker.Generators().Sampler(0)) sampler->GetDefaults(block);
+  }
+  void SetGeneratorType(int channel, int32_t type) override {
+    tracker.Generators().generatorType[channel & 0x0F] = type;
+  }
+
+ private:
+  cTracker& tracker;
+  std::vector<int16_t> samples;
+};
+
+}  // namespace
+
+void cTracker::NewModule() {
+  std::lock_guard<std::recursive_mutex> lock(engineLock);
+  ResetSong();
+  SilenceAll(true);
+}
+
+int cTracker::SaveModule(const std::string& path) {
+  std::lock_guard<std::recursive_mutex> lock(engineLock);
+  cTrackerSongHost host(*this);
+  return ::SaveModule(path, *song, *effects, host);
+}
+
+int cTracker::LoadModule(const std::string& path) {
+  std::lock_guard<std::recursive_mutex> lock(engineLock);
+  cTrackerSongHost host(*this);
+  return ::LoadModule(path, *song, *effects, host);
+}
+
+int cTracker::LoadModuleMOD(const std::string& path) {
+  std::lock_guard<std::recursive_mutex> lock(engineLock);
+  cTrackerModHost host(*this);
+  return ::LoadModuleMOD(path, *song, host);
+}
+
+int cTracker::SaveSynth(const std::string& path, int32_t block) {
+  std::lock_guard<std::recursive_mutex> lock(engineLock);
+  return ::SaveSynth(path, song->Instrument(block));
+}
+
+int cTracker::LoadSynth(const std::string& path, int32_t block) {
+  std::lock_guard<std::recursive_mutex> lock(engineLock);
+  return ::LoadSynth(path, song->Instrument(block));
+}
+
+int cTracker::SaveFMSynth(const std::string& path, int32_t block) {
+  std::lock_guard<std::recursive_mutex> lock(engineLock);
+  return ::SaveFMSynth(path, song->Instrument(block));
+}
+
+int cTracker::LoadFMSynth(const std::string& path, int32_t block) {
+  std::lock_guard<std::recursive_mutex> lock(engineLock);
+  return ::LoadFMSynth(path, song->Instrument(block));
+}
