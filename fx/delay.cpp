@@ -26,7 +26,7 @@ const int32_t kDelayPreset1[cDelay::kNumParams] = {85, 80, 80, 85, 90, 90, 95, 0
 
 void cDelay::Init(int32_t rate) {
   sampleRate = float(rate);
-  samplesPerMs = sampleRate * 0.001f;
+  samplesPerMs = float(rate * 0.001);
   framesPerSecond = rate;
   std::fill(std::begin(params), std::end(params), 0);
   Reset(true);
@@ -68,8 +68,9 @@ void cDelay::SetParam(int32_t index, int32_t value) {
     case 1: {
       const int32_t ms = std::clamp(value, 0, 1024);
       params[index] = ms;
-      // In integers: a product with the float samplesPerMs may fall just
-      // short of a whole frame (20 ms at 22050 Hz) and lose it.
+      // In integers: samplesPerMs lies just below rate / 1000 at 22050 and
+      // 44100 Hz, so a product with it falls short of a whole frame whenever
+      // ms x rate / 1000 is whole (20 ms at 22050 Hz) and loses that frame.
       const int32_t lag = int32_t(int64_t(ms) * framesPerSecond / 1000);
       if (index == 0) {
         writeLeft = (readLeft + lag) % kDelayLineLength;
@@ -82,7 +83,7 @@ void cDelay::SetParam(int32_t index, int32_t value) {
     case 3: {
       const int32_t percent = std::clamp(value, 0, 95);  // 100 would never decay
       params[index] = percent;
-      (index == 2 ? feedbackLeft : feedbackRight) = float(percent) * 0.01f;
+      (index == 2 ? feedbackLeft : feedbackRight) = float(percent * 0.01);
       break;
     }
     case 4:
@@ -90,7 +91,8 @@ void cDelay::SetParam(int32_t index, int32_t value) {
     case 6: {
       const int32_t percent = std::clamp(value, 0, 100);
       params[index] = percent;
-      const float factor = float(percent) * 0.01f;
+      // Rounded once: 80 % is the float nearest 0.8.
+      const float factor = float(percent * 0.01);
       if (index == 4) {
         color = factor;
       } else if (index == 5) {

@@ -150,8 +150,9 @@ int32_t cReverb::Process(float* frames, int32_t count) {
       sL = RunAllPass(allPassLeft[k], sL);
       sR = RunAllPass(allPassRight[k], sR);
     }
-    smoothedLeft += (sL - smoothedLeft) * 0.6f;
-    smoothedRight += (sR - smoothedRight) * 0.6f;
+    // 0.6 itself, not the float next to it; each memory is rounded once.
+    smoothedLeft = float(smoothedLeft + (sL - smoothedLeft) * 0.6);
+    smoothedRight = float(smoothedRight + (sR - smoothedRight) * 0.6);
     // The own side's reverb is subtracted, the other side's added.
     const float outL = frame[0] * dry - smoothedLeft * wet1 + smoothedRight * wet2;
     const float outR = frame[1] * dry - smoothedRight * wet1 + smoothedLeft * wet2;

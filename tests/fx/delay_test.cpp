@@ -46,6 +46,7 @@ TEST(Delay, TheEchoComesExactlyTheDelayTimeLater) {
     int32_t ms;
   };
   for (Case c : {Case{44100, 340},
+                 {44100, 10},
                  {44100, 1},
                  {44100, 7},
                  {44100, 1024},
@@ -123,6 +124,29 @@ TEST(Delay, ParametersAreClampedStoredAndShown) {
   EXPECT_EQ(fx.GetParamDesc(8), nullptr);
   EXPECT_EQ(fx.GetParamDesc(0)->flags, kFxTimeSync);
   EXPECT_EQ(fx.GetParamDesc(2)->flags, 0);
+}
+
+// Each percentage becomes the float nearest to its hundredth (80 % is 0.8f,
+// not 80 x 0.01f = 0.79999995f).
+TEST(Delay, PercentagesBecomeTheNearestFloats) {
+  auto owner = std::make_unique<cDelay>();  // 788 KB: not for the stack
+  cDelay& fx = *owner;
+  fx.Init(44100);
+  EXPECT_EQ(fx.samplesPerMs, 44.1f);
+  struct Case {
+    int32_t index, value;
+    const float* field;
+    float expected;
+  };
+  for (Case c : {Case{2, 5, &fx.feedbackLeft, 0.05f},
+                 {3, 85, &fx.feedbackRight, 0.85f},
+                 {4, 9, &fx.color, 0.09f},
+                 {5, 80, &fx.dry, 0.8f},
+                 {6, 99, &fx.wet, 0.99f},
+                 {6, 30, &fx.wet, 0.3f}}) {
+    fx.SetParam(c.index, c.value);
+    EXPECT_EQ(*c.field, c.expected) << c.index << " " << c.value;
+  }
 }
 
 TEST(Delay, PresetsSetTheirValuesAndSilenceTheLines) {

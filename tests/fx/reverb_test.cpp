@@ -80,6 +80,19 @@ TEST(Reverb, FirstReflectionsComeAfterTheShortestCombOfEachSide) {
   EXPECT_FLOAT_EQ(frames[2 * 1116], -(1000.0f * 0.015f) * 0.6f * 3.0f);
 }
 
+// The output smoothing moves 0.6 of the way each frame: from 1 towards a
+// silent input it reaches the float nearest 0.4 (0.6f would leave 0.39999998).
+TEST(Reverb, SmoothingTakesSixTenthsOfTheStep) {
+  cReverb fx;
+  fx.Init(44100);
+  fx.smoothedLeft = 1.0f;
+  fx.smoothedRight = -1.0f;
+  std::vector<float> frames = Frames(1);
+  fx.Process(frames.data(), 1);
+  EXPECT_EQ(fx.smoothedLeft, 0.4f);
+  EXPECT_EQ(fx.smoothedRight, -0.4f);
+}
+
 TEST(Reverb, ClearSilencesTheBuffersButKeepsCombAndSmoothingMemories) {
   cReverb cleared, kept;
   float peak[2] = {};
