@@ -127,7 +127,7 @@ void cRenderPath::RenderSubBlock(int32_t offset, int32_t count) {
     for (int c = 0; c < channels; ++c) {
       const int32_t level = effects.send[b][c];
       if (level == 0 || !song.IsActive(c)) continue;
-      const float gain = float(level) * 0.01f;
+      const float gain = float(level * 0.01);
       const float* src = ChannelBuffer(c) + size_t(offset) * 2;
       for (int32_t i = 0; i < 2 * count; ++i) bus[i] += src[i] * gain;
     }

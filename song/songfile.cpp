@@ -178,7 +178,10 @@ bool ReadModule(cFileReader& in, cSongTables& song, cFxChains& fx, cSongFileHost
   for (uint32_t c = 0; c < channels; ++c) {
     in.Skip(8);
     readChain(int(c));
-    for (int a = 0; a < kFxAuxBuses; ++a) in.Read(&fx.send[a][c]);
+    for (int a = 0; a < kFxAuxBuses; ++a) {
+      // Send levels are percentages; a damaged one never scales a bus beyond 100.
+      if (in.Read(&fx.send[a][c])) fx.send[a][c] = std::clamp(fx.send[a][c], 0, 100);
+    }
   }
   for (int a = 0; a < kFxAuxBuses; ++a) {
     in.Skip(8);

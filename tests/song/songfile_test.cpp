@@ -231,6 +231,8 @@ TEST_F(SongFileFixture, LoadingMendsDamagedValues) {
   song.Instrument(4)[23] = int16_t(-256); // 0xFF00
   song.Instrument(5)[31] = 2;
   song.Instrument(5)[22] = -3;  // FM instruments keep theirs
+  fx.send[2][1] = 5000;
+  fx.send[3][1] = -7;
   std::vector<uint8_t> bytes = Save();
   const uint32_t pattern = 0x1234;  // position 0's pattern word
   std::memcpy(bytes.data() + 32 + 8 + 32 + 4 * 4 + 8 + 4, &pattern, 4);
@@ -242,6 +244,8 @@ TEST_F(SongFileFixture, LoadingMendsDamagedValues) {
   EXPECT_EQ(target.Instrument(4)[22], 0xFD);
   EXPECT_EQ(target.Instrument(4)[23], 0);
   EXPECT_EQ(target.Instrument(5)[22], -3);
+  EXPECT_EQ(fx.send[2][1], 100);
+  EXPECT_EQ(fx.send[3][1], 0);
 }
 
 TEST_F(SongFileFixture, AFailedSaveKeepsThePreviousFile) {
