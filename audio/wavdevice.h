@@ -10,6 +10,7 @@
 #include <string>
 
 #include "audio/nulldevice.h"
+#include "audio/wavfile.h"
 
 class cWavDevice : public cNullDevice {
  public:
@@ -22,8 +23,8 @@ class cWavDevice : public cNullDevice {
   void Close() override;
 
   // A write to the file failed (disk full); what played after it is missing.
-  bool WriteFailed() const { return writeFailed; }
-  uint64_t FramesWritten() const { return dataBytes / 4; }
+  bool WriteFailed() const { return file.Failed(); }
+  uint64_t FramesWritten() const { return file.FramesWritten(); }
 
  protected:
   void OnPlayed(uint32_t byteOffset, uint32_t frames) override;
@@ -32,10 +33,6 @@ class cWavDevice : public cNullDevice {
   static constexpr uint32_t kChunkFrames = 4096;
 
   std::string path;
-  std::FILE* file = nullptr;
+  cWavFile file;
   std::unique_ptr<int16_t[]> chunk;  // kChunkFrames stereo frames
-  std::unique_ptr<uint8_t[]> bytes;  // the same, little-endian
-  uint32_t fileRate = 0;
-  uint64_t dataBytes = 0;
-  bool writeFailed = false;
 };
