@@ -270,8 +270,12 @@ void cFlanger2::Clear() {
   lfoPosition[1] = 0.0;
 }
 
-// Written out side by side on purpose: GCC 12.2 (-O1 and above) deleted the
-// call to a two-pass loop form of this update as if it stored nothing.
+// Written out side by side on purpose. As a loop over the two sides, which is
+// sound code, GCC 12.2 at -O1 and -O2 addresses the double-array store
+// through a null-based address after its induction-variable rewrite, reads
+// that as a null dereference, marks this function as storing nothing and
+// drops the call from SetParam. Flanger2.EachSideHasItsOwnTimeDepthAndPhase
+// fails in the optimised build if the loop comes back.
 void cFlanger2::Update() {
   lfoIncrement[0] = LfoIncrement(lfoSpeed[0], sampleRate);
   phaseOffset[0] = float(lfoPhase[0] * 8);

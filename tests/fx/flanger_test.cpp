@@ -186,6 +186,20 @@ TEST(Flanger2, EachSideHasItsOwnTimeDepthAndPhase) {
   EXPECT_STREQ(fx->GetParamDesc(cFlanger2::kLfoAmpR)->longLabel, "LFOAmpR");
 }
 
+TEST(Flanger2, EachSideSweepsAtItsOwnSpeed) {
+  // Left still at a quarter period (delay 100 + 99); right at 0.75 Hz, which
+  // at 24576 Hz reaches its peak (300 + 299) after 8192 frames.
+  auto fx = NewFx<cFlanger2>(24576);
+  const int32_t values[] = {100, 300, 0, 25000, 256, 256, 0, 0, 128, 0, 0, 256};
+  for (int32_t i = 0; i < cFlanger2::kNumParams; ++i) fx->SetParam(i, values[i]);
+  const int start = 8192 - 599;
+  std::vector<float> b(2 * 9000, 0.0f);
+  b[2 * start] = b[2 * start + 1] = 1.0f;
+  fx->Process(b.data(), 9000);
+  EXPECT_EQ(Lag(b, 0) - start, 199);
+  EXPECT_NEAR(Lag(b, 1) - start, 599, 2);
+}
+
 TEST(Flanger2, BothPathsFeedBackByFeedBackLeft) {
   auto fx = NewFx<cFlanger2>();
   const int32_t values[] = {1, 1, 0, 0, 1, 1, 50, -100, 0, 0, 0, 256};
