@@ -5,7 +5,7 @@ BENCH_BUILD?= build-bench
 JOBS       ?= 2
 CMAKE_FLAGS?=
 
-.PHONY: deps configure build test asan bench clean
+.PHONY: deps configure build test asan bench clean run
 
 deps:
 	@scripts/install-deps.sh
@@ -32,6 +32,10 @@ bench: deps
 	  -DMURVELON_BENCH=ON -DMURVELON_TESTS=OFF $(CMAKE_FLAGS)
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
 	@for b in $(BENCH_BUILD)/bench/bench_*; do echo "== $$b"; $$b; done
+
+# Plays the demo song, or renders it to demo.wav where no sound device exists.
+run: build
+	@scripts/run-demo.sh
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD)

@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "app/tracker.h"
+
+namespace {
+
+struct cRun {
+  int status;
+  std::string out;
+};
+
+cRun Cli(const std::string& arguments) {
+  const std::string command = std::string(MURVELON_CLI) + " " + arguments + " 2>&1";
+  std::FILE* pipe = ::popen(command.c_str(), "r");
+  cRun run{-1, ""};
+  if (pipe == nullptr) return run;
+  char buffer[4096];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
+  const int status = ::pclose(pipe);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
+std::vector<uint8_t> Bytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+struct CliTest : ::testing::Test {
+  std::filesystem::path dir;
+  std::string ini;
+  void SetUp() override {
+    dir = std::filesystem::temp_directory_path() /
+          ("murvelon-cli-" + std::to_string(::getpid()) + "-" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::create_directories(dir);
+    ini = (dir / "test.ini").string();
+    std::ofstream(ini) << "[Tracker]\nCPUcalc=0\n";
+  }
+  void TearDown() override { std::filesystem::remove_all(dir); }
+  std::string Path(const char* name) const { return (dir / name).string(); }
+
+  // A song of one cBass note and a reverb, saved through the engine.
+  std::string MakeSong(bool withNote) {
+    cConfig config;
+    config.cpuCalc = 0;
+    cTracker t(config);
+    EXPECT_TRUE(t.SystemStart(false));
+    if (withNote) {
+      t.Song().SetChannelMode(0, 0, kModePlay);
+      uint8_t* cell = t.Song().Cell(0, 0, 0);
+      cell[0] = 49;
+      cell[1] = 1;
+      t.Effects().type[0][0] = 3;
+      t.ChangeFxModule(0, 0, 3);
+    }
+    const std::string path = Path(withNote ? "note.zqm" : "silent.zqm");
+    EXPECT_EQ(t.SaveModule(path), 1);
+    return path;
+  }
+};
+
+}  // namespace
+
+TEST_F(CliTest, RenderIsTheSameBitForBitEveryTime) {
+  const std::string song = MakeSong(true);
+  for (const char* out : {"a.wav", "b.wav"}) {
+    const cRun run = Cli("render " + song + " -o " + Path(out) + " --seconds 1.5 --ini " + ini);
+    ASSERT_EQ(run.status, 0) << run.out;
+  }
+  const std::vector<uint8_t> a = Bytes(Path("a.wav"));
+  EXPECT_EQ(a.size(), 44u + 4u * 66150u);
+  EXPECT_EQ(a, Bytes(Path("b.wav")));
+  // The note sounds: some sample is far from the dither.
+  bool loud = false;
+  for (size_t i = 44; i + 1 < a.size() && !loud; i += 2) loud = std::abs(int16_t(a[i] | a[i + 1] << 8)) > 1000;
+  EXPECT_TRUE(loud);
+}
+
+TEST_F(CliTest, ASilentSongRendersTheDitherAloneUntilItHasPlayedOnce) {
+  const std::string song = MakeSong(false);
+  const cRun run = Cli("render " + song + " -o " + Path("s.wav") + " --stats --ini " + ini);
+  ASSERT_EQ(run.status, 0) << run.out;
+  EXPECT_NE(run.out.find("x real time"), std::string::npos);
+  const std::vector<uint8_t> wav = Bytes(Path("s.wav"));
+  // One pass of pattern 0: the wrap comes on the last tick of row 63 (after
+  // 64 x 6 - 1 ticks of 874 frames), in the block that holds it; then two
+  // seconds.
+  const size_t frames = (wav.size() - 44) / 4;
+  EXPECT_GE(frames, size_t(383 * 874 + 88200));
+  EXPECT_LT(frames, size_t(383 * 874 + 88200 + 882));
+  uint32_t state = 381296920;
+  for (size_t i = 0; i < 2 * frames; ++i) {
+    state = (state * 1103515245u + 12345u) & 0x7FFFFFFFu;
+    const int16_t want = int16_t(std::nearbyint(double(state) / 2147483648.0));
+    const int16_t got = int16_t(wav[44 + 2 * i] | wav[45 + 2 * i] << 8);
+    ASSERT_EQ(got, want) << "sample " << i;
+  }
+}
+
+TEST_F(CliTest, ConvertThenInfoRoundTrips) {
+  // A one-sample module.
+  std::vector<uint8_t> mod(1084 + 1024, 0);
+  mod[20 + 23] = 8;
+  mod[20 + 25] = 64;
+  mod[20 + 29] = 4;  // loop of 4 words
+  mod[950] = 1;
+  std::memcpy(mod.data() + 1080, "M.K.", 4);
+  mod[1084] = 0x01;
+  mod[1085] = 0xAC;  // period 428
+  mod[1086] = 0x10;
+  for (int i = 0; i < 16; ++i) mod.push_back(uint8_t(i * 16));
+  std::ofstream(Path("in.mod"), std::ios::binary).write(reinterpret_cast<const char*>(mod.data()), long(mod.size()));
+
+  ASSERT_EQ(Cli("convert " + Path("in.mod") + " -o " + Path("out.zqm") + " --ini " + ini).status, 0);
+  const cRun fromMod = Cli("info " + Path("in.mod") + " --ini " + ini);
+  const cRun fromSong = Cli("info " + Path("out.zqm") + " --ini " + ini);
+  ASSERT_EQ(fromMod.status, 0) << fromMod.out;
+  EXPECT_EQ(fromSong.out, fromMod.out);
+  EXPECT_NE(fromMod.out.find("Sample 00"), std::string::npos) << fromMod.out;
+  EXPECT_NE(fromMod.out.find("cSampler  1"), std::string::npos) << fromMod.out;
+  const cRun json = Cli("info " + Path("out.zqm") + " --json --ini " + ini);
+  EXPECT_EQ(json.status, 0);
+  EXPECT_NE(json.out.find("\"bpm\": 125"), std::string::npos) << json.out;
+}
+
+TEST_F(CliTest, FilesAndUsageErrorsHaveTheirExitCodes) {
+  std::ofstream(Path("junk.zqm")) << "no song here";
+  struct Case {
+    std::string arguments;
+    int status;
+    const char* says;
+  };
+  for (const Case& c : {Case{"info " + Path("junk.zqm"), 1, "Song format not recognized!"},
+                        Case{"info " + Path("missing.zqm"), 1, "cannot read"},
+                        Case{"render " + Path("junk.zqm"), 2, "needs -o"}, Case{"frobnicate", 2, "unknown command"},
+                        Case{"info a b", 2, "too many"}, Case{"render x -o y --seconds -3", 2, "--seconds"},
+                        Case{"--version", 0, "murvelon-cli"}, Case{"play --help", 0, "--device"}}) {
+    const cRun run = Cli(c.arguments + " --ini " + ini);
+    EXPECT_EQ(run.status, c.status) << c.arguments << "\n" << run.out;
+    EXPECT_NE(run.out.find(c.says), std::string::npos) << c.arguments << "\n" << run.out;
+  }
+}

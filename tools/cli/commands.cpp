@@ -1,0 +1,176 @@
+// render, play and convert.
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <thread>
+#include <vector>
+
+#include "app/configfile.h"
+#include "app/tracker.h"
+#include "audio/devicechoice.h"
+#include "audio/wavfile.h"
+#include "tools/cli/cli.h"
+
+namespace {
+
+enum class eSongKind { kUnreadable, kUnknown, kSong, kModule };
+
+eSongKind SniffSong(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return eSongKind::kUnreadable;
+  std::vector<char> head(1084, 0);
+  in.read(head.data(), std::streamsize(head.size()));
+  if (in.bad()) return eSongKind::kUnreadable;
+  if (std::memcmp(head.data(), "ZQ23", 4) == 0) return eSongKind::kSong;
+  if (std::memcmp(head.data() + 1080, "M.K.", 4) == 0) return eSongKind::kModule;
+  return eSongKind::kUnknown;
+}
+
+volatile std::sig_atomic_t interrupted = 0;
+void OnInterrupt(int) { interrupted = 1; }
+
+double Seconds(std::chrono::steady_clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+}  // namespace
+
+cConfig LoadCliConfig(const cCliOptions& options) {
+  const cPaths paths = DefaultPaths();
+  cConfig config = GetConfig(options.ini.empty() ? paths.ini : options.ini);
+  config.wavetableCache = paths.wavetables;
+  if (!options.device.empty()) config.device = options.device;
+  return config;
+}
+
+std::unique_ptr<cTracker> OpenSong(const cConfig& config, const std::string& path, bool withAudio) {
+  const eSongKind kind = SniffSong(path);
+  if (kind == eSongKind::kUnreadable) {
+    std::fprintf(stderr, "murvelon-cli: cannot read %s: %s\n", path.c_str(), std::strerror(errno));
+    return nullptr;
+  }
+  if (kind == eSongKind::kUnknown) {
+    std::fprintf(stderr, "murvelon-cli: %s: Song format not recognized!\n", path.c_str());
+    return nullptr;
+  }
+  auto tracker = std::make_unique<cTracker>(config);
+  tracker->SetFatalHandler([](const std::string& message) {
+    std::fprintf(stderr, "murvelon-cli: %s\n", message.c_str());
+    std::fflush(stderr);
+    std::_Exit(kExitFile);
+  });
+  if (!tracker->SystemStart(withAudio)) return nullptr;
+  if (!tracker->DeviceWarning().empty()) std::fprintf(stderr, "murvelon-cli: %s\n", tracker->DeviceWarning().c_str());
+  tracker->PauseEngine();
+  const int loaded = kind == eSongKind::kSong ? tracker->LoadModule(path) : tracker->LoadModuleMOD(path);
+  tracker->ResumeEngine();
+  if (loaded != 1) {
+    std::fprintf(stderr, "murvelon-cli: %s: Song format not recognized!\n", path.c_str());
+    return nullptr;
+  }
+  return tracker;
+}
+
+int RunRender(const cCliOptions& options) {
+  cConfig config = LoadCliConfig(options);
+  config.cpuCalc = 0;  // no clock measurement: nothing here shows a load
+  std::unique_ptr<cTracker> tracker = OpenSong(config, options.input, false);
+  if (!tracker) return kExitFile;
+
+  cWavFile wav;
+  const int32_t rate = tracker->Config().frequency;
+  if (!wav.Create(options.output, uint32_t(rate))) {
+    std::fprintf(stderr, "murvelon-cli: cannot create %s: %s\n", options.output.c_str(), std::strerror(errno));
+    return kExitFile;
+  }
+  const int64_t blockFrames = tracker->Renderer().BlockFrames();
+  const int64_t limit = int64_t(rate) * 60 * 60;
+  int64_t wanted = options.seconds >= 0 ? int64_t(options.seconds * rate + 0.5) : limit;
+  const auto started = std::chrono::steady_clock::now();
+
+  tracker->TransportCommand(1);
+  int64_t written = 0;
+  bool wrapped = false;
+  while (written < wanted) {
+    const int16_t* block = tracker->RenderCallback(1);
+    const int64_t n = std::min(blockFrames, wanted - written);
+    if (!wav.Append(block, uint32_t(n))) break;
+    written += n;
+    if (options.seconds < 0 && !wrapped && tracker->Player().wrapCount > 0) {
+      // The song has played once: two seconds of tail, then stop.
+      wrapped = true;
+      wanted = std::min(limit, written + 2 * int64_t(rate));
+    }
+  }
+  const double elapsed = Seconds(std::chrono::steady_clock::now() - started);
+  if (!wav.Finish()) {
+    std::fprintf(stderr, "murvelon-cli: writing %s failed: %s\n", options.output.c_str(), std::strerror(errno));
+    return kExitFile;
+  }
+  const double audio = double(written) / rate;
+  if (options.stats) {
+    std::printf("rendered %.2f s in %.3f s: %.1fx real time\n", audio, elapsed,
+                elapsed > 0 ? audio / elapsed : 0.0);
+  }
+  return kExitOk;
+}
+
+int RunPlay(const cCliOptions& options) {
+  const cConfig config = LoadCliConfig(options);
+  std::unique_ptr<cTracker> tracker = OpenSong(config, options.input, true);
+  if (!tracker) return kExitFile;
+  std::signal(SIGINT, OnInterrupt);
+  std::signal(SIGTERM, OnInterrupt);
+
+  tracker->TransportCommand(1);
+  const auto started = std::chrono::steady_clock::now();
+  while (!interrupted) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    int32_t position, pattern, row, wraps;
+    float load;
+    {
+      std::lock_guard<std::recursive_mutex> lock(tracker->EngineLock());
+      const cPlayer& p = tracker->Player();
+      position = p.position;
+      pattern = p.pattern;
+      row = p.row;
+      wraps = p.wrapCount;
+      load = tracker->Renderer().renderLoad + tracker->Renderer().mixLoad;
+    }
+    const unsigned long long underruns = tracker->Output() ? tracker->Output()->Underruns() : 0;
+    std::printf("\rposition %04d  pattern %03d  row %02d  cpu %5.1f %%  underruns %llu ", position, pattern,
+                row < 0 ? 0 : row, double(load), underruns);
+    std::fflush(stdout);
+    if (wraps > 0) break;
+  }
+  std::printf("\n");
+  if (options.stats) {
+    std::printf("played %.1f s, render load %.1f %%, underruns %llu\n",
+                Seconds(std::chrono::steady_clock::now() - started),
+                double(tracker->Renderer().renderLoad + tracker->Renderer().mixLoad),
+                tracker->Output() ? (unsigned long long)tracker->Output()->Underruns() : 0ULL);
+  }
+  tracker->Shutdown();
+  return kExitOk;
+}
+
+int RunConvert(const cCliOptions& options) {
+  cConfig config = LoadCliConfig(options);
+  config.cpuCalc = 0;
+  std::unique_ptr<cTracker> tracker = OpenSong(config, options.input, false);
+  if (!tracker) return kExitFile;
+  if (tracker->SaveModule(options.output) != 1) {
+    std::fprintf(stderr, "murvelon-cli: could not save %s: %s\n", options.output.c_str(), std::strerror(errno));
+    return kExitFile;
+  }
+  return kExitOk;
+}
+
+int RunDevices() {
+  const std::vector<std::string> devices = ListSoundDevices();
+  for (const std::string& name : devices) std::printf("%s\n", name.c_str());
+  if (devices.empty()) std::fprintf(stderr, "murvelon-cli: no sound output device found\n");
+  return kExitOk;
+}

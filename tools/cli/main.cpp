@@ -1,0 +1,128 @@
+// murvelon-cli: render, play, convert and describe songs without a window.
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "tools/cli/cli.h"
+
+namespace {
+
+constexpr const char* kVersion = "murvelon-cli 0.1 (Murvelon ver. 0.o150a)";
+
+struct cCommandHelp {
+  const char* name;
+  const char* usage;
+  const char* text;
+};
+
+constexpr cCommandHelp kCommands[] = {
+    {"render", "render SONG -o OUT.wav [--seconds S] [--stats] [--ini FILE]",
+     "Renders a song (.zqm) or a ProTracker module (.mod) to a 16-bit stereo WAV file at the\n"
+     "configured rate, from the very first block the engine renders. Without --seconds it\n"
+     "renders until the song first wraps from its end to its repeat position, plus two seconds\n"
+     "of tail, and at most 60 minutes. The same song always gives the same file."},
+    {"play", "play SONG [--device D] [--stats] [--ini FILE]",
+     "Plays a song or module in real time until it ends or Ctrl-C, with a one-line display of\n"
+     "position, pattern, row, CPU load and underruns. D is default, null, wav:PATH or a device\n"
+     "name; without --device the configuration's Device key decides."},
+    {"convert", "convert IN -o OUT.zqm [--ini FILE]", "Loads a song or a module and saves it as a song file."},
+    {"devices", "devices", "Lists the sound output devices that --device and the Device key accept by name."},
+    {"info", "info SONG [--json] [--ini FILE]",
+     "Describes a song: channels, tempo, sequence range, patterns, instruments by generator,\n"
+     "waves, and the effects of every chain with their parameter values."},
+};
+
+void PrintUsage(std::FILE* to) {
+  std::fprintf(to, "Usage: murvelon-cli COMMAND [options]\n\nCommands:\n");
+  for (const auto& c : kCommands) std::fprintf(to, "  murvelon-cli %s\n", c.usage);
+  std::fprintf(to,
+               "\nEvery command takes --help and --ini FILE (the configuration to read instead of the\n"
+               "default murvelon.ini). Exit status: 0 success, 1 a file that cannot be read or is not\n"
+               "recognised, 2 bad usage.\n");
+}
+
+const cCommandHelp* FindCommand(const std::string& name) {
+  for (const auto& c : kCommands) {
+    if (name == c.name) return &c;
+  }
+  return nullptr;
+}
+
+int Usage(const std::string& message) {
+  std::fprintf(stderr, "murvelon-cli: %s\n", message.c_str());
+  std::fprintf(stderr, "Try 'murvelon-cli --help'.\n");
+  return kExitUsage;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    PrintUsage(stderr);
+    return kExitUsage;
+  }
+  const std::string first = argv[1];
+  if (first == "--help" || first == "-h" || first == "help") {
+    PrintUsage(stdout);
+    return kExitOk;
+  }
+  if (first == "--version") {
+    std::printf("%s\n", kVersion);
+    return kExitOk;
+  }
+  const cCommandHelp* command = FindCommand(first);
+  if (command == nullptr) return Usage("unknown command '" + first + "'");
+
+  cCliOptions options;
+  options.command = first;
+  for (int i = 2; i < argc; ++i) {
+    const std::string arg = argv[i];
+    auto value = [&](std::string* out) {
+      if (i + 1 >= argc) return false;
+      *out = argv[++i];
+      return true;
+    };
+    if (arg == "--help" || arg == "-h") {
+      std::printf("Usage: murvelon-cli %s\n\n%s\n", command->usage, command->text);
+      return kExitOk;
+    } else if (arg == "-o" || arg == "--output") {
+      if (!value(&options.output)) return Usage(arg + " needs a file name");
+    } else if (arg == "--ini") {
+      if (!value(&options.ini)) return Usage("--ini needs a file name");
+    } else if (arg == "--device" && options.command == "play") {
+      if (!value(&options.device)) return Usage("--device needs a device name");
+    } else if (arg == "--seconds" && options.command == "render") {
+      std::string text;
+      if (!value(&text)) return Usage("--seconds needs a number");
+      char* end = nullptr;
+      options.seconds = std::strtod(text.c_str(), &end);
+      if (end == text.c_str() || *end != '\0' || !(options.seconds >= 0) || options.seconds > 3600) {
+        return Usage("--seconds takes a number of seconds from 0 to 3600");
+      }
+    } else if (arg == "--json" && options.command == "info") {
+      options.json = true;
+    } else if (arg == "--stats" && (options.command == "render" || options.command == "play")) {
+      options.stats = true;
+    } else if (!arg.empty() && arg[0] == '-') {
+      return Usage("unknown option '" + arg + "' for " + options.command);
+    } else if (options.input.empty()) {
+      options.input = arg;
+    } else {
+      return Usage("too many arguments");
+    }
+  }
+  if (options.command == "devices") {
+    if (!options.input.empty()) return Usage("devices takes no file");
+    return RunDevices();
+  }
+  if (options.input.empty()) return Usage(options.command + " needs a song file");
+  const bool needsOutput = options.command == "render" || options.command == "convert";
+  if (needsOutput && options.output.empty()) return Usage(options.command + " needs -o OUT");
+
+  if (options.command == "render") return RunRender(options);
+  if (options.command == "play") return RunPlay(options);
+  if (options.command == "convert") return RunConvert(options);
+  return RunInfo(options);
+}
