@@ -607,14 +607,15 @@ TEST(Bass, ABlockThatSkippedFilterParamsIsConvertedAsItStands) {
   block[22] = 510;  // cutoff
   block[6] = 1;     // osc 2: pulse
   block[10] = 127;
-  block[7] = 254;  // twice the full width: the two saws cancel
-  block[51] = 9;   // a shift count: held to 3
+  block[7] = 254;   // twice the full width: the two saws cancel
+  block[51] = 9;    // a shift count: held to 3
   block[24] = -16;  // a negative rate runs LFO 1 backwards
   cVoice v(block);
   EXPECT_FLOAT_EQ(v.bass.TargetVolume(), 200.0f / 64.0f);
   EXPECT_FLOAT_EQ(v.bass.TargetCutoff(), 2.0f);
   v.bass.NoteOn(57);
-  EXPECT_EQ(v.bass.LfoIncrement(0), uint32_t(-int32_t(0.125f * 2048.0f / float(kRate) * 1048576.0f)));
+  EXPECT_EQ(v.bass.LfoIncrement(0),
+            uint32_t(-int32_t(0.125f * 2048.0f / float(kRate) * 1048576.0f)));
   const std::vector<float> out = v.Render(4410);
   for (float s : out) ASSERT_TRUE(std::isfinite(s));
   // Osc 1 alone is heard: the pulse adds nothing.
