@@ -13,9 +13,10 @@
 namespace {
 
 constexpr float k127 = 1.0f / 127.0f;
-// Phase steps are kept below one cycle per frame: a tuning word or a slide
-// far out of range must not make the phase arithmetic meaningless.
-constexpr float kMaxIncrement = 4095.0f;
+// A tuning word far out of range would overflow the phase step to infinity
+// (and the phase to NaN); steps are held to 4096 cycles per frame, far above
+// anything audible. Slides are left alone: they add at most 16 per tick.
+constexpr float kMaxIncrement = 16777216.0f;
 
 struct cWordRange {
   int16_t low, high;
@@ -115,7 +116,6 @@ void cBassEnvelope::Start(bool fromZero) {
 }
 
 void cBassEnvelope::Release() {
-  if (state == kIdle) return;
   state = kRelease;
   Segment(value, 0.0f, release, releaseCurve);
 }
@@ -242,16 +242,18 @@ float cBass::EnvelopeTime(int32_t w) const {
 void cBass::SetLfoRate(cLfo& l) { l.rateHz = float(l.rateWord) / float(16 << l.range); }
 
 void cBass::StartLfoIncrements() {
-  for (cLfo& l : lfo) l.increment = uint32_t(l.rateHz * 2048.0f / rate * 1048576.0f);
+  // Through a signed integer: a negative rate word runs the LFO backwards.
+  for (cLfo& l : lfo) l.increment = uint32_t(int64_t(l.rateHz * 2048.0f / rate * 1048576.0f));
 }
 
-// Converts one word into the generator's settings. Words outside their
-// range are clamped here too, so a block that skipped FilterParams still
-// cannot index past a table or shift by a negative amount.
+// Converts one word into the generator's settings. A block taken over
+// without FilterParams (an instrument of a song file) is converted as it
+// stands; only the LFO rate ranges are held to 0-3, since they are shift
+// counts.
 void cBass::ApplyWord(int32_t index, int16_t raw) {
   if (index < 0 || index >= kBassParams) return;
-  const cWordRange& r = kRanges[index];
-  const int32_t w = r.clamped ? Clamp(raw, r.low, r.high) : raw;
+  const bool shift = index == 51 || index == 52 || index == 62;
+  const int32_t w = shift ? Clamp(raw, kRanges[index].low, kRanges[index].high) : raw;
   const float fw = float(w);
   // clang-format off
   switch (index) {
@@ -340,14 +342,15 @@ void cBass::ApplyWord(int32_t index, int16_t raw) {
 
 // Words that change the sound at once; the others (pulse widths, glide,
 // envelopes, LFO phases, LFO 3's range, flag and delay) wait for the next
-// SetParams.
+// SetParams. An LFO rate or range word changes the rate at once, but the
+// LFO moves at its new speed from the next note-on.
 void cBass::SetParam(int32_t index, int16_t value) {
   // clang-format off
   switch (index) {
     case 0: case 1: case 2: case 5: case 6: case 10: case 24: case 25: case 27: case 28:
     case 30: case 32: case 33: case 34: case 35: case 36: case 40: case 41: case 42:
     case 43: case 47: case 48: case 49: case 50: case 53: case 54: case 55: case 56:
-    case 57: case 58: case 60: case 66: case 67: case 68: case 69:
+    case 51: case 52: case 57: case 58: case 59: case 60: case 66: case 67: case 68: case 69:
       break;
     case 8: case 9: case 38: case 39: case 45: case 46: case 65:
       params[index] = value;
@@ -364,18 +367,12 @@ void cBass::SetParam(int32_t index, int16_t value) {
       ApplyWord(index, value);
       updateCounter = 0;
       return;
-    case 51: case 52: case 59:
-      params[index] = value;
-      ApplyWord(index, value);
-      StartLfoIncrements();
-      return;
     default:
       return;
   }
   // clang-format on
   params[index] = value;
   ApplyWord(index, value);
-  if (index == 24 || index == 27) StartLfoIncrements();
 }
 
 // ---- Notes ----------------------------------------------------------------
@@ -481,7 +478,7 @@ void cBass::Tick(int32_t t) {
       case 0x01: {
         const float d = float(c.param) * 4096.0f / 65536.0f * slideScale;
         for (int s = 0; s < sets; ++s) {
-          for (float& inc : targetInc[s]) inc = std::min(inc + d, kMaxIncrement);
+          for (float& inc : targetInc[s]) inc += d;
         }
         break;
       }
@@ -555,8 +552,7 @@ float cBass::Wave(int osc, float p, float w, uint32_t noiseState) const {
     case 0:
       return Interpolate(table[osc], p);
     case 1: {
-      float q = p + w;
-      if (q >= 4096.0f) q -= 4096.0f;
+      const float q = WrapPhase(p + w);
       return table[osc][int32_t(p)] - table[osc][int32_t(q)];
     }
     case 2:

@@ -82,6 +82,8 @@ class cBass : public cGenerator {
   float TargetIncrement(int set, int osc) const { return targetInc[set & 1][osc % 3]; }
   float CurrentIncrement(int set, int osc) const { return currentInc[set & 1][osc % 3]; }
   float SamplesPerMs() const { return samplesPerMs; }
+  // Phase step per frame of LFO 0-2 (31-bit cycle), set at note-on.
+  uint32_t LfoIncrement(int index) const { return lfo[index % 3].increment; }
 
  private:
   struct cOscGroup {

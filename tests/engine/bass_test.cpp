@@ -260,9 +260,10 @@ TEST(Bass, SlidesAndArpeggioRetune) {
   for (int t = 0; t < 200; ++t) v.bass.Tick(t);
   v.Render(10);
   EXPECT_EQ(v.bass.CurrentIncrement(0, 0), 0.0f);
-  // ... and an upward slide has no bound but the phase arithmetic's.
+  // ... and an upward slide has no bound: past one cycle per frame it aliases.
   v.bass.SetCommand(0, 0x01FF);
   for (int t = 0; t < 100000; ++t) v.bass.Tick(t);
+  EXPECT_GT(v.bass.TargetIncrement(0, 0), 100000 * 255 * 4096.0f / 65536.0f * 0.99f);
   for (float s : v.Render(2000)) ASSERT_TRUE(std::isfinite(s));
 }
 
@@ -310,6 +311,17 @@ TEST(Bass, EnvelopeSegmentsReachTheirTargetsAndCurvatureBendsThem) {
     EXPECT_FLOAT_EQ(v.bass.AmpEnvelope().value, 48.0f / 127.0f);
     EXPECT_EQ(v.bass.FilterEnvelope().state, cBassEnvelope::kSustain);
   }
+}
+
+TEST(Bass, ANoteOffOnASilentVoiceReleasesFromZeroForOneCall) {
+  cVoice v(PlainBlock());
+  v.bass.NoteOff();
+  EXPECT_EQ(v.bass.AmpEnvelope().state, cBassEnvelope::kRelease);
+  EXPECT_EQ(v.bass.FilterEnvelope().state, cBassEnvelope::kRelease);
+  EXPECT_EQ(v.bass.GetVoiceCount(), 1);
+  for (float s : v.Render(100)) ASSERT_EQ(s, 0.0f);
+  EXPECT_EQ(v.bass.AmpEnvelope().state, cBassEnvelope::kIdle);
+  EXPECT_EQ(v.bass.GetVoiceCount(), 0);
 }
 
 TEST(Bass, SustainTimeZeroHoldsUntilNoteOff) {
@@ -414,6 +426,51 @@ TEST(Bass, Mode3RightChannelIsTheInvertedSound5MsLate) {
   EXPECT_EQ(bestLag, 220);  // 5 ms at 44,100 Hz, whole frames
   EXPECT_LT(bestError, energy * 1e-9);
   EXPECT_GT(energy, 0.0);
+}
+
+TEST(Bass, AResetLeavesNothingOfTheEarlierSound) {
+  // Two voices play different notes, are reset and play the same note: the
+  // right channel of the stereo and delay modes must not carry the old one.
+  for (int mode : {2, 3}) {
+    for (int filter : {1, 3}) {
+      SCOPED_TRACE(testing::Message() << "mode " << mode << " filter " << filter);
+      std::vector<int16_t> block = PlainBlock(mode, 0);
+      block[21] = int16_t(filter);
+      auto play = [&](int first) {
+        cVoice v(block);
+        v.bass.NoteOn(first);
+        v.Render(3000 + first);  // the update count stops at different places
+        v.bass.Reset();
+        v.bass.SetParams(block.data());
+        v.bass.NoteOn(48);
+        return v.Render(2000);
+      };
+      const std::vector<float> a = play(36), b = play(61);
+      ASSERT_EQ(std::memcmp(a.data(), b.data(), a.size() * sizeof(float)), 0);
+    }
+  }
+}
+
+TEST(Bass, ChangingTheFilterTypeMidNoteTakesTheNewTypesCoefficients) {
+  // The two-pole types' feedback grows with the cutoff (about 1000 here); the
+  // four-pole filter must not run on it until its next update.
+  std::vector<int16_t> block = PlainBlock(0, 0);
+  block[21] = 3;
+  block[22] = 200;
+  block[23] = 255;
+  cVoice v(block);
+  v.bass.NoteOn(45);
+  v.Render(1000);
+  block[21] = 1;
+  block[22] = 255;
+  v.bass.SetParams(block.data());
+  v.Render(1000);
+  block[21] = 3;
+  v.bass.SetParams(block.data());
+  for (float s : v.Render(100)) {
+    ASSERT_TRUE(std::isfinite(s));
+    ASSERT_LT(std::fabs(s), 32767.0f * 16);
+  }
 }
 
 TEST(Bass, EveryModeAndFilterStaysFiniteAndRepeatsBitForBit) {
@@ -525,6 +582,58 @@ TEST(Bass, SomeWordsActAtOnceOthersWaitForTheNextBlock) {
   v.bass.NoteOn(57);
   v.Render(int(0.5 * kRate));
   EXPECT_EQ(v.bass.AmpEnvelope().state, cBassEnvelope::kAttack);
+}
+
+TEST(Bass, AnLfoRateWordTakesEffectAtTheNextNoteOn) {
+  cVoice v(PlainBlock());
+  v.bass.NoteOn(57);
+  const uint32_t before = v.bass.LfoIncrement(0);
+  // Word 24 = 5 at range 0: 5 / 16 Hz.
+  EXPECT_EQ(before, uint32_t(5.0f / 16.0f * 2048.0f / float(kRate) * 1048576.0f));
+  v.bass.SetParam(24, 100);
+  v.bass.SetParam(51, 2);  // 100 / 64 Hz
+  v.bass.SetParam(59, 7);
+  v.Render(441);
+  EXPECT_EQ(v.bass.LfoIncrement(0), before);
+  v.bass.NoteOn(57);
+  EXPECT_NEAR(double(v.bass.LfoIncrement(0)), 100.0 / 64 * 2048 / kRate * 1048576, 1.0);
+  EXPECT_NEAR(double(v.bass.LfoIncrement(2)), 7.0 / 16 * 2048 / kRate * 1048576, 1.0);
+}
+
+TEST(Bass, ABlockThatSkippedFilterParamsIsConvertedAsItStands) {
+  // Song files load their instruments unfiltered.
+  std::vector<int16_t> block = PlainBlock(2, 0);
+  block[0] = 200;   // volume
+  block[22] = 510;  // cutoff
+  block[6] = 1;     // osc 2: pulse
+  block[10] = 127;
+  block[7] = 254;   // twice the full width: the two saws cancel
+  block[51] = 9;    // a shift count: held to 3
+  block[24] = -16;  // a negative rate runs LFO 1 backwards
+  cVoice v(block);
+  EXPECT_FLOAT_EQ(v.bass.TargetVolume(), 200.0f / 64.0f);
+  EXPECT_FLOAT_EQ(v.bass.TargetCutoff(), 2.0f);
+  v.bass.NoteOn(57);
+  EXPECT_EQ(v.bass.LfoIncrement(0),
+            uint32_t(-int32_t(0.125f * 2048.0f / float(kRate) * 1048576.0f)));
+  const std::vector<float> out = v.Render(4410);
+  for (float s : out) ASSERT_TRUE(std::isfinite(s));
+  // Osc 1 alone is heard: the pulse adds nothing.
+  std::vector<int16_t> alone = block;
+  alone[10] = 0;
+  cVoice w(alone);
+  w.bass.NoteOn(57);
+  const std::vector<float> ref = w.Render(4410);
+  double diff = 0, energy = 0;
+  for (size_t i = 0; i < out.size(); ++i) {
+    diff += double(out[i] - ref[i]) * (out[i] - ref[i]);
+    energy += double(ref[i]) * ref[i];
+  }
+  EXPECT_GT(energy, 0.0);
+  EXPECT_LT(diff, energy * 1e-3);
+  // A coarse tune far out of range stays finite.
+  v.bass.SetParam(38, 30000);
+  for (float s : v.Render(2000)) ASSERT_TRUE(std::isfinite(s));
 }
 
 TEST(Bass, Lfo3VibratoStartsAfterItsDelay) {
