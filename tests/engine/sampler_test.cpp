@@ -282,6 +282,93 @@ TEST_F(Sampler, WithoutAnInstrumentByteAVoiceStillPlaysTheCurrentInstrument) {
   EXPECT_EQ(s.Voice(2).slot, 1);
 }
 
+TEST_F(Sampler, WhilePlayingANoteWithoutInstrumentGoesOnWhereTheVoiceStopped) {
+  // A looped sound: an idle voice that is started again without an
+  // instrument byte keeps its place; an instrument byte, or a stopped
+  // transport, starts the sound from its beginning.
+  Fill(
+      0, 100000, [](int) { return 1000; }, 0x01, 0, 99999);
+  params[9] = 0;  // 2 ms release
+  Apply();
+  struct Case {
+    int playing, instrument;
+    bool fromStart;
+  };
+  for (Case c : {Case{1, 0, false}, Case{1, 1, true}, Case{0, 0, true}}) {
+    SCOPED_TRACE(c.playing * 10 + c.instrument);
+    s.Reset();
+    s.SetPlaying(1);
+    s.SetInstrumentNumber(1);
+    s.NoteOn(63);  // about one frame per frame
+    Render(5000);
+    s.NoteOff();
+    Render(200);
+    ASSERT_EQ(s.Voice(0).envState, cSampler::kEnvIdle);
+    const int64_t stopped = s.Voice(0).position;
+    ASSERT_GT(stopped >> 32, 4000);
+    s.SetPlaying(c.playing);
+    s.SetInstrumentNumber(c.instrument);
+    s.NoteOn(63);
+    EXPECT_EQ(s.Voice(0).envState, cSampler::kEnvAttack);
+    EXPECT_EQ(s.Voice(0).position, c.fromStart ? 0 : stopped);
+  }
+}
+
+TEST_F(Sampler, WhilePlayingANoteWithoutInstrumentKeepsTheVoicesSettings) {
+  // The voice keeps what it was given, even when the editor has changed a
+  // word since: SetParam reaches the sounding voices, not the loaded block.
+  Fill(0, 1000, [](int) { return 1000; });
+  params[0] = 100;
+  Apply();
+  s.SetPlaying(1);
+  s.SetInstrumentNumber(1);
+  s.NoteOn(40);
+  s.SetParam(0, 20);
+  s.SetParam(9, 50);
+  EXPECT_EQ(s.Voice(0).targetVolume, 20.0f / 64.0f);
+  Render(100);
+  s.NoteOff();
+  Render(500);
+  ASSERT_EQ(s.Voice(0).envState, cSampler::kEnvIdle);
+  s.SetInstrumentNumber(0);
+  s.NoteOn(40);
+  EXPECT_EQ(s.Voice(0).targetVolume, 20.0f / 64.0f);
+  // A stopped transport loads the block as it was given, word 9 included;
+  // the volume slide returns to the block's volume.
+  s.SetPlaying(0);
+  s.NoteOn(40);
+  EXPECT_EQ(s.Voice(1).releaseMs, 2.0f);
+  s.SetCommand(0, 0x0A00);
+  EXPECT_EQ(s.Voice(1).targetVolume, 100.0f / 64.0f);
+}
+
+TEST_F(Sampler, AStolenVoiceRisesFromTheLevelItHadReached) {
+  Fill(0, 100000, [](int) { return 1000; });
+  params[5] = 10;  // 100 ms attack
+  Apply();
+  s.SetCommand(0, 0x1A00);
+  for (int n = 0; n < 8; ++n) s.NoteOn(40 + n);
+  Render(1000);
+  const float level = s.Voice(0).envValue;
+  ASSERT_GT(level, 0.1f);
+  s.NoteOn(60);
+  EXPECT_EQ(s.Voice(0).note, 60);
+  EXPECT_EQ(s.Voice(0).envState, cSampler::kEnvAttack);
+  EXPECT_EQ(s.Voice(0).envValue, level);
+  EXPECT_EQ(s.GetVoiceCount(), 8);
+}
+
+TEST_F(Sampler, PanSlidesStepThroughEveryPanWord) {
+  Fill(0, 1000, [](int) { return 1000; });
+  Apply();
+  s.NoteOn(40);
+  s.SetPan(1);
+  for (int p = 2; p <= 126; ++p) {
+    s.PanSlide(1);
+    ASSERT_EQ(s.Voice(0).targetPan, float(p) * (1.0f / 127.0f)) << p;
+  }
+}
+
 TEST_F(Sampler, FilterParamsKeepsTheNoSampleMark) {
   int16_t p[kSamplerWords] = {200, 200, 255, 0, 0, 0, 0, 255};
   s.FilterParams(p);
@@ -310,7 +397,8 @@ TEST(GenManagerKinds, CreateGeneratorsMakesSamplersAndFMSynthsOnEveryChannel) {
 namespace {
 
 TEST_F(Sampler, ResetReturnsToTheSameSoundBitForBit) {
-  Fill(0, 5000, [](int i) { return (i * 37) % 4000 - 2000; }, 0x01, 100, 4000);
+  Fill(
+      0, 5000, [](int i) { return (i * 37) % 4000 - 2000; }, 0x01, 100, 4000);
   params[9] = 3;
   Apply();
   std::vector<float> first, second;
