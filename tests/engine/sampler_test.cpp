@@ -358,6 +358,27 @@ TEST_F(Sampler, AStolenVoiceRisesFromTheLevelItHadReached) {
   EXPECT_EQ(s.GetVoiceCount(), 8);
 }
 
+TEST_F(Sampler, AVoiceReleasedAtLevelZeroStillEnds) {
+  // A release from level 0 has nothing to take away; the voice must still
+  // fall idle, or it would stay busy for ever.
+  Fill(0, 100000, [](int) { return 1000; });
+  struct Case {
+    int sustainLevel, framesBeforeRelease;
+  };
+  for (Case c : {Case{0, 500}, Case{112, 0}}) {
+    SCOPED_TRACE(c.sustainLevel);
+    params[7] = int16_t(c.sustainLevel);
+    Apply();
+    s.Reset();
+    s.NoteOn(40);
+    Render(c.framesBeforeRelease);
+    s.NoteOff();
+    Render(200);
+    EXPECT_EQ(s.GetVoiceCount(), 0);
+    EXPECT_EQ(s.Voice(0).envState, cSampler::kEnvIdle);
+  }
+}
+
 TEST_F(Sampler, PanSlidesStepThroughEveryPanWord) {
   Fill(0, 1000, [](int) { return 1000; });
   Apply();
