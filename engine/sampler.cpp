@@ -24,8 +24,13 @@ float Approach(float value, float target, float delta) {
 
 float PanOf(int32_t p) { return float(std::clamp(p, 1, 126)) * kLevel; }
 float VolumeOf(int32_t v) { return float(std::clamp(v, 0, 127)) / 64.0f; }
-// Envelope times in ms: 0 means the given shortest time.
-float TimeMs(int16_t word, float zeroMs) { return word == 0 ? zeroMs : float(word & 255) * 10.0f; }
+// Envelope times in ms: 0 means the given shortest time. Only the low byte
+// counts; a word whose low byte is 0 (256, 512, ... from a damaged block) is
+// read as 0 too, since a time of 0 ms would divide a level of 0 by 0 and hold
+// the voice for ever.
+float TimeMs(int16_t word, float zeroMs) {
+  return (word & 255) == 0 ? zeroMs : float(word & 255) * 10.0f;
+}
 
 }  // namespace
 

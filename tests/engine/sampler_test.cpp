@@ -162,8 +162,9 @@ TEST_F(Sampler, LoopsWrapByWholeLoopLengthsAndStayInsideTheSound) {
     int start, end;  // as the voice must take them
   };
   for (Case c : {Case{100, 199, 64, 0, 100, 199}, Case{100, 199, 107, 72, 100, 199},
-                 Case{100, 100, 107, 72, 100, 100}, Case{5000, 9000, 107, 72, 999, 999},
-                 Case{-50, 2000, 64, 0, 0, 999}, Case{150, 120, 64, 0, 150, 150}}) {
+                 Case{100, 199, 107, 32767, 100, 199}, Case{100, 100, 107, 72, 100, 100},
+                 Case{5000, 9000, 107, 72, 999, 999}, Case{-50, 2000, 64, 0, 0, 999},
+                 Case{150, 120, 64, 0, 150, 150}}) {
     SCOPED_TRACE(c.loopStart);
     Fill(0, 1000, loud, 0x01, c.loopStart, c.loopEnd);
     params[4] = int16_t(c.coarse);
@@ -192,7 +193,7 @@ TEST_F(Sampler, StereoSlotsKeepTheirSides) {
 
 TEST_F(Sampler, ReleaseWordZeroMeansTwoMilliseconds) {
   Fill(0, 1000, [](int) { return 1000; });
-  for (auto [word, ms] : {std::pair{0, 2.0f}, {1, 10.0f}, {300, 440.0f}}) {
+  for (auto [word, ms] : {std::pair{0, 2.0f}, {1, 10.0f}, {300, 440.0f}, {256, 2.0f}}) {
     params[9] = int16_t(word);
     Apply();
     s.Reset();
@@ -362,12 +363,14 @@ TEST_F(Sampler, AVoiceReleasedAtLevelZeroStillEnds) {
   // A release from level 0 has nothing to take away; the voice must still
   // fall idle, or it would stay busy for ever.
   Fill(0, 100000, [](int) { return 1000; });
+  // Release word 256 (low byte 0) must not mean 0 ms: 0 / 0 would hold it.
   struct Case {
-    int sustainLevel, framesBeforeRelease;
+    int sustainLevel, framesBeforeRelease, release;
   };
-  for (Case c : {Case{0, 500}, Case{112, 0}}) {
-    SCOPED_TRACE(c.sustainLevel);
+  for (Case c : {Case{0, 500, 0}, Case{112, 0, 0}, Case{112, 0, 256}}) {
+    SCOPED_TRACE(c.release);
     params[7] = int16_t(c.sustainLevel);
+    params[9] = int16_t(c.release);
     Apply();
     s.Reset();
     s.NoteOn(40);
