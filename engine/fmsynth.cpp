@@ -184,7 +184,7 @@ float cFMSynth::Samples(int16_t word, bool zeroIsOneMs) const {
 void cFMSynth::ApplyEnvelopes() {
   struct Words {
     cEnvelope* e;
-    int first;  // attack, decay, level, sustain time, release, three curves
+    int first;  // attack, decay, level, sustain time, release, three curves, restart
   };
   for (Words x : {Words{&mod, 8}, Words{&amp, 17}}) {
     cEnvelope& e = *x.e;
@@ -197,6 +197,7 @@ void cFMSynth::ApplyEnvelopes() {
     e.attackCurve = float(w[5]) * kLevel;
     e.decayCurve = float(w[6]) * kLevel;
     e.releaseCurve = float(w[7]) * kLevel;
+    e.restart = w[8] == 1;
   }
 }
 
@@ -284,10 +285,10 @@ void cFMSynth::NoteOn(int32_t n) {
   note = n;
   SetPitch(n);
   if (HasCommand(0x03)) return;  // a slide onto the note: no restart
-  if (params[25] == 1) amp.value = 0.0f;
+  if (amp.restart) amp.value = 0.0f;
   amp.state = kEnvAttack;
   Segment(amp, amp.value, 1.0f, amp.attack, amp.attackCurve);
-  if (params[16] == 1) mod.value = 0.0f;
+  if (mod.restart) mod.value = 0.0f;
   mod.state = kEnvAttack;
   Segment(mod, mod.value, 1.0f, mod.attack, mod.attackCurve);
 }
@@ -305,7 +306,9 @@ void cFMSynth::FastRelease() {
 void cFMSynth::SetPan(int32_t p) { targetPan = float(std::clamp(p, 1, 126)) * kLevel; }
 
 void cFMSynth::PanSlide(int32_t step) {
-  if (step != 0) SetPan((int32_t(targetPan * 127.0f) & 127) + step);
+  // Rounded back to the pan word: truncation gives p - 1 for some words (9,
+  // 13, 18, ...), where a slide by +1 would stall.
+  if (step != 0) SetPan((int32_t(targetPan * 127.0f + 0.5f) & 127) + step);
 }
 
 void cFMSynth::SetVolume(int32_t v) { targetVolume = float(std::clamp(v, 0, 127)) / 64.0f; }

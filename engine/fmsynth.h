@@ -52,6 +52,7 @@ class cFMSynth : public cGenerator {
     float attack, decay, sustainTime, release;  // samples; sustainTime 0 = until note-off
     float sustain;                              // level
     float attackCurve, decayCurve, releaseCurve;
+    bool restart;  // a note-on starts the attack from 0
   };
 
   const cEnvelope& AmpEnvelope() const { return amp; }

@@ -24,8 +24,13 @@ float Approach(float value, float target, float delta) {
 
 float PanOf(int32_t p) { return float(std::clamp(p, 1, 126)) * kLevel; }
 float VolumeOf(int32_t v) { return float(std::clamp(v, 0, 127)) / 64.0f; }
-// Envelope times in ms: 0 means the given shortest time.
-float TimeMs(int16_t word, float zeroMs) { return word == 0 ? zeroMs : float(word & 255) * 10.0f; }
+// Envelope times in ms: 0 means the given shortest time. Only the low byte
+// counts; a word whose low byte is 0 (256, 512, ... from a damaged block) is
+// read as 0 too, since a time of 0 ms would divide a level of 0 by 0 and hold
+// the voice for ever.
+float TimeMs(int16_t word, float zeroMs) {
+  return (word & 255) == 0 ? zeroMs : float(word & 255) * 10.0f;
+}
 
 }  // namespace
 
@@ -60,10 +65,7 @@ void cSampler::LoadDefaults() { SetParams(kDefaults); }
 
 void cSampler::GetDefaults(int16_t* p) { std::memcpy(p, kDefaults, sizeof kDefaults); }
 
-void cSampler::SetParams(const int16_t* p) {
-  std::memcpy(params, p, sizeof params);
-  ++instrumentSerial;
-}
+void cSampler::SetParams(const int16_t* p) { std::memcpy(params, p, sizeof params); }
 
 void cSampler::FilterParams(int16_t* p) {
   p[0] = int16_t(std::clamp<int>(p[0], 0, 127));
@@ -108,7 +110,6 @@ bool cSampler::TakeSlot(cVoice& v, int32_t slot) {
 
 void cSampler::ApplyInstrument(cVoice& v) {
   v.ready = 0;
-  v.instrument = instrumentSerial;
   if (params[2] == kNoSample) return;
   v.baseVolume = params[0];
   v.targetVolume = VolumeOf(params[0]);
@@ -172,33 +173,38 @@ int32_t cSampler::StartNote(int32_t note) {
   const int32_t index = ChooseVoice();
   cVoice& v = voices[index];
   if (groupCount < kSamplerVoices) group[groupCount++] = index;
-  if (v.envState != kEnvIdle) StopVoice(v);  // a stolen voice
+  const bool stolen = v.envState != kEnvIdle;
 
-  // While a song plays, a cell without an instrument keeps the voice's
-  // settings; a voice that does not hold the current instrument (never had
-  // it, or lost its slot) takes it all the same, or it would play silence
-  // or an old instrument.
-  if (playing == 0 || instrumentByte != 0 || v.instrument != instrumentSerial || !v.ready) {
+  // While a song plays, a cell without an instrument keeps the voice as it
+  // is: its sound, volume, pan and tuning, and its place in the sound, so the
+  // note goes on from where the voice stopped. A voice with nothing to play
+  // (never given an instrument, or its slot replaced since) takes the
+  // instrument all the same, or the note would be lost.
+  if (playing == 0 || instrumentByte != 0 || !v.ready || !waves ||
+      waves->Generation(v.slot) != v.generation) {
     ApplyInstrument(v);
-  } else if (!TakeSlot(v, v.slot)) {
-    v.ready = 0;
   }
   if (playing != 0) {
     for (const cColumn& c : columns) {
       if (c.command == 0x0C) v.targetVolume = VolumeOf(c.parameter);
     }
   }
-  if (!v.ready || note < 0) return index;
+  if (!v.ready || note < 0) {
+    // A stolen voice that lost its sound to an empty slot falls silent; one
+    // whose instrument has no sample goes on with its old note.
+    if (stolen && v.data == nullptr) StopVoice(v);
+    return index;
+  }
 
   v.note = note;
-  v.position = 0;
   v.direction = 0;
   v.playing = 1;
   Retune(v, note);
   if (!v.playing) return index;
+  // A stolen voice rises from the level it had reached.
   v.envState = kEnvAttack;
   v.envRate = 1.0f / (v.attackMs * samplesPerMs);
-  ++sounding;
+  if (!stolen) ++sounding;
   return index;
 }
 
@@ -250,7 +256,9 @@ void cSampler::PanSlide(int32_t step) {
   if (step == 0) return;
   for (int32_t g = 0; g < groupCount; ++g) {
     cVoice& v = voices[group[g]];
-    v.targetPan = PanOf((int32_t(v.targetPan * 127.0f) & 127) + step);
+    // The pan word is recovered by rounding: truncating p / 127 * 127 gives
+    // p - 1 for some words (9, 13, 18, ...), where a slide by +1 would stall.
+    v.targetPan = PanOf((int32_t(v.targetPan * 127.0f + 0.5f) & 127) + step);
   }
 }
 
@@ -266,15 +274,13 @@ void cSampler::VolumeSlide(int32_t step) {
   }
 }
 
-// The instrument editor's change of one word: the voices of the last note
-// follow at once, and the next notes take the word with the instrument.
+// The instrument editor's change of one word reaches the voices of the last
+// note; the stored block stays as it was loaded, and later notes take the
+// word when the instrument is next loaded.
 void cSampler::SetParam(int32_t index, int16_t value) {
   if (index < 0 || index >= kSamplerWords) return;
-  params[index] = value;
-  ++instrumentSerial;
   for (int32_t g = 0; g < groupCount; ++g) {
     cVoice& v = voices[group[g]];
-    v.instrument = instrumentSerial;
     switch (index) {
       case 0:
         v.targetVolume = VolumeOf(value);

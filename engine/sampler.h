@@ -74,7 +74,6 @@ class cSampler : public cGenerator {
     int32_t envState;
     float sustainCounter;
     uint32_t generation;  // of the wave slot when the voice took it
-    uint32_t instrument;  // serial of the parameter block it applied
   };
 
   const cVoice& Voice(int i) const { return voices[i & (kSamplerVoices - 1)]; }
@@ -108,6 +107,5 @@ class cSampler : public cGenerator {
   int32_t voiceCount = kSamplerVoices;
   int32_t sounding = 0;
   int16_t params[kSamplerWords] = {};
-  uint32_t instrumentSerial = 1;  // moves on with every change of params
   cVoice voices[kSamplerVoices];
 };

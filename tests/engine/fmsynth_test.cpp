@@ -132,6 +132,29 @@ TEST_F(FMSynth, EnvelopeWordsWaitForSetParamsOtherWordsApplyAtOnce) {
   EXPECT_NEAR(fm->Increment(1) / inc, 2.0f, 1e-5f);
 }
 
+TEST_F(FMSynth, RestartFlagsAlsoWaitForSetParams) {
+  params[16] = 0;
+  params[25] = 0;
+  Apply();
+  fm->SetParam(16, 1);
+  fm->SetParam(25, 1);
+  fm->NoteOn(40);
+  Render(2000);
+  const float amp = fm->AmpEnvelope().value, mod = fm->ModEnvelope().value;
+  ASSERT_GT(amp, 0.3f);
+  fm->NoteOn(45);
+  EXPECT_EQ(fm->AmpEnvelope().value, amp);
+  EXPECT_EQ(fm->ModEnvelope().value, mod);
+}
+
+TEST_F(FMSynth, PanSlidesStepThroughEveryPanWord) {
+  fm->SetPan(1);
+  for (int p = 2; p <= 126; ++p) {
+    fm->PanSlide(1);
+    ASSERT_EQ(fm->TargetPan(), float(p) * (1.0f / 127.0f)) << p;
+  }
+}
+
 TEST_F(FMSynth, FilterParamsClampsEveryWordToItsControl) {
   struct Case {
     int word;

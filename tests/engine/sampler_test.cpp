@@ -162,8 +162,9 @@ TEST_F(Sampler, LoopsWrapByWholeLoopLengthsAndStayInsideTheSound) {
     int start, end;  // as the voice must take them
   };
   for (Case c : {Case{100, 199, 64, 0, 100, 199}, Case{100, 199, 107, 72, 100, 199},
-                 Case{100, 100, 107, 72, 100, 100}, Case{5000, 9000, 107, 72, 999, 999},
-                 Case{-50, 2000, 64, 0, 0, 999}, Case{150, 120, 64, 0, 150, 150}}) {
+                 Case{100, 199, 107, 32767, 100, 199}, Case{100, 100, 107, 72, 100, 100},
+                 Case{5000, 9000, 107, 72, 999, 999}, Case{-50, 2000, 64, 0, 0, 999},
+                 Case{150, 120, 64, 0, 150, 150}}) {
     SCOPED_TRACE(c.loopStart);
     Fill(0, 1000, loud, 0x01, c.loopStart, c.loopEnd);
     params[4] = int16_t(c.coarse);
@@ -192,7 +193,7 @@ TEST_F(Sampler, StereoSlotsKeepTheirSides) {
 
 TEST_F(Sampler, ReleaseWordZeroMeansTwoMilliseconds) {
   Fill(0, 1000, [](int) { return 1000; });
-  for (auto [word, ms] : {std::pair{0, 2.0f}, {1, 10.0f}, {300, 440.0f}}) {
+  for (auto [word, ms] : {std::pair{0, 2.0f}, {1, 10.0f}, {300, 440.0f}, {256, 2.0f}}) {
     params[9] = int16_t(word);
     Apply();
     s.Reset();
@@ -282,6 +283,116 @@ TEST_F(Sampler, WithoutAnInstrumentByteAVoiceStillPlaysTheCurrentInstrument) {
   EXPECT_EQ(s.Voice(2).slot, 1);
 }
 
+TEST_F(Sampler, WhilePlayingANoteWithoutInstrumentGoesOnWhereTheVoiceStopped) {
+  // A looped sound: an idle voice that is started again without an
+  // instrument byte keeps its place; an instrument byte, or a stopped
+  // transport, starts the sound from its beginning.
+  Fill(
+      0, 100000, [](int) { return 1000; }, 0x01, 0, 99999);
+  params[9] = 0;  // 2 ms release
+  Apply();
+  struct Case {
+    int playing, instrument;
+    bool fromStart;
+  };
+  for (Case c : {Case{1, 0, false}, Case{1, 1, true}, Case{0, 0, true}}) {
+    SCOPED_TRACE(c.playing * 10 + c.instrument);
+    s.Reset();
+    s.SetPlaying(1);
+    s.SetInstrumentNumber(1);
+    s.NoteOn(63);  // about one frame per frame
+    Render(5000);
+    s.NoteOff();
+    Render(200);
+    ASSERT_EQ(s.Voice(0).envState, cSampler::kEnvIdle);
+    const int64_t stopped = s.Voice(0).position;
+    ASSERT_GT(stopped >> 32, 4000);
+    s.SetPlaying(c.playing);
+    s.SetInstrumentNumber(c.instrument);
+    s.NoteOn(63);
+    EXPECT_EQ(s.Voice(0).envState, cSampler::kEnvAttack);
+    EXPECT_EQ(s.Voice(0).position, c.fromStart ? 0 : stopped);
+  }
+}
+
+TEST_F(Sampler, WhilePlayingANoteWithoutInstrumentKeepsTheVoicesSettings) {
+  // The voice keeps what it was given, even when the editor has changed a
+  // word since: SetParam reaches the sounding voices, not the loaded block.
+  Fill(0, 1000, [](int) { return 1000; });
+  params[0] = 100;
+  Apply();
+  s.SetPlaying(1);
+  s.SetInstrumentNumber(1);
+  s.NoteOn(40);
+  s.SetParam(0, 20);
+  s.SetParam(9, 50);
+  EXPECT_EQ(s.Voice(0).targetVolume, 20.0f / 64.0f);
+  Render(100);
+  s.NoteOff();
+  Render(500);
+  ASSERT_EQ(s.Voice(0).envState, cSampler::kEnvIdle);
+  s.SetInstrumentNumber(0);
+  s.NoteOn(40);
+  EXPECT_EQ(s.Voice(0).targetVolume, 20.0f / 64.0f);
+  // A stopped transport loads the block as it was given, word 9 included;
+  // the volume slide returns to the block's volume.
+  s.SetPlaying(0);
+  s.NoteOn(40);
+  EXPECT_EQ(s.Voice(1).releaseMs, 2.0f);
+  s.SetCommand(0, 0x0A00);
+  EXPECT_EQ(s.Voice(1).targetVolume, 100.0f / 64.0f);
+}
+
+TEST_F(Sampler, AStolenVoiceRisesFromTheLevelItHadReached) {
+  Fill(0, 100000, [](int) { return 1000; });
+  params[5] = 10;  // 100 ms attack
+  Apply();
+  s.SetCommand(0, 0x1A00);
+  for (int n = 0; n < 8; ++n) s.NoteOn(40 + n);
+  Render(1000);
+  const float level = s.Voice(0).envValue;
+  ASSERT_GT(level, 0.1f);
+  s.NoteOn(60);
+  EXPECT_EQ(s.Voice(0).note, 60);
+  EXPECT_EQ(s.Voice(0).envState, cSampler::kEnvAttack);
+  EXPECT_EQ(s.Voice(0).envValue, level);
+  EXPECT_EQ(s.GetVoiceCount(), 8);
+}
+
+TEST_F(Sampler, AVoiceReleasedAtLevelZeroStillEnds) {
+  // A release from level 0 has nothing to take away; the voice must still
+  // fall idle, or it would stay busy for ever.
+  Fill(0, 100000, [](int) { return 1000; });
+  // Release word 256 (low byte 0) must not mean 0 ms: 0 / 0 would hold it.
+  struct Case {
+    int sustainLevel, framesBeforeRelease, release;
+  };
+  for (Case c : {Case{0, 500, 0}, Case{112, 0, 0}, Case{112, 0, 256}}) {
+    SCOPED_TRACE(c.release);
+    params[7] = int16_t(c.sustainLevel);
+    params[9] = int16_t(c.release);
+    Apply();
+    s.Reset();
+    s.NoteOn(40);
+    Render(c.framesBeforeRelease);
+    s.NoteOff();
+    Render(200);
+    EXPECT_EQ(s.GetVoiceCount(), 0);
+    EXPECT_EQ(s.Voice(0).envState, cSampler::kEnvIdle);
+  }
+}
+
+TEST_F(Sampler, PanSlidesStepThroughEveryPanWord) {
+  Fill(0, 1000, [](int) { return 1000; });
+  Apply();
+  s.NoteOn(40);
+  s.SetPan(1);
+  for (int p = 2; p <= 126; ++p) {
+    s.PanSlide(1);
+    ASSERT_EQ(s.Voice(0).targetPan, float(p) * (1.0f / 127.0f)) << p;
+  }
+}
+
 TEST_F(Sampler, FilterParamsKeepsTheNoSampleMark) {
   int16_t p[kSamplerWords] = {200, 200, 255, 0, 0, 0, 0, 255};
   s.FilterParams(p);
@@ -310,7 +421,8 @@ TEST(GenManagerKinds, CreateGeneratorsMakesSamplersAndFMSynthsOnEveryChannel) {
 namespace {
 
 TEST_F(Sampler, ResetReturnsToTheSameSoundBitForBit) {
-  Fill(0, 5000, [](int i) { return (i * 37) % 4000 - 2000; }, 0x01, 100, 4000);
+  Fill(
+      0, 5000, [](int i) { return (i * 37) % 4000 - 2000; }, 0x01, 100, 4000);
   params[9] = 3;
   Apply();
   std::vector<float> first, second;
