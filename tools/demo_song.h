@@ -228,8 +228,8 @@ inline void WriteBass(cPatternWriter& p, int section) {
                              {8, 0, 120}, {10, 12, 95}, {11, 0, 90},  {14, 7, 105}};
   for (int bar = 0; bar < 4; ++bar) {
     const int r = bar * 16;
-    const int root = NoteNumber(kProgression[bar].root, 1);
-    const int low = kProgression[bar].root > G ? root : root + 12;  // keep within A1-G2
+    // A1, F1, C2, G1: the roots stay close together.
+    const int low = NoteNumber(kProgression[bar].root, kProgression[bar].root >= F ? 1 : 2);
     if (section == kOutro && bar == 3) {
       p.Note(kBass, r, low, kInsBass, 127);
       p.Release(kBass, r + 12);
@@ -238,14 +238,12 @@ inline void WriteBass(cPatternWriter& p, int section) {
     for (const cStep& s : kRiff) {
       if (section == kIntro && bar < 2 && s.row != 0 && s.row != 8) continue;
       p.Note(kBass, r + s.row, low + s.interval, kInsBass, s.volume);
+      // The chorus opens the bass filter note by note (0x20 sets the cutoff
+      // after the instrument byte has loaded its own).
+      if (section == kChorus) p.Command(kBass, r + s.row, 1, 0x20, 40 + (r + s.row) * 2);
       if (s.row == 6 || s.row == 14) p.Release(kBass, r + s.row + 1);
     }
   }
-  // The chorus opens the bass filter bar by bar (command 0x20 sets the cutoff).
-  if (section == kChorus) {
-    for (int row = 0; row < 64; row += 4) p.Command(kBass, row, 1, 0x20, 40 + row * 2);
-  }
-  if (section == kOutro) p.Command(kBass, 0, 1, 0x20, 40);
 }
 
 inline void WriteKeys(cPatternWriter& p, int section) {
@@ -254,7 +252,7 @@ inline void WriteKeys(cPatternWriter& p, int section) {
   constexpr int kShape[8] = {0, 1, 2, 3, 2, 1, 2, 3};
   for (int bar = 0; bar < 4; ++bar) {
     const cChord& c = kProgression[bar];
-    const int octave = c.root >= G ? 3 : 4;
+    const int octave = c.root >= F ? 3 : 4;  // voicings from A3, F3, C4, G3
     const int root = NoteNumber(c.root, octave);
     const int tones[4] = {root, root + c.third, root + 7, root + 12};
     for (int step = 0; step < 8; ++step) {
@@ -302,7 +300,7 @@ inline void WriteLead(cPatternWriter& p, int section) {
 
 inline void WritePad(cPatternWriter& p, int section) {
   for (int bar = 0; bar < 4; ++bar) {
-    const int root = NoteNumber(kProgression[bar].root, kProgression[bar].root > E ? 2 : 3);
+    const int root = NoteNumber(kProgression[bar].root, kProgression[bar].root >= F ? 3 : 4);
     p.Note(kPad, bar * 16, root, kInsPad, section == kIntro ? 110 : 90);
   }
   if (section == kOutro) p.Release(kPad, 52);
@@ -437,7 +435,7 @@ inline void MakeInstruments(cTracker& t) {
   l[18] = 30;
   l[19] = 100;
   l[21] = 28;
-  l[28] = 12;  // modulator feedback
+  l[28] = 6;  // modulator feedback
   l[31] = 2;
 }
 
