@@ -8,9 +8,9 @@
 // Four patterns of four bars in A minor (Am F C G), 120 BPM at speed 6: a
 // row is a sixteenth note, a pattern lasts eight seconds, the song 32.
 //
-// Everything is computed from constants with exactly rounded arithmetic (no
-// library transcendentals, no rand()), so the same program writes the same
-// bytes on every machine.
+// Everything is computed from constants with plain IEEE additions and
+// multiplications (no library sine or exponential, no rand()), so the same
+// program writes the same bytes wherever it runs; the drum sounds included.
 
 #include <cstdint>
 #include <vector>
