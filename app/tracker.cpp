@@ -110,9 +110,17 @@ std::unique_ptr<cEffect> cTracker::NewFxModule(int32_t type) {
   return effects->factory.NewFxModule(type);
 }
 
+// Building an effect (delay lines, reverberator tanks) and freeing one take
+// milliseconds: both happen outside the engine lock, which the audio thread
+// waits for; the lock covers only the exchange. The factory is fixed at
+// construction and an effect's Init reads nothing of the song.
 void cTracker::ChangeFxModule(int chain, int slot, int32_t type) {
-  std::lock_guard<std::recursive_mutex> lock(engineLock);
-  effects->ChangeFxModule(chain, slot, type);
+  if (chain < 0 || chain >= kFxChains) return;
+  std::unique_ptr<cEffect> fresh = type != 0 ? effects->factory.NewFxModule(type) : nullptr;
+  {
+    std::lock_guard<std::recursive_mutex> lock(engineLock);
+    effects->object[slot & 3][chain].swap(fresh);
+  }
 }
 
 void cTracker::AllocateFxModules() {
