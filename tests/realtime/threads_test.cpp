@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -15,6 +16,7 @@
 #include <map>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "support/busysong.h"
 
@@ -193,4 +195,24 @@ TEST(Threads, TheEditorWorksWhileTheOutputThreadRenders) {
   if (!kSanitized) {
     EXPECT_LT(longestUs, 1000.0) << longestName;
   }
+}
+
+// The output thread copies the half it was given after the engine lock is
+// released; a panic on the editor's thread meanwhile clears the render
+// path's accumulator, and must not reach the half being copied.
+TEST(Threads, TheHalfHandedToTheOutputIsNotClearedByAPanic) {
+  cConfig config;
+  config.cpuCalc = 0;
+  cTracker t(config);
+  ASSERT_TRUE(t.SystemStart(false));
+  ComposeBusySong(t, 4);
+  t.TransportCommand(kTransportPlay);
+  const int halfSamples = 2 * t.Renderer().HalfFrames();
+  const int blocks = t.Renderer().HalfFrames() / t.Renderer().BlockFrames();
+  for (int b = 1; b < blocks; ++b) t.RenderCallback(0);
+  const int16_t* half = t.RenderCallback(1);
+  const std::vector<int16_t> before(half, half + halfSamples);
+  ASSERT_NE(std::count(before.begin(), before.end(), int16_t{0}), halfSamples);  // sound
+  t.Panic(1);
+  EXPECT_TRUE(std::equal(before.begin(), before.end(), half));
 }
