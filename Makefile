@@ -1,12 +1,16 @@
 # Murvelon: set-up, build and test in one command each.
+SHELL := /bin/bash
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 BENCH_BUILD?= build-bench
 TSAN_BUILD ?= build-tsan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 20
+FUZZ_TARGETS = song mod preset wav wavelist wavecache ini
 JOBS       ?= 2
 CMAKE_FLAGS?=
 
-.PHONY: deps configure build test asan tsan bench clean
+.PHONY: deps configure build test asan tsan fuzz fuzz-smoke bench clean
 
 deps:
 	@scripts/install-deps.sh
@@ -37,6 +41,29 @@ tsan: deps
 	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
 	  ctest --test-dir $(TSAN_BUILD) --output-on-failure -j $(JOBS)
 
+# libFuzzer targets with AddressSanitizer and UndefinedBehaviorSanitizer;
+# clang only. The seed corpora are written by make_seeds into the build.
+fuzz: deps
+	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_CXX_COMPILER=clang++ -DMURVELON_FUZZ=ON -DMURVELON_TESTS=OFF \
+	  -DMURVELON_SANITIZE=address,undefined,fuzzer-no-link $(CMAKE_FLAGS)
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	rm -rf $(FUZZ_BUILD)/seeds && $(FUZZ_BUILD)/fuzz/make_seeds $(FUZZ_BUILD)/seeds
+
+# Each target for FUZZ_SECONDS on a fresh copy of its seeds and the
+# committed corpus; any finding fails.
+fuzz-smoke: fuzz
+	@set -e; for t in $(FUZZ_TARGETS); do \
+	  rm -rf $(FUZZ_BUILD)/corpus-$$t && mkdir -p $(FUZZ_BUILD)/corpus-$$t; \
+	  cp -r $(FUZZ_BUILD)/seeds/$$t/. $(FUZZ_BUILD)/corpus-$$t/; \
+	  if [ -d fuzz/corpus/$$t ]; then cp -r fuzz/corpus/$$t/. $(FUZZ_BUILD)/corpus-$$t/; fi; \
+	  echo "== fuzz_$$t"; \
+	  ASAN_OPTIONS=detect_leaks=0 $(FUZZ_BUILD)/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) \
+	    -rss_limit_mb=4096 -artifact_prefix=$(FUZZ_BUILD)/crash-$$t- -print_final_stats=1 \
+	    $(FUZZ_BUILD)/corpus-$$t 2>&1 | grep -E "stat::number_of_executed_units|ERROR|invariant|SUMMARY|Done" ; \
+	  test $${PIPESTATUS[0]} -eq 0; \
+	done
+
 bench: deps
 	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release \
 	  -DMURVELON_BENCH=ON -DMURVELON_TESTS=OFF $(CMAKE_FLAGS)
@@ -44,4 +71,4 @@ bench: deps
 	@for b in $(BENCH_BUILD)/bench/bench_*; do echo "== $$b"; $$b; done
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)
