@@ -148,3 +148,34 @@ TEST(FuzzFound, AWavetableCacheWithAnImpossibleSawIsRebuilt) {
     ASSERT_LE(std::fabs(loaded.Tables()[i]), 2.0f) << i;
   }
 }
+
+// A module whose order list is empty: the song is position 0 alone, and a
+// range that saves and loads as the same range.
+TEST(FuzzFound, AModuleOfNoPositionsEndsOnPositionZero) {
+  cTracker t(QuietConfig());
+  ASSERT_TRUE(t.SystemStart(false));
+  ASSERT_EQ(t.LoadModuleMOD(kData + "mod-song-length-zero.mod"), 1);
+  EXPECT_EQ(t.Song().start, 0);
+  EXPECT_EQ(t.Song().repeat, 0);
+  EXPECT_EQ(t.Song().end, 0);
+}
+
+// A song file whose start lies after its end (start 3840, end 14): the
+// range is put in order as it loads, start <= repeat <= end.
+TEST(FuzzFound, ASongRangeOutOfOrderLoadsInOrder) {
+  cTracker a(QuietConfig());
+  ASSERT_TRUE(a.SystemStart(false));
+  a.Song().start = 3840;
+  a.Song().repeat = 3;
+  a.Song().end = 14;
+  const std::string path = (std::filesystem::temp_directory_path() / "murvelon_range.zqm").string();
+  ASSERT_EQ(a.SaveModule(path), 1);
+  cTracker b(QuietConfig());
+  ASSERT_TRUE(b.SystemStart(false));
+  ASSERT_EQ(b.LoadModule(path), 1);
+  std::filesystem::remove(path);
+  EXPECT_EQ(b.Song().start, 3840);
+  EXPECT_LE(b.Song().start, b.Song().repeat);
+  EXPECT_LE(b.Song().repeat, b.Song().end);
+  EXPECT_LT(b.Song().end, kPositions);
+}
