@@ -1,11 +1,16 @@
 # Murvelon: set-up, build and test in one command each.
+SHELL := /bin/bash
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 BENCH_BUILD?= build-bench
+TSAN_BUILD ?= build-tsan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 20
+FUZZ_TARGETS = song mod preset wav wavelist wavecache ini
 JOBS       ?= 2
 CMAKE_FLAGS?=
 
-.PHONY: deps configure build test asan bench clean run
+.PHONY: deps configure build test asan tsan fuzz fuzz-smoke bench clean run
 
 deps:
 	@scripts/install-deps.sh
@@ -27,6 +32,39 @@ asan: deps
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
 
+# The tests again under ThreadSanitizer: the output thread's tests and the
+# editor-against-renderer test in tests/realtime must report nothing.
+tsan: deps
+	cmake -S . -B $(TSAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DMURVELON_SANITIZE=thread $(CMAKE_FLAGS)
+	cmake --build $(TSAN_BUILD) -j $(JOBS)
+	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+	  ctest --test-dir $(TSAN_BUILD) --output-on-failure -j $(JOBS)
+
+# libFuzzer targets with AddressSanitizer and UndefinedBehaviorSanitizer;
+# clang only. The seed corpora are written by make_seeds into the build.
+fuzz: deps
+	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_CXX_COMPILER=clang++ -DMURVELON_FUZZ=ON -DMURVELON_TESTS=OFF \
+	  -DMURVELON_SANITIZE=address,undefined,fuzzer-no-link $(CMAKE_FLAGS)
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	rm -rf $(FUZZ_BUILD)/seeds && $(FUZZ_BUILD)/fuzz/make_seeds $(FUZZ_BUILD)/seeds
+
+# Each target for FUZZ_SECONDS on a fresh copy of its seeds and the
+# committed corpus; any finding fails.
+fuzz-smoke: fuzz
+	@set -e; for t in $(FUZZ_TARGETS); do \
+	  rm -rf $(FUZZ_BUILD)/corpus-$$t && mkdir -p $(FUZZ_BUILD)/corpus-$$t; \
+	  cp -r $(FUZZ_BUILD)/seeds/$$t/. $(FUZZ_BUILD)/corpus-$$t/; \
+	  if [ -d fuzz/corpus/$$t ]; then cp -r fuzz/corpus/$$t/. $(FUZZ_BUILD)/corpus-$$t/; fi; \
+	  echo "== fuzz_$$t"; \
+	  ASAN_OPTIONS=detect_leaks=0 $(FUZZ_BUILD)/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) \
+	    -rss_limit_mb=4096 -artifact_prefix=$(FUZZ_BUILD)/crash-$$t- -print_final_stats=1 \
+	    $(FUZZ_BUILD)/corpus-$$t > $(FUZZ_BUILD)/fuzz-$$t.log 2>&1 \
+	    || { tail -40 $(FUZZ_BUILD)/fuzz-$$t.log; exit 1; }; \
+	  grep -E "stat::number_of_executed_units" $(FUZZ_BUILD)/fuzz-$$t.log; \
+	done
+
 bench: deps
 	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release \
 	  -DMURVELON_BENCH=ON -DMURVELON_TESTS=OFF $(CMAKE_FLAGS)
@@ -38,4 +76,4 @@ run: build
 	@scripts/run-demo.sh
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)

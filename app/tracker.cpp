@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "audio/devicechoice.h"
 #include "engine/bass.h"
@@ -32,7 +33,8 @@ cTracker::cTracker(const cConfig& cfg)
     : config(UsableConfig(cfg, &startupError)), metersDisabled(cfg.cpuCalc == 0 ? 1 : 0) {
   meters[0] = std::make_unique<cpuSPD>(&metersDisabled);
   const uint32_t cyclesPerMs = meters[0]->Measure();
-  if (config.cpuCalc != 0 && cyclesPerMs == 0 && startupError.empty()) startupError = "CPU Speed Error!";
+  if (config.cpuCalc != 0 && cyclesPerMs == 0 && startupError.empty())
+    startupError = "CPU Speed Error!";
   for (int i = 1; i < 4; ++i) meters[i] = std::make_unique<cpuSPD>(&metersDisabled, cyclesPerMs);
 
   song = std::make_unique<cSongTables>();
@@ -41,7 +43,8 @@ cTracker::cTracker(const cConfig& cfg)
   waves = std::make_unique<cWavManager>();
   waves->SetEngineLock(&engineLock);
   generators = std::make_unique<cGenManager>(config.frequency);
-  if (!generators->CreateGenerators() && startupError.empty()) startupError = "Memory Allocation Error!";
+  if (!generators->CreateGenerators() && startupError.empty())
+    startupError = "Memory Allocation Error!";
   wavetables = cWavetables::Shared(config.frequency, config.wavetableCache);
   if (!wavetables && startupError.empty()) startupError = "WaveTable Error!";
   for (int c = 0; c < kGenChannels; ++c) {
@@ -51,6 +54,7 @@ cTracker::cTracker(const cConfig& cfg)
   renderer = std::make_unique<cRenderPath>(config.frequency, config.latency, *song, *generators,
                                            *effects, *meters[1], *meters[0]);
   renderer->SetTickSource(this);
+  handoff = std::make_unique<int16_t[]>(2 * size_t(renderer->HalfFrames()));
   ResetSong();
   player = std::make_unique<cPlayer>(config.frequency, config.timer1Mult, *song, *generators,
                                      *effects, *renderer);
@@ -61,7 +65,7 @@ cTracker::~cTracker() = default;
 
 cSongDefaults cTracker::SongDefaults() const {
   return cSongDefaults{config.chans, config.masterVol, config.masterPan, config.bpm,
-                       config.speed, config.octave, config.rowAdd};
+                       config.speed, config.octave,    config.rowAdd};
 }
 
 void cTracker::ResetSong() {
@@ -80,10 +84,17 @@ void cTracker::FillInstrumentDefaults() {
   for (int i = 0; i < kInstruments; ++i) generators->GetDefaults(song->Instrument(i));
 }
 
+// The output thread copies a finished half after the callback has returned
+// and the engine lock is free, while the editor may clear the accumulator
+// (a panic): the half is handed over in a buffer of its own, copied under
+// the lock.
 int16_t* cTracker::RenderCallback(int32_t flag) {
   try {
     std::lock_guard<std::recursive_mutex> lock(engineLock);
-    return renderer->RenderBlock(flag);
+    int16_t* cursor = renderer->RenderBlock(flag);
+    if (flag != 1 || cursor == nullptr) return cursor;
+    std::memcpy(handoff.get(), cursor, sizeof(int16_t) * 2 * size_t(renderer->HalfFrames()));
+    return handoff.get();
   } catch (...) {
     ErrorExit("System exception!");
     return renderer->OutputAccumulator();
@@ -110,9 +121,17 @@ std::unique_ptr<cEffect> cTracker::NewFxModule(int32_t type) {
   return effects->factory.NewFxModule(type);
 }
 
+// Building an effect (delay lines, reverberator tanks) and freeing one take
+// milliseconds: both happen outside the engine lock, which the audio thread
+// waits for; the lock covers only the exchange. The factory is fixed at
+// construction and an effect's Init reads nothing of the song.
 void cTracker::ChangeFxModule(int chain, int slot, int32_t type) {
-  std::lock_guard<std::recursive_mutex> lock(engineLock);
-  effects->ChangeFxModule(chain, slot, type);
+  if (chain < 0 || chain >= kFxChains) return;
+  std::unique_ptr<cEffect> fresh = type != 0 ? effects->factory.NewFxModule(type) : nullptr;
+  {
+    std::lock_guard<std::recursive_mutex> lock(engineLock);
+    effects->object[slot & 3][chain].swap(fresh);
+  }
 }
 
 void cTracker::AllocateFxModules() {

@@ -171,6 +171,7 @@ class cTracker : private cTickSource {
   std::unique_ptr<cWavManager> waves;
   std::unique_ptr<cGenManager> generators;
   std::unique_ptr<cRenderPath> renderer;
+  std::unique_ptr<int16_t[]> handoff;  // the last finished half, for the output thread
   std::unique_ptr<cPlayer> player;
   std::unique_ptr<cInstrumentAccess> instruments;
   int32_t editedChannel = 0;

@@ -71,6 +71,12 @@ void cWavManager::Install(int32_t slot, std::unique_ptr<int16_t[]> buffer, int32
   e.data = buffers[slot].get();
   e.length = length;
   e.flags = flags;
+  // Every way into a slot passes here: loop points outside the wave (from a
+  // damaged file) are drawn inside, where the sampler would take them anyway.
+  if (length > 0) {
+    loopStart = std::clamp(loopStart, 0, length - 1);
+    loopEnd = std::clamp(loopEnd, loopStart, length - 1);
+  }
   e.loopStart = loopStart;
   e.loopEnd = loopEnd;
   SetName(e.name, name, nameBytes);

@@ -138,7 +138,9 @@ bool cWavetables::ReadCache(const std::string& path) {
     const uint32_t bits = ReadLE32(at);
     float v;
     std::memcpy(&v, &bits, 4);
-    if (!std::isfinite(v)) return false;
+    // The saws are normalised to a peak of about 1: anything beyond 2 (or
+    // not a number) is damage, and a voice would play it at full scale.
+    if (!std::isfinite(v) || std::fabs(v) > 2.0f) return false;
     tables[i] = v;
   }
   index.swap(readIndex);

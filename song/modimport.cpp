@@ -70,7 +70,7 @@ bool ReadModuleMOD(cFileReader& in, cSongTables& song, cModHost& host) {
   }
   song.start = 0;
   song.repeat = 0;
-  song.end = positions - 1;  // a length of 0 leaves the sequence on position 0
+  song.end = std::max(positions - 1, 0);  // a length of 0 leaves the sequence on position 0
 
   SampleHeader samples[kModSamples];
   in.Seek(kSampleHeaders);

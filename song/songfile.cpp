@@ -136,6 +136,7 @@ bool ReadModule(cFileReader& in, cSongTables& song, cFxChains& fx, cSongFileHost
   song.start &= 0xFFF;
   song.repeat &= 0xFFF;
   song.end &= 0xFFF;
+  song.NormaliseRange();  // a damaged file may have them in any order
   for (uint32_t c = 0; c < channels; ++c) in.Read(&song.channelVolume[c]);
 
   in.Skip(8);
@@ -172,7 +173,15 @@ bool ReadModule(cFileReader& in, cSongTables& song, cFxChains& fx, cSongFileHost
     for (int slot = 0; slot < kFxSlots; ++slot) {
       uint32_t type = 0;
       if (!in.Read(&type)) return;
-      if (type != 0) LoadFXparm(host.CreateEffect(chain, slot, type), in);
+      if (type == 0) continue;
+      // A type this program does not know leaves the slot empty; its
+      // parameter block is stepped over so that the next slot reads in step.
+      if (type >= uint32_t(kFxTypeCount)) {
+        uint32_t count = 0;
+        if (in.Read(&count)) in.Skip(size_t(count) * 4);
+        continue;
+      }
+      LoadFXparm(host.CreateEffect(chain, slot, type), in);
     }
   };
   for (uint32_t c = 0; c < channels; ++c) {

@@ -1,0 +1,13 @@
+// ProTracker modules: import through the controller, then play what loaded.
+#include "fuzz/fuzzcommon.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  cTracker& t = FuzzTracker();
+  t.NewModule();
+  const std::string path = FuzzFile(data, size, ".mod");
+  if (t.LoadModuleMOD(path) == 1) {
+    CheckSong(t);
+    PlayAndCheck(t);
+  }
+  return 0;
+}

@@ -1,0 +1,10 @@
+// The wave list of a song file, read on its own into the wave store.
+#include "fuzz/fuzzcommon.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  cTracker& t = FuzzTracker();
+  cByteReader in(data, size);
+  t.Waves().ReadWaveList(in);  // a damaged list keeps what it read completely
+  CheckWaves(t.Waves());
+  return 0;
+}

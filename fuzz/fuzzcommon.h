@@ -1,0 +1,99 @@
+#pragma once
+// What the fuzz targets share: one headless controller for the whole run,
+// a scratch file for the loaders that read from a path, and the checks every
+// loader must leave true: counts inside their tables, loop points inside
+// their samples, and no NaN or infinity anywhere in the mix while the loaded
+// song plays.
+
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "app/tracker.h"
+
+inline void FuzzFail(const char* what, int a = 0, int b = 0) {
+  std::fprintf(stderr, "invariant broken: %s (%d, %d)\n", what, a, b);
+  std::abort();
+}
+
+// Created on first use and never destroyed: the process ends with the run.
+inline cTracker& FuzzTracker() {
+  static cTracker* tracker = [] {
+    cConfig config;
+    config.cpuCalc = 0;
+    auto* t = new cTracker(config);
+    if (!t->SystemStart(false)) std::abort();
+    return t;
+  }();
+  return *tracker;
+}
+
+// Writes the bytes to a file of this process's own and returns its path.
+inline std::string FuzzFile(const uint8_t* data, size_t size, const char* suffix) {
+  const char* folder = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+  const std::string path =
+      std::string(folder) + "/murvelon_fuzz_" + std::to_string(getpid()) + suffix;
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) std::abort();
+  if (size && std::fwrite(data, 1, size, f) != size) std::abort();
+  std::fclose(f);
+  return path;
+}
+
+inline void CheckWaves(const cWavManager& waves) {
+  for (int s = 0; s < kWaveSlots; ++s) {
+    cWaveEntry e;
+    if (!waves.GetEntry(s, &e)) FuzzFail("slot unreadable", s);
+    if (e.length < 0) FuzzFail("negative wave length", s, e.length);
+    if (e.length == 0) continue;
+    if (!e.data) FuzzFail("wave without data", s);
+    if (e.loopStart < 0 || e.loopStart >= e.length)
+      FuzzFail("loop start outside its wave", s, e.loopStart);
+    if (e.loopEnd < e.loopStart || e.loopEnd >= e.length)
+      FuzzFail("loop end outside its wave", s, e.loopEnd);
+  }
+}
+
+inline void CheckSong(cTracker& t) {
+  const cSongTables& song = t.Song();
+  if (song.channelCount < 0 || song.channelCount > kChannels)
+    FuzzFail("channel count", song.channelCount);
+  if (song.start < 0 || song.end >= kPositions || song.start > song.repeat ||
+      song.repeat > song.end) {
+    FuzzFail("song range", song.start, song.end);
+  }
+  const cFxChains& fx = t.Effects();
+  for (int s = 0; s < kFxSlots; ++s) {
+    for (int c = 0; c < kFxChains; ++c) {
+      if (fx.type[s][c] >= uint32_t(kFxTypeCount)) FuzzFail("effect type", c, int(fx.type[s][c]));
+      if ((fx.type[s][c] != 0) != (fx.Object(s, c) != nullptr)) FuzzFail("effect object", c, s);
+    }
+  }
+  for (int a = 0; a < kFxAuxBuses; ++a) {
+    for (int c = 0; c < kFxChannels; ++c) {
+      if (fx.send[a][c] < 0 || fx.send[a][c] > 100) FuzzFail("send level", c, fx.send[a][c]);
+    }
+  }
+  CheckWaves(t.Waves());
+}
+
+// Plays the loaded song for 50 blocks and looks at every mix buffer.
+inline void PlayAndCheck(cTracker& t, int blocks = 50) {
+  t.TransportCommand(kTransportPlay);
+  cRenderPath& r = t.Renderer();
+  for (int b = 0; b < blocks; ++b) {
+    t.RenderCallback(b % 4 == 3 ? 1 : 0);
+    for (int m = 0; m < kMixBuffers; ++m) {
+      const float* frames = r.ChannelBuffer(m);
+      for (int i = 0; i < 2 * r.BlockFrames(); ++i) {
+        if (!std::isfinite(frames[i])) FuzzFail("sound not finite", m, i);
+      }
+    }
+  }
+  t.Panic(1);
+  t.TransportCommand(kTransportStop);
+}

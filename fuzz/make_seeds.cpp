@@ -1,0 +1,135 @@
+// Writes the seed corpora of the fuzz targets into <folder>/<target>/: files
+// the program itself writes (a saved busy song and a new one, presets, a
+// wave list, an .ini), a module and WAV files composed here, and small
+// patches of a valid wavetable cache.
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/tracker.h"
+#include "support/busysong.h"
+#include "support/modsong.h"
+
+namespace {
+
+std::string root;
+
+void Put(const std::string& target, const std::string& name, const std::vector<uint8_t>& bytes) {
+  std::filesystem::create_directories(root + "/" + target);
+  std::FILE* f = std::fopen((root + "/" + target + "/" + name).c_str(), "wb");
+  if (!f) return;
+  std::fwrite(bytes.data(), 1, bytes.size(), f);
+  std::fclose(f);
+}
+
+std::vector<uint8_t> Slurp(const std::string& path) {
+  std::vector<uint8_t> bytes;
+  if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
+    int c;
+    while ((c = std::fgetc(f)) != EOF) bytes.push_back(uint8_t(c));
+    std::fclose(f);
+  }
+  return bytes;
+}
+
+void Le(std::vector<uint8_t>& b, uint32_t v, int bytes) {
+  for (int i = 0; i < bytes; ++i) b.push_back(uint8_t(v >> (8 * i)));
+}
+
+std::vector<uint8_t> Wav(int channels, int bits, int frames, bool extraChunk) {
+  std::vector<uint8_t> data;
+  for (int i = 0; i < frames * channels; ++i) {
+    if (bits == 8) {
+      data.push_back(uint8_t(128 + (i % 50) - 25));
+    } else {
+      Le(data, uint32_t(uint16_t(int16_t((i % 100) * 300 - 15000))), 2);
+    }
+  }
+  std::vector<uint8_t> b;
+  const char* riff = "RIFF";
+  b.insert(b.end(), riff, riff + 4);
+  Le(b, 0, 4);
+  const char* wave = "WAVEfmt ";
+  b.insert(b.end(), wave, wave + 8);
+  Le(b, 16, 4);
+  Le(b, 1, 2);
+  Le(b, uint32_t(channels), 2);
+  Le(b, 22050, 4);
+  Le(b, uint32_t(22050 * channels * bits / 8), 4);
+  Le(b, uint32_t(channels * bits / 8), 2);
+  Le(b, uint32_t(bits), 2);
+  if (extraChunk) {
+    const char* list = "LIST";
+    b.insert(b.end(), list, list + 4);
+    Le(b, 4, 4);
+    Le(b, 0x4F464E49, 4);
+  }
+  const char* d = "data";
+  b.insert(b.end(), d, d + 4);
+  Le(b, uint32_t(data.size()), 4);
+  b.insert(b.end(), data.begin(), data.end());
+  const uint32_t riffSize = uint32_t(b.size() - 8);
+  std::memcpy(b.data() + 4, &riffSize, 4);
+  return b;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: make_seeds <folder>\n");
+    return 2;
+  }
+  root = argv[1];
+  const std::string scratch = root + "/scratch";
+  std::filesystem::create_directories(scratch);
+
+  cConfig config;
+  config.cpuCalc = 0;
+  cTracker t(config);
+  if (!t.SystemStart(false)) return 1;
+
+  t.SaveModule(scratch + "/new.zqm");
+  Put("song", "new.zqm", Slurp(scratch + "/new.zqm"));
+  ComposeBusySong(t, 4);
+  t.SaveModule(scratch + "/busy.zqm");
+  Put("song", "busy.zqm", Slurp(scratch + "/busy.zqm"));
+
+  Put("mod", "generated.mod", ComposeModule());
+  std::vector<uint8_t> tiny = ComposeModule();
+  tiny.resize(1084 + 1024);  // one pattern, no sample data
+  Put("mod", "truncated.mod", tiny);
+
+  t.SaveSynth(scratch + "/bass.zqb", 0);
+  Put("preset", "bass.zqb", Slurp(scratch + "/bass.zqb"));
+  t.SaveFMSynth(scratch + "/fm.zqf", kBusyFM - 1);
+  Put("preset", "fm.zqf", Slurp(scratch + "/fm.zqf"));
+
+  Put("wav", "mono16.wav", Wav(1, 16, 200, false));
+  Put("wav", "stereo8.wav", Wav(2, 8, 150, true));
+
+  {
+    std::vector<uint8_t> list;
+    cByteWriter writer(&list);
+    std::vector<int16_t> small(40, 1000);
+    t.Waves().SetSlot(7, small.data(), 20, 0x10 | 0x01, 2, 18, "stereo loop");
+    t.Waves().WriteWaveList(writer);
+    Put("wavelist", "busy.list", list);
+  }
+
+  // Patches: offset, then bytes written there (see fuzz_wavecache.cpp).
+  Put("wavecache", "none", {});
+  Put("wavecache", "index", {0, 0, 0, 0, 0, 16, 0, 0, 0, 32, 0, 0});
+  Put("wavecache", "table", {0, 0, 2, 0, 0, 0, 0x80, 0x3F, 0, 0, 0x80, 0xBF});
+
+  const std::string ini =
+      "[DirectSound]\nFrequency=44100\nLatency=80\nTimer1Mult=2\nDevice=null\n"
+      "[Tracker]\nChans=8\nOctave=4\nMasterVol=120\nBPM=125\nSpeed=6\nCpuCalc=0\n";
+  Put("ini", "murvelon.ini", std::vector<uint8_t>(ini.begin(), ini.end()));
+
+  std::filesystem::remove_all(scratch);
+  return 0;
+}

@@ -1,0 +1,181 @@
+// Files the fuzzers found that loaded into states nothing else may hold.
+// Each loads through the program's own entry point, and what it leaves
+// behind must be as sound as what any good file leaves.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "app/tracker.h"
+#include "engine/wavetables.h"
+
+namespace {
+
+const std::string kData = std::string(MURVELON_TEST_DATA) + "/fuzz/";
+
+std::vector<uint8_t> Slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+cConfig QuietConfig() {
+  cConfig config;
+  config.cpuCalc = 0;
+  return config;
+}
+
+void ExpectLoopsInsideTheirWaves(const cWavManager& waves) {
+  for (int s = 0; s < kWaveSlots; ++s) {
+    cWaveEntry e;
+    ASSERT_TRUE(waves.GetEntry(s, &e));
+    if (e.length == 0) continue;
+    EXPECT_GE(e.loopStart, 0) << s;
+    EXPECT_LT(e.loopStart, e.length) << s;
+    EXPECT_GE(e.loopEnd, e.loopStart) << s;
+    EXPECT_LT(e.loopEnd, e.length) << s;
+  }
+}
+
+}  // namespace
+
+// A slot naming effect type 35: the slot stays empty, its type 0, and the
+// parameter block stored after the type is stepped over.
+TEST(FuzzFound, AnUnknownEffectTypeLeavesItsSlotEmpty) {
+  cTracker t(QuietConfig());
+  ASSERT_TRUE(t.SystemStart(false));
+  ASSERT_EQ(t.LoadModule(kData + "song-unknown-effect-type.zqm"), 1);
+  for (int s = 0; s < kFxSlots; ++s) {
+    for (int c = 0; c < kFxChains; ++c) {
+      EXPECT_LT(t.Effects().type[s][c], uint32_t(kFxTypeCount)) << c << " " << s;
+      EXPECT_EQ(t.Effects().type[s][c] != 0, t.GetFxObjPtr(s, c) != nullptr) << c << " " << s;
+    }
+  }
+}
+
+TEST(FuzzFound, AnUnknownEffectTypeKeepsTheRestOfTheFileInStep) {
+  cTracker a(QuietConfig());
+  ASSERT_TRUE(a.SystemStart(false));
+  a.Effects().type[0][0] = 3;
+  a.ChangeFxModule(0, 0, 3);  // a reverberator, with its parameter block
+  a.Effects().type[1][0] = 2;
+  a.ChangeFxModule(0, 1, 2);  // then a delay
+  a.SetSend(0, 1, 42);
+  const std::string path = (std::filesystem::temp_directory_path() / "murvelon_fx35.zqm").string();
+  ASSERT_EQ(a.SaveModule(path), 1);
+  // The reverberator's type becomes 35: the file's next words are still its
+  // parameter block.
+  std::vector<uint8_t> bytes = Slurp(path);
+  const uint32_t unknown = 35;
+  bool patched = false;
+  for (size_t at = 0; at + 12 <= bytes.size(); ++at) {
+    if (std::memcmp(&bytes[at], "#FXN 00#", 8) == 0) {
+      std::memcpy(&bytes[at + 8], &unknown, 4);  // slot 0's type
+      patched = true;
+      break;
+    }
+  }
+  ASSERT_TRUE(patched);
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  cTracker b(QuietConfig());
+  ASSERT_TRUE(b.SystemStart(false));
+  ASSERT_EQ(b.LoadModule(path), 1);
+  std::filesystem::remove(path);
+  EXPECT_EQ(b.Effects().type[0][0], 0u);
+  EXPECT_EQ(b.GetFxObjPtr(0, 0), nullptr);
+  EXPECT_EQ(b.Effects().type[1][0], 2u);
+  ASSERT_NE(b.GetFxObjPtr(1, 0), nullptr);
+  EXPECT_STREQ(b.GetFxObjPtr(1, 0)->GetName(), "Delay + Feedback");
+  EXPECT_EQ(b.GetSend(0, 1), 42);
+}
+
+// A wave list whose loop starts at frame 100 of a wave of 20 frames.
+TEST(FuzzFound, WaveListLoopPointsAreKeptInsideTheirWaves) {
+  cWavManager waves;
+  const std::vector<uint8_t> bytes = Slurp(kData + "wavelist-loop-outside-wave.bin");
+  ASSERT_FALSE(bytes.empty());
+  cByteReader in(bytes.data(), bytes.size());
+  waves.ReadWaveList(in);
+  ASSERT_TRUE(waves.InUse(7));
+  ExpectLoopsInsideTheirWaves(waves);
+
+  // The same rule for every way into a slot.
+  const int16_t samples[10] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+  ASSERT_TRUE(waves.SetSlot(3, samples, 10, 0x01, -5, 400, "x"));
+  ASSERT_TRUE(waves.SetSlot(4, samples, 10, 0x01, 8, 2, "y"));
+  ExpectLoopsInsideTheirWaves(waves);
+  cWaveEntry e;
+  waves.GetEntry(3, &e);
+  EXPECT_EQ(e.loopStart, 0);
+  EXPECT_EQ(e.loopEnd, 9);
+  waves.GetEntry(4, &e);
+  EXPECT_EQ(e.loopStart, 8);
+  EXPECT_EQ(e.loopEnd, 8);
+}
+
+// A cache whose saw holds a value near 3e25: it is built again instead.
+TEST(FuzzFound, AWavetableCacheWithAnImpossibleSawIsRebuilt) {
+  cWavetables good;
+  ASSERT_TRUE(good.Create(44100.0f, ""));
+  std::vector<uint8_t> image(kWaveCacheBytes);
+  std::memcpy(image.data(), good.IndexTable(), kWaveIndexEntries * 4);
+  std::memcpy(image.data() + kWaveIndexEntries * 4, good.Tables(),
+              size_t(kWaveTablesMax) * kWaveSize * 4);
+  const std::vector<uint8_t> patch = Slurp(kData + "wavecache-huge-saw.patch");
+  ASSERT_GT(patch.size(), 4u);
+  uint32_t offset;
+  std::memcpy(&offset, patch.data(), 4);
+  offset %= uint32_t(image.size() + 1);
+  std::memcpy(image.data() + offset, patch.data() + 4,
+              std::min(patch.size() - 4, image.size() - offset));
+
+  const std::string path =
+      (std::filesystem::temp_directory_path() / "murvelon_cache_fuzz.raw").string();
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(image.data()), std::streamsize(image.size()));
+  cWavetables loaded;
+  ASSERT_TRUE(loaded.Create(44100.0f, path));
+  std::filesystem::remove(path);
+  EXPECT_FALSE(loaded.LoadedFromCache());
+  for (size_t i = 0; i < size_t(kWaveTablesMax) * kWaveSize; ++i) {
+    ASSERT_LE(std::fabs(loaded.Tables()[i]), 2.0f) << i;
+  }
+}
+
+// A module whose order list is empty: the song is position 0 alone, and a
+// range that saves and loads as the same range.
+TEST(FuzzFound, AModuleOfNoPositionsEndsOnPositionZero) {
+  cTracker t(QuietConfig());
+  ASSERT_TRUE(t.SystemStart(false));
+  ASSERT_EQ(t.LoadModuleMOD(kData + "mod-song-length-zero.mod"), 1);
+  EXPECT_EQ(t.Song().start, 0);
+  EXPECT_EQ(t.Song().repeat, 0);
+  EXPECT_EQ(t.Song().end, 0);
+}
+
+// A song file whose start lies after its end (start 3840, end 14): the
+// range is put in order as it loads, start <= repeat <= end.
+TEST(FuzzFound, ASongRangeOutOfOrderLoadsInOrder) {
+  cTracker a(QuietConfig());
+  ASSERT_TRUE(a.SystemStart(false));
+  a.Song().start = 3840;
+  a.Song().repeat = 3;
+  a.Song().end = 14;
+  const std::string path = (std::filesystem::temp_directory_path() / "murvelon_range.zqm").string();
+  ASSERT_EQ(a.SaveModule(path), 1);
+  cTracker b(QuietConfig());
+  ASSERT_TRUE(b.SystemStart(false));
+  ASSERT_EQ(b.LoadModule(path), 1);
+  std::filesystem::remove(path);
+  EXPECT_EQ(b.Song().start, 3840);
+  EXPECT_LE(b.Song().start, b.Song().repeat);
+  EXPECT_LE(b.Song().repeat, b.Song().end);
+  EXPECT_LT(b.Song().end, kPositions);
+}
