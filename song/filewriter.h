@@ -5,14 +5,17 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
 class cFileWriter {
  public:
   void WriteBytes(const void* data, size_t count) {
-    const auto* p = static_cast<const uint8_t*>(data);
-    bytes.insert(bytes.end(), p, p + count);
+    if (count == 0) return;
+    const size_t at = bytes.size();
+    bytes.resize(at + count);
+    std::memcpy(bytes.data() + at, data, count);
   }
   template <typename T>
   void Write(T value) {
