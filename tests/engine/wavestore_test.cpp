@@ -141,7 +141,7 @@ TEST_F(WaveStore, StereoFilesSetTheStereoFlagAndInterleave) {
 TEST_F(WaveStore, CommonPcmVariantsImportAndDamagedFilesAreRefused) {
   struct Case {
     const char* what;
-    WavSpec spec;
+    WavSpec wav;
     bool ok;
   };
   auto with = [](auto change) {
@@ -169,7 +169,7 @@ TEST_F(WaveStore, CommonPcmVariantsImportAndDamagedFilesAreRefused) {
     // A refused file leaves the slot as it was.
     const int16_t before[] = {7, 7};
     ASSERT_TRUE(store.SetSlot(9, before, 2, 0, 0, 1, "old"));
-    EXPECT_EQ(store.ImportWav(9, WriteFile("x.wav", BuildWav(c.spec))), c.ok);
+    EXPECT_EQ(store.ImportWav(9, WriteFile("x.wav", BuildWav(c.wav))), c.ok);
     const int16_t* d = Samples(9);
     if (c.ok) {
       // Read from the data chunk, whatever stands before it.
