@@ -156,6 +156,7 @@ class cTracker : private cTickSource {
  private:
   void ProcessTick() override;
   cSongDefaults SongDefaults() const;
+  void FilterLoadedInstruments();
   void FillInstrumentDefaults();
   int32_t SamplesPerTick() const override;
 

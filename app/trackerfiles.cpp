@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "app/tracker.h"
+#include "engine/bass.h"
+#include "engine/fmsynth.h"
 #include "engine/sampler.h"
 #include "song/modimport.h"
 #include "song/presets.h"
@@ -68,7 +70,33 @@ class cTrackerModHost : public cModHost {
   std::vector<int16_t> samples;
 };
 
+// Every word of a block from a file into the range its generator offers, as
+// the editor keeps them: a damaged file must not reach a generator with
+// values that make its sound infinite. Blocks this program wrote are in
+// range already and stay as they are.
+void FilterLoadedBlock(cGenManager& generators, int16_t* block) {
+  cGenerator* kind = nullptr;
+  switch (block[kParamGenType]) {
+    case kGenBass:
+      kind = generators.Bass(0);
+      break;
+    case kGenSampler:
+      kind = generators.Sampler(0);
+      break;
+    case kGenFM:
+      kind = generators.FM(0);
+      break;
+    default:
+      break;  // no generator plays it
+  }
+  if (kind != nullptr) kind->FilterParams(block);
+}
+
 }  // namespace
+
+void cTracker::FilterLoadedInstruments() {
+  for (int i = 0; i < kInstruments; ++i) FilterLoadedBlock(*generators, song->Instrument(i));
+}
 
 void cTracker::NewModule() {
   std::lock_guard<std::recursive_mutex> lock(engineLock);
@@ -85,7 +113,9 @@ int cTracker::SaveModule(const std::string& path) {
 int cTracker::LoadModule(const std::string& path) {
   std::lock_guard<std::recursive_mutex> lock(engineLock);
   cTrackerSongHost host(*this);
-  return ::LoadModule(path, *song, *effects, host);
+  const int loaded = ::LoadModule(path, *song, *effects, host);
+  if (loaded == 1) FilterLoadedInstruments();
+  return loaded;
 }
 
 int cTracker::LoadModuleMOD(const std::string& path) {
@@ -101,7 +131,9 @@ int cTracker::SaveSynth(const std::string& path, int32_t block) {
 
 int cTracker::LoadSynth(const std::string& path, int32_t block) {
   std::lock_guard<std::recursive_mutex> lock(engineLock);
-  return ::LoadSynth(path, song->Instrument(block));
+  const int loaded = ::LoadSynth(path, song->Instrument(block));
+  if (loaded == 1) FilterLoadedBlock(*generators, song->Instrument(block));
+  return loaded;
 }
 
 int cTracker::SaveFMSynth(const std::string& path, int32_t block) {
@@ -111,5 +143,7 @@ int cTracker::SaveFMSynth(const std::string& path, int32_t block) {
 
 int cTracker::LoadFMSynth(const std::string& path, int32_t block) {
   std::lock_guard<std::recursive_mutex> lock(engineLock);
-  return ::LoadFMSynth(path, song->Instrument(block));
+  const int loaded = ::LoadFMSynth(path, song->Instrument(block));
+  if (loaded == 1) FilterLoadedBlock(*generators, song->Instrument(block));
+  return loaded;
 }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/tracker.h"
+#include "engine/bass.h"
 #include "engine/wavetables.h"
 
 namespace {
@@ -178,4 +179,34 @@ TEST(FuzzFound, ASongRangeOutOfOrderLoadsInOrder) {
   EXPECT_LE(b.Song().start, b.Song().repeat);
   EXPECT_LE(b.Song().repeat, b.Song().end);
   EXPECT_LT(b.Song().end, kPositions);
+}
+
+// A bass preset whose words lie far outside their ranges (the fuzzer made a
+// voice sound infinite after such presets): loaded through the controller,
+// the block comes out held to the ranges the editor offers, so filtering it
+// again changes nothing, and the voice stays finite.
+TEST(FuzzFound, ABassPresetOutOfRangeIsHeldToItsRanges) {
+  cTracker t(QuietConfig());
+  ASSERT_TRUE(t.SystemStart(false));
+  const std::vector<uint8_t> file = Slurp(kData + "preset-infinite-sound.zqb");
+  ASSERT_EQ(t.LoadSynth(kData + "preset-infinite-sound.zqb", 0), 1);
+  std::lock_guard<std::recursive_mutex> lock(t.EngineLock());
+  int16_t* block = t.Song().Instrument(0);
+  EXPECT_NE(std::memcmp(block, file.data() + 4, 256), 0);  // something was out of range
+  int16_t again[kInstrumentWords];
+  std::memcpy(again, block, sizeof again);
+  t.Generators().Bass(0)->FilterParams(again);
+  EXPECT_EQ(std::memcmp(again, block, sizeof again), 0);
+
+  cGenManager& g = t.Generators();
+  g.currentChannel = 0;
+  g.SelectGenerator(block[kParamGenType]);
+  g.LoadInstrument(block);
+  g.NoteOn(48);
+  float frames[2 * 882];
+  for (int b = 0; b < 5; ++b) {
+    g.Tick(b);
+    g.Render(frames, 882);
+    for (float f : frames) ASSERT_TRUE(std::isfinite(f)) << "block " << b;
+  }
 }
