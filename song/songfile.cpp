@@ -19,16 +19,20 @@ void WriteNumberedMarker(cFileWriter& out, const char* format, int number) {
 // that states more channels, positions or patterns than the tables hold is
 // not a song this program wrote. A file cut short before a count is fine.
 bool CountsFit(const cFileReader& in) {
-  cFileReader probe(std::vector<uint8_t>(in.Data(), in.Data() + in.Size()));
+  // A count at offset, or nothing when the file ends before it.
+  auto countAt = [&in](size_t offset, uint32_t* count) {
+    if (offset + sizeof *count > in.Size()) return false;
+    std::memcpy(count, in.Data() + offset, sizeof *count);
+    return true;
+  };
   uint32_t channels = 0, positions = 0, patterns = 0;
-  probe.Seek(kHeaderBytes + 8);
-  if (!probe.Read(&channels)) return true;
+  const size_t channelsAt = kHeaderBytes + 8;
+  if (!countAt(channelsAt, &channels)) return true;
   if (channels > uint32_t(kChannels)) return false;
-  probe.Seek(kHeaderBytes + 8 + 32 + 4 * size_t(channels) + 8);
-  if (!probe.Read(&positions)) return true;
+  const size_t positionsAt = channelsAt + 32 + 4 * size_t(channels) + 8;
+  if (!countAt(positionsAt, &positions)) return true;
   if (positions > uint32_t(kPositions)) return false;
-  probe.Skip(8 * size_t(positions) + 8);
-  if (!probe.Read(&patterns)) return true;
+  if (!countAt(positionsAt + 4 + 8 * size_t(positions) + 8, &patterns)) return true;
   return patterns <= uint32_t(kPatterns);
 }
 
