@@ -86,14 +86,13 @@ void WriteModule(cFileWriter& out, const cSongTables& song, const cFxChains& fx,
   for (int p = 0; p < kPositions; ++p) highest = std::max(highest, song.GetPattern(p));
   const uint32_t patterns = std::min<uint32_t>(highest + 1, kPatterns);
   out.Write<uint32_t>(patterns);
-  auto& tables = const_cast<cSongTables&>(song);  // cell access is not const
   for (uint32_t p = 0; p < patterns; ++p) {
     WriteNumberedMarker(out, "#PAT %02X#", int(p));
-    out.WriteBytes(tables.Cell(int(p), 0, 0), kChannelBytes * channels);
+    out.WriteBytes(song.Cell(int(p), 0, 0), kChannelBytes * channels);
   }
 
   out.WriteMarker("#INSINF#");
-  out.WriteBytes(tables.InstrumentTable(), sizeof(int16_t) * kInstruments * kInstrumentWords);
+  out.WriteBytes(song.InstrumentTable(), sizeof(int16_t) * kInstruments * kInstrumentWords);
 
   out.WriteMarker("#EFXINF#");
   auto writeChain = [&](int chain) {

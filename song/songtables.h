@@ -68,8 +68,10 @@ class cSongTables {
 
   // Cell of pattern p, channel c, row r; arguments are reduced into range.
   uint8_t* Cell(int pattern, int channel, int row) {
-    return PatternStore() + size_t(pattern & 0xFF) * kPatternBytes +
-           size_t(channel & 0x0F) * kChannelBytes + size_t(row & 0x3F) * kCellBytes;
+    return PatternStore() + CellOffset(pattern, channel, row);
+  }
+  const uint8_t* Cell(int pattern, int channel, int row) const {
+    return memory.get() + kSequenceBytes + CellOffset(pattern, channel, row);
   }
   void ClearPattern(int pattern);
 
@@ -91,6 +93,7 @@ class cSongTables {
   int16_t* Instrument(int block) { return instruments[block & 0x7F]; }
   const int16_t* Instrument(int block) const { return instruments[block & 0x7F]; }
   int16_t* InstrumentTable() { return &instruments[0][0]; }
+  const int16_t* InstrumentTable() const { return &instruments[0][0]; }
 
   // Heard: on and nobody soloed, or the soloed channel itself.
   bool IsActive(int channel) const {
@@ -121,6 +124,10 @@ class cSongTables {
   int32_t rowAdd = 1;             // 0-16
 
  private:
+  static size_t CellOffset(int pattern, int channel, int row) {
+    return size_t(pattern & 0xFF) * kPatternBytes + size_t(channel & 0x0F) * kChannelBytes +
+           size_t(row & 0x3F) * kCellBytes;
+  }
   uint32_t* Entry(int position) {
     return reinterpret_cast<uint32_t*>(Sequence()) + 2 * (position & 0xFFF);
   }
