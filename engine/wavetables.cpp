@@ -111,10 +111,6 @@ void WriteLE32(unsigned char* p, uint32_t v) {
 
 }  // namespace
 
-// A cache is taken only when it is exactly the block's size and every index
-// entry names the start of a table inside the block: a file cut short by a
-// crash, or one overwritten with garbage, would otherwise give silent or
-// out-of-bounds oscillators.
 bool cWavetables::ReadCache(const std::string& path) {
   std::error_code error;
   const auto size = std::filesystem::file_size(path, error);
@@ -125,25 +121,37 @@ bool cWavetables::ReadCache(const std::string& path) {
   if (!file.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(bytes.size()))) {
     return false;
   }
-  std::vector<int32_t> readIndex(kWaveIndexEntries);
+  return TakeCache(bytes.data(), bytes.size());
+}
+
+// A cache is taken only when it is exactly the block's size and every index
+// entry names the start of a table inside the block: a file cut short by a
+// crash, or one overwritten with garbage, would otherwise give silent or
+// out-of-bounds oscillators. Everything is checked before anything is
+// stored.
+bool cWavetables::TakeCache(const unsigned char* bytes, size_t size) {
+  if (size != kWaveCacheBytes || index.size() != kWaveIndexEntries) return false;
   int32_t last = 0;
   for (size_t e = 0; e < kWaveIndexEntries; ++e) {
     const int32_t v = int32_t(ReadLE32(&bytes[e * 4]));
     if (v < 0 || v % kWaveSize != 0 || v / kWaveSize >= kWaveTablesMax) return false;
-    readIndex[e] = v;
     last = std::max(last, v / kWaveSize);
   }
-  const unsigned char* at = &bytes[size_t(kWaveIndexEntries) * 4];
-  for (size_t i = 0; i < size_t(kWaveTablesMax) * kWaveSize; ++i, at += 4) {
-    const uint32_t bits = ReadLE32(at);
+  const unsigned char* saws = &bytes[size_t(kWaveIndexEntries) * 4];
+  const size_t points = size_t(kWaveTablesMax) * kWaveSize;
+  for (size_t i = 0; i < points; ++i) {
+    const uint32_t bits = ReadLE32(&saws[i * 4]);
     float v;
     std::memcpy(&v, &bits, 4);
     // The saws are normalised to a peak of about 1: anything beyond 2 (or
     // not a number) is damage, and a voice would play it at full scale.
     if (!std::isfinite(v) || std::fabs(v) > 2.0f) return false;
-    tables[i] = v;
   }
-  index.swap(readIndex);
+  for (size_t e = 0; e < kWaveIndexEntries; ++e) index[e] = int32_t(ReadLE32(&bytes[e * 4]));
+  for (size_t i = 0; i < points; ++i) {
+    const uint32_t bits = ReadLE32(&saws[i * 4]);
+    std::memcpy(&tables[i], &bits, 4);
+  }
   tableCount = last + 1;
   return true;
 }

@@ -36,6 +36,10 @@ class cWavetables {
   bool Create(float rate, const std::string& cachePath);
   // Frees the saw set.
   void Release();
+  // Takes a cache image (the bytes of a cache file) as the saw set: true
+  // when it is whole and sound; false, with the set unchanged, when it is
+  // not or the store was never created.
+  bool TakeCache(const unsigned char* bytes, size_t size);
 
   // One store per rate and cache path for the whole process: every cTracker
   // (and every test) in the process shares the first one built. Null when

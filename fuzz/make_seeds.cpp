@@ -1,7 +1,8 @@
 // Writes the seed corpora of the fuzz targets into <folder>/<target>/: files
-// the program itself writes (a saved busy song and a new one, presets, a
-// wave list, an .ini), a module and WAV files composed here, and small
-// patches of a valid wavetable cache.
+// the program itself writes (a saved busy song and a new one, the demo song,
+// a module converted to a song, presets, a wave list, an .ini), a module and
+// WAV files composed here, small patches of a valid wavetable cache, and
+// every input the fuzzers found, kept as tests/data/fuzz/<target>-*.
 
 #include <cstdio>
 #include <cstring>
@@ -98,7 +99,13 @@ int main(int argc, char** argv) {
   t.SaveModule(scratch + "/busy.zqm");
   Put("song", "busy.zqm", Slurp(scratch + "/busy.zqm"));
 
+  Put("song", "demo.zqm", Slurp(std::string(MURVELON_SOURCE_DIR) + "/Songs/demo.zqm"));
+
   Put("mod", "generated.mod", ComposeModule());
+  if (t.LoadModuleMOD(root + "/mod/generated.mod") == 1 &&
+      t.SaveModule(scratch + "/converted.zqm") == 1) {
+    Put("song", "converted.zqm", Slurp(scratch + "/converted.zqm"));
+  }
   std::vector<uint8_t> tiny = ComposeModule();
   tiny.resize(1084 + 1024);  // one pattern, no sample data
   Put("mod", "truncated.mod", tiny);
@@ -129,6 +136,15 @@ int main(int argc, char** argv) {
       "[DirectSound]\nFrequency=44100\nLatency=80\nTimer1Mult=2\nDevice=null\n"
       "[Tracker]\nChans=8\nOctave=4\nMasterVol=120\nBPM=125\nSpeed=6\nCpuCalc=0\n";
   Put("ini", "murvelon.ini", std::vector<uint8_t>(ini.begin(), ini.end()));
+
+  // Inputs the fuzzers found; the regular tests load them too.
+  const std::filesystem::path found = std::string(MURVELON_SOURCE_DIR) + "/tests/data/fuzz";
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(found, error)) {
+    const std::string name = entry.path().filename().string();
+    const size_t dash = name.find('-');
+    if (dash != std::string::npos) Put(name.substr(0, dash), name, Slurp(entry.path().string()));
+  }
 
   std::filesystem::remove_all(scratch);
   return 0;

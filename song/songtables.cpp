@@ -10,7 +10,11 @@ cSongTables::cSongTables() : memory(new uint8_t[kSongMemoryBytes]()) {
 
 void cSongTables::ClearPattern(int pattern) {
   uint8_t* p = PatternStore() + size_t(pattern & 0xFF) * kPatternBytes;
-  for (size_t i = 0; i < kPatternBytes; i += kCellBytes) std::memcpy(p + i, kEmptyCell, kCellBytes);
+  // One empty cell, then the cleared part copied onto the rest, doubling.
+  std::memcpy(p, kEmptyCell, kCellBytes);
+  for (size_t done = kCellBytes; done < kPatternBytes; done *= 2) {
+    std::memcpy(p + done, p, std::min(done, kPatternBytes - done));
+  }
 }
 
 uint32_t cSongTables::GetPattern(int position) const { return Entry(position)[0]; }

@@ -192,3 +192,23 @@ TEST(Wavetables, HighRatesStopAtTheRoomOfTheBlock) {
     ASSERT_GE(store.IndexTable()[e], store.IndexTable()[e - 1]);
   }
 }
+
+TEST(Wavetables, ARefusedImageLeavesTheSetAsItWas) {
+  const cWavetables& built = Built44100();
+  std::vector<unsigned char> image(kWaveCacheBytes);
+  std::memcpy(image.data(), built.IndexTable(), kWaveIndexEntries * 4);
+  std::vector<float> saws(size_t(kWaveTablesMax) * kWaveSize, 0.25f);
+  saws.back() = NAN;  // damage found only at the very end
+  std::memcpy(image.data() + kWaveIndexEntries * 4, saws.data(), saws.size() * 4);
+
+  cWavetables store;
+  ASSERT_TRUE(store.Create(44100.0f, ""));
+  EXPECT_FALSE(store.TakeCache(image.data(), image.size()));
+  EXPECT_TRUE(SameData(store, built));
+
+  saws.back() = 0.25f;
+  std::memcpy(image.data() + kWaveIndexEntries * 4, saws.data(), saws.size() * 4);
+  EXPECT_TRUE(store.TakeCache(image.data(), image.size()));
+  EXPECT_EQ(store.Tables()[17], 0.25f);
+  EXPECT_FALSE(cWavetables().TakeCache(image.data(), image.size()));  // never created
+}
