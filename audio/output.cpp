@@ -146,7 +146,25 @@ void cAudioOutput::PollLocked() {
   currentBlock = cursor / blockBytes;
   // lastBlock sign-extends, so its starting -1 matches no block.
   if (currentBlock == uint32_t(int32_t(lastBlock))) return;
+  // The blocks the cursor passed since the last poll are serviced too, one
+  // call each, as if a poll had seen each of them begin: the render path
+  // renders one block per call, so a half handed over after a skipped call
+  // would end in a block of the sound one half earlier, and the song would
+  // fall a block behind. Cursors skip blocks when a device moves them in
+  // steps longer than a block (a sound server's period) or a poll is late.
+  if (lastBlock >= 0) {
+    const uint32_t blocks = (2 * uint32_t(halfBytes) + blockBytes - 1) / blockBytes;
+    uint32_t passed = (uint32_t(lastBlock) + 1) % blocks;
+    for (uint32_t n = 0; passed != currentBlock && n < blocks; ++n) {
+      ServiceCursor(passed * blockBytes);
+      passed = (passed + 1) % blocks;
+    }
+  }
   lastBlock = int16_t(currentBlock);
+  ServiceCursor(cursor);
+}
+
+void cAudioOutput::ServiceCursor(uint32_t cursor) {
   const uint32_t h = (cursor / uint32_t(halfBytes)) & 1;
   if (h == writeHalf) {
     // The cursor has just entered the half due next: the other one is free.

@@ -83,6 +83,8 @@ class cAudioOutput {
  private:
   void ThreadMain();
   void PollLocked();
+  // Services the block that begins (or is seen) at cursor.
+  void ServiceCursor(uint32_t cursor);
   void ServiceBlock(int32_t flag);
   void FillHalf(uint32_t half, const int16_t* source);
 

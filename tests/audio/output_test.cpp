@@ -74,9 +74,10 @@ TEST(AudioOutput, HalvesAreWrittenBehindTheCursor) {
   t.PollAt(kBlock);
   EXPECT_EQ(t.flags, (std::vector<int32_t>{0, 0}));
 
-  // Entering half 1 renders the first half into half 0, just left.
+  // Entering half 1 (blocks 2 and 3 passed on the way) renders the first
+  // half into half 0, just left.
   t.PollAt(kHalf);
-  EXPECT_EQ(t.flags, (std::vector<int32_t>{0, 0, 1}));
+  EXPECT_EQ(t.flags, (std::vector<int32_t>{0, 0, 0, 0, 1}));
   EXPECT_EQ(t.HalfValue(0), 1001);
   EXPECT_EQ(t.HalfValue(1), kUntouched);
   EXPECT_EQ(t.out.WriteHalf(), 0u);
@@ -86,21 +87,46 @@ TEST(AudioOutput, HalvesAreWrittenBehindTheCursor) {
 
   // Wrapping into half 0 writes half 1.
   t.PollAt(0);
-  EXPECT_EQ(t.flags, (std::vector<int32_t>{0, 0, 1, 0, 1}));
+  EXPECT_EQ(t.flags, (std::vector<int32_t>{0, 0, 0, 0, 1, 0, 0, 0, 1}));
   EXPECT_EQ(t.HalfValue(0), 1001);
   EXPECT_EQ(t.HalfValue(1), 1002);
   EXPECT_EQ(t.out.Underruns(), 0u);
 }
 
-TEST(AudioOutput, MissedBlockBoundariesCallTheCallbackOnce) {
+TEST(AudioOutput, EveryBlockPassedBetweenPollsIsServiced) {
   SimOutput t;
   t.Open();
   t.PollAt(0);
-  t.PollAt(2 * kBlock);  // two blocks passed between polls
-  EXPECT_EQ(t.flags, (std::vector<int32_t>{0, 0}));
-  t.PollAt(kHalf + kBlock);  // two blocks, across the half boundary
-  EXPECT_EQ(t.flags, (std::vector<int32_t>{0, 0, 1}));
+  t.PollAt(2 * kBlock);  // blocks 1 and 2 passed between polls
+  EXPECT_EQ(t.flags, (std::vector<int32_t>{0, 0, 0}));
+  t.PollAt(kHalf + kBlock);  // blocks 3, 4 (half 1 begins) and 5
+  EXPECT_EQ(t.flags, (std::vector<int32_t>{0, 0, 0, 0, 1, 0}));
   EXPECT_EQ(t.HalfValue(0), 1001);
+}
+
+// A sound server moves the cursor a period at a time. Periods longer than a
+// block (23 ms here) skip block boundaries between polls, yet each half must
+// still get one call per block it holds, the last one with flag 1.
+TEST(AudioOutput, ACursorMovingInLongStepsGetsOneCallPerBlock) {
+  for (uint32_t step : {4096u, 7000u, kBlock, kHalf - 4}) {
+    SCOPED_TRACE(step);
+    SimOutput t;
+    t.Open();
+    uint64_t played = 0;
+    t.PollAt(0);
+    const size_t afterFirst = t.flags.size();
+    while (played + step <= 40 * uint64_t(kHalf)) {
+      played += step;
+      t.PollAt(uint32_t(played % (2 * kHalf)));
+    }
+    const size_t calls = t.flags.size() - afterFirst;
+    EXPECT_EQ(calls, played / kBlock);
+    for (size_t i = afterFirst; i < t.flags.size(); ++i) {
+      // Blocks 4, 8, 12, ... begin the halves.
+      EXPECT_EQ(t.flags[i], i % 4 == 0 ? 1 : 0) << i;
+    }
+    EXPECT_EQ(t.out.Underruns(), 0u);
+  }
 }
 
 TEST(AudioOutput, HalfBoundariesWriteSilenceWithoutASound) {
@@ -130,7 +156,7 @@ TEST(AudioOutput, HalfBoundariesWriteSilenceWithoutASound) {
       EXPECT_TRUE(t.flags.empty());
       EXPECT_EQ(t.sim->Volume(), -1000);
     } else {
-      EXPECT_EQ(t.flags, (std::vector<int32_t>{0, 1}));
+      EXPECT_EQ(t.flags, (std::vector<int32_t>{0, 0, 0, 0, 1}));
     }
   }
 }
