@@ -1,9 +1,11 @@
 // The soak: plays a song through the null device, which keeps time with the
 // clock, at the smallest latency the output allows, and reports the
 // underruns and the slowest block the render callback took.
-//   soak [--seconds N] [--song file.zqm | --mod | --synth]
+//   soak [--seconds N] [--song file.zqm | --mod | --synth] [--device D]
 // Default: ten minutes of Songs/demo.zqm, or of the composed 16-channel
-// synth song when the demo is not there.
+// synth song when the demo is not there. --device takes the names of the
+// settings' Device key (default, null, wav:PATH, a device name) to soak a
+// real output; the underruns then include the gaps the device reported.
 
 #include <unistd.h>
 
@@ -16,13 +18,14 @@
 #include <thread>
 
 #include "app/tracker.h"
-#include "audio/nulldevice.h"
+#include "audio/devicechoice.h"
 #include "audio/output.h"
 #include "bench/songs.h"
 
 int main(int argc, char** argv) {
   int seconds = 600;
   std::string song = std::string(MURVELON_SOURCE_DIR) + "/Songs/demo.zqm";
+  std::string device = "null";
   enum { kFile, kMod, kSynth } source = kFile;
   for (int i = 1; i < argc; ++i) {
     if (!std::strcmp(argv[i], "--seconds") && i + 1 < argc) {
@@ -33,8 +36,10 @@ int main(int argc, char** argv) {
       source = kMod;
     } else if (!std::strcmp(argv[i], "--synth")) {
       source = kSynth;
+    } else if (!std::strcmp(argv[i], "--device") && i + 1 < argc) {
+      device = argv[++i];
     } else {
-      std::fprintf(stderr, "usage: soak [--seconds N] [--song file.zqm | --mod | --synth]\n");
+      std::fprintf(stderr, "usage: soak [--seconds N] [--song file.zqm | --mod | --synth] [--device D]\n");
       return 2;
     }
   }
@@ -62,7 +67,9 @@ int main(int argc, char** argv) {
 
   std::atomic<double> worstUs{0.0};
   std::atomic<long> blocks{0};
-  cAudioOutput output(std::make_unique<cNullDevice>());
+  std::string warning;
+  cAudioOutput output(ChooseSoundDevice(device, &warning));
+  if (!warning.empty()) std::fprintf(stderr, "soak: %s\n", warning.c_str());
   auto timed = [&](int32_t flag) {
     const auto start = std::chrono::steady_clock::now();
     int16_t* half = t.RenderCallback(flag);
@@ -73,12 +80,12 @@ int main(int argc, char** argv) {
     return half;
   };
   if (output.OpenAudio(timed, config.frequency, config.latency) != 0 || output.StartAudio() != 0) {
-    std::fprintf(stderr, "soak: the null output did not start\n");
+    std::fprintf(stderr, "soak: the output %s did not start\n", device.c_str());
     return 1;
   }
   output.SetRenderEnabled(true);
-  std::printf("soak: %s, %d s at %d ms per half, %d Hz\n", name.c_str(), seconds, config.latency,
-              config.frequency);
+  std::printf("soak: %s on %s, %d s at %d ms per half, %d Hz\n", name.c_str(),
+              output.Device().Name().c_str(), seconds, config.latency, config.frequency);
   for (int s = 1; s <= seconds; ++s) {
     std::this_thread::sleep_for(std::chrono::seconds(1));
     if (s % 10 == 0 || s == seconds) {
