@@ -58,7 +58,7 @@ fuzz-smoke: fuzz
 	  rm -rf $(FUZZ_BUILD)/corpus-$$t && mkdir -p $(FUZZ_BUILD)/corpus-$$t; \
 	  cp -r $(FUZZ_BUILD)/seeds/$$t/. $(FUZZ_BUILD)/corpus-$$t/; \
 	  echo "== fuzz_$$t"; \
-	  ASAN_OPTIONS=detect_leaks=0 $(FUZZ_BUILD)/fuzz/fuzz_$$t -seed=1 -max_total_time=$(FUZZ_SECONDS) -detect_leaks=0 \
+	  ASAN_OPTIONS=detect_leaks=0 $(FUZZ_BUILD)/fuzz/fuzz_$$t -seed=1 -max_total_time=$(FUZZ_SECONDS) -detect_leaks=0 -timeout=10 \
 	    -rss_limit_mb=4096 -artifact_prefix=$(FUZZ_BUILD)/crash-$$t- -print_final_stats=1 \
 	    $(FUZZ_BUILD)/corpus-$$t > $(FUZZ_BUILD)/fuzz-$$t.log 2>&1 \
 	    || { tail -40 $(FUZZ_BUILD)/fuzz-$$t.log; exit 1; }; \

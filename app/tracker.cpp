@@ -9,8 +9,6 @@
 #include "engine/bass.h"
 #include "engine/sampler.h"
 
-namespace {
-
 // Tables and delay lines are sized by the rate: a rate they were not made
 // for is refused before anything is built with it.
 constexpr int32_t kMinFrequency = 8000;
@@ -23,11 +21,16 @@ cConfig UsableConfig(const cConfig& given, std::string* error) {
              std::to_string(kMinFrequency) + "-" + std::to_string(kMaxFrequency) + " Hz).";
     config.frequency = 44100;
   }
-  config.latency = RoundLatencyMs(config.latency);
+  // Rounded as the output rounds it; a half of ten seconds is the most, so
+  // that its frame count stays far inside 32 bits at every rate.
+  config.latency = std::min(RoundLatencyMs(config.latency), kMaxLatencyMs);
+  // A new song's settings, held to the ranges a song file keeps them in.
+  config.masterVol = std::clamp(config.masterVol, 0, 200);
+  config.masterPan = std::clamp(config.masterPan, -100, 100);
+  config.bpm = std::clamp(config.bpm, 32, 255);
+  config.speed = std::clamp(config.speed, 0, 31);
   return config;
 }
-
-}  // namespace
 
 cTracker::cTracker(const cConfig& cfg)
     : config(UsableConfig(cfg, &startupError)), metersDisabled(cfg.cpuCalc == 0 ? 1 : 0) {

@@ -21,6 +21,13 @@
 #include "sequencer/player.h"
 #include "song/songtables.h"
 
+// The configuration as the controller uses it: a rate outside 8000-192000 Hz
+// is replaced by 44100 and error describes it; the latency is rounded as the
+// output rounds it and kept to at most kMaxLatencyMs; a new song's master
+// volume, master pan, BPM and speed are held to their ranges.
+constexpr int32_t kMaxLatencyMs = 10000;
+cConfig UsableConfig(const cConfig& given, std::string* error);
+
 class cTracker : private cTickSource {
  public:
   // Allocates every table and engine object. With cpuCalc set the processor

@@ -44,13 +44,15 @@ void cNullDevice::Stop() {
   playing = false;
 }
 
+// Time lost while the player watched counts as an underrun; the wait of a
+// stop (the polling thread has ended by then) does not.
 uint32_t cNullDevice::PlayCursor() {
-  Advance();
+  if (Advance()) dropped.fetch_add(1, std::memory_order_relaxed);
   return cursorFrame * 4;
 }
 
-void cNullDevice::Advance() {
-  if (!playing) return;
+bool cNullDevice::Advance() {
+  if (!playing) return false;
   const int64_t now = clock();
   // Longer than a second counts as a second: the limit below applies anyway,
   // and the product with the rate stays far from overflow.
@@ -61,11 +63,13 @@ void cNullDevice::Advance() {
   pendingRateNs %= 1000000000u;
   const uint64_t half = BufferFrames() / 2;
   const uint64_t limit = half > 1 ? half - 1 : 1;
-  if (frames > limit) {
+  const bool lost = frames > limit;
+  if (lost) {
     frames = limit;
     pendingRateNs = 0;
   }
-  if (frames == 0) return;
+  if (frames == 0) return lost;
   OnPlayed(cursorFrame * 4, uint32_t(frames));
   cursorFrame = uint32_t((cursorFrame + frames) % BufferFrames());
+  return lost;
 }

@@ -7,6 +7,7 @@
 // stalled polling thread) moves the cursor by just under half the buffer:
 // the device loses time rather than play a half that nobody has written.
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -27,6 +28,9 @@ class cNullDevice : public cSoundDevice {
   bool Play() override;
   void Stop() override;
   uint32_t PlayCursor() override;
+  // Readings of the cursor that found the clock further on than the cursor
+  // may move (a stalled polling thread).
+  uint64_t DeviceUnderruns() const override { return dropped.load(std::memory_order_relaxed); }
 
  protected:
   // The frames from byteOffset on have just been played.
@@ -36,11 +40,13 @@ class cNullDevice : public cSoundDevice {
   }
 
  private:
-  void Advance();
+  // Moves the cursor to the clock; true when time had to be dropped.
+  bool Advance();
 
   cClock clock;
   bool playing = false;
   uint32_t cursorFrame = 0;
   int64_t lastNs = 0;          // clock at the last reading
   uint64_t pendingRateNs = 0;  // part-frame left over, in frames x 1e9
+  std::atomic<uint64_t> dropped{0};
 };

@@ -152,12 +152,15 @@ void cAudioOutput::PollLocked() {
   // would end in a block of the sound one half earlier, and the song would
   // fall a block behind. Cursors skip blocks when a device moves them in
   // steps longer than a block (a sound server's period) or a poll is late.
+  // A cursor further on than a half (a stall: that sound is lost anyway) or
+  // one that went back is serviced once, where it is.
   if (lastBlock >= 0) {
     const uint32_t blocks = (2 * uint32_t(halfBytes) + blockBytes - 1) / blockBytes;
-    uint32_t passed = (uint32_t(lastBlock) + 1) % blocks;
-    for (uint32_t n = 0; passed != currentBlock && n < blocks; ++n) {
-      ServiceCursor(passed * blockBytes);
-      passed = (passed + 1) % blocks;
+    const uint32_t ahead = (currentBlock + blocks - uint32_t(lastBlock)) % blocks;
+    if (ahead <= blocks / 2) {
+      for (uint32_t passed = uint32_t(lastBlock) + 1; passed % blocks != currentBlock; ++passed) {
+        ServiceCursor((passed % blocks) * blockBytes);
+      }
     }
   }
   lastBlock = int16_t(currentBlock);

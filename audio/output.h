@@ -1,10 +1,12 @@
 #pragma once
 // The audio output: a looping device buffer in two halves, and a polling
-// thread that watches the play cursor every 10 ms. At every 20 ms block
-// boundary it sees, it calls the render callback once: with flag 1 when the
-// cursor has just entered a new half, and then copies the callback's half
-// into the half the cursor has just left; with flag 0 otherwise. It knows
-// nothing of songs: the callback is the whole engine.
+// thread that watches the play cursor every 10 ms. For every 20 ms block
+// boundary the cursor passes it calls the render callback once (a poll that
+// finds the cursor several blocks on, but no more than a half, catches up on
+// the blocks between): with flag 1 when the block begins a new half, and
+// then copies the callback's half into the half the cursor has just left;
+// with flag 0 otherwise. It knows nothing of songs: the callback is the
+// whole engine.
 //
 // Locks: the polling thread holds the output lock around each poll, and so
 // around every call of the callback, which takes the engine lock inside it.
@@ -25,7 +27,7 @@
 
 #include "audio/sounddevice.h"
 
-// Called on the polling thread once per observed block with flag 1 at a half
+// Called on the polling thread once per block played, with flag 1 at a half
 // boundary, 0 otherwise. With flag 1 it returns the start of a whole half of
 // 16-bit stereo frames, or null for silence; the result of flag 0 is unused.
 using cRenderCallback = std::function<int16_t*(int32_t flag)>;

@@ -1,10 +1,18 @@
-// The configuration file, read through the settings reader.
+// The configuration file, read through the settings reader and then held
+// to what the controller can use, as start-up does.
 #include "app/configfile.h"
 #include "fuzz/fuzzcommon.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string path = FuzzFile(data, size, ".ini");
-  const cConfig config = GetConfig(path);
-  (void)config;
+  std::string error;
+  const cConfig config = UsableConfig(GetConfig(path), &error);
+  if (config.frequency < 8000 || config.frequency > 192000) FuzzFail("frequency", config.frequency);
+  if (config.latency < 20 || config.latency > kMaxLatencyMs || config.latency % 20 != 0)
+    FuzzFail("latency", config.latency);
+  if (config.masterVol < 0 || config.masterVol > 200) FuzzFail("master volume", config.masterVol);
+  if (config.masterPan < -100 || config.masterPan > 100) FuzzFail("master pan", config.masterPan);
+  if (config.bpm < 32 || config.bpm > 255) FuzzFail("bpm", config.bpm);
+  if (config.speed < 0 || config.speed > 31) FuzzFail("speed", config.speed);
   return 0;
 }

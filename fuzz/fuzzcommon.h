@@ -7,13 +7,18 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "app/tracker.h"
+#include "engine/bass.h"
+#include "engine/fmsynth.h"
+#include "engine/sampler.h"
 
 inline void FuzzFail(const char* what, int a = 0, int b = 0) {
   std::fprintf(stderr, "invariant broken: %s (%d, %d)\n", what, a, b);
@@ -72,6 +77,24 @@ inline void CheckSong(cTracker& t) {
       song.repeat > song.end) {
     FuzzFail("song range", song.start, song.end);
   }
+  if (song.masterVolume < 0 || song.masterVolume > 200) FuzzFail("master volume", song.masterVolume);
+  if (song.masterPan < -100 || song.masterPan > 100) FuzzFail("master pan", song.masterPan);
+  if (song.bpm < 32 || song.bpm > 255) FuzzFail("bpm", song.bpm);
+  if (song.speed < 0 || song.speed > 31) FuzzFail("speed", song.speed);
+  // Every instrument block is already held to its generator's ranges.
+  cGenManager& g = t.Generators();
+  for (int b = 0; b < kInstruments; ++b) {
+    const int16_t* block = song.Instrument(b);
+    cGenerator* kind = nullptr;
+    if (block[kParamGenType] == kGenBass) kind = g.Bass(0);
+    if (block[kParamGenType] == kGenSampler) kind = g.Sampler(0);
+    if (block[kParamGenType] == kGenFM) kind = g.FM(0);
+    if (!kind) continue;
+    int16_t again[kInstrumentWords];
+    std::memcpy(again, block, sizeof again);
+    kind->FilterParams(again);
+    if (std::memcmp(again, block, sizeof again) != 0) FuzzFail("instrument block", b);
+  }
   const cFxChains& fx = t.Effects();
   for (int s = 0; s < kFxSlots; ++s) {
     for (int c = 0; c < kFxChains; ++c) {
@@ -103,8 +126,10 @@ __attribute__((no_sanitize("coverage"), noinline)) inline bool AllFinite(const f
 inline void PlayAndCheck(cTracker& t, int blocks = 50) {
   t.TransportCommand(kTransportPlay);
   cRenderPath& r = t.Renderer();
+  // As the output calls it: flag 1 with the last block of each half.
+  const int perHalf = std::max(1, r.HalfFrames() / r.BlockFrames());
   for (int b = 0; b < blocks; ++b) {
-    t.RenderCallback(b % 4 == 3 ? 1 : 0);
+    t.RenderCallback(b % perHalf == perHalf - 1 ? 1 : 0);
     for (int m = 0; m < kMixBuffers; ++m) {
       if (!AllFinite(r.ChannelBuffer(m), 2 * r.BlockFrames())) FuzzFail("sound not finite", m);
     }

@@ -98,6 +98,12 @@ int main(int argc, char** argv) {
   ComposeBusySong(t, 4);
   t.SaveModule(scratch + "/busy.zqm");
   Put("song", "busy.zqm", Slurp(scratch + "/busy.zqm"));
+  // The presets while the busy song's instruments are loaded: a MOD import
+  // below turns them into sampler blocks, which no preset holds.
+  t.SaveSynth(scratch + "/bass.zqb", 0);
+  Put("preset", "bass.zqb", Slurp(scratch + "/bass.zqb"));
+  t.SaveFMSynth(scratch + "/fm.zqf", kBusyFM - 1);
+  Put("preset", "fm.zqf", Slurp(scratch + "/fm.zqf"));
 
   Put("song", "demo.zqm", Slurp(std::string(MURVELON_SOURCE_DIR) + "/Songs/demo.zqm"));
 
@@ -110,10 +116,6 @@ int main(int argc, char** argv) {
   tiny.resize(1084 + 1024);  // one pattern, no sample data
   Put("mod", "truncated.mod", tiny);
 
-  t.SaveSynth(scratch + "/bass.zqb", 0);
-  Put("preset", "bass.zqb", Slurp(scratch + "/bass.zqb"));
-  t.SaveFMSynth(scratch + "/fm.zqf", kBusyFM - 1);
-  Put("preset", "fm.zqf", Slurp(scratch + "/fm.zqf"));
 
   Put("wav", "mono16.wav", Wav(1, 16, 200, false));
   Put("wav", "stereo8.wav", Wav(2, 8, 150, true));

@@ -20,7 +20,11 @@ int LoadPreset(const std::string& path, int16_t* block, const char* magic) {
   cFileReader in;
   if (!in.Open(path) || !in.Matches(0, magic, 4)) return 0;
   in.Seek(4);
-  in.ReadBytes(block, sizeof(int16_t) * kInstrumentWords);  // the whole block, word 31 too
+  // The whole block, word 31 too. A file cut short is refused with the block
+  // untouched, rather than loaded half over the instrument it replaces.
+  int16_t words[kInstrumentWords];
+  if (!in.ReadBytes(words, sizeof words)) return 0;
+  std::memcpy(block, words, sizeof words);
   return 1;
 }
 

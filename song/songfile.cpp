@@ -135,7 +135,12 @@ bool ReadModule(cFileReader& in, cSongTables& song, cFxChains& fx, cSongFileHost
   int32_t* general[] = {&song.masterVolume, &song.masterPan, &song.bpm, &song.speed,
                         &song.start, &song.repeat, &song.end};
   for (int32_t* field : general) in.Read(field);
+  // The settings are held to the ranges the editor offers: a damaged master
+  // pan far outside -100..100 would otherwise overflow the mixer's sums.
+  song.masterVolume = std::clamp(song.masterVolume, 0, 200);
+  song.masterPan = std::clamp(song.masterPan, -100, 100);
   song.bpm = std::clamp(song.bpm, 32, 255);
+  song.speed = std::clamp(song.speed, 0, 31);
   song.start &= 0xFFF;
   song.repeat &= 0xFFF;
   song.end &= 0xFFF;

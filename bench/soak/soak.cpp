@@ -79,11 +79,15 @@ int main(int argc, char** argv) {
     blocks.fetch_add(1);
     return half;
   };
-  if (output.OpenAudio(timed, config.frequency, config.latency) != 0 || output.StartAudio() != 0) {
-    std::fprintf(stderr, "soak: the output %s did not start\n", device.c_str());
+  if (output.OpenAudio(timed, config.frequency, config.latency) != 0) {
+    std::fprintf(stderr, "soak: the output %s did not open\n", device.c_str());
     return 1;
   }
   output.SetRenderEnabled(true);
+  if (output.StartAudio() != 0) {
+    std::fprintf(stderr, "soak: the output %s did not start\n", device.c_str());
+    return 1;
+  }
   std::printf("soak: %s on %s, %d s at %d ms per half, %d Hz\n", name.c_str(),
               output.Device().Name().c_str(), seconds, config.latency, config.frequency);
   for (int s = 1; s <= seconds; ++s) {

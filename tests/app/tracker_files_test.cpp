@@ -121,6 +121,26 @@ TEST(TrackerSystem, StartUpFailuresReachTheMessageSink) {
   EXPECT_NE(message.find("1000000"), std::string::npos);
 }
 
+TEST(TrackerSystem, SettingsOutOfRangeAreHeldToWhatTheProgramUses) {
+  cConfig given;
+  given.latency = 100000;  // its frames at 192 kHz would not fit 32 bits
+  given.masterPan = 2147483647;
+  given.masterVol = 900;
+  given.bpm = 7;
+  given.speed = -3;
+  std::string error;
+  const cConfig used = UsableConfig(given, &error);
+  EXPECT_TRUE(error.empty());
+  EXPECT_EQ(used.latency, kMaxLatencyMs);
+  EXPECT_EQ(used.masterPan, 100);
+  EXPECT_EQ(used.masterVol, 200);
+  EXPECT_EQ(used.bpm, 32);
+  EXPECT_EQ(used.speed, 0);
+  given = cConfig{};
+  EXPECT_EQ(UsableConfig(given, &error).masterVol, 120);  // the defaults stand
+  EXPECT_EQ(UsableConfig(given, &error).latency, 80);
+}
+
 TEST(TrackerSystem, TheAudioOutputPlaysTheEngineAndStopsCleanly) {
   const auto wav = std::filesystem::temp_directory_path() / ("murvelon-system-" + std::to_string(::getpid()) + ".wav");
   cConfig config = QuietConfig();

@@ -68,6 +68,7 @@ TEST(NullDevice, TheCursorFollowsTheClockWhilePlaying) {
     now += s.ns;
     EXPECT_EQ(device.PlayCursor(), s.frame * 4) << s.ns;
   }
+  EXPECT_EQ(device.DeviceUnderruns(), 1u);  // the stall's lost time
   device.Stop();
   now += 10 * kMs;
   EXPECT_EQ(device.PlayCursor(), 50u * 4);

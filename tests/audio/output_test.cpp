@@ -104,6 +104,17 @@ TEST(AudioOutput, EveryBlockPassedBetweenPollsIsServiced) {
   EXPECT_EQ(t.HalfValue(0), 1001);
 }
 
+TEST(AudioOutput, ACursorFarOnOrGoneBackIsServicedOnce) {
+  SimOutput t;
+  t.Open();
+  t.PollAt(0);
+  t.PollAt(kBlock);
+  t.PollAt(kHalf + 3 * kBlock);  // six blocks on: more than a half, a stall
+  EXPECT_EQ(t.flags, (std::vector<int32_t>{0, 0, 1}));
+  t.PollAt(kHalf + kBlock);  // back by two blocks
+  EXPECT_EQ(t.flags, (std::vector<int32_t>{0, 0, 1, 0}));
+}
+
 // A sound server moves the cursor a period at a time. Periods longer than a
 // block (23 ms here) skip block boundaries between polls, yet each half must
 // still get one call per block it holds, the last one with flag 1.

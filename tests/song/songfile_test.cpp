@@ -226,6 +226,9 @@ TEST_F(SongFileFixture, ATruncatedFileLoadsAsFarAsItGoes) {
 
 TEST_F(SongFileFixture, LoadingMendsDamagedValues) {
   song.bpm = 0;
+  song.masterPan = 2147483647;  // the mixer adds 100 to it
+  song.masterVolume = -5;
+  song.speed = 1000;
   song.Instrument(4)[31] = 0;
   song.Instrument(4)[22] = int16_t(-3);   // 0xFFFD
   song.Instrument(4)[23] = int16_t(-256); // 0xFF00
@@ -240,6 +243,9 @@ TEST_F(SongFileFixture, LoadingMendsDamagedValues) {
   cSongTables target;
   ASSERT_TRUE(ReadModule(in, target, fx, host));
   EXPECT_EQ(target.bpm, 32);
+  EXPECT_EQ(target.masterPan, 100);
+  EXPECT_EQ(target.masterVolume, 0);
+  EXPECT_EQ(target.speed, 31);
   EXPECT_EQ(target.GetPattern(0), 0x34u);
   EXPECT_EQ(target.Instrument(4)[22], 0xFD);
   EXPECT_EQ(target.Instrument(4)[23], 0);
@@ -289,4 +295,14 @@ TEST_F(SongFileFixture, PresetsKeepToTheirGeneratorType) {
   std::ofstream(bass, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), long(bytes.size()));
   ASSERT_EQ(LoadSynth(bass, loaded), 1);
   EXPECT_EQ(loaded[31], 2);
+
+  // Cut short anywhere in its block, a preset is refused and the block kept.
+  for (size_t size : {size_t(4), size_t(5), bytes.size() - 1}) {
+    std::ofstream(bass, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(bytes.data()), long(size));
+    int16_t kept[kInstrumentWords];
+    std::memcpy(kept, loaded, sizeof kept);
+    EXPECT_EQ(LoadSynth(bass, loaded), 0) << size;
+    EXPECT_EQ(std::memcmp(kept, loaded, sizeof kept), 0) << size;
+  }
 }
