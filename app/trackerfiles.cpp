@@ -5,8 +5,6 @@
 #include <vector>
 
 #include "app/tracker.h"
-#include "engine/bass.h"
-#include "engine/fmsynth.h"
 #include "engine/sampler.h"
 #include "song/modimport.h"
 #include "song/presets.h"
@@ -74,22 +72,9 @@ class cTrackerModHost : public cModHost {
 // the editor keeps them: a damaged file must not reach a generator with
 // values that make its sound infinite. Blocks this program wrote are in
 // range already and stay as they are.
+// An unknown type has no generator to play it and is left as it is.
 void FilterLoadedBlock(cGenManager& generators, int16_t* block) {
-  cGenerator* kind = nullptr;
-  switch (block[kParamGenType]) {
-    case kGenBass:
-      kind = generators.Bass(0);
-      break;
-    case kGenSampler:
-      kind = generators.Sampler(0);
-      break;
-    case kGenFM:
-      kind = generators.FM(0);
-      break;
-    default:
-      break;  // no generator plays it
-  }
-  if (kind != nullptr) kind->FilterParams(block);
+  if (cGenerator* kind = generators.Generator(block[kParamGenType], 0)) kind->FilterParams(block);
 }
 
 }  // namespace

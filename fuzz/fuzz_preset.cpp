@@ -8,8 +8,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Each input starts from the default blocks, so a finding does not hang
     // on what an earlier input loaded.
     std::lock_guard<std::recursive_mutex> lock(t.EngineLock());
-    t.Generators().Bass(0)->GetDefaults(t.Song().Instrument(0));
-    t.Generators().FM(0)->GetDefaults(t.Song().Instrument(1));
+    t.Generators().Generator(kGenBass, 0)->GetDefaults(t.Song().Instrument(0));
+    t.Generators().Generator(kGenFM, 0)->GetDefaults(t.Song().Instrument(1));
   }
   const std::string path = FuzzFile(data, size, ".preset");
   const int loadedBass = t.LoadSynth(path, 0);

@@ -16,9 +16,6 @@
 #include <string>
 
 #include "app/tracker.h"
-#include "engine/bass.h"
-#include "engine/fmsynth.h"
-#include "engine/sampler.h"
 
 inline void FuzzFail(const char* what, int a = 0, int b = 0) {
   std::fprintf(stderr, "invariant broken: %s (%d, %d)\n", what, a, b);
@@ -85,10 +82,7 @@ inline void CheckSong(cTracker& t) {
   cGenManager& g = t.Generators();
   for (int b = 0; b < kInstruments; ++b) {
     const int16_t* block = song.Instrument(b);
-    cGenerator* kind = nullptr;
-    if (block[kParamGenType] == kGenBass) kind = g.Bass(0);
-    if (block[kParamGenType] == kGenSampler) kind = g.Sampler(0);
-    if (block[kParamGenType] == kGenFM) kind = g.FM(0);
+    cGenerator* kind = g.Generator(block[kParamGenType], 0);
     if (!kind) continue;
     int16_t again[kInstrumentWords];
     std::memcpy(again, block, sizeof again);
