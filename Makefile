@@ -10,7 +10,7 @@ FUZZ_TARGETS = song mod preset wav wavelist wavecache ini
 JOBS       ?= 2
 CMAKE_FLAGS?=
 
-.PHONY: deps configure build test asan tsan fuzz fuzz-smoke bench clean run
+.PHONY: deps configure build test asan tsan fuzz fuzz-smoke bench clean run screenshot
 
 deps:
 	@scripts/install-deps.sh
@@ -72,9 +72,16 @@ bench: deps
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
 	@for b in $(BENCH_BUILD)/bench/bench_*; do echo "== $$b"; $$b; done
 
-# Plays the demo song, or renders it to demo.wav where no sound device exists.
+# Opens the demo song in the desktop program where a display exists;
+# otherwise plays it, or renders it to demo.wav where no sound device exists.
 run: build
 	@scripts/run-demo.sh
+
+# Pictures of the windows for the README, taken offscreen, at normal and
+# double density.
+screenshot: build
+	$(BUILD)/ui/murvelon-screenshots docs/screenshots
+	QT_SCALE_FACTOR=2 $(BUILD)/ui/murvelon-screenshots docs/screenshots @2x
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)

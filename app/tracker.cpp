@@ -32,14 +32,27 @@ cConfig UsableConfig(const cConfig& given, std::string* error) {
   return config;
 }
 
-cTracker::cTracker(const cConfig& cfg)
+cTracker::cTracker(const cConfig& cfg, cStartupReport* report)
     : config(UsableConfig(cfg, &startupError)), metersDisabled(cfg.cpuCalc == 0 ? 1 : 0) {
+  // Lines go out only while every step so far has succeeded.
+  auto show = [&](int line, const std::string& text) {
+    if (report != nullptr && startupError.empty()) report->ShowLine(line, text);
+  };
+  auto pause = [&](int milliseconds) {
+    if (report != nullptr && startupError.empty()) report->Pause(milliseconds);
+  };
+
+  const std::string cpuLine = "Checking CPU speed... ";
+  show(1, cpuLine);
   meters[0] = std::make_unique<cpuSPD>(&metersDisabled);
   const uint32_t cyclesPerMs = meters[0]->Measure();
   if (config.cpuCalc != 0 && cyclesPerMs == 0 && startupError.empty())
     startupError = "CPU Speed Error!";
+  if (config.cpuCalc != 0) show(1, cpuLine + std::to_string(meters[0]->Mhz()) + " MHz");
   for (int i = 1; i < 4; ++i) meters[i] = std::make_unique<cpuSPD>(&metersDisabled, cyclesPerMs);
 
+  show(2, "Initializing system...");
+  pause(250);
   song = std::make_unique<cSongTables>();
   effects = std::make_unique<cFxChains>();
   effects->factory = cFxFactory(&song->bpm, &song->speed, config.frequency);
@@ -48,16 +61,23 @@ cTracker::cTracker(const cConfig& cfg)
   generators = std::make_unique<cGenManager>(config.frequency);
   if (!generators->CreateGenerators() && startupError.empty())
     startupError = "Memory Allocation Error!";
+  renderer = std::make_unique<cRenderPath>(config.frequency, config.latency, *song, *generators,
+                                           *effects, *meters[1], *meters[0]);
+  renderer->SetTickSource(this);
+  handoff = std::make_unique<int16_t[]>(2 * size_t(renderer->HalfFrames()));
+  show(2, "Initializing system... ok!");
+
+  show(3, "Loading/Creating WaveTable...");
+  pause(250);
   wavetables = cWavetables::Shared(config.frequency, config.wavetableCache);
   if (!wavetables && startupError.empty()) startupError = "WaveTable Error!";
   for (int c = 0; c < kGenChannels; ++c) {
     if (cBass* bass = generators->Bass(c)) bass->SetWavetables(wavetables.get());
     if (cSampler* sampler = generators->Sampler(c)) sampler->SetWaveStore(waves.get());
   }
-  renderer = std::make_unique<cRenderPath>(config.frequency, config.latency, *song, *generators,
-                                           *effects, *meters[1], *meters[0]);
-  renderer->SetTickSource(this);
-  handoff = std::make_unique<int16_t[]>(2 * size_t(renderer->HalfFrames()));
+  show(3, "Loading/Creating WaveTable... ok!");
+  pause(250);
+
   ResetSong();
   player = std::make_unique<cPlayer>(config.frequency, config.timer1Mult, *song, *generators,
                                      *effects, *renderer);

@@ -14,8 +14,8 @@
 #include "audio/output.h"
 #include "engine/genmanager.h"
 #include "engine/renderpath.h"
-#include "engine/wavetables.h"
 #include "engine/wavestore.h"
+#include "engine/wavetables.h"
 #include "fx/fxchains.h"
 #include "sequencer/instrumentaccess.h"
 #include "sequencer/player.h"
@@ -28,11 +28,23 @@
 constexpr int32_t kMaxLatencyMs = 10000;
 cConfig UsableConfig(const cConfig& given, std::string* error);
 
+// What start-up shows while it builds the engine: three lines, each written
+// when its step begins and again when it is done. The pauses let a reader
+// follow; a program without a window skips them.
+class cStartupReport {
+ public:
+  virtual ~cStartupReport() = default;
+  virtual void ShowLine(int line, const std::string& text) = 0;
+  virtual void Pause(int milliseconds) { (void)milliseconds; }
+};
+
 class cTracker : private cTickSource {
  public:
   // Allocates every table and engine object. With cpuCalc set the processor
-  // clock is measured first (1.5 s).
-  explicit cTracker(const cConfig& config);
+  // clock is measured first (1.5 s). The report, when given, sees each step
+  // as it begins; after a failure it sees no further step, and SystemStart
+  // reports the failure.
+  explicit cTracker(const cConfig& config, cStartupReport* report = nullptr);
   ~cTracker() override;
 
   cTracker(const cTracker&) = delete;

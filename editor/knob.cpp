@@ -21,8 +21,7 @@ bool cKnobModel::DeltaCurValue(int delta) {
   if (delta == 0) return false;
   // In 64 bits: a long drag must not wrap past the maximum.
   const int64_t wanted = int64_t(position) + delta;
-  const int constrained =
-      wanted > max ? max : (wanted < min ? min : int(wanted));
+  const int constrained = wanted > max ? max : (wanted < min ? min : int(wanted));
   if (constrained == position) return false;
   position = constrained;
   return true;

@@ -43,14 +43,17 @@ class cRenderPath {
 
   float* ChannelBuffer(int index) { return channelBuffers.get() + size_t(index) * 2 * blockFrames; }
   int16_t* OutputAccumulator() { return output.get(); }
+  int32_t AccumulatorFrames() const { return accumulatorFrames; }
+  // The frame of the output accumulator where the next block goes.
+  int32_t WriteFrame() const { return cursor; }
   int32_t BlockFrames() const { return blockFrames; }
   int32_t HalfFrames() const { return halfFrames; }
   int32_t SampleRate() const { return sampleRate; }
 
-  int32_t engineOn = 1;    // 0 renders silence and stops the sequencer
-  int32_t fxEngineOn = 1;  // 0 skips every effect and the aux buses
-  int32_t tickRemainder = 0;  // frames of the current tick still to render
-  uint32_t ditherState = 381296920;  // never reseeded
+  int32_t engineOn = 1;                     // 0 renders silence and stops the sequencer
+  int32_t fxEngineOn = 1;                   // 0 skips every effect and the aux buses
+  int32_t tickRemainder = 0;                // frames of the current tick still to render
+  uint32_t ditherState = 381296920;         // never reseeded
   float renderLoad = 0.0f, mixLoad = 0.0f;  // percent
 
  private:
@@ -62,8 +65,8 @@ class cRenderPath {
   void WrapCursorsIfFull();
 
   const int32_t sampleRate;
-  const int32_t blockFrames;  // 20 ms
-  const int32_t halfFrames;   // one half of the device buffer
+  const int32_t blockFrames;        // 20 ms
+  const int32_t halfFrames;         // one half of the device buffer
   const int32_t accumulatorFrames;  // room for two halves
 
   cSongTables& song;

@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev librtaudio-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
+  xvfb xauth xdotool fonts-dejavu-core
 )
 
 missing=()

@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
-# Plays the demo song on the default sound device; on a machine without one,
-# renders it to demo.wav instead and says where it is.
+# Opens the demo song in the desktop program when a display is present.
+# Without one, plays it on the default sound device; on a machine without
+# one either, renders it to demo.wav instead and says where it is.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cli=build/tools/murvelon-cli
 song=Songs/demo.zqm
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+  exec build/ui/murvelon "$song"
+fi
 if [ -n "$("$cli" devices 2>/dev/null)" ]; then
   exec "$cli" play "$song"
 fi

@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 
 #include "song/filereader.h"
@@ -38,6 +39,11 @@ bool cFileWriter::Commit(const std::string& path) const {
   ok = ok && ::fchmod(fd, 0666 & ~mask) == 0;
   ok = (::close(fd) == 0) && ok;
   ok = ok && std::rename(temp.c_str(), path.c_str()) == 0;
-  if (!ok) std::remove(temp.c_str());
+  if (!ok) {
+    // errno keeps the reason of the failure for the caller's message.
+    const int reason = errno;
+    std::remove(temp.c_str());
+    errno = reason;
+  }
   return ok;
 }

@@ -1,0 +1,215 @@
+// The main window: start-up, the file commands, the master knobs, the status
+// area and the tempo fields.
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QSpinBox>
+#include <fstream>
+
+#include "app/tracker.h"
+#include "engine/generator.h"
+#include "tests/ui/uitestsupport.h"
+#include "ui/knob.h"
+#include "ui/spectrumview.h"
+#include "ui/threadedtimer.h"
+
+namespace {
+
+constexpr const char* kDemo = MURVELON_SOURCE_DIR "/Songs/demo.zqm";
+
+void MarkModified(cTracker& t) {
+  std::lock_guard<std::recursive_mutex> lock(t.EngineLock());
+  t.Song().Cell(0, 0, 0)[0] = 49;
+  t.Song().modified = true;
+}
+
+}  // namespace
+
+TEST(MainForm, StartsWithTheDefaultSongWithoutASettingsFile) {
+  TQtEnvironment::App();
+  TScriptedPrompts prompts;
+  QTemporaryDir folder;
+  cStartOptions options;
+  options.iniPath = folder.filePath("absent.ini").toStdString();
+  options.paths.wavetables = SharedWavetableCache();
+  options.quickStart = true;
+  options.prompts = &prompts;
+  TMainForm form(options);
+  form.FormShow();
+  ASSERT_TRUE(form.Started());
+  cTracker& t = *form.Tracker();
+  EXPECT_EQ(t.Song().channelCount, 4);
+  EXPECT_EQ(t.Song().bpm, 126);
+  EXPECT_EQ(t.Song().speed, 6);
+  EXPECT_EQ(t.Song().masterVolume, 120);
+  EXPECT_EQ(t.Config().frequency, 44100);
+  EXPECT_EQ(form.windowTitle(), "Murvelon ver. 0.o150a  -  Tadrelo 2oo3");
+  EXPECT_EQ(form.ChannelBox()->currentText(), "4 Channels");
+  EXPECT_EQ(form.BpmField()->value(), 126);
+  EXPECT_EQ(form.VolumeKnob()->Position(), 120);
+  EXPECT_EQ(form.PanKnob()->Position(), 0);
+  // Instrument 4 plays samples; 1-3 and 5-128 are virtual-analogue.
+  EXPECT_EQ(t.GetInsType(4), kGenSampler);
+  for (int i : {1, 3, 5, 128}) EXPECT_EQ(t.GetInsType(i), kGenBass) << i;
+  EXPECT_TRUE(prompts.fatal.empty());
+}
+
+TEST(MainForm, ASongNamedOnTheCommandLineIsLoaded) {
+  TWindowFixture w({}, kDemo);
+  EXPECT_EQ(w.Tracker().Song().channelCount, 7);
+  EXPECT_EQ(w.Form().windowTitle(), "Murvelon ver. 0.o150a  -  Tadrelo 2oo3  -  demo.zqm");
+  // A count the box does not list is shown in its place.
+  EXPECT_EQ(w.Form().ChannelBox()->currentText(), "7 Channels");
+  EXPECT_FALSE(w.Tracker().Song().modified);
+}
+
+TEST(MainForm, NewAsksBeforeDiscardingChanges) {
+  TWindowFixture w;
+  MarkModified(w.Tracker());
+  w.prompts.answers = {false};
+  EXPECT_FALSE(w.Form().NewSongClick());
+  ASSERT_EQ(w.prompts.asked.size(), 1u);
+  EXPECT_EQ(w.prompts.asked[0], "New Song: Song has not been saved, discard it?");
+  EXPECT_EQ(w.Tracker().Song().Cell(0, 0, 0)[0], 49);  // kept
+
+  w.prompts.answers = {true};
+  EXPECT_TRUE(w.Form().NewSongClick());
+  EXPECT_EQ(w.Tracker().Song().Cell(0, 0, 0)[0], 0);
+  EXPECT_FALSE(w.Tracker().Song().modified);
+  // Nothing to lose: no question.
+  EXPECT_TRUE(w.Form().NewSongClick());
+  EXPECT_EQ(w.prompts.asked.size(), 2u);
+}
+
+TEST(MainForm, AFailedSaveIsReportedAndTheSongStaysModified) {
+  TWindowFixture w;
+  MarkModified(w.Tracker());
+  // A folder that cannot be written, also for root: its parent is a file.
+  const QString notAFolder = w.Path("plain-file");
+  std::ofstream(notAFolder.toStdString()) << "x";
+  w.prompts.files = {notAFolder + "/song.zqm"};
+  EXPECT_FALSE(w.Form().SaveSongClick());
+  ASSERT_EQ(w.prompts.told.size(), 1u);
+  EXPECT_EQ(w.prompts.told[0].rfind("Save Song: Song could not be saved!\n", 0), 0u)
+      << w.prompts.told[0];
+  EXPECT_NE(w.prompts.told[0].find("Not a directory"), std::string::npos);
+  EXPECT_TRUE(w.Tracker().Song().modified);
+  EXPECT_EQ(w.Form().windowTitle(), "Murvelon ver. 0.o150a  -  Tadrelo 2oo3");
+
+  w.prompts.files = {w.Path("song.zqm")};
+  EXPECT_TRUE(w.Form().SaveSongClick());
+  EXPECT_FALSE(w.Tracker().Song().modified);
+  EXPECT_EQ(w.Form().windowTitle(), "Murvelon ver. 0.o150a  -  Tadrelo 2oo3  -  song.zqm");
+}
+
+TEST(MainForm, AFileThatIsNotASongLeavesTheSongAndTheCaption) {
+  TWindowFixture w({}, kDemo);
+  const QString junk = w.Path("junk.zqm");
+  std::ofstream(junk.toStdString()) << "not a song at all";
+  EXPECT_FALSE(w.Form().LoadSongFile(junk));
+  ASSERT_EQ(w.prompts.told.size(), 1u);
+  EXPECT_EQ(w.prompts.told[0], "Load Song: Song format not recognized!");
+  EXPECT_EQ(w.Tracker().Song().channelCount, 7);
+  EXPECT_EQ(w.Form().windowTitle(), "Murvelon ver. 0.o150a  -  Tadrelo 2oo3  -  demo.zqm");
+}
+
+TEST(MainForm, ChoosingAChannelCountSetsItAndMarksTheSong) {
+  TWindowFixture w({}, kDemo);
+  QComboBox* box = w.Form().ChannelBox();
+  const int eight = box->findText("8 Channels");
+  ASSERT_GE(eight, 0);
+  box->setCurrentIndex(eight);
+  emit box->activated(eight);
+  EXPECT_EQ(w.Tracker().Song().channelCount, 8);
+  EXPECT_TRUE(w.Tracker().Song().modified);
+  EXPECT_EQ(box->count(), 7);  // the odd entry is gone with the odd count
+}
+
+TEST(MainForm, MasterKnobsSetTheSongAndSayWhat) {
+  TWindowFixture w;
+  w.Form().PanKnob()->SetCurValue(37);
+  EXPECT_EQ(w.Tracker().Song().masterPan, 35);
+  EXPECT_EQ(w.Form().MessageLabel()->text(), "Master Pan: 35%");
+  w.Form().PanKnob()->SetCurValue(-4);
+  EXPECT_EQ(w.Tracker().Song().masterPan, 0);
+  EXPECT_EQ(w.Form().MessageLabel()->text(), "Master Pan: Center");
+  w.Form().VolumeKnob()->SetCurValue(150);
+  EXPECT_EQ(w.Tracker().Song().masterVolume, 150);
+  EXPECT_EQ(w.Form().MessageLabel()->text(), "Master Volume: 150%");
+  EXPECT_TRUE(w.Tracker().Song().modified);
+  // A loaded song moves the knobs without writing anything back.
+  w.prompts.answers = {true};
+  ASSERT_TRUE(w.Form().LoadSongFile(kDemo));
+  EXPECT_EQ(w.Form().VolumeKnob()->Position(), w.Tracker().Song().masterVolume);
+  EXPECT_FALSE(w.Tracker().Song().modified);
+}
+
+TEST(MainForm, ASecondMessageStaysForFiveStatusPeriods) {
+  TWindowFixture w;
+  w.Form().SystemMessage("first");
+  w.Form().DoTimer3();
+  w.Form().DoTimer3();
+  w.Form().SystemMessage("second");
+  for (int i = 0; i < 4; ++i) w.Form().DoTimer3();
+  EXPECT_EQ(w.Form().MessageLabel()->text(), "second");
+  w.Form().DoTimer3();
+  EXPECT_EQ(w.Form().MessageLabel()->text(), "Ready...");
+  // Without clock measurement the load panel is never written.
+  EXPECT_EQ(w.Form().StatusPanel(3)->text(), "");
+  EXPECT_EQ(w.Form().VoiceLabel()->text(), "Voices: 0");
+}
+
+TEST(MainForm, TempoFieldsShowTheSongWhileStoppedAndSetItWhenEdited) {
+  TWindowFixture w;
+  cTracker& t = w.Tracker();
+  w.Form().PlayClick();
+  t.SetBPM(150);  // as a tempo command would while playing
+  w.Form().DoTimer2();
+  EXPECT_EQ(w.Form().BpmField()->value(), 150);
+  w.Form().StopClick();
+  w.Form().DoTimer2();
+  EXPECT_EQ(w.Form().BpmField()->value(), 126);
+  EXPECT_FALSE(t.Song().modified);
+
+  // An edit sets the song's tempo (and the one in use while playing).
+  w.Form().PlayClick();
+  w.Form().BpmField()->setValue(140);
+  w.Form().SpeedField()->setValue(3);
+  EXPECT_EQ(t.Song().bpm, 140);
+  EXPECT_EQ(t.Player().currentBpm, 140);
+  EXPECT_EQ(t.Song().speed, 3);
+  EXPECT_EQ(t.Player().currentSpeed, 3);
+  EXPECT_TRUE(t.Song().modified);
+  // Timer1 follows the new tempo: two half rows of 3 ticks at 56 ticks/s.
+  EXPECT_EQ(w.Form().Timer(1)->Interval(), 53);
+  w.Form().StopClick();
+}
+
+TEST(MainForm, TheSpectrumReadsAroundTheEndOfTheSmallestAccumulator) {
+  TWindowFixture w("[DirectSound]\nLatency=20\n", kDemo);
+  w.Form().PlayClick();
+  for (int i = 0; i < 30; ++i) {
+    w.Tracker().RenderCallback(1);  // every block ends a 20 ms half
+    w.Form().DoTimer2();
+  }
+  w.Form().StopClick();
+  int height = 0;
+  for (int b = 0; b < 15; ++b) height += w.Form().SpectrumView()->Height(b);
+  EXPECT_GT(height, 0);
+}
+
+TEST(MainForm, PagesAndEditMode) {
+  TWindowFixture w;
+  w.Form().TB_SynthClick();
+  EXPECT_EQ(w.Form().ShownPage(), kPageSynth);
+  EXPECT_EQ(w.Form().PageFlag(), 1);
+  w.Form().TB_PatternClick();
+  EXPECT_EQ(w.Form().PageFlag(), 0);
+  w.Form().TB_RecClick();
+  EXPECT_EQ(w.Form().StatusPanel(1)->text(), "Edit Mode");
+  w.Form().TB_RecClick();
+  EXPECT_EQ(w.Form().StatusPanel(1)->text(), "Play Mode");
+}

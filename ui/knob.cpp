@@ -1,0 +1,189 @@
+#include "ui/knob.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <cmath>
+#include <numbers>
+
+namespace {
+
+constexpr int kStripTiles = 63;  // the strip's tile count, whatever NumTile says
+constexpr int kTileSize = 25;
+
+// Under Wayland, and without a screen, a program cannot put the pointer
+// back: each move is then measured from the last position instead.
+bool PlatformMovesPointer() {
+  const QString platform = QGuiApplication::platformName();
+  return !platform.startsWith("wayland") && platform != "offscreen" && platform != "minimal";
+}
+
+}  // namespace
+
+TmKnob::TmKnob(QWidget* parent) : QWidget(parent), pointerMovable(PlatformMovesPointer()) {
+  faceColor = palette().color(QPalette::Button);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setFocusPolicy(Qt::NoFocus);
+  resize(28, 28);
+  setFixedSize(28, 28);
+}
+
+void TmKnob::SetCurValue(int value) {
+  if (!model.SetCurValue(value)) return;
+  update();
+  KnobChange();
+}
+
+void TmKnob::DeltaCurValue(int delta) {
+  if (!model.DeltaCurValue(delta)) return;
+  update();
+  KnobChange();
+}
+
+void TmKnob::SetMaxValue(int value) {
+  model.max = value;
+  update();
+}
+
+void TmKnob::SetNumTile(int n) {
+  model.SetNumTile(n);
+  update();
+}
+
+void TmKnob::SetMarkStyle(TMarkStyle style) {
+  if (style == markStyle) return;
+  markStyle = style;
+  update();
+}
+
+void TmKnob::SetTickColor(const QColor& color) {
+  if (color == tickColor) return;
+  tickColor = color;
+  update();
+}
+
+void TmKnob::SetColor(const QColor& color) {
+  faceColor = color;
+  update();
+}
+
+void TmKnob::SetDrag(bool allow) {
+  if (allow == allowUserDrag) return;
+  allowUserDrag = allow;
+  update();
+}
+
+void TmKnob::SetGfxData(const QPixmap* strip) {
+  graphics = strip;
+  if (strip != nullptr) {
+    const QSizeF logical = strip->deviceIndependentSize();
+    setFixedSize(int(logical.width()) / kStripTiles, int(logical.height()));
+  }
+  update();
+}
+
+void TmKnob::KnobChange() {
+  if (onChange) onChange(this, model.position);
+}
+
+void TmKnob::PointerToAnchor() {
+  if (pointerMovable) QCursor::setPos(anchor);
+}
+
+void TmKnob::UpdatePosition(QPoint pointer) {
+  const int delta = (pointerMovable ? anchor.y() : lastSeen.y()) - pointer.y();
+  lastSeen = pointer;
+  if (delta == 0) return;
+  DeltaCurValue(delta);
+  // Back to the anchor after every step, also one the bounds swallowed, so
+  // that the drag has no screen edge and turning back acts at once.
+  if (dragging) PointerToAnchor();
+}
+
+void TmKnob::mousePressEvent(QMouseEvent* event) {
+  QWidget::mousePressEvent(event);
+  if (!allowUserDrag) return;
+  dragging = true;
+  anchor = lastSeen = event->globalPosition().toPoint();
+  setCursor(Qt::BlankCursor);
+  UpdatePosition(anchor);
+}
+
+void TmKnob::mouseMoveEvent(QMouseEvent* event) {
+  if (dragging) UpdatePosition(event->globalPosition().toPoint());
+}
+
+void TmKnob::mouseReleaseEvent(QMouseEvent* event) {
+  QWidget::mouseReleaseEvent(event);
+  if (!dragging) return;
+  dragging = false;
+  PointerToAnchor();
+  unsetCursor();
+}
+
+void TmKnob::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  if (graphics != nullptr) {
+    // The strip's tiles are round: the face shows around them.
+    p.fillRect(rect(), palette().color(QPalette::Window));
+    const qreal ratio = graphics->devicePixelRatio();
+    const qreal tileWidth = graphics->width() / qreal(model.numTile);
+    const int index = model.TileIndex();
+    const QRectF source(index * tileWidth, 0, tileWidth, graphics->height());
+    p.drawPixmap(QRectF(0, 0, tileWidth / ratio, graphics->height() / ratio), *graphics, source);
+    return;
+  }
+  const int w = width(), h = height();
+  p.fillRect(rect(), palette().color(QPalette::Button));
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(QPen(Qt::black, 2));
+  p.setBrush(faceColor);
+  p.drawEllipse(QRectF(1, 1, w - 2, h - 2));
+  const cKnobLine mark = model.MarkLine(w, h);
+  if (markStyle == msLine) {
+    p.setPen(QPen(tickColor, 3, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(mark.x1, mark.y1, mark.x2, mark.y2);
+  } else {
+    p.setPen(Qt::NoPen);
+    p.setBrush(tickColor);
+    const qreal r = w / 25;
+    p.drawEllipse(QPointF(mark.x2, mark.y2), r, r);
+  }
+}
+
+QPixmap MakeKnobStrip(qreal devicePixelRatio) {
+  QPixmap strip(QSize(kStripTiles * kTileSize, kTileSize) * devicePixelRatio);
+  strip.setDevicePixelRatio(devicePixelRatio);
+  strip.fill(Qt::transparent);
+  QPainter p(&strip);
+  p.setRenderHint(QPainter::Antialiasing);
+  const qreal c = kTileSize / 2.0;
+  for (int tile = 0; tile < kStripTiles; ++tile) {
+    p.save();
+    p.translate(tile * kTileSize, 0);
+    // A dark cap on a lighter skirt, lit from the upper left.
+    QRadialGradient skirt(QPointF(c - 4, c - 5), 16);
+    skirt.setColorAt(0.0, QColor(0xd8, 0xd8, 0xd8));
+    skirt.setColorAt(1.0, QColor(0x70, 0x70, 0x70));
+    p.setPen(QPen(QColor(0x30, 0x30, 0x30), 1));
+    p.setBrush(skirt);
+    p.drawEllipse(QPointF(c, c), 11.5, 11.5);
+    QRadialGradient cap(QPointF(c - 2, c - 3), 10);
+    cap.setColorAt(0.0, QColor(0x5a, 0x5a, 0x62));
+    cap.setColorAt(1.0, QColor(0x22, 0x22, 0x28));
+    p.setBrush(cap);
+    p.setPen(Qt::NoPen);
+    p.drawEllipse(QPointF(c, c), 8.5, 8.5);
+    // The indicator: the same sweep as the drawn dial, 270 degrees.
+    const double f = double(tile) / (kStripTiles - 1);
+    const double a = f * 3.0 * std::numbers::pi / 2.0 - 3.0 * std::numbers::pi / 4.0;
+    const QPointF inner(c + 3.0 * std::sin(a), c - 3.0 * std::cos(a));
+    const QPointF outer(c + 10.5 * std::sin(a), c - 10.5 * std::cos(a));
+    p.setPen(QPen(QColor(0xf2, 0xa0, 0x30), 2.2, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(inner, outer);
+    p.restore();
+  }
+  return strip;
+}

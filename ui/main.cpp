@@ -1,0 +1,38 @@
+// murvelon: the desktop program.
+
+#include <QApplication>
+#include <cstdio>
+
+#include "app/configfile.h"
+#include "editor/commandline.h"
+#include "ui/mainform.h"
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  const cCommandLine line = ParseCommandLine(args);
+  if (line.help) {
+    std::fputs(kDesktopUsage, stdout);
+    return 0;
+  }
+  if (line.version) {
+    std::printf("%s\n", kDesktopVersion);
+    return 0;
+  }
+  if (!line.error.empty()) {
+    std::fprintf(stderr, "murvelon: %s\nTry 'murvelon --help'.\n", line.error.c_str());
+    return 2;
+  }
+
+  QApplication app(argc, argv);
+  QApplication::setApplicationName("Murvelon");
+  QApplication::setDesktopFileName("murvelon");
+
+  cStartOptions options;
+  options.iniPath = line.iniPath;
+  options.songPath = line.songPath;
+  options.paths = DefaultPaths();
+  TMainForm form(options);
+  if (form.ShutDown()) return 1;
+  form.show();
+  return app.exec();
+}

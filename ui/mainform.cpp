@@ -1,0 +1,630 @@
+// The main window: construction, start-up, shutdown and the window's own
+// controls. The file commands are in mainform_files.cpp, the timers and the
+// status area in mainform_timers.cpp, the transport and pages in
+// mainform_transport.cpp.
+
+#include "ui/mainform.h"
+
+#include <sys/resource.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QScreen>
+#include <QSpinBox>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QThread>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <thread>
+
+#include "app/tracker.h"
+#include "audio/devicechoice.h"
+#include "editor/channelbox.h"
+#include "ui/formsystem.h"
+#include "ui/knob.h"
+#include "ui/prompts.h"
+#include "ui/songpart.h"
+#include "ui/spectrumview.h"
+#include "ui/threadedtimer.h"
+
+namespace {
+
+// Start-up lines go to the message window, with the pauses that let a
+// reader follow them.
+class cWindowReport : public cStartupReport {
+ public:
+  cWindowReport(TFormSystem& form, bool pauses) : form(form), pauses(pauses) {}
+  void ShowLine(int line, const std::string& text) override {
+    form.SetLine(line, QString::fromStdString(text));
+  }
+  void Pause(int milliseconds) override {
+    if (pauses) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+  }
+
+ private:
+  TFormSystem& form;
+  bool pauses;
+};
+
+QLabel* SunkenLabel(const QString& text, QWidget* parent) {
+  auto* label = new QLabel(text, parent);
+  label->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+  label->setMargin(2);
+  return label;
+}
+
+// A slot holds one part and lets it grow.
+QWidget* Slot(QWidget* parent, const char* name) {
+  auto* slot = new QWidget(parent);
+  slot->setObjectName(name);
+  auto* layout = new QVBoxLayout(slot);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  return slot;
+}
+
+}  // namespace
+
+TMainForm::TMainForm(const cStartOptions& options) {
+  quickStart = options.quickStart;
+  prompts = options.prompts;
+  if (prompts == nullptr) {
+    ownPrompts = std::make_unique<TQtPrompts>();
+    prompts = ownPrompts.get();
+  }
+  paths = options.paths;
+  pendingSong = QString::fromStdString(options.songPath);
+  GetConfigAndProbe(options);
+  FormCreate();
+}
+
+TMainForm::~TMainForm() { FormDestroy(); }
+
+// Construction: the settings, a probe of the sound device, the priorities.
+void TMainForm::GetConfigAndProbe(const cStartOptions& options) {
+  iniPath = options.iniPath.empty() ? paths.ini : options.iniPath;
+  config = GetConfig(iniPath);
+  config.wavetableCache = paths.wavetables;
+  {
+    std::string warning;
+    std::unique_ptr<cSoundDevice> device = ChooseSoundDevice(config.device, &warning);
+    bool opened = false;
+    if (device) {
+      cAudioOutput probe(std::move(device));
+      opened = probe.OpenAudio(nullptr, config.frequency, config.latency) == 0;
+      probe.CloseAudio();
+    }
+    if (!opened) {
+      prompts->Fatal("DirectSound Initialization error!");
+      shutDown = true;
+      return;
+    }
+  }
+  // Raising priority needs a privilege most users lack: a warning, and
+  // the program goes on at normal priority.
+  if (config.priorityClass != 0 && setpriority(PRIO_PROCESS, 0, -10) != 0)
+    prompts->Inform(nullptr, "System", "Unable to set priority class!");
+  if (config.threadPriority != 0 && setpriority(PRIO_PROCESS, 0, -15) != 0)
+    prompts->Inform(nullptr, "System", "Unable to set thread priority!");
+}
+
+void TMainForm::FormCreate() {
+  knobStrip = MakeKnobStrip(devicePixelRatioF() > 1.0 ? devicePixelRatioF() : 2.0);
+  BuildActions();
+  BuildMenus();
+  BuildToolBar();
+  auto* central = new QWidget(this);
+  auto* layout = new QVBoxLayout(central);
+  layout->setContentsMargins(4, 4, 4, 0);
+  layout->setSpacing(4);
+  layout->addWidget(BuildTopArea());
+  layout->addWidget(BuildLowerArea(), 1);
+  setCentralWidget(central);
+  BuildStatusBar();
+
+  for (int i = 0; i < 3; ++i) timers[i] = new TThreadedTimer(this);
+  timers[0]->SetOnTimer([this](TThreadedTimer*) { DoTimer1(); });
+  timers[1]->SetOnTimer([this](TThreadedTimer*) { DoTimer2(); });
+  timers[2]->SetOnTimer([this](TThreadedTimer*) { DoTimer3(); });
+  timers[2]->SetThreadPriority(TThreadPriority::Lowest);
+  for (TThreadedTimer* timer : timers) timer->SetEnabled(false);
+  timers[1]->SetInterval(uint16_t(std::clamp(config.timer2ms, 1, 65535)));
+  timers[2]->SetInterval(uint16_t(std::clamp(config.timer3ms, 1, 65535)));
+
+  setWindowTitle(QString::fromStdString(MainCaption()));
+  PlaceWindow();
+  songFolder = QString::fromStdString(paths.songs);
+  saveName = songFolder + "/Module.zqm";
+  qApp->installEventFilter(this);
+}
+
+void TMainForm::PlaceWindow() {
+  QScreen* screen = QGuiApplication::primaryScreen();
+  const QRect area = screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
+  resize(std::min(1280, area.width()), std::min(800, area.height()));
+  const int x = area.x() + (area.width() - width()) / 2;
+  const int y = area.height() > 600 ? area.y() + (area.height() - height()) / 2 : area.y();
+  move(x, y);
+}
+
+void TMainForm::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (!started && !starting && !shutDown)
+    QMetaObject::invokeMethod(
+        this, [this] { FormShow(); }, Qt::QueuedConnection);
+}
+
+// The first showing runs start-up, then the song of the command line.
+void TMainForm::FormShow() {
+  // Start-up lets events through to paint its lines; a second showing
+  // meanwhile must not start again.
+  if (started || starting || shutDown) return;
+  starting = true;
+  if (!SystemStart()) return;
+  started = true;
+  timers[0]->SetEnabled(false);
+  timers[1]->SetEnabled(true);
+  timers[2]->SetEnabled(true);
+  formSystem->hide();
+  Wait(250);
+  raise();
+  activateWindow();
+  if (!pendingSong.isEmpty()) {
+    const QString song = pendingSong;
+    pendingSong.clear();
+    if (song.endsWith(".mod", Qt::CaseInsensitive)) {
+      ImportModFile(song);
+    } else {
+      LoadSongFile(song);
+    }
+  }
+}
+
+bool TMainForm::SystemStart() {
+  formSystem = std::make_unique<TFormSystem>();
+  formSystem->setWindowTitle("Murvelon 0.o150a system message");
+  if (isVisible()) formSystem->show();
+  cWindowReport report(*formSystem, !quickStart);
+  tracker = std::make_unique<cTracker>(config, &report);
+  tracker->SetFatalHandler([this](const std::string& message) { HandleFatal(message); });
+  if (!tracker->SystemStart(false)) return false;
+  spectrum = std::make_unique<cSpectrum>(tracker->Config().frequency);
+  for (TSongPart* part : parts) part->Attach(*tracker);
+  RedrawAll();
+  if (!tracker->StartAudio()) return false;
+  if (!tracker->DeviceWarning().empty())
+    panels[2]->setText(QString::fromStdString(tracker->DeviceWarning()));
+  return true;
+}
+
+// ErrorExit: the controller has closed the output; the box ends the
+// program. The audio thread hands the message to the GUI thread.
+void TMainForm::HandleFatal(const std::string& message) {
+  const QString text = QString::fromStdString(message);
+  if (QThread::currentThread() != thread()) {
+    QMetaObject::invokeMethod(
+        this, [this, text] { prompts->Fatal(text); }, Qt::QueuedConnection);
+    return;
+  }
+  if (formSystem) formSystem->hide();
+  shutDown = true;
+  for (TThreadedTimer* timer : timers)
+    if (timer != nullptr) timer->SetEnabled(false);
+  prompts->Fatal(text);
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+  if (tracker && started && !AskDiscard("Quit")) {
+    event->ignore();
+    return;
+  }
+  event->accept();
+  FormDestroy();
+}
+
+// Shutdown: the output is ducked and paused, then stopped, and only then is
+// anything freed that the render path uses.
+void TMainForm::FormDestroy() {
+  if (shutDown && !tracker) return;
+  shutDown = true;
+  qApp->removeEventFilter(this);
+  for (TThreadedTimer* timer : timers)
+    if (timer != nullptr) timer->SetEnabled(false);
+  if (tracker) {
+    tracker->Shutdown();
+    Wait(25);
+    tracker.reset();
+  }
+}
+
+void TMainForm::Wait(int milliseconds) {
+  if (!quickStart) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+void TMainForm::AddPart(TSongPart* part, TPartRole role) {
+  parts.push_back(part);
+  if (role == TPartRole::PatternView) patternPart = part;
+  if (role == TPartRole::SequenceView) sequencePart = part;
+  if (role == TPartRole::Scope) scopePart = part;
+  if (tracker) part->Attach(*tracker);
+}
+
+void TMainForm::SystemMessage(const QString& text) {
+  panels[2]->setText(text);
+  messageCountdown.Start();
+}
+
+void TMainForm::BuildActions() {
+  struct cActionText {
+    const char* name;
+    const char* text;
+    const char* tip;
+    void (TMainForm::*slot)();
+  };
+  static constexpr cActionText kActions[] = {
+      {"New", "New", "New song (Ctrl+N)", nullptr},
+      {"Open", "Open", "Load song (Ctrl+O)", nullptr},
+      {"Save", "Save", "Save song (Ctrl+S)", nullptr},
+      {"Play", "Play", "Play song (F9)", &TMainForm::PlayClick},
+      {"Stop", "Stop", "Stop (Space)", &TMainForm::StopClick},
+      {"Continue", "Cont", "Continue from the current pattern (F8)", &TMainForm::ContinueClick},
+      {"PlayPattern", "PlayPat", "Play the current pattern (F7)", &TMainForm::PlayPatClick},
+      {"Rec", "Rec", "Edit mode (Space)", &TMainForm::TB_RecClick},
+      {"Panic", "Panic", "Silence every voice (Esc)", &TMainForm::TB_PanicClick},
+      {"Pattern", "Pattern", "Pattern page (keypad 7)", &TMainForm::TB_PatternClick},
+      {"Synth", "Synth", "Instrument page (keypad 9)", &TMainForm::TB_SynthClick},
+      {"Chans", "Chans", "Channel page (keypad 8)", &TMainForm::TB_ChansClick},
+  };
+  for (const cActionText& a : kActions) {
+    auto* action = new QAction(a.text, this);
+    action->setObjectName(a.name);
+    action->setToolTip(a.tip);
+    if (a.slot != nullptr)
+      connect(action, &QAction::triggered, this, [this, slot = a.slot] { (this->*slot)(); });
+    addAction(action);
+  }
+  // The file buttons switch the displays off around the command.
+  auto fileButton = [this](const char* name, bool (TMainForm::*command)()) {
+    connect(Action(name), &QAction::triggered, this, [this, command] {
+      int32_t saved[3];
+      std::copy(std::begin(displayFlags), std::end(displayFlags), saved);
+      std::fill(std::begin(displayFlags), std::end(displayFlags), 0);
+      (this->*command)();
+      std::copy(std::begin(saved), std::end(saved), displayFlags);
+    });
+  };
+  fileButton("New", &TMainForm::NewSongClick);
+  fileButton("Open", &TMainForm::LoadSongClick);
+  fileButton("Save", &TMainForm::SaveSongClick);
+  Action("Rec")->setCheckable(true);
+  for (const char* page : {"Pattern", "Synth", "Chans"}) Action(page)->setCheckable(true);
+  Action("Pattern")->setChecked(true);
+}
+
+QAction* TMainForm::Action(const char* name) { return findChild<QAction*>(name); }
+
+void TMainForm::BuildMenus() {
+  fileMenu = menuBar()->addMenu("&File");
+  fileMenu->setObjectName("FileMenu");
+  auto item = [this](const char* name, const char* text, QKeySequence key, auto handler) {
+    QAction* action = fileMenu->addAction(text);
+    action->setObjectName(name);
+    if (!key.isEmpty()) action->setShortcut(key);
+    connect(action, &QAction::triggered, this, handler);
+    return action;
+  };
+  item("NewSong", "&New Song", QKeySequence::New, [this] { NewSongClick(); });
+  item("LoadSong", "&Load Song...", QKeySequence::Open, [this] { LoadSongClick(); });
+  item("SaveSong", "&Save Song...", QKeySequence::Save, [this] { SaveSongClick(); });
+  fileMenu->addSeparator();
+  item("ImportMod", "&Import Protracker Song (*.mod)...", QKeySequence(),
+       [this] { ImportModClick(); });
+  fileMenu->addSeparator();
+  item("Quit", "&Quit", QKeySequence::Quit, [this] { close(); });
+  editMenu = menuBar()->addMenu("&Edit");
+  editMenu->setObjectName("EditMenu");
+}
+
+void TMainForm::BuildToolBar() {
+  toolBar = addToolBar("Tools");
+  toolBar->setObjectName("ToolBar");
+  toolBar->setMovable(false);
+  toolBar->setFocusPolicy(Qt::NoFocus);
+  const char* groups[][5] = {{"New", "Open", "Save"},
+                             {"Play", "Stop", "Continue", "PlayPattern", "Rec"},
+                             {"Panic"},
+                             {"Pattern", "Synth", "Chans"}};
+  bool first = true;
+  for (auto& group : groups) {
+    if (!first) toolBar->addSeparator();
+    first = false;
+    for (const char* name : group) {
+      if (name == nullptr) break;
+      toolBar->addAction(Action(name));
+    }
+  }
+  for (QToolButton* button : toolBar->findChildren<QToolButton*>())
+    button->setFocusPolicy(Qt::NoFocus);
+}
+
+QWidget* TMainForm::BuildTopArea() {
+  auto* top = new QWidget(this);
+  auto* row = new QHBoxLayout(top);
+  row->setContentsMargins(0, 0, 0, 0);
+
+  image1Slot = Slot(top, "Image1");
+  image1Slot->setMinimumSize(184, 144);
+  row->addWidget(image1Slot);
+
+  auto* controls = new QWidget(top);
+  auto* grid = new QGridLayout(controls);
+  grid->setContentsMargins(4, 0, 4, 0);
+  grid->setVerticalSpacing(2);
+  auto spin = [controls](const char* name, int lo, int hi, int value) {
+    auto* box = new QSpinBox(controls);
+    box->setObjectName(name);
+    box->setRange(lo, hi);
+    box->setValue(value);
+    box->setKeyboardTracking(false);
+    box->setFocusPolicy(Qt::ClickFocus);
+    return box;
+  };
+  bpmField = spin("BPM", 32, 255, config.bpm);
+  speedField = spin("Speed", 0, 31, config.speed);
+  SE_Octave = spin("SE_Octave", 0, 9, 3);
+  SE_RowAdd = spin("SE_RowAdd", 0, 16, 1);
+  SE_Instr = spin("SE_Instr", 1, 127, 1);
+  grid->addWidget(new QLabel("BPM", controls), 0, 0);
+  grid->addWidget(bpmField, 0, 1);
+  grid->addWidget(new QLabel("Speed", controls), 0, 2);
+  grid->addWidget(speedField, 0, 3);
+  grid->addWidget(new QLabel("Octave", controls), 1, 0);
+  grid->addWidget(SE_Octave, 1, 1);
+  grid->addWidget(new QLabel("RowAdd", controls), 1, 2);
+  grid->addWidget(SE_RowAdd, 1, 3);
+  grid->addWidget(new QLabel("Instr", controls), 1, 4);
+  grid->addWidget(SE_Instr, 1, 5);
+
+  channelBox = new QComboBox(controls);
+  channelBox->setObjectName("ChannelBox");
+  channelBox->setFocusPolicy(Qt::NoFocus);
+  grid->addWidget(channelBox, 2, 0, 1, 3);
+  label1 = new QLabel("0000", controls);
+  label1->setObjectName("Label1");
+  label1->setToolTip("The last key's code");
+  grid->addWidget(label1, 2, 4, 1, 2);
+
+  auto* boxes = new QHBoxLayout;
+  const char* boxTexts[] = {"Wav", "Pat", "Seq"};
+  for (int tag = 0; tag < 3; ++tag) {
+    displayBoxes[tag] = new QCheckBox(boxTexts[tag], controls);
+    displayBoxes[tag]->setChecked(true);
+    displayBoxes[tag]->setFocusPolicy(Qt::NoFocus);
+    connect(displayBoxes[tag], &QCheckBox::toggled, this,
+            [this, tag](bool on) { DisplayBoxClick(tag, on); });
+    boxes->addWidget(displayBoxes[tag]);
+  }
+  patMsk = new QCheckBox("PatMsk", controls);
+  patMsk->setObjectName("PatMsk");
+  patMsk->setFocusPolicy(Qt::NoFocus);
+  boxes->addWidget(patMsk);
+  boxes->addStretch(1);
+  grid->addLayout(boxes, 3, 0, 1, 6);
+
+  auto* knobs = new QHBoxLayout;
+  mKnob1 = new TmKnob(controls);
+  mKnob1->setObjectName("mKnob1");
+  mKnob1->SetGfxData(&knobStrip);
+  mKnob1->SetMaxValue(200);
+  mKnob1->setToolTip("Master volume");
+  mKnob2 = new TmKnob(controls);
+  mKnob2->setObjectName("mKnob2");
+  mKnob2->SetGfxData(&knobStrip);
+  mKnob2->SetMin(-100);
+  mKnob2->SetMaxValue(100);
+  mKnob2->setToolTip("Master pan");
+  knobs->addWidget(new QLabel("Vol", controls));
+  knobs->addWidget(mKnob1);
+  knobs->addSpacing(8);
+  knobs->addWidget(new QLabel("Pan", controls));
+  knobs->addWidget(mKnob2);
+  knobs->addStretch(1);
+  grid->addLayout(knobs, 4, 0, 1, 6);
+  grid->setRowStretch(5, 1);
+  row->addWidget(controls);
+
+  auto* right = new QWidget(top);
+  auto* rightColumn = new QVBoxLayout(right);
+  rightColumn->setContentsMargins(0, 0, 0, 0);
+  image3Slot = Slot(right, "Image3");
+  image3Slot->setMinimumSize(256, 96);
+  rightColumn->addWidget(image3Slot, 1);
+  auto* under = new QHBoxLayout;
+  spectrumView = new TSpectrumView(right);
+  spectrumView->setObjectName("Spectrum");
+  under->addWidget(spectrumView);
+  voiceLabel = new QLabel(QString::fromStdString(VoicesText(0)), right);
+  voiceLabel->setObjectName("VoiceLabel");
+  under->addWidget(voiceLabel);
+  under->addStretch(1);
+  rightColumn->addLayout(under);
+  row->addWidget(right, 1);
+
+  connect(channelBox, &QComboBox::activated, this, [this](int index) { ChannelBoxChange(index); });
+  connect(bpmField, &QSpinBox::valueChanged, this, [this](int v) { BpmEdited(v); });
+  connect(speedField, &QSpinBox::valueChanged, this, [this](int v) { SpeedEdited(v); });
+  for (QSpinBox* box : {bpmField, speedField, SE_Octave, SE_RowAdd, SE_Instr}) {
+    // Enter gives the keys back to the pattern editor.
+    connect(box, &QSpinBox::editingFinished, box, [box] { box->clearFocus(); });
+  }
+  connect(SE_Octave, &QSpinBox::valueChanged, this, [this](int v) {
+    if (!tracker) return;
+    std::lock_guard<std::recursive_mutex> lock(tracker->EngineLock());
+    tracker->Song().octave = std::clamp(v, 0, 9);
+  });
+  connect(SE_RowAdd, &QSpinBox::valueChanged, this, [this](int v) {
+    if (!tracker) return;
+    std::lock_guard<std::recursive_mutex> lock(tracker->EngineLock());
+    tracker->Song().rowAdd = std::clamp(v, 0, 32);
+  });
+  connect(SE_Instr, &QSpinBox::valueChanged, this, [this](int v) {
+    if (tracker) tracker->SetInstrument(v);
+  });
+  mKnob1->SetOnChange([this](TmKnob*, int v) { MasterVolumeChange(v); });
+  mKnob2->SetOnChange([this](TmKnob*, int v) { MasterPanChange(v); });
+  top->setFixedHeight(std::max(top->sizeHint().height(), 150));
+  return top;
+}
+
+QWidget* TMainForm::BuildLowerArea() {
+  lowerPanel = new QStackedWidget(this);
+  lowerPanel->setObjectName("LowerPanel");
+  patternPage = new QWidget(lowerPanel);
+  auto* column = new QVBoxLayout(patternPage);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(2);
+  image2Slot = Slot(patternPage, "Image2");
+  column->addWidget(image2Slot, 1);
+  keyHelp = new QLabel(patternPage);
+  keyHelp->setObjectName("KeyHelp");
+  column->addWidget(keyHelp);
+  synthSlot = Slot(lowerPanel, "SynthPage");
+  chansSlot = Slot(lowerPanel, "ChansPage");
+  lowerPanel->addWidget(patternPage);
+  lowerPanel->addWidget(synthSlot);
+  lowerPanel->addWidget(chansSlot);
+  return lowerPanel;
+}
+
+void TMainForm::BuildStatusBar() {
+  const char* initial[] = {"Note", "Play Mode", kReadyText, ""};
+  const int stretch[] = {1, 1, 2, 3};
+  for (int i = 0; i < 4; ++i) {
+    panels[i] = SunkenLabel(initial[i], statusBar());
+    panels[i]->setObjectName(QString("Panel%1").arg(i));
+    statusBar()->addWidget(panels[i], stretch[i]);
+  }
+}
+
+bool TMainForm::PatternMask() const { return patMsk->isChecked(); }
+
+void TMainForm::DisplayBoxClick(int tag, bool on) {
+  if (tag < 0 || tag > 2) return;
+  displayFlags[tag] = on ? 1 : 0;
+  if (tag == 0 && !on) spectrumView->Clear();
+}
+
+// Every part and the window's own controls show the song as it now is.
+void TMainForm::RedrawAll() {
+  if (!tracker) return;
+  ShowChannelBox();
+  ShowMasterKnobs();
+  ShowTempoFields(false);
+  {
+    std::lock_guard<std::recursive_mutex> lock(tracker->EngineLock());
+    const QSignalBlocker b1(SE_Octave), b2(SE_RowAdd), b3(SE_Instr);
+    SE_Octave->setValue(tracker->Song().octave);
+    SE_RowAdd->setValue(tracker->Song().rowAdd);
+    SE_Instr->setValue(tracker->Song().currentInstrument);
+  }
+  ShowEditMode();
+  for (TSongPart* part : parts) part->SongChanged();
+  update();
+}
+
+void TMainForm::ShowChannelBox() {
+  int32_t count;
+  {
+    std::lock_guard<std::recursive_mutex> lock(tracker->EngineLock());
+    count = tracker->Song().channelCount;
+  }
+  const cChannelBox box = ChannelBoxFor(count);
+  const QSignalBlocker block(channelBox);
+  channelBox->clear();
+  for (const cChannelBoxEntry& entry : box.entries)
+    channelBox->addItem(QString::fromStdString(entry.text), entry.count);
+  channelBox->setCurrentIndex(box.selected);
+}
+
+void TMainForm::ShowMasterKnobs() {
+  int32_t volume, pan;
+  {
+    std::lock_guard<std::recursive_mutex> lock(tracker->EngineLock());
+    volume = tracker->Song().masterVolume;
+    pan = tracker->Song().masterPan;
+  }
+  // The knobs follow the song without writing it back.
+  followingSong = true;
+  mKnob1->SetCurValue(volume);
+  mKnob2->SetCurValue(pan);
+  followingSong = false;
+}
+
+// Channel count entries set the song's count; the listed entries are the
+// even counts, and an entry for the song's own odd count keeps it.
+void TMainForm::ChannelBoxChange(int index) {
+  if (!tracker || index < 0) return;
+  const int count = channelBox->itemData(index).toInt();
+  {
+    std::lock_guard<std::recursive_mutex> lock(tracker->EngineLock());
+    cSongTables& song = tracker->Song();
+    if (count == song.channelCount) return;
+    song.SetChannelCount(count);
+    song.modified = true;
+  }
+  RedrawAll();
+}
+
+// The song's tempo, and while playing also the tempo in use: a field that
+// set only the one in use would be put back by the next redraw.
+void TMainForm::BpmEdited(int value) {
+  if (!tracker) return;
+  {
+    std::lock_guard<std::recursive_mutex> lock(tracker->EngineLock());
+    tracker->Song().bpm = std::clamp(value, 32, 255);
+    tracker->Song().modified = true;
+    if (tracker->Player().playing) tracker->Player().SetBPM(tracker->Song().bpm);
+  }
+  RecomputeTimer1();
+}
+
+void TMainForm::SpeedEdited(int value) {
+  if (!tracker) return;
+  {
+    std::lock_guard<std::recursive_mutex> lock(tracker->EngineLock());
+    tracker->Song().speed = std::clamp(value, 0, 31);
+    tracker->Song().modified = true;
+    if (tracker->Player().playing) tracker->Player().SetSpeed(tracker->Song().speed);
+  }
+  RecomputeTimer1();
+}
+
+void TMainForm::MasterVolumeChange(int value) {
+  if (!tracker || followingSong) return;
+  {
+    std::lock_guard<std::recursive_mutex> lock(tracker->EngineLock());
+    tracker->Song().masterVolume = value;
+    tracker->Song().modified = true;
+  }
+  SystemMessage(QString::fromStdString(MasterVolumeMessage(value)));
+}
+
+void TMainForm::MasterPanChange(int value) {
+  if (!tracker || followingSong) return;
+  const int32_t pan = MasterPanFromKnob(value);
+  {
+    std::lock_guard<std::recursive_mutex> lock(tracker->EngineLock());
+    tracker->Song().masterPan = pan;
+    tracker->Song().modified = true;
+  }
+  SystemMessage(QString::fromStdString(MasterPanMessage(pan)));
+}

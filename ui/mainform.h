@@ -1,0 +1,260 @@
+#pragma once
+// The main window. It owns the controller (cTracker) and adds the window
+// side: start-up with its message window, the file commands, the transport
+// and page buttons, the three display timers and the status area. The
+// views and editor pages are parts (TSongPart) placed in its slots; the
+// rules they follow live in editor/.
+
+#include <QMainWindow>
+#include <QPixmap>
+#include <QString>
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "app/config.h"
+#include "app/configfile.h"
+#include "editor/spectrum.h"
+#include "editor/statustext.h"
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QSpinBox;
+class QStackedWidget;
+class QToolBar;
+class QVBoxLayout;
+class TFormSystem;
+class TmKnob;
+class TPrompts;
+class TSongPart;
+class TSpectrumView;
+class TThreadedTimer;
+class cTracker;
+
+// How the program was started.
+struct cStartOptions {
+  std::string iniPath;          // empty: the default settings file
+  std::string songPath;         // a song or module to open after start-up
+  cPaths paths;                 // where songs, presets and the cache live
+  bool quickStart = false;      // tests: no pauses for reading the start-up lines
+  TPrompts* prompts = nullptr;  // not owned; null: message boxes and dialogs
+};
+
+// The pages of the lower area.
+enum : int { kPagePattern = 0, kPageSynth = 1, kPageChans = 2 };
+
+class TMainForm : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  explicit TMainForm(const cStartOptions& options);
+  ~TMainForm() override;
+
+  // Null until start-up has built it.
+  cTracker* Tracker() { return tracker.get(); }
+  const cConfig& Config() const { return config; }
+  const cPaths& Paths() const { return paths; }
+  TPrompts& Prompts() { return *prompts; }
+  bool Started() const { return started; }
+  // Start-up failed or the window has closed.
+  bool ShutDown() const { return shutDown; }
+
+  // Runs start-up once, as the first showing of the window does; tests
+  // call it without showing the window.
+  void FormShow();
+
+  // A transient message in the status area; "Ready..." returns after five
+  // status periods.
+  void SystemMessage(const QString& text);
+
+  // The file commands, as the menu and the tool buttons run them. Each
+  // returns whether the song in memory changed (or, for Save, was saved).
+  bool NewSongClick();
+  bool LoadSongClick();
+  bool SaveSongClick();
+  bool ImportModClick();
+  // Load without the dialog (the command line, a quick load): asks before
+  // discarding unsaved changes, pauses the engine, reports a failure.
+  bool LoadSongFile(const QString& path);
+  bool ImportModFile(const QString& path);
+  bool SaveSongFile(const QString& path);
+
+  // Transport.
+  void PlayClick();
+  void StopClick();
+  void ContinueClick();
+  void PlayPatClick();
+  void TB_RecClick();
+  void TB_PanicClick();
+  // Engine restart: the output is closed and opened again on a new song.
+  void EngineRestart();
+
+  // Pages.
+  void TB_PatternClick();
+  void TB_SynthClick();
+  void TB_ChansClick();
+  int ShownPage() const { return shownPage; }
+  int PageFlag() const { return shownPage == kPagePattern ? 0 : 1; }
+
+  // Every part reads the song again and the window's own controls follow it.
+  void RedrawAll();
+  // Shows "Edit Mode" or "Play Mode" and the Rec button's state.
+  void ShowEditMode();
+
+  // The three timers' handlers.
+  void DoTimer1();
+  void DoTimer2();
+  void DoTimer3();
+  TThreadedTimer* Timer(int n);
+
+  // Places for the parts; each holds one widget and grows with the window.
+  QWidget* SequenceSlot() { return image1Slot; }  // top left
+  QWidget* PatternSlot() { return image2Slot; }   // the pattern page
+  QWidget* ScopeSlot() { return image3Slot; }     // top right
+  QWidget* SynthSlot() { return synthSlot; }      // the instrument page
+  QWidget* ChansSlot() { return chansSlot; }      // the channel page
+  QLabel* KeyHelpLabel() { return keyHelp; }
+  QLabel* KeyCodeLabel() { return label1; }  // the last key's code
+  QLabel* StatusPanel(int i) { return panels[i]; }
+  QMenu* EditMenu() { return editMenu; }
+  const QPixmap& KnobStrip() const { return knobStrip; }
+  // A part that shows the song. Roles: the pattern view and the sequence
+  // view follow playback on Timer1, the scope refreshes on Timer2.
+  enum class TPartRole { Other, PatternView, SequenceView, Scope };
+  void AddPart(TSongPart* part, TPartRole role = TPartRole::Other);
+
+  // The display flags of the three check boxes and the PatMsk box.
+  bool WavGfx() const { return displayFlags[0] != 0; }
+  bool PatOn() const { return displayFlags[1] != 0; }
+  bool SeqOn() const { return displayFlags[2] != 0; }
+  bool PatternMask() const;
+
+  // Controls, for the parts and the tests.
+  QSpinBox* BpmField() { return bpmField; }
+  QSpinBox* SpeedField() { return speedField; }
+  QSpinBox* OctaveEdit() { return SE_Octave; }
+  QSpinBox* RowAddEdit() { return SE_RowAdd; }
+  QSpinBox* InstrumentEdit() { return SE_Instr; }
+  QComboBox* ChannelBox() { return channelBox; }
+  TmKnob* VolumeKnob() { return mKnob1; }
+  TmKnob* PanKnob() { return mKnob2; }
+  TSpectrumView* SpectrumView() { return spectrumView; }
+  QLabel* MessageLabel() { return panels[2]; }
+  QLabel* VoiceLabel() { return voiceLabel; }
+  QAction* Action(const char* name);
+  QCheckBox* DisplayBox(int tag) { return displayBoxes[tag]; }
+
+  // The longest engine-lock hold of DoTimer1 and DoTimer2 so far.
+  std::chrono::nanoseconds LongestTimerLockHold() const { return longestLockHold; }
+  float DisplayLoad() const { return displayLoad; }
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  // Start-up.
+  void GetConfigAndProbe(const cStartOptions& options);
+  void FormCreate();
+  bool SystemStart();
+  void FormDestroy();
+  void HandleFatal(const std::string& message);
+
+  // The window's pieces.
+  void BuildActions();
+  void BuildMenus();
+  void BuildToolBar();
+  QWidget* BuildTopArea();
+  QWidget* BuildLowerArea();
+  void BuildStatusBar();
+  void PlaceWindow();
+
+  // File work.
+  bool AskDiscard(const QString& title);
+  void PauseEngine();
+  void ResumeEngine();
+  void SetCaption(const QString& fileName);
+  void Wait(int milliseconds);
+
+  // Controls.
+  void DisplayBoxClick(int tag, bool on);
+  void ChannelBoxChange(int index);
+  void BpmEdited(int value);
+  void SpeedEdited(int value);
+  void MasterVolumeChange(int value);
+  void MasterPanChange(int value);
+  void ShowChannelBox();
+  void ShowMasterKnobs();
+  void ShowTempoFields(bool fromPlayer);
+  void ShowPage(int page);
+  void RecomputeTimer1();
+  void StartTimer1IfPlaying();
+  void Transport(int32_t command);
+
+  cConfig config;
+  cPaths paths;
+  std::string iniPath;
+  bool quickStart = false;
+  std::unique_ptr<TPrompts> ownPrompts;
+  TPrompts* prompts = nullptr;
+  QString pendingSong;  // from the command line, opened after start-up
+  bool started = false;
+  bool starting = false;
+  bool shutDown = false;
+  bool followingSong = false;  // controls take the song's values: no writes back
+
+  std::unique_ptr<cTracker> tracker;
+  std::unique_ptr<TFormSystem> formSystem;
+  std::unique_ptr<cSpectrum> spectrum;
+
+  // Parts.
+  std::vector<TSongPart*> parts;
+  TSongPart* patternPart = nullptr;
+  TSongPart* sequencePart = nullptr;
+  TSongPart* scopePart = nullptr;
+
+  // Timers and their state.
+  TThreadedTimer* timers[3] = {};
+  int32_t displayFlags[3] = {1, 1, 1};  // WavGfx, PatOn, SeqOn
+  cMessageCountdown messageCountdown;
+  int32_t spectrumCountdown = 2;
+  bool spectrumCleared = false;
+  float displayLoad = 0.0f;  // percent
+  std::chrono::nanoseconds longestLockHold{0};
+  int shownPage = kPagePattern;
+
+  // File dialogs' starting places.
+  QString songFolder, saveName;
+
+  // Controls.
+  QMenu* fileMenu = nullptr;
+  QMenu* editMenu = nullptr;
+  QToolBar* toolBar = nullptr;
+  QWidget* image1Slot = nullptr;
+  QWidget* image2Slot = nullptr;
+  QWidget* image3Slot = nullptr;
+  QWidget* synthSlot = nullptr;
+  QWidget* chansSlot = nullptr;
+  QWidget* patternPage = nullptr;
+  QStackedWidget* lowerPanel = nullptr;
+  QLabel* keyHelp = nullptr;
+  QLabel* label1 = nullptr;
+  QLabel* voiceLabel = nullptr;
+  QLabel* panels[4] = {};
+  QSpinBox* bpmField = nullptr;
+  QSpinBox* speedField = nullptr;
+  QSpinBox* SE_Octave = nullptr;
+  QSpinBox* SE_RowAdd = nullptr;
+  QSpinBox* SE_Instr = nullptr;
+  QComboBox* channelBox = nullptr;
+  QCheckBox* displayBoxes[3] = {};
+  QCheckBox* patMsk = nullptr;
+  TmKnob* mKnob1 = nullptr;  // master volume
+  TmKnob* mKnob2 = nullptr;  // master pan
+  TSpectrumView* spectrumView = nullptr;
+  QPixmap knobStrip;
+};

@@ -1,0 +1,138 @@
+// The three display timers and the status area. None of them drives the
+// music: they read the player's state under the engine lock, copy what they
+// show, and paint after the lock is released.
+
+#include <QLabel>
+#include <QSpinBox>
+#include <QThread>
+#include <vector>
+
+#include "app/tracker.h"
+#include "ui/mainform.h"
+#include "ui/songpart.h"
+#include "ui/spectrumview.h"
+#include "ui/threadedtimer.h"
+
+namespace {
+
+// The engine lock for a short read, timed: the audio thread waits while a
+// display holds it.
+class cTimedLock {
+ public:
+  cTimedLock(std::recursive_mutex& mutex, std::chrono::nanoseconds& longest)
+      : guard(mutex), longest(longest), since(std::chrono::steady_clock::now()) {}
+  ~cTimedLock() {
+    const auto held = std::chrono::steady_clock::now() - since;
+    if (held > longest) longest = std::chrono::duration_cast<std::chrono::nanoseconds>(held);
+  }
+
+ private:
+  std::lock_guard<std::recursive_mutex> guard;
+  std::chrono::nanoseconds& longest;
+  std::chrono::steady_clock::time_point since;
+};
+
+}  // namespace
+
+TThreadedTimer* TMainForm::Timer(int n) { return n >= 1 && n <= 3 ? timers[n - 1] : nullptr; }
+
+// Timer1: the sequence and pattern views follow playback.
+void TMainForm::DoTimer1() {
+  if (!tracker) return;
+  bool playing;
+  int32_t interval;
+  {
+    cTimedLock lock(tracker->EngineLock(), longestLockHold);
+    playing = tracker->Player().playing != 0;
+    interval = tracker->Player().timer1Interval;
+  }
+  cpuSPD& meter = tracker->StatusMeter(0);
+  meter.Start();
+  if (playing && SeqOn() && sequencePart != nullptr) {
+    sequencePart->FollowPlayback();
+    QThread::yieldCurrentThread();
+  }
+  if (playing && PatOn() && shownPage == kPagePattern && patternPart != nullptr) {
+    patternPart->FollowPlayback();
+    QThread::yieldCurrentThread();
+  }
+  meter.Stop();
+  displayLoad = meter.PeriodLoad(float(interval));
+}
+
+// Timer2: scope and spectrum, and the tempo fields.
+void TMainForm::DoTimer2() {
+  if (!tracker) return;
+  cpuSPD& meter = tracker->StatusMeter(0);
+  meter.Start();
+  bool analyse = false;
+  bool timer1Running;
+  int32_t interval;
+  {
+    cTimedLock lock(tracker->EngineLock(), longestLockHold);
+    if (WavGfx()) {
+      if (scopePart != nullptr) scopePart->RefreshDisplay();
+      // Every third call the spectrum takes 1024 frames from the write
+      // position on, wrapping at the accumulator's end.
+      if (spectrumCountdown-- == 0) {
+        spectrumCountdown = 2;
+        cRenderPath& renderer = tracker->Renderer();
+        spectrum->Capture(renderer.OutputAccumulator(), renderer.AccumulatorFrames(),
+                          renderer.WriteFrame());
+        analyse = true;
+      }
+    }
+    timer1Running = tracker->Player().timer1Running != 0;
+    interval = tracker->Player().timer1Interval;
+  }
+  if (WavGfx() && !spectrumCleared) {
+    spectrumView->Clear();
+    spectrumCleared = true;
+  }
+  if (analyse) {
+    spectrum->Analyse();
+    spectrumView->SetHeights(*spectrum);
+  }
+  ShowTempoFields(true);
+  meter.Stop();
+  if (!timer1Running) displayLoad = 0.0f;
+  displayLoad += meter.PeriodLoad(float(interval));
+}
+
+// While playing the fields show the tempo in use, otherwise the song's; a
+// field the user is typing into is left alone.
+void TMainForm::ShowTempoFields(bool fromPlayer) {
+  if (!tracker) return;
+  int32_t bpm, speed;
+  {
+    cTimedLock lock(tracker->EngineLock(), longestLockHold);
+    const bool playing = fromPlayer && tracker->Player().playing != 0;
+    bpm = playing ? tracker->Player().currentBpm : tracker->Song().bpm;
+    speed = playing ? tracker->Player().currentSpeed : tracker->Song().speed;
+  }
+  for (auto [field, value] : {std::pair{bpmField, bpm}, std::pair{speedField, speed}}) {
+    if (field->hasFocus() || field->value() == value) continue;
+    const QSignalBlocker block(field);
+    field->setValue(value);
+  }
+}
+
+// Timer3: the load figures, the voice count and the message countdown.
+void TMainForm::DoTimer3() {
+  if (!tracker) return;
+  float mixLoad, renderLoad;
+  int32_t voices;
+  {
+    std::lock_guard<std::recursive_mutex> lock(tracker->EngineLock());
+    mixLoad = tracker->Renderer().mixLoad;
+    renderLoad = tracker->Renderer().renderLoad;
+    voices = tracker->Generators().VoiceCount();
+  }
+  if (config.cpuCalc != 0) {
+    const float total = tracker->StatusMeter(1).AddLoad(renderLoad + mixLoad + displayLoad);
+    panels[3]->setText(QString::fromStdString(
+        LoadStatusText(tracker->CpuMhz(), mixLoad, renderLoad, displayLoad, total)));
+  }
+  voiceLabel->setText(QString::fromStdString(VoicesText(voices)));
+  if (messageCountdown.Tick()) panels[2]->setText(kReadyText);
+}

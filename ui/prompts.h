@@ -1,0 +1,34 @@
+#pragma once
+// What the window asks the user and tells them: message boxes and file
+// dialogs in the program, a script in the tests.
+
+#include <QString>
+
+class QWidget;
+
+class TPrompts {
+ public:
+  virtual ~TPrompts() = default;
+  // Yes/No; anything but Yes is false.
+  virtual bool AskYesNo(QWidget* parent, const QString& title, const QString& text) = 0;
+  virtual void Inform(QWidget* parent, const QString& title, const QString& text) = 0;
+  // The chosen file, or empty when cancelled. filter is a Qt name filter.
+  virtual QString OpenFileName(QWidget* parent, const QString& title, const QString& folder,
+                               const QString& filter) = 0;
+  // Asks before overwriting. suggested is a folder or a full path.
+  virtual QString SaveFileName(QWidget* parent, const QString& title, const QString& suggested,
+                               const QString& filter) = 0;
+  // A fatal error: the box titled "System", then the program ends.
+  virtual void Fatal(const QString& text) = 0;
+};
+
+class TQtPrompts : public TPrompts {
+ public:
+  bool AskYesNo(QWidget* parent, const QString& title, const QString& text) override;
+  void Inform(QWidget* parent, const QString& title, const QString& text) override;
+  QString OpenFileName(QWidget* parent, const QString& title, const QString& folder,
+                       const QString& filter) override;
+  QString SaveFileName(QWidget* parent, const QString& title, const QString& suggested,
+                       const QString& filter) override;
+  void Fatal(const QString& text) override;
+};
