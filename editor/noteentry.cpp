@@ -1,0 +1,191 @@
+// Note and hex entry into the cell under the cursor, clearing, and note
+// preview.
+
+#include <algorithm>
+#include <mutex>
+#include <string>
+
+#include "app/tracker.h"
+#include "editor/notekeys.h"
+#include "editor/patterneditor.h"
+#include "editor/patterntext.h"
+
+using cLock = std::lock_guard<std::recursive_mutex>;
+
+const char* SubColumnHelp(int subColumn) {
+  static constexpr const char* kHelp[kSubColumns] = {"Note",
+                                                     "Instrument [01 - 7F]",
+                                                     "Instrument [01 - 7F]",
+                                                     "Channel Volume [00 - 7F]",
+                                                     "Channel Volume [00 - 7F]",
+                                                     "Channel Pan [00 - 7F]",
+                                                     "Channel Pan [00 - 7F]",
+                                                     "FX1 Command",
+                                                     "FX1 Command",
+                                                     "FX1 Parameter",
+                                                     "FX1 Parameter",
+                                                     "FX2 Command",
+                                                     "FX2 Command",
+                                                     "FX2 Parameter",
+                                                     "FX2 Parameter"};
+  return subColumn >= 0 && subColumn < kSubColumns ? kHelp[subColumn] : "";
+}
+
+void cPatternEditor::NoteHowTo() { host.SetStatusText(0, SubColumnHelp(pattern.SubColumn())); }
+
+void cPatternEditor::ChannelNum() {
+  host.SetStatusText(0, "Channel: " + std::to_string(pattern.CursorChannel()));
+}
+
+bool cPatternEditor::EditNoteAppMessage(const cKey& key) {
+  if (pattern.SubColumn() == 0) {
+    const auto note = NoteKeyOf(key);
+    if (!note) return false;
+    InsKeyNote(note->semitone, note->octaveOffset);
+    return true;
+  }
+  const int digit = HexDigitOfVk(key.vk);
+  if (digit < 0) return false;
+  InsValNote(digit);
+  return true;
+}
+
+bool cPatternEditor::PlayNoteAppMessage(const cKey& key) {
+  if (EditMode() != 0 && pattern.SubColumn() != 0) return false;
+  const auto note = NoteKeyOf(key);
+  if (!note) return false;
+  PlayKeyNote(note->semitone, note->octaveOffset);
+  return true;
+}
+
+// After an entry: the cursor moves on by the row advance when asked, and the
+// view shows the changed cell, also when the cursor stayed on its row.
+void cPatternEditor::AfterEntry(bool advance) {
+  if (advance) {
+    int rows;
+    {
+      cLock lock(tracker.EngineLock());
+      rows = tracker.Song().rowAdd;
+    }
+    pattern.RowDown(rows);
+  }
+  pattern.DrawCursorRow();
+  host.RepaintPattern();
+}
+
+void cPatternEditor::InsKeyNote(int semitone, int octaveOffset) {
+  const int channel = pattern.CursorChannel();
+  bool playing;
+  {
+    cLock lock(tracker.EngineLock());
+    cSongTables& song = tracker.Song();
+    const bool release = semitone == kNoteOffSemitone;
+    if (!release) {
+      // A note typed in starts the channel's effects afresh, as a row does.
+      for (int slot = 0; slot < kFxSlots; ++slot) {
+        if (cEffect* fx = tracker.Effects().Object(slot, channel)) fx->rowFlag = 0;
+      }
+    }
+    if (channel >= song.channelCount) return;
+    uint8_t* cell = song.Cell(pattern.currentPattern, channel, pattern.cursorRow);
+    if (release) {
+      cell[0] = kNoteRelease;
+    } else {
+      cell[0] = uint8_t(NoteValue(cNoteKey{semitone, octaveOffset}, song.octave));
+      cell[1] = uint8_t(song.currentInstrument);
+    }
+    song.modified = true;
+    pattern.Snapshot(song.Cell(pattern.currentPattern, 0, 0));
+    playing = tracker.Player().playing != 0;
+  }
+  // While playing the note lands on the playing row and the player moves
+  // the view.
+  AfterEntry(!playing);
+}
+
+void cPatternEditor::InsValNote(int digit) {
+  if (EditMode() == 0 || digit < 0 || digit > 15) return;
+  const int channel = pattern.CursorChannel();
+  const int sub = pattern.SubColumn();
+  if (sub == 0) return;
+  {
+    cLock lock(tracker.EngineLock());
+    cSongTables& song = tracker.Song();
+    if (channel >= song.channelCount) return;
+    uint8_t* cell = song.Cell(pattern.currentPattern, channel, pattern.cursorRow);
+    if (sub <= 2) {
+      if (sub == 1 && digit > 7) return;
+      cell[1] =
+          sub == 1 ? uint8_t((cell[1] & 0x0F) | digit << 4) : uint8_t((cell[1] & 0xF0) | digit);
+    } else if (sub <= 6) {
+      uint8_t& value = cell[sub <= 4 ? 2 : 3];
+      const bool high = sub == 3 || sub == 5;
+      if (high && digit > 9) return;
+      if (value == 0xFF) {
+        // 0x80-0x9F are slides: a first 8 or 9 gives a slide of 1, not 0.
+        value = high ? uint8_t(digit * 16 + (digit >= 8 ? 1 : 0)) : uint8_t(digit);
+      } else {
+        value = high ? uint8_t((value & 0x0F) | digit << 4) : uint8_t((value & 0xF0) | digit);
+      }
+    } else {
+      uint8_t& value = cell[4 + (sub - 7) / 2];
+      const bool high = (sub - 7) % 2 == 0;
+      value = high ? uint8_t((value & 0x0F) | digit << 4) : uint8_t((value & 0xF0) | digit);
+    }
+    song.modified = true;
+    pattern.Snapshot(song.Cell(pattern.currentPattern, 0, 0));
+  }
+  AfterEntry(true);
+}
+
+void cPatternEditor::ClrValNote(int mode) {
+  if (EditMode() == 0) return;
+  {
+    cLock lock(tracker.EngineLock());
+    cSongTables& song = tracker.Song();
+    uint8_t* cell = song.Cell(pattern.currentPattern, pattern.CursorChannel(), pattern.cursorRow);
+    const int sub = pattern.SubColumn();
+    if (mode == 0) {
+      cell[0] = cell[1] = 0;
+    } else if (mode == 1) {
+      std::copy(kEmptyCell, kEmptyCell + kCellBytes, cell);
+    } else if (sub == 0) {
+      cell[0] = 0;
+    } else if (sub <= 2) {
+      cell[1] = 0;
+    } else if (sub <= 4) {
+      cell[2] = 0xFF;
+    } else if (sub <= 6) {
+      cell[3] = 0xFF;
+    } else if (sub <= 10) {
+      cell[4] = cell[5] = 0;
+    } else {
+      cell[6] = cell[7] = 0;
+    }
+    song.modified = true;
+    pattern.Snapshot(song.Cell(pattern.currentPattern, 0, 0));
+  }
+  AfterEntry(true);
+}
+
+void cPatternEditor::PlayKeyNote(int semitone, int octaveOffset) {
+  const int channel = pattern.CursorChannel();
+  cLock lock(tracker.EngineLock());
+  cSongTables& song = tracker.Song();
+  cGenManager& generators = tracker.Generators();
+  generators.currentChannel = channel;
+  if (semitone == kNoteOffSemitone) {
+    generators.ReleaseChannel();
+    return;
+  }
+  const int note = NoteValue(cNoteKey{semitone, octaveOffset}, song.octave);
+  // The current instrument, applied as a row applies an instrument byte.
+  const int instrument = song.currentInstrument;
+  const int16_t* block = song.Instrument(instrument - 1);
+  generators.SelectGenerator(block[kParamGenType]);
+  generators.LoadInstrument(block);
+  song.noteVolume[channel & 15] = 127;
+  generators.SetInstrumentNumber(instrument);
+  generators.NoteOn(note - 1);
+  previewSounding = 1;
+}

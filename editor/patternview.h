@@ -1,0 +1,98 @@
+#pragma once
+// The pattern view's state and drawing: the cursor (row, column, first
+// visible channel), the layout that follows the picture's size, a working
+// copy of the shown pattern that every drawing reads, and what to draw after
+// a change: the whole picture, the picture moved by a few rows with only the
+// exposed rows drawn, or just the cursor row. Window thread only; the
+// working copy is taken under the engine lock by the caller.
+
+#include <cstdint>
+
+#include "editor/canvas.h"
+#include "song/songtables.h"
+
+class cPatternView {
+ public:
+  // Lays the view out for a picture of width x height pixels and a song of
+  // `channels` channels (0-16). The cursor stays where it was when it still
+  // lies in the song; the next draw is a full one.
+  void Start(int width, int height, int channels);
+  void SetCanvas(cTextCanvas* target) { canvas = target; }
+
+  // Copies the shown pattern into the working copy.
+  void Snapshot(const uint8_t* pattern);
+  const uint8_t* WorkingCell(int channel, int row) const {
+    return work + size_t(channel & 15) * kChannelBytes + size_t(row & 63) * kCellBytes;
+  }
+
+  // The cursor row with wrap-around: past the last row continues on row 0.
+  void SetRow(int row);
+  void RowUp(int n) { SetRow(cursorRow - n); }
+  void RowDown(int n) { SetRow(cursorRow + n); }
+
+  // Column moves; each ends with NormaliseColumn.
+  void ColumnLeft();
+  void ColumnRight();
+  void NextChannel();
+  void PreviousChannel();
+  // Wraps the column into the song's channels and scrolls the view so that
+  // the cursor is seen; draws what that changed.
+  void NormaliseColumn();
+
+  int CursorChannel() const { return cursorColumn / 15; }
+  int SubColumn() const { return cursorColumn % 15; }
+  bool Masked(int channel) const;
+
+  // Full when requested or when the row moved by more than half - 1 rows;
+  // otherwise moves the picture and draws the exposed rows and the old and
+  // new cursor rows; nothing when the row did not change.
+  void Draw();
+  void FullDraw();
+  void DrawCursorRow();
+
+  // The scroll bar under the rows: a press on it (or any position while
+  // dragging) centres the view's channels on x. 1 when the bar reacted.
+  int ScrollTo(int x, int y, bool dragging);
+  void MouseDown(int x, int y) { dragging = ScrollTo(x, y, false) != 0; }
+  void MouseMove(int x, int y) {
+    if (dragging) ScrollTo(x, y, true);
+  }
+  void MouseUp() { dragging = false; }
+
+  // Layout, in pixels.
+  int BarTop() const { return kLineHeight * (1 + visibleRows); }
+  int RowTop(int line) const { return kLineHeight * (1 + line); }
+  // x of the cursor mark and its width.
+  int CursorX() const;
+  int CursorWidth() const { return SubColumn() == 0 ? 24 : 8; }
+  // The ends of the mark on the scroll bar; equal when there is none.
+  void ScrollMark(int* x1, int* x2) const;
+  // Channels drawn: the visible ones that the song has.
+  int ShownChannels() const;
+
+  int width = 0, height = 0;
+  int rows = kRows;
+  int channels = 0;
+  int visibleChannels = 0;
+  int visibleRows = 5;  // odd
+  int half = 2;
+  int redraw = 4;  // 4: the next draw is a full one
+  int previousRow = 0, cursorRow = 0;
+  int cursorColumn = 0;  // channel x 15 + sub-column
+  int firstVisible = 0;  // first visible channel
+  int currentPattern = 0;
+  uint32_t modeWord = 0;
+  int editMode = 0;     // the cursor's colour: red in edit mode, yellow in play mode
+  int maskDisplay = 1;  // channels that do not play at the shown entry are darker
+  bool dragging = false;
+
+ private:
+  void DrawLine(int line, bool asCursorRow);
+  void DrawHeader();
+  void DrawBar();
+  bool ScrollChannelsToCursor();
+
+  cTextCanvas* canvas = nullptr;
+  int drawnRow = 0;  // the cursor row of the picture as drawn
+  uint8_t work[kPatternBytes] = {};
+};
