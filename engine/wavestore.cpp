@@ -106,6 +106,25 @@ bool cWavManager::SetSlot(int32_t slot, const int16_t* samples, int32_t frames, 
   return true;
 }
 
+bool cWavManager::SetLoop(int32_t slot, int32_t loopStart, int32_t loopEnd) {
+  if (slot < 0 || slot >= kWaveSlots) return false;
+  auto lock = Lock();
+  cWaveEntry& e = entries[slot];
+  if (e.length <= 0 || !e.data) return false;
+  e.loopStart = std::clamp(loopStart, 0, e.length - 1);
+  e.loopEnd = std::clamp(loopEnd, e.loopStart, e.length - 1);
+  return true;
+}
+
+bool cWavManager::SetLoopMode(int32_t slot, uint32_t mode) {
+  if (slot < 0 || slot >= kWaveSlots) return false;
+  auto lock = Lock();
+  cWaveEntry& e = entries[slot];
+  if (e.length <= 0 || !e.data) return false;
+  e.flags = (e.flags & ~kWaveLoopModeMask) | (mode & kWaveLoopModeMask);
+  return true;
+}
+
 bool cWavManager::GetEntry(int32_t slot, cWaveEntry* dest) const {
   if (slot < 0 || slot >= kWaveSlots || !dest) return false;
   auto lock = Lock();

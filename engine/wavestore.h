@@ -17,6 +17,9 @@ constexpr uint32_t kWaveLoopFlags = 0x03;    // either bit: forward loop on
 constexpr uint32_t kWaveStereoFlag = 0x10;   // written for stereo sounds
 constexpr uint32_t kWaveStereoFlags = 0xF0;  // any of them: read as stereo
 
+// The loop mode the sample editor sets: 0 none, 1 forward, 2 ping-pong.
+constexpr uint32_t kWaveLoopModeMask = 0x07;
+
 struct cWaveEntry {
   int16_t* data;   // the whole buffer, margins included; null when empty
   int32_t length;  // frames; 0 = empty
@@ -47,6 +50,14 @@ class cWavManager {
   // The stereo flag is taken from flags. False when the buffer cannot be had.
   bool SetSlot(int32_t slot, const int16_t* samples, int32_t frames, uint32_t flags,
                int32_t loopStart, int32_t loopEnd, const char* name);
+
+  // The sample editor's writes, under the engine lock: the sampler reads the
+  // loop when a voice starts. The loop is held inside the wave with its start
+  // never past its end; the mode goes into the low three bits of the flags,
+  // the other bits kept. False for a slot that is not in use. Neither counts
+  // as a change of the slot: a sounding voice keeps its sound.
+  bool SetLoop(int32_t slot, int32_t loopStart, int32_t loopEnd);
+  bool SetLoopMode(int32_t slot, uint32_t mode);
 
   // Copies the entry, the whole name included, under the engine lock.
   // False for a slot index outside 0-127.

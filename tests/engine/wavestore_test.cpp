@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -300,6 +303,54 @@ TEST_F(WaveStore, EveryChangeOfASlotMovesItsGeneration) {
   EXPECT_NE(g0, g1);
   EXPECT_NE(g1, store.Generation(7));
   EXPECT_EQ(store.Generation(8), g0);
+}
+
+TEST_F(WaveStore, LoopEditsStayInsideTheWaveAndKeepItsSound) {
+  const int16_t d[20] = {};
+  store.SetSlot(2, d, 10, kWaveStereoFlag, 0, 9, "pad");
+  const uint32_t generation = store.Generation(2);
+  struct Case {
+    int32_t start, end;
+    int32_t wantStart, wantEnd;
+  };
+  for (Case c : {Case{3, 6, 3, 6}, {-4, 20, 0, 9}, {7, 2, 7, 7}, {12, 15, 9, 9}}) {
+    ASSERT_TRUE(store.SetLoop(2, c.start, c.end));
+    store.GetEntry(2, &entry);
+    EXPECT_EQ(entry.loopStart, c.wantStart) << c.start << ".." << c.end;
+    EXPECT_EQ(entry.loopEnd, c.wantEnd) << c.start << ".." << c.end;
+  }
+  ASSERT_TRUE(store.SetLoopMode(2, 2));
+  store.GetEntry(2, &entry);
+  EXPECT_EQ(entry.flags, kWaveStereoFlag | 2u);
+  EXPECT_EQ(store.Generation(2), generation);  // a sounding voice keeps its sound
+  EXPECT_FALSE(store.SetLoop(3, 0, 1));        // an empty slot
+  EXPECT_FALSE(store.SetLoopMode(3, 1));
+  EXPECT_FALSE(store.SetLoop(128, 0, 1));
+}
+
+TEST_F(WaveStore, LoopEditsWaitForTheEngineLock) {
+  std::recursive_mutex engine;
+  store.SetEngineLock(&engine);
+  const int16_t d[10] = {};
+  store.SetSlot(2, d, 10, 0, 0, 9, "hit");
+  std::atomic<int> done{0};
+  std::thread points, mode;
+  {
+    std::lock_guard<std::recursive_mutex> lock(engine);
+    points = std::thread([&] {
+      store.SetLoop(2, 4, 5);
+      ++done;
+    });
+    mode = std::thread([&] {
+      store.SetLoopMode(2, 1);
+      ++done;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(done, 0);
+  }
+  points.join();
+  mode.join();
+  EXPECT_EQ(done, 2);
 }
 
 }  // namespace

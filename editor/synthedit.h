@@ -1,0 +1,82 @@
+#pragma once
+// What the instrument editor does with a change of one of its controls: the
+// word it writes through the controller, under the engine lock where the
+// audio thread must not see a half-done change, the text it shows, the
+// engine change, the presets and the samples. The frame builds its widgets
+// from SynthControls() and forwards their changes here. UI thread only.
+
+#include <cstdint>
+#include <string>
+
+#include "app/tracker.h"
+#include "editor/envelope.h"
+#include "editor/sampleeditor.h"
+#include "editor/synthcontrols.h"
+
+// What the frame does after a control changed.
+struct cControlResult {
+  bool wrote = false;            // a word (or the wave's loop mode) changed
+  std::string text;              // for SystemMessage; empty: none
+  bool redrawEnvelopes = false;  // the envelope pictures follow the words
+  bool refresh = false;          // every control and page shown anew (engine change)
+  bool sampleChanged = false;    // the sample page shows another wave or loop
+};
+
+class cSynthEditor {
+ public:
+  explicit cSynthEditor(cTracker& tracker);
+
+  // The block (0-127) the editor edits from now on; the controller calls
+  // this, under the engine lock, when an instrument is selected.
+  void Load(int32_t block);
+  int32_t Block() const { return block; }
+  const int16_t* Params() { return tracker.GetParams(block); }
+  int32_t Engine() { return Params()[kWordEngine]; }
+
+  // Around a refresh, while the frame sets its controls from the block:
+  // changes they report in between write nothing. BeginRefresh also shows
+  // the wave of the instrument's layer when it is a sampler.
+  void BeginRefresh();
+  void EndRefresh() { updating = 1; }
+  bool Updating() const { return updating != 0; }
+  // What the control at the index of SynthControls() shows for the block.
+  int32_t ControlValue(int32_t index);
+
+  // A control at the index of SynthControls() changed to value.
+  cControlResult ControlChanged(int32_t index, int32_t value);
+
+  // The engine change: the edited channel's voices stop, then after a wait
+  // the block becomes the defaults of the engine (0-2).
+  void ChangeEngine(int32_t engine);
+  // Milliseconds between stopping the voices and the new defaults.
+  int32_t engineChangeWaitMs = 100;
+
+  // Presets of the virtual-analogue (fm false, .zqb) or FM synthesizer
+  // (.zqf). A load happens only into an instrument of that engine and then
+  // selects the instrument again, so that the frame refreshes.
+  bool LoadPreset(bool fm, const std::string& path);
+  bool SavePreset(bool fm, const std::string& path);
+  // The save dialog's default: the path of the last loaded preset, else the
+  // name "Synth" or "FMSynth".
+  const std::string& PresetName(bool fm) const { return presetName[fm ? 1 : 0]; }
+
+  // The layer's wave: a WAV file loaded into it, or deleted.
+  bool LoadSample(const std::string& path);
+  void DeleteSample();
+  int32_t Layer() { return Params()[2] & 0x7F; }
+  cSampleEditor& Sample() { return sample; }
+
+  // The shape of an envelope picture of width x height pixels.
+  cEnvelopeShape Envelope(const cEnvelopeImage& image, int32_t width, int32_t height);
+
+ private:
+  std::string FormatParam(int32_t word, int16_t value);
+  void StopSamplers();
+  void MarkModified() { tracker.Song().modified = true; }
+
+  cTracker& tracker;
+  int32_t block = 0;
+  int32_t updating = 1;
+  cSampleEditor sample;
+  std::string presetName[2] = {"Synth", "FMSynth"};
+};

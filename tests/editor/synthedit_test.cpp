@@ -1,0 +1,276 @@
+#include "editor/synthedit.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <vector>
+
+namespace {
+
+cConfig QuietConfig() {
+  cConfig config;
+  config.cpuCalc = 0;
+  return config;
+}
+
+// A 16-bit PCM WAV file of frames x channels samples: a ramp.
+void WriteWav(const std::filesystem::path& path, int32_t frames, int32_t channels) {
+  std::vector<uint8_t> b;
+  auto put = [&](uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) b.push_back(uint8_t(v >> (8 * i)));
+  };
+  auto text = [&](const char* t) { b.insert(b.end(), t, t + 4); };
+  const uint32_t dataBytes = uint32_t(frames * channels * 2);
+  text("RIFF");
+  put(36 + dataBytes, 4);
+  text("WAVE");
+  text("fmt ");
+  put(16, 4);
+  put(1, 2);
+  put(uint32_t(channels), 2);
+  put(44100, 4);
+  put(44100u * uint32_t(channels) * 2, 4);
+  put(uint32_t(channels) * 2, 2);
+  put(16, 2);
+  text("data");
+  put(dataBytes, 4);
+  for (int32_t i = 0; i < frames * channels; ++i) put(uint32_t(int16_t(i * 7)), 2);
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  std::fwrite(b.data(), 1, b.size(), f);
+  std::fclose(f);
+}
+
+class SynthEdit : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    editor.engineChangeWaitMs = 0;
+    tracker.SetInstrumentEditor([this](int32_t block, int16_t*) { editor.Load(block); },
+                                [this] { ++refreshes; });
+    tracker.SetInstrument(5);
+    tracker.Song().modified = false;
+    dir = std::filesystem::temp_directory_path() /
+          ("murvelon-synth-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+           "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::create_directories(dir);
+  }
+  void TearDown() override { std::filesystem::remove_all(dir); }
+
+  cControlResult Change(const char* name, int32_t value) {
+    const int32_t index = FindSynthControl(name);
+    EXPECT_GE(index, 0) << name;
+    return editor.ControlChanged(index, value);
+  }
+  int16_t Word(int32_t word) { return tracker.GetParam(4, word); }
+  void SetWord(int32_t word, int16_t value) { tracker.GetParams(4)[word] = value; }
+  std::vector<int16_t> Block() {
+    const int16_t* p = tracker.GetParams(4);
+    return std::vector<int16_t>(p, p + 128);
+  }
+  // The block as the engine's defaults leave it: words the engine does not
+  // use keep their values.
+  std::vector<int16_t> Defaults(int32_t engine) {
+    std::vector<int16_t> block = Block();
+    cGenManager& g = tracker.Generators();
+    const int32_t saved = g.generatorType[0];
+    g.currentChannel = 0;
+    g.SelectGenerator(engine);
+    g.GetDefaults(block.data());
+    g.SelectGenerator(saved);
+    block[kWordEngine] = int16_t(engine);
+    return block;
+  }
+
+  cTracker tracker{QuietConfig()};
+  cSynthEditor editor{tracker};
+  int refreshes = 0;
+  std::filesystem::path dir;
+};
+
+TEST_F(SynthEdit, ControlsWriteTheirWordsAndMarkTheSong) {
+  EXPECT_EQ(editor.Block(), 4);
+  cControlResult r = Change("TrackBar9", 0);  // "FB" at the top
+  EXPECT_TRUE(r.wrote);
+  EXPECT_EQ(Word(48), 127);
+  EXPECT_EQ(r.text, "127");
+  EXPECT_TRUE(tracker.Song().modified);
+  Change("TrackBar9", 127);
+  EXPECT_EQ(Word(48), 0);
+
+  Change("CheckBox4", 1);  // the filter envelope's "No RST"
+  EXPECT_EQ(Word(54), 0);
+  Change("CheckBox4", 0);
+  EXPECT_EQ(Word(54), 1);
+  Change("CheckBox3", 1);
+  EXPECT_EQ(Word(53), 0);
+  Change("CheckBox5", 1);  // "Keyb"
+  EXPECT_EQ(Word(55), 0);
+
+  r = Change("mKnob23", 200);  // "Cutoff"
+  EXPECT_EQ(Word(22), 200);
+  EXPECT_EQ(r.text, "200");
+  EXPECT_FALSE(r.redrawEnvelopes);
+  r = Change("mKnob17", 30);  // the volume envelope's attack
+  EXPECT_EQ(Word(11), 30);
+  EXPECT_TRUE(r.redrawEnvelopes);
+  r = Change("SpinEdit3", -100);
+  EXPECT_EQ(Word(39), -100);
+  EXPECT_EQ(r.text, "");  // spin edits show no text
+  Change("SpinEditTune", -24);
+  EXPECT_EQ(Word(65), -24);
+  r = Change("TrackBar36", 90);  // the Distorter's "Clamp"
+  EXPECT_EQ(Word(36), 90);
+  EXPECT_TRUE(r.redrawEnvelopes);
+  EXPECT_EQ(r.text, "");
+}
+
+TEST_F(SynthEdit, ARefreshWritesNothing) {
+  const std::vector<int16_t> before = Block();
+  editor.BeginRefresh();
+  const auto controls = SynthControls();
+  for (size_t i = 0; i < controls.size(); ++i) {
+    // What a widget reports when it is set to something else.
+    const cControlResult r = editor.ControlChanged(int32_t(i), controls[i].max);
+    EXPECT_FALSE(r.wrote) << controls[i].name;
+  }
+  editor.EndRefresh();
+  EXPECT_EQ(Block(), before);
+  EXPECT_FALSE(tracker.Song().modified);
+  EXPECT_EQ(tracker.Generators().generatorType[0], kEngineBass);
+}
+
+TEST_F(SynthEdit, ControlsShowTheWordsOfTheBlock) {
+  SetWord(48, 100);
+  SetWord(53, 0);
+  SetWord(0, 200);
+  struct Case {
+    const char* control;
+    int32_t value;
+  };
+  for (Case c : {Case{"TrackBar9", 27},
+                 {"CheckBox3", 1},
+                 {"TrackBar1", 72},
+                 {"ComboBox1", 0},
+                 {"mKnob23", Word(22)}}) {
+    EXPECT_EQ(editor.ControlValue(FindSynthControl(c.control)), c.value) << c.control;
+  }
+}
+
+TEST_F(SynthEdit, TheEngineChangeResetsTheInstrumentToTheNewDefaults) {
+  tracker.SetEditedChannel(3);
+  std::vector<int16_t> defaults = Defaults(kEngineSampler);
+  cControlResult r = Change("ComboBox1", kEngineSampler);
+  EXPECT_TRUE(r.refresh);
+  EXPECT_EQ(Block(), defaults);
+  EXPECT_EQ(editor.Engine(), kEngineSampler);
+  EXPECT_TRUE(tracker.Song().modified);
+  // The edited channel plays it, and its writes reach a sampler.
+  EXPECT_EQ(tracker.Generators().generatorType[3], kEngineSampler);
+  for (int32_t page = 0; page < kSynthPages; ++page) {
+    EXPECT_EQ(PageShown(page, editor.Engine()), page == kPageSample);
+  }
+  // The sample page shows layer 0 now.
+  EXPECT_EQ(editor.Sample().Slot(), 0);
+
+  Change("SE_Tune", 5);
+  EXPECT_EQ(Word(4), 5);
+  Change("SE_Tune", 0);  // what a double click does
+  EXPECT_EQ(Word(4), 0);
+  Change("SE_Fine", -128);
+  EXPECT_EQ(Word(3), -128);
+
+  defaults = Defaults(kEngineFM);
+  Change("ComboBox1", kEngineFM);
+  EXPECT_EQ(Block(), defaults);
+}
+
+TEST_F(SynthEdit, EnvelopePicturesFollowTheirWords) {
+  SetWord(11, 200);  // attack
+  SetWord(14, 0);    // hold
+  const cEnvelopeImage& image = EnvelopeImages()[0];
+  ASSERT_STREQ(image.name, "Image_A");
+  const cEnvelopeShape shape = editor.Envelope(image, 120, 40);
+  EXPECT_EQ(shape.outline[1].x, 35);
+  EXPECT_TRUE(shape.holdLine);
+}
+
+TEST_F(SynthEdit, SamplesLoadIntoTheLayerAndGo) {
+  Change("ComboBox1", kEngineSampler);
+  tracker.Song().modified = false;
+  EXPECT_FALSE(editor.LoadSample((dir / "missing.wav").string()));
+  EXPECT_FALSE(tracker.Song().modified);
+
+  Change("SE_Layer", 5);
+  EXPECT_EQ(Word(2), 5);
+  EXPECT_TRUE(tracker.Song().modified);
+  tracker.Song().modified = false;
+  WriteWav(dir / "pad.wav", 1000, 2);
+  ASSERT_TRUE(editor.LoadSample((dir / "pad.wav").string()));
+  EXPECT_TRUE(tracker.Song().modified);
+  cSampleEditor& sample = editor.Sample();
+  EXPECT_EQ(sample.Slot(), 5);
+  EXPECT_EQ(sample.NameText(), "pad.wav:  1000 (Stereo)");
+  EXPECT_EQ(sample.ViewEnd(), 999);
+
+  cControlResult r = Change("ComboBox2", kLoopForward);
+  EXPECT_TRUE(r.wrote);
+  EXPECT_TRUE(r.sampleChanged);
+  EXPECT_EQ(editor.ControlValue(FindSynthControl("ComboBox2")), kLoopForward);
+
+  editor.DeleteSample();
+  EXPECT_FALSE(tracker.Waves().InUse(5));
+  EXPECT_EQ(sample.NameText(), "No sample loaded.");
+  EXPECT_EQ(editor.ControlValue(FindSynthControl("ComboBox2")), kLoopNone);
+}
+
+TEST_F(SynthEdit, ALoadedWaveAndItsLoopComeBackWithTheSong) {
+  Change("ComboBox1", kEngineSampler);
+  Change("SE_Layer", 5);
+  WriteWav(dir / "loop.wav", 1000, 1);
+  ASSERT_TRUE(editor.LoadSample((dir / "loop.wav").string()));
+  cSampleEditor& sample = editor.Sample();
+  sample.SetImageSize(100, 60);
+  ASSERT_TRUE(sample.MouseDown(25, 0));   // loop start at frame 250
+  ASSERT_TRUE(sample.MouseDown(75, 59));  // loop end at frame 750
+  Change("ComboBox2", kLoopPingpong);
+  const std::string song = (dir / "song.zqm").string();
+  ASSERT_EQ(tracker.SaveModule(song), 1);
+
+  cTracker other(QuietConfig());
+  ASSERT_EQ(other.LoadModule(song), 1);
+  cWaveEntry e;
+  ASSERT_TRUE(other.Waves().GetEntry(5, &e));
+  EXPECT_EQ(e.length, 1000);
+  EXPECT_EQ(e.loopStart, 250);
+  EXPECT_EQ(e.loopEnd, 750);
+  EXPECT_EQ(e.flags & kWaveLoopModeMask, uint32_t(kLoopPingpong));
+  EXPECT_EQ(e.data[kWaveMargin + 999], int16_t(999 * 7));
+  EXPECT_EQ(other.GetParam(4, 2), 5);
+}
+
+TEST_F(SynthEdit, PresetsLoadOnlyIntoTheirEngine) {
+  Change("mKnob23", 77);
+  const std::string bass = (dir / "warm.zqb").string();
+  ASSERT_TRUE(editor.SavePreset(false, bass));
+  EXPECT_FALSE(editor.SavePreset(true, (dir / "warm.zqf").string()));
+  EXPECT_FALSE(std::filesystem::exists(dir / "warm.zqf"));
+  EXPECT_EQ(editor.PresetName(false), "Synth");
+
+  Change("mKnob23", 10);
+  tracker.Song().modified = false;
+  const int before = refreshes;
+  ASSERT_TRUE(editor.LoadPreset(false, bass));
+  EXPECT_EQ(Word(22), 77);
+  EXPECT_TRUE(tracker.Song().modified);
+  EXPECT_EQ(refreshes, before + 1);  // the instrument was selected again
+  EXPECT_EQ(editor.PresetName(false), bass);
+
+  Change("ComboBox1", kEngineSampler);
+  const std::vector<int16_t> sampler = Block();
+  EXPECT_FALSE(editor.LoadPreset(false, bass));
+  EXPECT_FALSE(editor.SavePreset(false, (dir / "s.zqb").string()));
+  EXPECT_EQ(Block(), sampler);
+}
+
+}  // namespace
