@@ -10,7 +10,9 @@ FUZZ_TARGETS = song mod preset wav wavelist wavecache ini
 JOBS       ?= 2
 CMAKE_FLAGS?=
 
-.PHONY: deps configure build test asan tsan fuzz fuzz-smoke bench clean run
+PREFIX     ?= /usr/local
+
+.PHONY: deps configure build test asan tsan fuzz fuzz-smoke bench clean run install package
 
 deps:
 	@scripts/install-deps.sh
@@ -75,6 +77,15 @@ bench: deps
 # Plays the demo song, or renders it to demo.wav where no sound device exists.
 run: build
 	@scripts/run-demo.sh
+
+# Installs the programs, the desktop entry, file types, icons, manual pages,
+# the demo song and the starter presets under PREFIX.
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# The Debian package: $(BUILD)/murvelon_VERSION_ARCH.deb.
+package: build
+	cmake --build $(BUILD) --target package
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)
