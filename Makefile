@@ -10,7 +10,9 @@ FUZZ_TARGETS = song mod preset wav wavelist wavecache ini
 JOBS       ?= 2
 CMAKE_FLAGS?=
 
-.PHONY: deps configure build test asan tsan fuzz fuzz-smoke bench clean run screenshot
+PREFIX     ?= /usr/local
+
+.PHONY: deps configure build test asan tsan fuzz fuzz-smoke bench clean run screenshot install package
 
 deps:
 	@scripts/install-deps.sh
@@ -82,6 +84,15 @@ run: build
 screenshot: build
 	$(BUILD)/ui/murvelon-screenshots docs/screenshots
 	QT_SCALE_FACTOR=2 $(BUILD)/ui/murvelon-screenshots docs/screenshots @2x
+
+# Installs the programs, the desktop entry, file types, icons, manual pages,
+# the demo song and the starter presets under PREFIX.
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# The Debian package: $(BUILD)/murvelon_VERSION_ARCH.deb.
+package: build
+	cmake --build $(BUILD) --target package
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)

@@ -15,8 +15,9 @@ std::filesystem::path ExecutableFolder() {
   return error ? std::filesystem::current_path() : self.parent_path();
 }
 
+// A relative path in an XDG variable is not valid and is ignored.
 std::string HomeFolder(const char* variable, const char* fallback) {
-  if (const char* v = std::getenv(variable); v != nullptr && *v != '\0') return v;
+  if (const char* v = std::getenv(variable); v != nullptr && v[0] == '/') return v;
   const char* home = std::getenv("HOME");
   return std::string(home != nullptr ? home : ".") + fallback;
 }
@@ -31,10 +32,18 @@ void ReadInt(QSettings& ini, const char* key, int32_t* value) {
 
 }  // namespace
 
-cPaths DefaultPaths() {
-  const std::filesystem::path exe = ExecutableFolder();
+cPaths DefaultPaths() { return DefaultPathsFor(ExecutableFolder().string()); }
+
+cPaths DefaultPathsFor(const std::string& exeFolder) {
+  const std::filesystem::path exe = exeFolder;
   cPaths paths;
-  if (::access(exe.c_str(), W_OK) == 0) {
+  std::error_code error;
+  const std::filesystem::path shipped = exe.parent_path() / "share" / "murvelon";
+  if (std::filesystem::is_directory(shipped, error))
+    paths.shipped = shipped.lexically_normal().string();
+  // An installed program's folder may be writable (a prefix in the user's
+  // home) but is no place for songs, settings or a cache.
+  if (paths.shipped.empty() && ::access(exe.c_str(), W_OK) == 0) {
     paths.ini = exe / "murvelon.ini";
     paths.songs = exe / "Songs";
     paths.synths = exe / "Synths";
@@ -67,7 +76,8 @@ cConfig GetConfig(const std::string& iniPath) {
   ReadInt(ini, "DirectSound/SoundDevice", &config.soundDevice);
   if (const QVariant device = ini.value("DirectSound/Device"); device.isValid()) {
     // A device name may hold commas, which the ini reader splits into a list.
-    const QString name = device.canConvert<QStringList>() ? device.toStringList().join(",") : device.toString();
+    const QString name =
+        device.canConvert<QStringList>() ? device.toStringList().join(",") : device.toString();
     if (!name.trimmed().isEmpty()) config.device = name.trimmed().toStdString();
   }
   ReadInt(ini, "Tracker/Chans", &config.chans);

@@ -11,11 +11,20 @@ struct cPaths {
   std::string synths;      // Synths/
   std::string fmSynths;    // FMSynths/
   std::string wavetables;  // the wavetable cache file
+  // What an installed program ships: Songs/, Synths/ and FMSynths/ holding
+  // the demo song and the starter presets. Empty when there is none.
+  std::string shipped;
 };
 
-// Beside the executable when its folder is writable, else the user's
-// configuration, data and cache folders.
+// An installed program (one whose folder has ../share/murvelon beside it)
+// ships its data there and keeps the user's files in the user's
+// configuration, data and cache folders (XDG_CONFIG_HOME, XDG_DATA_HOME,
+// XDG_CACHE_HOME, else ~/.config, ~/.local/share and ~/.cache). Any other
+// program (the build tree, a folder copied somewhere) keeps them beside
+// itself when its folder is writable, else in the user's folders too.
 cPaths DefaultPaths();
+// The same for a program in exeFolder.
+cPaths DefaultPathsFor(const std::string& exeFolder);
 
 // Reads every key of "DirectSound" and "Tracker"; a missing file, a missing
 // key or a value that is not a number gives the key's default.

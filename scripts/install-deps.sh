@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Murvelon needs to build, test and benchmark.
+# Installs the Debian packages Murvelon needs to build, test, benchmark and
+# package (the checkers of the desktop entry, AppStream file, MIME file and
+# manual pages; the icon renderer; dpkg-shlibdeps for the .deb).
 # Silent and quick when everything is present.
 set -euo pipefail
 
@@ -9,6 +11,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth xdotool fonts-dejavu-core
+  desktop-file-utils appstream libxml2-utils groff-base librsvg2-bin dpkg-dev file
 )
 
 missing=()

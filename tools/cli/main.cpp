@@ -5,6 +5,8 @@
 #include <cstring>
 #include <string>
 
+#include "app/configfile.h"
+#include "app/firststart.h"
 #include "tools/cli/cli.h"
 
 namespace {
@@ -27,8 +29,10 @@ constexpr cCommandHelp kCommands[] = {
      "Plays a song or module in real time until it ends or Ctrl-C, with a one-line display of\n"
      "position, pattern, row, CPU load and underruns. D is default, null, wav:PATH or a device\n"
      "name; without --device the configuration's Device key decides."},
-    {"convert", "convert IN -o OUT.zqm [--ini FILE]", "Loads a song or a module and saves it as a song file."},
-    {"devices", "devices", "Lists the sound output devices that --device and the Device key accept by name."},
+    {"convert", "convert IN -o OUT.zqm [--ini FILE]",
+     "Loads a song or a module and saves it as a song file."},
+    {"devices", "devices",
+     "Lists the sound output devices that --device and the Device key accept by name."},
     {"info", "info SONG [--json] [--ini FILE]",
      "Describes a song: channels, tempo, sequence range, patterns, instruments by generator,\n"
      "waves, and the effects of every chain with their parameter values."},
@@ -37,10 +41,11 @@ constexpr cCommandHelp kCommands[] = {
 void PrintUsage(std::FILE* to) {
   std::fprintf(to, "Usage: murvelon-cli COMMAND [options]\n\nCommands:\n");
   for (const auto& c : kCommands) std::fprintf(to, "  murvelon-cli %s\n", c.usage);
-  std::fprintf(to,
-               "\nEvery command takes --help and --ini FILE (the configuration to read instead of the\n"
-               "default murvelon.ini). Exit status: 0 success, 1 a file that cannot be read or is not\n"
-               "recognised, 2 bad usage.\n");
+  std::fprintf(
+      to,
+      "\nEvery command takes --help and --ini FILE (the configuration to read instead of the\n"
+      "default murvelon.ini). Exit status: 0 success, 1 a file that cannot be read or is not\n"
+      "recognised, 2 bad usage.\n");
 }
 
 const cCommandHelp* FindCommand(const std::string& name) {
@@ -98,7 +103,8 @@ int main(int argc, char** argv) {
       if (!value(&text)) return Usage("--seconds needs a number");
       char* end = nullptr;
       options.seconds = std::strtod(text.c_str(), &end);
-      if (end == text.c_str() || *end != '\0' || !(options.seconds >= 0) || options.seconds > 3600) {
+      if (end == text.c_str() || *end != '\0' || !(options.seconds >= 0) ||
+          options.seconds > 3600) {
         return Usage("--seconds takes a number of seconds from 0 to 3600");
       }
     } else if (arg == "--json" && options.command == "info") {
@@ -120,6 +126,11 @@ int main(int argc, char** argv) {
   if (options.input.empty()) return Usage(options.command + " needs a song file");
   const bool needsOutput = options.command == "render" || options.command == "convert";
   if (needsOutput && options.output.empty()) return Usage(options.command + " needs -o OUT");
+
+  // The first start gives the user Songs/, Synths/ and FMSynths/ with the
+  // demo song and the starter presets; a failure there stops no command.
+  for (const std::string& problem : PrepareUserFolders(DefaultPaths()).errors)
+    std::fprintf(stderr, "murvelon-cli: warning: %s\n", problem.c_str());
 
   if (options.command == "render") return RunRender(options);
   if (options.command == "play") return RunPlay(options);
