@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "app/configfile.h"
+#include "app/firststart.h"
 #include "editor/commandline.h"
 #include "ui/mainform.h"
 
@@ -31,6 +32,11 @@ int main(int argc, char** argv) {
   options.iniPath = line.iniPath;
   options.songPath = line.songPath;
   options.paths = DefaultPaths();
+  // Run from its build tree the program has no shipped folder: the source
+  // tree's demo song and presets stand in for it.
+  if (options.paths.shipped.empty()) options.paths.shipped = MURVELON_SOURCE_DIR;
+  for (const std::string& problem : PrepareUserFolders(options.paths).errors)
+    std::fprintf(stderr, "murvelon: warning: %s\n", problem.c_str());
   TMainForm form(options);
   if (form.ShutDown()) return 1;
   form.show();
