@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 
 #include "app/tracker.h"
 #include "engine/generator.h"
@@ -238,4 +239,39 @@ TEST(MainForm, TheTimersFollowTheDemoWhileItPlays) {
   EXPECT_GT(barsSeen, 0);
   std::printf("longest engine-lock hold of the display timers: %.1f us\n",
               double(w.Form().LongestTimerLockHold().count()) / 1000.0);
+}
+
+TEST(MainForm, CommandsThatReplaceTheSongAskOnceBeforeLosingChanges) {
+  TWindowFixture w;
+  struct Case {
+    const char* title;
+    std::function<bool(TMainForm&)> run;
+  };
+  const QString mod = w.Path("not-a-module.mod");
+  std::ofstream(mod.toStdString()) << "nothing here";
+  const std::vector<Case> cases = {
+      {"Load Song", [](TMainForm& f) { return f.LoadSongClick(); }},
+      {"Import ProTracker Song", [](TMainForm& f) { return f.ImportModClick(); }},
+      {"Engine Restart", [](TMainForm& f) { return f.EngineRestart(); }},
+  };
+  for (const Case& c : cases) {
+    MarkModified(w.Tracker());
+    w.prompts.asked.clear();
+    w.prompts.told.clear();
+    w.prompts.answers = {false};
+    w.prompts.files = {kDemo};
+    EXPECT_FALSE(c.run(w.Form())) << c.title;
+    EXPECT_EQ(w.Tracker().Song().Cell(0, 0, 0)[0], 49) << c.title;
+    // Yes, once; then the dialog (where there is one) and the work.
+    w.prompts.answers = {true, false};
+    w.prompts.files = {QString(c.title) == "Import ProTracker Song" ? mod : QString(kDemo)};
+    c.run(w.Form());
+    ASSERT_EQ(w.prompts.asked.size(), 2u) << c.title;
+    EXPECT_EQ(w.prompts.asked[1], std::string(c.title) + ": Song has not been saved, discard it?");
+  }
+  // The last import was of a file that is no module: said so.
+  w.prompts.files = {mod};
+  EXPECT_FALSE(w.Form().ImportModClick());
+  ASSERT_EQ(w.prompts.told.size(), 1u);
+  EXPECT_EQ(w.prompts.told[0], "Import ProTracker Song: Song format not recognized!");
 }
