@@ -31,8 +31,10 @@
 #include "audio/devicechoice.h"
 #include "editor/channelbox.h"
 #include "ui/formsystem.h"
+#include "ui/framechans.h"
 #include "ui/knob.h"
 #include "ui/prompts.h"
+#include "ui/scope.h"
 #include "ui/songpart.h"
 #include "ui/spectrumview.h"
 #include "ui/threadedtimer.h"
@@ -142,6 +144,8 @@ void TMainForm::FormCreate() {
   layout->addWidget(BuildLowerArea(), 1);
   setCentralWidget(central);
   BuildStatusBar();
+  AddPart(new TFrameChans(chansSlot), TPartRole::Other);
+  AddPart(new TScopeView(image3Slot), TPartRole::Scope);
 
   for (int i = 0; i < 3; ++i) timers[i] = new TThreadedTimer(this);
   timers[0]->SetOnTimer([this](TThreadedTimer*) { DoTimer1(); });
