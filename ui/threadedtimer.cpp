@@ -5,146 +5,113 @@
 #include <unistd.h>
 
 #include <QMetaObject>
-#include <QPointer>
 #include <chrono>
-#include <condition_variable>
-#include <mutex>
-#include <thread>
 
-class TTimerThreadHandle {
- public:
-  std::thread thread;
-};
-
-struct TTimerThread::cShared {
-  std::mutex lock;
-  std::condition_variable wake;
-  bool terminated = false;
-  bool suspended = true;
-  uint32_t intervalMs = 1000;
-  uint64_t handled = 0;  // events the GUI thread has run
-  pid_t tid = 0;         // the thread's id, for its priority
-  TThreadPriority priority = TThreadPriority::Normal;
-};
-
-TTimerThread::TTimerThread(TThreadedTimer* owner, uint32_t intervalMs, TThreadPriority priority)
-    : owner(owner),
-      shared(std::make_shared<cShared>()),
-      handle(std::make_unique<TTimerThreadHandle>()) {
-  shared->intervalMs = intervalMs;
-  shared->priority = priority;
-  handle->thread = std::thread([this] { Run(); });
+TTimerThread::TTimerThread(TThreadedTimer* owner, uint64_t generation, uint32_t intervalMs,
+                           TThreadPriority priority)
+    : owner(owner), generation(generation), intervalMs(intervalMs), priority(priority) {
+  thread = std::thread([this] { Run(); });
 }
 
 TTimerThread::~TTimerThread() {
   {
-    std::lock_guard<std::mutex> guard(shared->lock);
-    shared->terminated = true;
+    std::lock_guard<std::mutex> guard(lock);
+    terminated = true;
   }
-  shared->wake.notify_all();
+  wake.notify_all();
   // The thread never waits for the GUI thread without also watching the
   // terminated flag, so joining from the GUI thread cannot deadlock.
-  handle->thread.join();
+  thread.join();
 }
 
 void TTimerThread::Suspend() {
-  std::lock_guard<std::mutex> guard(shared->lock);
-  shared->suspended = true;
+  std::lock_guard<std::mutex> guard(lock);
+  suspended = true;
 }
 
 void TTimerThread::Resume() {
   {
-    std::lock_guard<std::mutex> guard(shared->lock);
-    shared->suspended = false;
+    std::lock_guard<std::mutex> guard(lock);
+    suspended = false;
   }
-  shared->wake.notify_all();
+  wake.notify_all();
 }
 
 bool TTimerThread::Suspended() const {
-  std::lock_guard<std::mutex> guard(shared->lock);
-  return shared->suspended;
+  std::lock_guard<std::mutex> guard(lock);
+  return suspended;
 }
 
 void TTimerThread::SetInterval(uint32_t ms) {
-  std::lock_guard<std::mutex> guard(shared->lock);
-  shared->intervalMs = ms;
+  std::lock_guard<std::mutex> guard(lock);
+  intervalMs = ms;
 }
 
 void TTimerThread::SetPriority(TThreadPriority value) {
   {
-    std::lock_guard<std::mutex> guard(shared->lock);
-    shared->priority = value;
+    std::lock_guard<std::mutex> guard(lock);
+    priority = value;
   }
   ApplyPriority();
 }
 
 TThreadPriority TTimerThread::Priority() const {
-  std::lock_guard<std::mutex> guard(shared->lock);
-  return shared->priority;
+  std::lock_guard<std::mutex> guard(lock);
+  return priority;
+}
+
+void TTimerThread::Handled() {
+  {
+    std::lock_guard<std::mutex> guard(lock);
+    waiting = false;
+  }
+  wake.notify_all();
 }
 
 // Lowering a thread's priority is always allowed; the lowest is a nice
 // value of 19 for this thread alone.
 void TTimerThread::ApplyPriority() {
-  pid_t tid;
+  pid_t id;
   TThreadPriority wanted;
   {
-    std::lock_guard<std::mutex> guard(shared->lock);
-    tid = shared->tid;
-    wanted = shared->priority;
+    std::lock_guard<std::mutex> guard(lock);
+    id = tid;
+    wanted = priority;
   }
-  if (tid == 0) return;
-  setpriority(PRIO_PROCESS, id_t(tid), wanted == TThreadPriority::Lowest ? 19 : 0);
+  if (id == 0) return;
+  setpriority(PRIO_PROCESS, id_t(id), wanted == TThreadPriority::Lowest ? 19 : 0);
 }
 
 void TTimerThread::Run() {
-  cShared& s = *shared;
   {
-    std::lock_guard<std::mutex> guard(s.lock);
-    s.tid = pid_t(syscall(SYS_gettid));
+    std::lock_guard<std::mutex> guard(lock);
+    tid = pid_t(syscall(SYS_gettid));
   }
   ApplyPriority();
-  std::unique_lock<std::mutex> guard(s.lock);
+  std::unique_lock<std::mutex> guard(lock);
   for (;;) {
-    s.wake.wait(guard, [&] { return s.terminated || !s.suspended; });
-    if (s.terminated) return;
+    wake.wait(guard, [&] { return terminated || !suspended; });
+    if (terminated) return;
     // A plain sleep of the interval; only termination cuts it short. A
     // suspension during the sleep holds the event back until resumed.
-    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(s.intervalMs);
-    s.wake.wait_until(guard, until, [&] { return s.terminated; });
-    if (s.terminated) return;
-    if (s.suspended) continue;
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(intervalMs);
+    wake.wait_until(guard, until, [&] { return terminated; });
+    if (terminated) return;
+    if (suspended) continue;
     // The synchronised call: the GUI thread runs the event, this thread
-    // waits until it has. If the timer is destroyed meanwhile, the pending
-    // call is dropped with it.
-    const uint64_t expected = s.handled + 1;
-    std::weak_ptr<cShared> weak = shared;
-    QPointer<TThreadedTimer> target(owner);
+    // waits until it has. A timer destroyed meanwhile drops the call.
+    waiting = true;
     guard.unlock();
-    QMetaObject::invokeMethod(
-        owner,
-        [target, weak] {
-          // An event posted before the timer was stopped, or before a reset
-          // replaced this thread, is dropped.
-          auto alive = weak.lock();
-          if (target && alive && target->thread && target->thread->shared == alive &&
-              target->Active())
-            target->Timer();
-          if (alive) {
-            std::lock_guard<std::mutex> done(alive->lock);
-            ++alive->handled;
-            alive->wake.notify_all();
-          }
-        },
-        Qt::QueuedConnection);
+    QMetaObject::invokeMethod(owner, "ThreadTick", Qt::QueuedConnection,
+                              Q_ARG(quint64, generation));
     guard.lock();
-    s.wake.wait(guard, [&] { return s.terminated || s.handled >= expected; });
-    if (s.terminated) return;
+    wake.wait(guard, [&] { return terminated || !waiting; });
+    if (terminated) return;
   }
 }
 
 TThreadedTimer::TThreadedTimer(QObject* owner) : QObject(owner) {
-  thread = std::make_unique<TTimerThread>(this, interval, priority);
+  thread = std::make_unique<TTimerThread>(this, generation, interval, priority);
   UpdateTimer();
 }
 
@@ -180,7 +147,8 @@ void TThreadedTimer::SetThreadPriority(TThreadPriority value) {
 }
 
 void TThreadedTimer::Reset() {
-  thread = std::make_unique<TTimerThread>(this, interval, priority);
+  thread.reset();
+  thread = std::make_unique<TTimerThread>(this, ++generation, interval, priority);
   UpdateTimer();
 }
 
@@ -191,6 +159,13 @@ bool TThreadedTimer::Active() const { return interval != 0 && enabled && onTimer
 void TThreadedTimer::UpdateTimer() {
   thread->Suspend();
   if (Active()) thread->Resume();
+}
+
+void TThreadedTimer::ThreadTick(quint64 from) {
+  if (!thread || thread->Generation() != from) return;
+  if (Active()) Timer();
+  // The handler may have reset the timer: only the thread that asked waits.
+  if (thread && thread->Generation() == from) thread->Handled();
 }
 
 void TThreadedTimer::Timer() {

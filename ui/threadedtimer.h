@@ -6,9 +6,12 @@
 // and never queue up.
 
 #include <QObject>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 class TThreadedTimer;
 
@@ -17,7 +20,10 @@ enum class TThreadPriority { Lowest, Normal };
 // The sleeping thread. "Suspended" is a wait on a condition variable.
 class TTimerThread {
  public:
-  TTimerThread(TThreadedTimer* owner, uint32_t intervalMs, TThreadPriority priority);
+  // generation tells this thread's events from those of a thread that a
+  // reset replaced.
+  TTimerThread(TThreadedTimer* owner, uint64_t generation, uint32_t intervalMs,
+               TThreadPriority priority);
   ~TTimerThread();  // ends and joins the thread
 
   void Suspend();
@@ -26,16 +32,25 @@ class TTimerThread {
   void SetInterval(uint32_t ms);
   void SetPriority(TThreadPriority priority);
   TThreadPriority Priority() const;
+  uint64_t Generation() const { return generation; }
+  // The GUI thread has run (or dropped) the event the thread waits for.
+  void Handled();
 
  private:
-  struct cShared;
   void Run();
   void ApplyPriority();
 
-  friend class TThreadedTimer;
   TThreadedTimer* const owner;
-  std::shared_ptr<cShared> shared;
-  std::unique_ptr<class TTimerThreadHandle> handle;
+  const uint64_t generation;
+  mutable std::mutex lock;
+  std::condition_variable wake;
+  bool terminated = false;
+  bool suspended = true;
+  bool waiting = false;  // an event is with the GUI thread
+  uint32_t intervalMs;
+  TThreadPriority priority;
+  pid_t tid = 0;  // the thread's id, for its priority
+  std::thread thread;
 };
 
 class TThreadedTimer : public QObject {
@@ -69,8 +84,9 @@ class TThreadedTimer : public QObject {
   virtual void Timer();
 
  private:
-  friend class TTimerThread;
-  // Runs only with a non-zero interval, while enabled and with a handler.
+  // The thread's call into the GUI thread. Only a number crosses: the
+  // event of a stopped timer, or of a thread a reset replaced, is dropped.
+  Q_INVOKABLE void ThreadTick(quint64 generation);
   bool Active() const;
   void UpdateTimer();
 
@@ -78,5 +94,6 @@ class TThreadedTimer : public QObject {
   uint16_t interval = 1000;  // ms; 0 stops the timer
   TOnTimer onTimer;
   TThreadPriority priority = TThreadPriority::Normal;
+  uint64_t generation = 0;
   std::unique_ptr<TTimerThread> thread;
 };
