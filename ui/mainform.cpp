@@ -30,6 +30,7 @@
 #include "audio/devicechoice.h"
 #include "editor/channelbox.h"
 #include "ui/formsystem.h"
+#include "ui/framesynth.h"
 #include "ui/knob.h"
 #include "ui/prompts.h"
 #include "ui/songpart.h"
@@ -130,6 +131,7 @@ void TMainForm::FormCreate() {
   layout->addWidget(BuildLowerArea(), 1);
   setCentralWidget(central);
   BuildStatusBar();
+  AddPart(new TFrameSynth(*this));
 
   for (int i = 0; i < 3; ++i) timers[i] = new TThreadedTimer(this);
   timers[0]->SetOnTimer([this](TThreadedTimer*) { DoTimer1(); });

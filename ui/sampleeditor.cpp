@@ -12,6 +12,8 @@ TSampleEditor::TSampleEditor(QWidget* parent) : QWidget(parent) {
   setMinimumSize(200, 80);
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
   setCursor(Qt::IBeamCursor);
+  setMouseTracking(true);
+  setToolTip("Top strip: loop start. Bottom strip: loop end. Drag between them to select.");
 }
 
 void TSampleEditor::SetEditor(cSampleEditor* newEditor) {
@@ -79,7 +81,14 @@ void TSampleEditor::mousePressEvent(QMouseEvent* event) {
 }
 
 void TSampleEditor::mouseMoveEvent(QMouseEvent* event) {
-  if (editor == nullptr || !editor->Selecting()) return;
+  if (editor == nullptr) return;
+  if (!editor->Selecting()) {
+    // The loop strips show where a press moves a loop point.
+    const int y = DevicePixel(event->position().y());
+    const bool strip = y < editor->StripHeight() || y >= editor->Height() - editor->StripHeight();
+    setCursor(strip ? Qt::SplitHCursor : Qt::IBeamCursor);
+    return;
+  }
   if (editor->MouseMove(DevicePixel(event->position().x()))) Redraw();
 }
 
