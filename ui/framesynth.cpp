@@ -602,11 +602,12 @@ void TFrameSynth::ShowPages(int engine) {
 void TFrameSynth::Changed(int index, int value) {
   if (!editor) return;
   const cControlResult result = editor->ControlChanged(index, value);
+  // A loop mode the layer could not take (it holds no wave) is put back.
+  if (result.sampleChanged) ShowSample();
   if (!result.wrote) return;
   if (!result.text.empty()) form.SystemMessage(QString::fromStdString(result.text));
   if (result.refresh) Refresh();
   if (result.redrawEnvelopes) DrawEnvelopes();
-  if (result.sampleChanged) ShowSample();
 }
 
 void TFrameSynth::DrawEnvelopes() {

@@ -380,6 +380,11 @@ TEST(FrameSynth, RangeToLoopLoopsTheSelectionForward) {
   w.Click("SpeedButton2");  // "Del"
   EXPECT_EQ(w.frame->NameLabel()->text(), "No sample loaded.");
   EXPECT_FALSE(w.Tracker().Waves().InUse(5));
+  // An empty layer has no loop to play.
+  w.Tracker().Song().modified = false;
+  w.Get<QComboBox>("ComboBox2")->setCurrentIndex(kLoopForward);
+  EXPECT_EQ(w.Get<QComboBox>("ComboBox2")->currentText(), "No Loop");
+  EXPECT_FALSE(w.Tracker().Song().modified);
 }
 
 TEST(FrameSynth, EditorChangesMarkTheSongSoNewAsks) {
