@@ -176,9 +176,9 @@ void TFrameSynth::BuildControls() {
         bar->setValue(c.initial);
         bar->setFocusPolicy(Qt::NoFocus);
         if (c.kind == K::VBar) {
-          // Positions count from the top; up raises the word, by mouse and wheel.
-          bar->setInvertedAppearance(true);
-          bar->setInvertedControls(true);
+          // The slider holds max - position (positions count from the top),
+          // so that its filled part grows with the word as the bar rises.
+          bar->setValue(c.max - c.initial);
           bar->setFixedHeight(96);
         } else if (c.max - c.min <= 8) {
           bar->setTickPosition(QSlider::TicksBelow);
@@ -478,9 +478,12 @@ void TFrameSynth::Connect(int index) {
               [this, index](bool on) { Changed(index, on ? 1 : 0); });
       break;
     case K::Bar:
-    case K::VBar:
       connect(static_cast<QSlider*>(w), &QSlider::valueChanged, this,
               [this, index](int v) { Changed(index, v); });
+      break;
+    case K::VBar:
+      connect(static_cast<QSlider*>(w), &QSlider::valueChanged, this,
+              [this, index, max = c.max](int v) { Changed(index, max - v); });
       break;
     case K::Combo:
       connect(static_cast<QComboBox*>(w), &QComboBox::currentIndexChanged, this,
@@ -571,8 +574,10 @@ void TFrameSynth::SetControl(int index, int value) {
       static_cast<QCheckBox*>(w)->setChecked(value != 0);
       break;
     case K::Bar:
-    case K::VBar:
       static_cast<QSlider*>(w)->setValue(value);
+      break;
+    case K::VBar:
+      static_cast<QSlider*>(w)->setValue(ControlAt(index).max - value);
       break;
     case K::Combo:
       static_cast<QComboBox*>(w)->setCurrentIndex(value);

@@ -108,7 +108,9 @@ class TSynthWindow : public TWindowFixture {
     if (auto* knob = qobject_cast<TmKnob*>(w)) return knob->Position();
     if (auto* spin = qobject_cast<QSpinBox*>(w)) return spin->value();
     if (auto* box = qobject_cast<QCheckBox*>(w)) return box->isChecked() ? 1 : 0;
-    if (auto* bar = qobject_cast<QSlider*>(w)) return bar->value();
+    // A vertical bar's position counts from the top.
+    if (auto* bar = qobject_cast<QSlider*>(w))
+      return bar->orientation() == Qt::Vertical ? bar->maximum() - bar->value() : bar->value();
     if (auto* combo = qobject_cast<QComboBox*>(w)) return combo->currentIndex();
     return 0;
   }
