@@ -6,6 +6,18 @@
 #include "app/tracker.h"
 #include "fx/effect.h"
 
+namespace {
+
+// Engine lock held.
+std::string ParamText(cEffect& fx, int index, int32_t value) {
+  char text[kFxTextSize] = {};
+  fx.GetParamText(text, index, value);
+  text[kFxTextSize - 1] = 0;
+  return text;
+}
+
+}  // namespace
+
 bool cFxParmForm::Open(cTracker& tracker, int chain, int slot) {
   Close();
   if (chain < 0 || chain >= kFxChains || slot < 0 || slot >= kFxSlots) return false;
@@ -29,6 +41,8 @@ bool cFxParmForm::Open(cTracker& tracker, int chain, int slot) {
       row.tempoSync = (desc->flags & kFxTimeSync) != 0;
     }
     row.tickInterval = std::max((row.maximum - row.minimum) / 10, 1);
+    row.minimumText = ParamText(*fx, i, row.minimum);
+    row.maximumText = ParamText(*fx, i, row.maximum);
     ReadRow(i);
   }
   return true;
@@ -40,16 +54,19 @@ void cFxParmForm::Close() {
   caption.clear();
   rows.clear();
   presets = 0;
+  labelExtra = valueExtra = 0;
+}
+
+void cFxParmForm::SetColumns(int labelWidth, int valueWidth) {
+  labelExtra = std::max(labelWidth - kLabelWidth, 0);
+  valueExtra = std::max(valueWidth - kValueWidth, 0);
 }
 
 // Engine lock held.
 void cFxParmForm::ReadRow(int row) {
   cFxParmRow& r = rows[size_t(row)];
   r.value = fx->GetParam(row);
-  char text[kFxTextSize] = {};
-  fx->GetParamText(text, row, r.value);
-  text[kFxTextSize - 1] = 0;
-  r.text = text;
+  r.text = ParamText(*fx, row, r.value);
 }
 
 void cFxParmForm::SetParam(int row, int32_t value) {
@@ -85,14 +102,14 @@ std::string cFxParmForm::PresetCaption(int preset) {
 
 cFormRect cFxParmForm::BarRect(int row) const {
   const bool tempo = row >= 0 && row < int(rows.size()) && rows[size_t(row)].tempoSync;
-  return {68, 14 + 28 * row, tempo ? 278 : 448, 24};
+  return {68 + labelExtra, 14 + 28 * row, tempo ? 278 : 448, 24};
 }
 
 // Right-aligned in a line below the rows: "Default" is 44 wide, the numbered
 // ones 22, with 2 between them.
 cFormRect cFxParmForm::PresetRect(int preset) const {
   const int top = 24 + 28 * int(rows.size());
-  const int first = kClientWidth - 24 - (presets + 1) * 24;
+  const int first = ClientWidth() - 24 - (presets + 1) * 24;
   if (preset == 0) return {first, top, 44, 20};
   return {first + 46 + (preset - 1) * 24, top, 22, 20};
 }

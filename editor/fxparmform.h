@@ -22,6 +22,9 @@ struct cFxParmRow {
   int32_t value = 0;         // as the effect holds it
   std::string text;          // the effect's text for the value
   bool tempoSync = false;    // a time with eight tempo buttons
+  // The texts of the range's ends, by which the window sizes its value
+  // column before the bar has visited them.
+  std::string minimumText, maximumText;
 };
 
 struct cFormRect {
@@ -57,13 +60,24 @@ class cFxParmForm {
   // "Default", "1", "2", ...
   static std::string PresetCaption(int preset);
 
-  // Client-area geometry in logical pixels.
-  static constexpr int kClientWidth = 576;
+  // Client-area geometry in logical pixels of a font 13 pixels high. The
+  // label column is 60 wide and the value column 56; a wider one (a long
+  // label such as "Mode (Normal/PingPong)" needs about 130) moves everything
+  // to its right and widens the window by the difference, so no text is cut.
+  static constexpr int kClientWidth = 576;  // with the narrowest columns
+  static constexpr int kLabelWidth = 60;
+  static constexpr int kValueWidth = 56;
+  void SetColumns(int labelWidth, int valueWidth);
+  int ClientWidth() const { return kClientWidth + labelExtra + valueExtra; }
   int ClientHeight() const { return 64 + 28 * int(rows.size()); }
-  static cFormRect LabelRect(int row) { return {8, 16 + 28 * row, 60, 13}; }
+  cFormRect LabelRect(int row) const { return {8, 16 + 28 * row, kLabelWidth + labelExtra, 13}; }
   cFormRect BarRect(int row) const;
-  static cFormRect ValueRect(int row) { return {516, 16 + 28 * row, kClientWidth - 516 - 4, 13}; }
-  static cFormRect TempoRect(int row, int n) { return {352 + 20 * n, 12 + 28 * row, 19, 20}; }
+  cFormRect ValueRect(int row) const {
+    return {516 + labelExtra, 16 + 28 * row, kValueWidth + valueExtra, 13};
+  }
+  cFormRect TempoRect(int row, int n) const {
+    return {352 + labelExtra + 20 * n, 12 + 28 * row, 19, 20};
+  }
   cFormRect PresetRect(int preset) const;
 
  private:
@@ -74,4 +88,6 @@ class cFxParmForm {
   std::string caption;
   std::vector<cFxParmRow> rows;
   int presets = 0;
+  int labelExtra = 0;  // beyond the narrowest columns
+  int valueExtra = 0;
 };

@@ -41,6 +41,9 @@ double ScopeFrameStep(int cellWidth, int scale) {
 
 void cScope::Resize(int width, int height, int pixelScale) {
   scale = std::max(pixelScale, 1);
+  // The traces were taken for the old size: until the next Capture only
+  // the numbers are drawn.
+  std::fill(std::begin(points), std::end(points), 0);
   if (width < 1 || height < 1) {
     bmp.reset();
     layout = MakeScopeLayout(0, 0, 0, scale);
@@ -53,6 +56,7 @@ void cScope::Resize(int width, int height, int pixelScale) {
 }
 
 void cScope::Capture(cTracker& t) {
+  if (!bmp) return;
   std::lock_guard<std::recursive_mutex> lock(t.EngineLock());
   const cSongTables& song = t.Song();
   layout = MakeScopeLayout(bmp->Width(), bmp->Height(), song.channelCount, scale);
@@ -80,6 +84,7 @@ void cScope::Capture(cTracker& t) {
 }
 
 void cScope::Draw() {
+  if (!bmp) return;
   bmp->Fill(0, 0, 0);
   for (int k = 0; k < layout.channels; ++k) {
     const int cx = layout.CellX(k), cy = layout.CellY(k);

@@ -28,9 +28,14 @@ class cScope {
   // per logical pixel. A size below 1 leaves no image.
   void Resize(int width, int height, int scale = 1);
 
-  // Takes the engine lock only to copy what it needs (the channel count,
-  // who is heard, the trace points of the last block), then draws.
+  // Capture, then Draw.
   void Refresh(cTracker& t);
+  // Copies what the picture needs (the channel count, who is heard, the
+  // trace points of the last block) under the engine lock, which it takes
+  // itself; a display timer that already holds it may call this.
+  void Capture(cTracker& t);
+  // Draws what the last Capture copied; needs no lock.
+  void Draw();
 
   // A press at (x, y) in image pixels. Changes the mixer under the engine
   // lock and returns true, or changes nothing when the point maps to no
@@ -42,9 +47,6 @@ class cScope {
   const cScopeLayout& Layout() const { return layout; }
 
  private:
-  void Capture(cTracker& t);
-  void Draw();
-
   std::unique_ptr<TFastBMP> bmp;
   cScopeLayout layout;
   int scale = 1;

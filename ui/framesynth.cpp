@@ -80,10 +80,6 @@ QString ReadFailure(const QString& path, const QString& notWhat) {
   return notWhat;
 }
 
-QString WithSuffix(const QString& path, const char* suffix) {
-  return QFileInfo(path).suffix().isEmpty() ? path + "." + suffix : path;
-}
-
 // A knob over its label; the unlabelled knobs keep the row's height and
 // sit close to the knob they belong to.
 QWidget* KnobCell(QWidget* knob, const char* label) {
@@ -129,7 +125,11 @@ TFrameSynth::TFrameSynth(TMainForm& form) : form(form) {
   form.SynthSlot()->layout()->addWidget(this);
 }
 
-TFrameSynth::~TFrameSynth() = default;
+// The window frees the parts before the engine: the engine must not call
+// back into a frame that is gone.
+TFrameSynth::~TFrameSynth() {
+  if (tracker != nullptr) tracker->SetInstrumentEditor({}, {});
+}
 
 void TFrameSynth::BuildControls() {
   const auto table = SynthControls();
@@ -671,10 +671,9 @@ void TFrameSynth::SaveSynthClick(bool fm) {
           ? last
           : QString::fromStdString(fm ? form.Paths().fmSynths : form.Paths().synths) + "/" + last +
                 (fm ? ".zqf" : ".zqb");
-  QString path = form.Prompts().SaveFileName(this, "Save Synth", suggested,
-                                             fm ? kFMSynthFilter : kSynthFilter);
+  const QString path = form.Prompts().SaveFileName(
+      this, "Save Synth", suggested, fm ? kFMSynthFilter : kSynthFilter, fm ? "zqf" : "zqb");
   if (path.isEmpty()) return;
-  path = WithSuffix(path, fm ? "zqf" : "zqb");
   errno = 0;
   if (!editor->SavePreset(fm, path.toStdString())) {
     const int reason = errno;

@@ -128,6 +128,7 @@ void TmKnob::paintEvent(QPaintEvent*) {
   if (graphics != nullptr) {
     // The strip's tiles are round: the face shows around them.
     p.fillRect(rect(), palette().color(QPalette::Window));
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
     const qreal ratio = graphics->devicePixelRatio();
     const qreal tileWidth = graphics->width() / qreal(model.numTile);
     const int index = model.TileIndex();
@@ -177,7 +178,9 @@ QPixmap MakeKnobStrip(qreal devicePixelRatio) {
     p.setPen(Qt::NoPen);
     p.drawEllipse(QPointF(c, c), 8.5, 8.5);
     // The indicator: the same sweep as the drawn dial, 270 degrees.
-    const double f = double(tile) / (kStripTiles - 1);
+    // The value picks tile round(f x 63): tile i shows f = i / 63, so that
+    // the middle of a range points straight up, and the last tile the top.
+    const double f = tile == kStripTiles - 1 ? 1.0 : double(tile) / kStripTiles;
     const double a = f * 3.0 * std::numbers::pi / 2.0 - 3.0 * std::numbers::pi / 4.0;
     const QPointF inner(c + 3.0 * std::sin(a), c - 3.0 * std::cos(a));
     const QPointF outer(c + 10.5 * std::sin(a), c - 10.5 * std::cos(a));

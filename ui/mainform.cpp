@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -30,9 +31,11 @@
 #include "audio/devicechoice.h"
 #include "editor/channelbox.h"
 #include "ui/formsystem.h"
+#include "ui/framechans.h"
 #include "ui/framesynth.h"
 #include "ui/knob.h"
 #include "ui/prompts.h"
+#include "ui/scope.h"
 #include "ui/songpart.h"
 #include "ui/spectrumview.h"
 #include "ui/threadedtimer.h"
@@ -63,6 +66,19 @@ QLabel* SunkenLabel(const QString& text, QWidget* parent) {
   return label;
 }
 
+// Linux gives each thread its own nice value, and threads inherit the value
+// of the thread that makes them: the process's class is every thread's
+// value now, and the window thread's own can go higher still.
+constexpr int kHighClassNice = -10;
+constexpr int kHighestThreadNice = -15;
+
+bool RaiseProcessPriority() {
+  bool ok = true;
+  for (const QString& task : QDir("/proc/self/task").entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+    ok = setpriority(PRIO_PROCESS, id_t(task.toInt()), kHighClassNice) == 0 && ok;
+  return ok;
+}
+
 // A slot holds one part and lets it grow.
 QWidget* Slot(QWidget* parent, const char* name) {
   auto* slot = new QWidget(parent);
@@ -88,8 +104,6 @@ TMainForm::TMainForm(const cStartOptions& options) {
   FormCreate();
 }
 
-TMainForm::~TMainForm() { FormDestroy(); }
-
 // Construction: the settings, a probe of the sound device, the priorities.
 void TMainForm::GetConfigAndProbe(const cStartOptions& options) {
   iniPath = options.iniPath.empty() ? paths.ini : options.iniPath;
@@ -112,14 +126,14 @@ void TMainForm::GetConfigAndProbe(const cStartOptions& options) {
   }
   // Raising priority needs a privilege most users lack: a warning, and
   // the program goes on at normal priority.
-  if (config.priorityClass != 0 && setpriority(PRIO_PROCESS, 0, -10) != 0)
+  if (config.priorityClass != 0 && !RaiseProcessPriority())
     prompts->Inform(nullptr, "System", "Unable to set priority class!");
-  if (config.threadPriority != 0 && setpriority(PRIO_PROCESS, 0, -15) != 0)
+  if (config.threadPriority != 0 && setpriority(PRIO_PROCESS, 0, kHighestThreadNice) != 0)
     prompts->Inform(nullptr, "System", "Unable to set thread priority!");
 }
 
 void TMainForm::FormCreate() {
-  knobStrip = MakeKnobStrip(devicePixelRatioF() > 1.0 ? devicePixelRatioF() : 2.0);
+  knobStrip = MakeKnobStrip(std::max<qreal>(1.0, qApp->devicePixelRatio()));
   BuildActions();
   BuildMenus();
   BuildToolBar();
@@ -132,6 +146,8 @@ void TMainForm::FormCreate() {
   setCentralWidget(central);
   BuildStatusBar();
   AddPart(new TFrameSynth(*this));
+  AddPart(new TFrameChans(chansSlot), TPartRole::Other);
+  AddPart(new TScopeView(image3Slot), TPartRole::Scope);
 
   for (int i = 0; i < 3; ++i) timers[i] = new TThreadedTimer(this);
   timers[0]->SetOnTimer([this](TThreadedTimer*) { DoTimer1(); });
@@ -139,8 +155,9 @@ void TMainForm::FormCreate() {
   timers[2]->SetOnTimer([this](TThreadedTimer*) { DoTimer3(); });
   timers[2]->SetThreadPriority(TThreadPriority::Lowest);
   for (TThreadedTimer* timer : timers) timer->SetEnabled(false);
-  timers[1]->SetInterval(uint16_t(std::clamp(config.timer2ms, 1, 65535)));
-  timers[2]->SetInterval(uint16_t(std::clamp(config.timer3ms, 1, 65535)));
+  // An interval of 0 stops a timer, as the settings may ask.
+  timers[1]->SetInterval(uint16_t(std::clamp(config.timer2ms, 0, 65535)));
+  timers[2]->SetInterval(uint16_t(std::clamp(config.timer3ms, 0, 65535)));
 
   setWindowTitle(QString::fromStdString(MainCaption()));
   PlaceWindow();
@@ -196,7 +213,13 @@ bool TMainForm::SystemStart() {
   formSystem->setWindowTitle("Murvelon 0.o150a system message");
   if (isVisible()) formSystem->show();
   cWindowReport report(*formSystem, !quickStart);
-  tracker = std::make_unique<cTracker>(config, &report);
+  try {
+    tracker = std::make_unique<cTracker>(config, &report);
+  } catch (const std::bad_alloc&) {
+    tracker.reset();
+    HandleFatal("Memory Allocation Error!");
+    return false;
+  }
   tracker->SetFatalHandler([this](const std::string& message) { HandleFatal(message); });
   if (!tracker->SystemStart(false)) return false;
   spectrum = std::make_unique<cSpectrum>(tracker->Config().frequency);
@@ -233,18 +256,26 @@ void TMainForm::closeEvent(QCloseEvent* event) {
   FormDestroy();
 }
 
+TMainForm::~TMainForm() {
+  FormDestroy();
+  // The parts hold the engine: they go first, the engine after them.
+  delete takeCentralWidget();
+  tracker.reset();
+}
+
 // Shutdown: the output is ducked and paused, then stopped, and only then is
 // anything freed that the render path uses.
+// The engine objects themselves are freed with the window, after the parts
+// that show them.
 void TMainForm::FormDestroy() {
-  if (shutDown && !tracker) return;
-  shutDown = true;
+  if (destroyed) return;
+  destroyed = shutDown = true;
   qApp->removeEventFilter(this);
   for (TThreadedTimer* timer : timers)
     if (timer != nullptr) timer->SetEnabled(false);
   if (tracker) {
     tracker->Shutdown();
     Wait(25);
-    tracker.reset();
   }
 }
 
@@ -418,6 +449,9 @@ QWidget* TMainForm::BuildTopArea() {
   patMsk = new QCheckBox("PatMsk", controls);
   patMsk->setObjectName("PatMsk");
   patMsk->setFocusPolicy(Qt::NoFocus);
+  connect(patMsk, &QCheckBox::toggled, this, [this](bool on) {
+    if (patternPart != nullptr) patternPart->PatternMaskChanged(on);
+  });
   boxes->addWidget(patMsk);
   boxes->addStretch(1);
   grid->addLayout(boxes, 3, 0, 1, 6);

@@ -89,8 +89,9 @@ class TMainForm : public QMainWindow {
   void PlayPatClick();
   void TB_RecClick();
   void TB_PanicClick();
-  // Engine restart: the output is closed and opened again on a new song.
-  void EngineRestart();
+  // Engine restart: the output is closed and opened again on a new song,
+  // after asking when the song holds unsaved changes.
+  bool EngineRestart();
 
   // Pages.
   void TB_PatternClick();
@@ -178,6 +179,9 @@ class TMainForm : public QMainWindow {
   void PauseEngine();
   void ResumeEngine();
   void SetCaption(const QString& fileName);
+  void ForgetFileName();
+  bool LoadChosenSong(const QString& path);
+  bool ImportChosenMod(const QString& path);
   void Wait(int milliseconds);
 
   // Controls.
@@ -205,6 +209,7 @@ class TMainForm : public QMainWindow {
   bool started = false;
   bool starting = false;
   bool shutDown = false;
+  bool destroyed = false;      // the output is closed for good
   bool followingSong = false;  // controls take the song's values: no writes back
 
   std::unique_ptr<cTracker> tracker;

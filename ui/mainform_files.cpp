@@ -44,6 +44,13 @@ void TMainForm::SetCaption(const QString& fileName) {
   setWindowTitle(QString::fromStdString(MainCaption(fileName.toStdString())));
 }
 
+// The song in memory has no file: the save dialog must not offer to
+// overwrite the one it came from before.
+void TMainForm::ForgetFileName() {
+  SetCaption({});
+  saveName = songFolder + "/Module.zqm";
+}
+
 bool TMainForm::NewSongClick() {
   if (!tracker || !AskDiscard("New Song")) return false;
   PauseEngine();
@@ -51,7 +58,7 @@ bool TMainForm::NewSongClick() {
   tracker->NewModule();
   Wait(100);
   ResumeEngine();
-  SetCaption({});
+  ForgetFileName();
   RedrawAll();
   return true;
 }
@@ -61,13 +68,17 @@ bool TMainForm::LoadSongClick() {
   const QString path = prompts->OpenFileName(this, "Load Song", songFolder, kSongFilter);
   if (path.isEmpty()) return false;
   songFolder = QFileInfo(path).absolutePath();
-  return LoadSongFile(path);
+  return LoadChosenSong(path);
+}
+
+bool TMainForm::LoadSongFile(const QString& path) {
+  if (!tracker || !AskDiscard("Load Song")) return false;
+  return LoadChosenSong(path);
 }
 
 // The caption names the file only once it has loaded, so that a file that
 // is not a song never seems to be the one in memory.
-bool TMainForm::LoadSongFile(const QString& path) {
-  if (!tracker || !AskDiscard("Load Song")) return false;
+bool TMainForm::LoadChosenSong(const QString& path) {
   PauseEngine();
   const bool loaded = tracker->LoadModule(path.toStdString()) == 1;
   if (loaded) {
@@ -82,7 +93,7 @@ bool TMainForm::LoadSongFile(const QString& path) {
 
 bool TMainForm::SaveSongClick() {
   if (!tracker) return false;
-  const QString path = prompts->SaveFileName(this, "Save Song", saveName, kSongFilter);
+  const QString path = prompts->SaveFileName(this, "Save Song", saveName, kSongFilter, "zqm");
   if (path.isEmpty()) return false;
   return SaveSongFile(path);
 }
@@ -113,17 +124,21 @@ bool TMainForm::ImportModClick() {
   const QString path =
       prompts->OpenFileName(this, "Import ProTracker Song", songFolder, kModFilter);
   if (path.isEmpty()) return false;
-  return ImportModFile(path);
+  return ImportChosenMod(path);
+}
+
+bool TMainForm::ImportModFile(const QString& path) {
+  if (!tracker || !AskDiscard("Import ProTracker Song")) return false;
+  return ImportChosenMod(path);
 }
 
 // An imported module is a new song without a file: the caption drops the
-// name of the file loaded before.
-bool TMainForm::ImportModFile(const QString& path) {
-  if (!tracker || !AskDiscard("Import ProTracker Song")) return false;
+// name of the file loaded before, and a save starts from the default name.
+bool TMainForm::ImportChosenMod(const QString& path) {
   PauseEngine();
   const bool imported = tracker->LoadModuleMOD(path.toStdString()) == 1;
   ResumeEngine();
-  if (imported) SetCaption({});
+  if (imported) ForgetFileName();
   RedrawAll();
   if (!imported) prompts->Inform(this, "Import ProTracker Song", "Song format not recognized!");
   return imported;

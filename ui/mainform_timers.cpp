@@ -3,6 +3,7 @@
 // show, and paint after the lock is released.
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QSpinBox>
 #include <QThread>
 #include <vector>
@@ -111,7 +112,10 @@ void TMainForm::ShowTempoFields(bool fromPlayer) {
     speed = playing ? tracker->Player().currentSpeed : tracker->Song().speed;
   }
   for (auto [field, value] : {std::pair{bpmField, bpm}, std::pair{speedField, speed}}) {
-    if (field->hasFocus() || field->value() == value) continue;
+    // A number being typed is left alone; arrows and a finished edit are not.
+    const auto* typing = field->findChild<QLineEdit*>();
+    if (field->value() == value || (field->hasFocus() && typing != nullptr && typing->isModified()))
+      continue;
     const QSignalBlocker block(field);
     field->setValue(value);
   }

@@ -35,11 +35,15 @@ void TMainForm::TB_PanicClick() {
   if (tracker) tracker->Panic(1);
 }
 
-void TMainForm::EngineRestart() {
-  if (!tracker) return;
+// The restart begins with a new song: unsaved changes are asked about
+// first, as every other command that replaces the song does.
+bool TMainForm::EngineRestart() {
+  if (!tracker || !AskDiscard("Engine Restart")) return false;
   timers[0]->SetEnabled(false);
   tracker->EngineRestart();
+  ForgetFileName();
   RedrawAll();
+  return true;
 }
 
 void TMainForm::ShowEditMode() {

@@ -21,8 +21,12 @@ QString TQtPrompts::OpenFileName(QWidget* parent, const QString& title, const QS
 }
 
 QString TQtPrompts::SaveFileName(QWidget* parent, const QString& title, const QString& suggested,
-                                 const QString& filter) {
-  return QFileDialog::getSaveFileName(parent, title, suggested, filter);
+                                 const QString& filter, const QString& defaultSuffix) {
+  QFileDialog dialog(parent, title, suggested, filter);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setDefaultSuffix(defaultSuffix);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().first();
 }
 
 void TQtPrompts::Fatal(const QString& text) {

@@ -15,9 +15,10 @@ class TPrompts {
   // The chosen file, or empty when cancelled. filter is a Qt name filter.
   virtual QString OpenFileName(QWidget* parent, const QString& title, const QString& folder,
                                const QString& filter) = 0;
-  // Asks before overwriting. suggested is a folder or a full path.
+  // Asks before overwriting. suggested is a folder or a full path; a name
+  // typed without an extension gets defaultSuffix.
   virtual QString SaveFileName(QWidget* parent, const QString& title, const QString& suggested,
-                               const QString& filter) = 0;
+                               const QString& filter, const QString& defaultSuffix) = 0;
   // A fatal error: the box titled "System", then the program ends.
   virtual void Fatal(const QString& text) = 0;
 };
@@ -29,6 +30,6 @@ class TQtPrompts : public TPrompts {
   QString OpenFileName(QWidget* parent, const QString& title, const QString& folder,
                        const QString& filter) override;
   QString SaveFileName(QWidget* parent, const QString& title, const QString& suggested,
-                       const QString& filter) override;
+                       const QString& filter, const QString& defaultSuffix) override;
   void Fatal(const QString& text) override;
 };

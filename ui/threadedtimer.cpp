@@ -24,14 +24,15 @@ struct TTimerThread::cShared {
   uint32_t intervalMs = 1000;
   uint64_t handled = 0;  // events the GUI thread has run
   pid_t tid = 0;         // the thread's id, for its priority
+  TThreadPriority priority = TThreadPriority::Normal;
 };
 
 TTimerThread::TTimerThread(TThreadedTimer* owner, uint32_t intervalMs, TThreadPriority priority)
     : owner(owner),
-      priority(priority),
       shared(std::make_shared<cShared>()),
       handle(std::make_unique<TTimerThreadHandle>()) {
   shared->intervalMs = intervalMs;
+  shared->priority = priority;
   handle->thread = std::thread([this] { Run(); });
 }
 
@@ -70,20 +71,30 @@ void TTimerThread::SetInterval(uint32_t ms) {
 }
 
 void TTimerThread::SetPriority(TThreadPriority value) {
-  priority = value;
+  {
+    std::lock_guard<std::mutex> guard(shared->lock);
+    shared->priority = value;
+  }
   ApplyPriority();
+}
+
+TThreadPriority TTimerThread::Priority() const {
+  std::lock_guard<std::mutex> guard(shared->lock);
+  return shared->priority;
 }
 
 // Lowering a thread's priority is always allowed; the lowest is a nice
 // value of 19 for this thread alone.
 void TTimerThread::ApplyPriority() {
   pid_t tid;
+  TThreadPriority wanted;
   {
     std::lock_guard<std::mutex> guard(shared->lock);
     tid = shared->tid;
+    wanted = shared->priority;
   }
   if (tid == 0) return;
-  setpriority(PRIO_PROCESS, id_t(tid), priority == TThreadPriority::Lowest ? 19 : 0);
+  setpriority(PRIO_PROCESS, id_t(tid), wanted == TThreadPriority::Lowest ? 19 : 0);
 }
 
 void TTimerThread::Run() {
@@ -113,8 +124,13 @@ void TTimerThread::Run() {
     QMetaObject::invokeMethod(
         owner,
         [target, weak] {
-          if (target) target->Timer();
-          if (auto alive = weak.lock()) {
+          // An event posted before the timer was stopped, or before a reset
+          // replaced this thread, is dropped.
+          auto alive = weak.lock();
+          if (target && alive && target->thread && target->thread->shared == alive &&
+              target->Active())
+            target->Timer();
+          if (alive) {
             std::lock_guard<std::mutex> done(alive->lock);
             ++alive->handled;
             alive->wake.notify_all();
@@ -170,9 +186,11 @@ void TThreadedTimer::Reset() {
 
 bool TThreadedTimer::ThreadSuspended() const { return thread->Suspended(); }
 
+bool TThreadedTimer::Active() const { return interval != 0 && enabled && onTimer; }
+
 void TThreadedTimer::UpdateTimer() {
   thread->Suspend();
-  if (interval != 0 && enabled && onTimer) thread->Resume();
+  if (Active()) thread->Resume();
 }
 
 void TThreadedTimer::Timer() {

@@ -25,15 +25,15 @@ class TTimerThread {
   bool Suspended() const;
   void SetInterval(uint32_t ms);
   void SetPriority(TThreadPriority priority);
-  TThreadPriority Priority() const { return priority; }
+  TThreadPriority Priority() const;
 
  private:
   struct cShared;
   void Run();
   void ApplyPriority();
 
+  friend class TThreadedTimer;
   TThreadedTimer* const owner;
-  TThreadPriority priority;
   std::shared_ptr<cShared> shared;
   std::unique_ptr<class TTimerThreadHandle> handle;
 };
@@ -70,6 +70,8 @@ class TThreadedTimer : public QObject {
 
  private:
   friend class TTimerThread;
+  // Runs only with a non-zero interval, while enabled and with a handler.
+  bool Active() const;
   void UpdateTimer();
 
   bool enabled = true;

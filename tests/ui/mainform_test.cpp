@@ -7,7 +7,10 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QSpinBox>
+#include <chrono>
+#include <cstdio>
 #include <fstream>
+#include <functional>
 
 #include "app/tracker.h"
 #include "engine/generator.h"
@@ -212,4 +215,63 @@ TEST(MainForm, PagesAndEditMode) {
   EXPECT_EQ(w.Form().StatusPanel(1)->text(), "Edit Mode");
   w.Form().TB_RecClick();
   EXPECT_EQ(w.Form().StatusPanel(1)->text(), "Play Mode");
+}
+
+// The timers run on their own while the demo plays through the null device:
+// the views follow, the spectrum moves, the status area counts voices. The
+// longest engine-lock hold of the display timers is printed for the record.
+TEST(MainForm, TheTimersFollowTheDemoWhileItPlays) {
+  TWindowFixture w({}, kDemo);
+  w.Form().resize(1280, 800);
+  w.Form().show();
+  w.Form().PlayClick();
+  EXPECT_TRUE(w.Form().Timer(1)->Enabled());
+  int voicesSeen = 0, barsSeen = 0;
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+  while (std::chrono::steady_clock::now() < until) {
+    QApplication::processEvents(QEventLoop::AllEvents, 20);
+    if (w.Form().VoiceLabel()->text() != "Voices: 0") ++voicesSeen;
+    for (int b = 0; b < 15; ++b) barsSeen += w.Form().SpectrumView()->Height(b) > 0;
+  }
+  w.Form().StopClick();
+  EXPECT_FALSE(w.Form().Timer(1)->Enabled());
+  EXPECT_GT(voicesSeen, 0);
+  EXPECT_GT(barsSeen, 0);
+  std::printf("longest engine-lock hold of the display timers: %.1f us\n",
+              double(w.Form().LongestTimerLockHold().count()) / 1000.0);
+}
+
+TEST(MainForm, CommandsThatReplaceTheSongAskOnceBeforeLosingChanges) {
+  TWindowFixture w;
+  struct Case {
+    const char* title;
+    std::function<bool(TMainForm&)> run;
+  };
+  const QString mod = w.Path("not-a-module.mod");
+  std::ofstream(mod.toStdString()) << "nothing here";
+  const std::vector<Case> cases = {
+      {"Load Song", [](TMainForm& f) { return f.LoadSongClick(); }},
+      {"Import ProTracker Song", [](TMainForm& f) { return f.ImportModClick(); }},
+      {"Engine Restart", [](TMainForm& f) { return f.EngineRestart(); }},
+  };
+  for (const Case& c : cases) {
+    MarkModified(w.Tracker());
+    w.prompts.asked.clear();
+    w.prompts.told.clear();
+    w.prompts.answers = {false};
+    w.prompts.files = {kDemo};
+    EXPECT_FALSE(c.run(w.Form())) << c.title;
+    EXPECT_EQ(w.Tracker().Song().Cell(0, 0, 0)[0], 49) << c.title;
+    // Yes, once; then the dialog (where there is one) and the work.
+    w.prompts.answers = {true, false};
+    w.prompts.files = {QString(c.title) == "Import ProTracker Song" ? mod : QString(kDemo)};
+    c.run(w.Form());
+    ASSERT_EQ(w.prompts.asked.size(), 2u) << c.title;
+    EXPECT_EQ(w.prompts.asked[1], std::string(c.title) + ": Song has not been saved, discard it?");
+  }
+  // The last import was of a file that is no module: said so.
+  w.prompts.files = {mod};
+  EXPECT_FALSE(w.Form().ImportModClick());
+  ASSERT_EQ(w.prompts.told.size(), 1u);
+  EXPECT_EQ(w.prompts.told[0], "Import ProTracker Song: Song format not recognized!");
 }

@@ -16,7 +16,7 @@ run() {
     sleep 0.1
   done
   if [ -z "$window" ]; then
-    echo "smoke: the window never showed the demo song"; kill "$pid"; cat "$work/out.log"; return 1
+    echo "smoke: the window never showed the demo song"; kill "$pid" 2>/dev/null || true; cat "$work/out.log"; return 1
   fi
   xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
   sleep 0.5

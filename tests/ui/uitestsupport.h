@@ -52,7 +52,8 @@ class TScriptedPrompts : public TPrompts {
   QString OpenFileName(QWidget*, const QString&, const QString&, const QString&) override {
     return NextFile();
   }
-  QString SaveFileName(QWidget*, const QString&, const QString&, const QString&) override {
+  QString SaveFileName(QWidget*, const QString&, const QString&, const QString&,
+                       const QString&) override {
     return NextFile();
   }
   void Fatal(const QString& text) override { fatal.push_back(text.toStdString()); }

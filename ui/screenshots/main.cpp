@@ -4,6 +4,7 @@
 // pictures).
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QPixmap>
 #include <QSpinBox>
@@ -21,6 +22,8 @@
 #include "app/tracker.h"
 #include "editor/synthcontrols.h"
 #include "editor/synthedit.h"
+#include "ui/formfxparm.h"
+#include "ui/framechans.h"
 #include "ui/framesynth.h"
 #include "ui/mainform.h"
 #include "ui/sampleeditor.h"
@@ -147,6 +150,28 @@ int main(int argc, char** argv) {
   form.PlayClick();
   Settle(1500);
   ok = Save(form, folder, "main-window-playing", suffix) && ok;
+
+  // The channel page while the demo plays, showing the chain of channel 4:
+  // a stereo expander and sends to both aux buses.
+  form.TB_ChansClick();
+  auto* chans = form.findChild<TFrameChans*>();
+  chans->ChainBox()->setCurrentIndex(4);
+  Settle(300);
+  ok = Save(form, folder, "channel-page", suffix) && ok;
+
+  // The demo's reverberator on Aux1, as "..." opens it (shown without
+  // waiting for it to close).
+  TFormFXparm reverb(&form);
+  if (reverb.Build(*form.Tracker(), 16, 0)) {
+    reverb.show();
+    Settle(100);
+    ok = Save(reverb, folder, "effect-window", suffix) && ok;
+    reverb.hide();
+    reverb.Clear();
+  } else {
+    std::fprintf(stderr, "murvelon-screenshots: the demo has no effect on Aux1\n");
+    ok = false;
+  }
   form.StopClick();
   ok = SaveSynthPages(form, folder, suffix, scratch.path()) && ok;
   return ok ? 0 : 1;
