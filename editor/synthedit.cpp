@@ -106,7 +106,9 @@ bool cSynthEditor::LoadPreset(bool fm, const std::string& path) {
 }
 
 bool cSynthEditor::SavePreset(bool fm, const std::string& path) {
-  return (fm ? tracker.SaveFMSynth(path, block) : tracker.SaveSynth(path, block)) == 1;
+  if ((fm ? tracker.SaveFMSynth(path, block) : tracker.SaveSynth(path, block)) != 1) return false;
+  presetName[fm ? 1 : 0] = path;
+  return true;
 }
 
 // A replaced or emptied slot must not be heard half-way: the mix buffers

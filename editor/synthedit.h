@@ -56,8 +56,8 @@ class cSynthEditor {
   // selects the instrument again, so that the frame refreshes.
   bool LoadPreset(bool fm, const std::string& path);
   bool SavePreset(bool fm, const std::string& path);
-  // The save dialog's default: the path of the last loaded preset, else the
-  // name "Synth" or "FMSynth".
+  // The save dialog's default: the path of the last preset loaded or saved,
+  // else the name "Synth" or "FMSynth".
   const std::string& PresetName(bool fm) const { return presetName[fm ? 1 : 0]; }
 
   // The layer's wave: a WAV file loaded into it, or deleted.

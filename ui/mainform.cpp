@@ -32,6 +32,7 @@
 #include "editor/channelbox.h"
 #include "ui/formsystem.h"
 #include "ui/framechans.h"
+#include "ui/framesynth.h"
 #include "ui/knob.h"
 #include "ui/prompts.h"
 #include "ui/scope.h"
@@ -144,6 +145,7 @@ void TMainForm::FormCreate() {
   layout->addWidget(BuildLowerArea(), 1);
   setCentralWidget(central);
   BuildStatusBar();
+  AddPart(new TFrameSynth(*this));
   AddPart(new TFrameChans(chansSlot), TPartRole::Other);
   AddPart(new TScopeView(image3Slot), TPartRole::Scope);
 

@@ -255,7 +255,8 @@ TEST_F(SynthEdit, PresetsLoadOnlyIntoTheirEngine) {
   ASSERT_TRUE(editor.SavePreset(false, bass));
   EXPECT_FALSE(editor.SavePreset(true, (dir / "warm.zqf").string()));
   EXPECT_FALSE(std::filesystem::exists(dir / "warm.zqf"));
-  EXPECT_EQ(editor.PresetName(false), "Synth");
+  EXPECT_EQ(editor.PresetName(false), bass);  // the next save offers it again
+  EXPECT_EQ(editor.PresetName(true), "FMSynth");
 
   Change("mKnob23", 10);
   tracker.Song().modified = false;

@@ -7,17 +7,26 @@
 #include <QComboBox>
 #include <QDir>
 #include <QPixmap>
+#include <QSpinBox>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <numbers>
 #include <thread>
+#include <vector>
 
 #include "app/tracker.h"
+#include "editor/synthcontrols.h"
+#include "editor/synthedit.h"
 #include "ui/formfxparm.h"
 #include "ui/framechans.h"
+#include "ui/framesynth.h"
 #include "ui/mainform.h"
+#include "ui/sampleeditor.h"
 
 namespace {
 
@@ -37,6 +46,76 @@ bool Save(QWidget& widget, const QString& folder, const QString& name, const QSt
   }
   std::printf("%s\n", path.toLocal8Bit().constData());
   return true;
+}
+
+// A stereo pad for the sample page: a decaying chord, its voices spread
+// between the channels.
+void WriteStereoWave(const std::string& path) {
+  constexpr int kRate = 44100, kFrames = 44100;
+  std::vector<int16_t> samples(size_t(kFrames) * 2);
+  for (int i = 0; i < kFrames; ++i) {
+    const double t = double(i) / kRate, fade = std::exp(-2.5 * t) * (1.0 - std::exp(-200.0 * t));
+    const double a = std::sin(2 * std::numbers::pi * 220.0 * t);
+    const double b = std::sin(2 * std::numbers::pi * 277.2 * t + 0.5 * std::sin(6.0 * t));
+    const double c = std::sin(2 * std::numbers::pi * 329.6 * t);
+    samples[size_t(i) * 2] = int16_t(std::lround(fade * 12000.0 * (a + 0.6 * b + 0.3 * c)));
+    samples[size_t(i) * 2 + 1] = int16_t(std::lround(fade * 12000.0 * (0.3 * a + 0.6 * b + c)));
+  }
+  auto word = [](std::ofstream& out, uint32_t v, int bytes) {
+    for (int k = 0; k < bytes; ++k) out.put(char((v >> (8 * k)) & 0xFF));
+  };
+  std::ofstream out(path, std::ios::binary);
+  const uint32_t dataBytes = uint32_t(samples.size() * 2);
+  out.write("RIFF", 4);
+  word(out, 36 + dataBytes, 4);
+  out.write("WAVEfmt ", 8);
+  word(out, 16, 4);
+  word(out, 1, 2);
+  word(out, 2, 2);
+  word(out, kRate, 4);
+  word(out, kRate * 4, 4);
+  word(out, 4, 2);
+  word(out, 16, 2);
+  out.write("data", 4);
+  word(out, dataBytes, 4);
+  for (int16_t v : samples) word(out, uint16_t(v), 2);
+}
+
+// The instrument page: the demo's synthesizer (4) on both of its pages, its
+// FM synthesizer (6), and a sampler (1) playing a looped stereo wave.
+bool SaveSynthPages(TMainForm& form, const QString& folder, const QString& suffix,
+                    const QString& scratch) {
+  auto* frame = form.findChild<TFrameSynth*>();
+  if (frame == nullptr) return false;
+  form.TB_SynthClick();
+  form.InstrumentEdit()->setValue(4);
+  frame->Pages()->setCurrentIndex(kPageOscillators);
+  Settle(100);
+  bool ok = Save(form, folder, "synth-oscillators", suffix);
+  frame->Pages()->setCurrentIndex(kPageFilter);
+  Settle(100);
+  ok = Save(form, folder, "synth-filter", suffix) && ok;
+  form.InstrumentEdit()->setValue(6);
+  Settle(100);
+  ok = Save(form, folder, "synth-fm", suffix) && ok;
+
+  form.InstrumentEdit()->setValue(1);
+  qobject_cast<QSpinBox*>(frame->Control("SE_Layer"))->setValue(5);
+  const QString wave = scratch + "/Stereo Pad.wav";
+  WriteStereoWave(wave.toStdString());
+  frame->LoadSampleFile(wave);
+  Settle(100);
+  cSampleEditor& sample = frame->Editor()->Sample();
+  frame->SampleImage()->SyncSize();
+  const int w = sample.Width();
+  sample.SetRangeByPixels(w * 3 / 10, w * 8 / 10);
+  frame->RangeToLoopClick();
+  sample.SetRangeByPixels(w * 5 / 100, w * 15 / 100);
+  frame->SampleImage()->Redraw();
+  Settle(100);
+  ok = Save(form, folder, "synth-sample", suffix) && ok;
+  form.TB_PatternClick();
+  return ok;
 }
 
 }  // namespace
@@ -94,5 +173,6 @@ int main(int argc, char** argv) {
     ok = false;
   }
   form.StopClick();
+  ok = SaveSynthPages(form, folder, suffix, scratch.path()) && ok;
   return ok ? 0 : 1;
 }
