@@ -96,75 +96,6 @@ bool Tiny(float v) { return std::fabs(v) < FLT_MIN; }
 
 }  // namespace
 
-// ---- Envelope -------------------------------------------------------------
-
-void cBassEnvelope::Segment(float from, float to, float samples, float curve) {
-  if (samples < 1.0f) samples = 1.0f;
-  const float d = std::fabs(from - to);
-  const float mid = (from + to) * 0.5f + curve * 0.5f * d;
-  const float q = (from + to) - 2.0f * mid;
-  const float s0 = ((to - from) - 2.0f * q) / samples;
-  const float acc = 2.0f * q / (samples * samples);
-  step = s0 + acc;
-  accel = 2.0f * acc;
-}
-
-void cBassEnvelope::Start(bool fromZero) {
-  if (fromZero) value = 0.0f;
-  state = kAttack;
-  Segment(value, 1.0f, attack, attackCurve);
-}
-
-void cBassEnvelope::Release() {
-  state = kRelease;
-  Segment(value, 0.0f, release, releaseCurve);
-}
-
-void cBassEnvelope::Advance() {
-  switch (state) {
-    case kIdle:
-      value = 0.0f;
-      break;
-    case kAttack:
-      value += step;
-      step += accel;
-      if (value >= 1.0f) {
-        value = 1.0f;
-        Segment(1.0f, sustain, decay, decayCurve);
-        state = kDecay;
-      }
-      break;
-    case kDecay:
-      value += step;
-      step += accel;
-      if (value <= sustain) {
-        value = sustain;
-        counter = sustainTime;
-        Segment(sustain, 0.0f, release, releaseCurve);
-        state = kSustain;
-      }
-      break;
-    case kSustain:
-      if (sustainTime > 0.0f) {
-        counter -= 1.0f;
-        if (counter <= 0.0f) state = kRelease;
-      }
-      break;
-    case kRelease:
-      value += step;
-      step += accel;
-      if (value <= 0.0f) {
-        value = 0.0f;
-        state = kIdle;
-      }
-      break;
-    default:
-      state = kIdle;
-      value = 0.0f;
-      break;
-  }
-}
-
 // ---- Set-up and parameters ------------------------------------------------
 
 cBass::cBass() {
@@ -190,10 +121,8 @@ void cBass::Init(int32_t newRate) {
 void cBass::Reset() {
   noise = uint32_t(std::rand()) ^ 0x67B981C4u;
   LoadDefaults();
-  for (cBassEnvelope* e : {&amp, &filterEnv}) {
-    e->state = cBassEnvelope::kIdle;
-    e->value = e->step = e->accel = e->counter = 0.0f;
-  }
+  amp.Silence();
+  filterEnv.Silence();
   groupA = cOscGroup{};
   groupB = cOscGroup{};
   for (int s = 0; s < 2; ++s) {
@@ -312,8 +241,8 @@ void cBass::ApplyWord(int32_t index, int16_t raw) {
     case 48: case 49: case 50: feedback[index - 48] = fw * k127 * 0.25f; break;
     case 51: lfo[0].range = w; SetLfoRate(lfo[0]); break;
     case 52: lfo[1].range = w; SetLfoRate(lfo[1]); break;
-    case 53: ampFromZero = w != 0; break;
-    case 54: filterFromZero = w != 0; break;
+    case 53: amp.restart = w != 0; break;
+    case 54: filterEnv.restart = w != 0; break;
     case 55: lfo[0].freeRunning = w != 0; break;
     case 56: lfo[1].freeRunning = w != 0; break;
     case 57:
@@ -411,8 +340,8 @@ void cBass::NoteOn(int32_t n) {
   lfo[2].phase = lfo[2].start;
   lfo[2].out = 0.0f;
   lfo3Counter = lfo3Delay;
-  amp.Start(ampFromZero);
-  filterEnv.Start(filterFromZero);
+  amp.Start();
+  filterEnv.Start();
 }
 
 void cBass::NoteOff() {
@@ -590,7 +519,7 @@ float cBass::RunGroup(cOscGroup& g, const float* inc, const float* w, const floa
 
 void cBass::Render(float* frames, int32_t count) {
   if (count <= 0) return;
-  if (amp.state == cBassEnvelope::kIdle || wavetables == nullptr || !wavetables->Ready()) {
+  if (amp.state == cCurveEnvelope::kIdle || wavetables == nullptr || !wavetables->Ready()) {
     std::memset(frames, 0, sizeof(float) * 2 * size_t(count));
     return;
   }

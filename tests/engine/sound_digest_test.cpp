@@ -62,7 +62,7 @@ TEST(SoundDigest, PinnedSongsRenderTheRecordedSamples) {
   const Case cases[] = {
       {"Songs/demo.zqm",
        [](cTracker& t) { return t.LoadModule(MURVELON_SOURCE_DIR "/Songs/demo.zqm") == 1; },
-       0xb03f0ed7d0924b88ull},
+       0x0c541ebd076587f4ull},
       {"composed 4-channel module", [](cTracker& t) { return LoadComposedModule(t); },
        0x30012e23739dc659ull},
       {"16 synth channels with reverbs",
