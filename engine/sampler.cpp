@@ -314,12 +314,27 @@ void cSampler::SetCommand(int32_t column, int32_t command) {
   c.parameter = command & 0xFF;
   c.high = c.parameter >> 4;
   c.low = c.parameter & 0x0F;
+  if (c.command == 0x08) Arpeggio(0);
   if (c.command == 0x0A) SetVolume(params[0]);
   if (c.command == 0x0C) SetVolume(c.parameter);
 }
 
-void cSampler::Tick(int32_t) {
+// Every sounding voice of the group plays its own note raised by the given
+// semitones; the note it keeps is its own.
+void cSampler::Arpeggio(int32_t semitones) {
+  for (int32_t g = 0; g < groupCount; ++g) {
+    cVoice& v = voices[group[g]];
+    if (v.playing) Retune(v, v.note + semitones);
+  }
+}
+
+void cSampler::Tick(int32_t tick) {
   for (const cColumn& c : columns) {
+    if (c.command == 0x08) {
+      const int32_t phase = ((tick % 3) + 3) % 3;
+      Arpeggio(phase == 0 ? 0 : phase == 1 ? c.high : c.low);
+      continue;
+    }
     const int64_t d = ToFixed(float(c.parameter) * (1.0f / 1023.0f) * slideScale);
     for (int32_t g = 0; g < groupCount; ++g) {
       cVoice& v = voices[group[g]];

@@ -1,8 +1,8 @@
 #pragma once
 // The sampler of a channel: up to eight voices playing sounds of the wave
 // store with cubic interpolation, a forward loop, a linear envelope, per-voice
-// volume and pan, chords and sample offsets from effect commands, and pitch
-// slides in 32.32 fixed point. Engine lock held for every call.
+// volume and pan, chords, arpeggios and sample offsets from effect commands,
+// and pitch slides in 32.32 fixed point. Engine lock held for every call.
 
 #include <cstdint>
 
@@ -89,6 +89,7 @@ class cSampler : public cGenerator {
   void ApplyInstrument(cVoice& v);
   bool TakeSlot(cVoice& v, int32_t slot);
   void Retune(cVoice& v, int32_t note);
+  void Arpeggio(int32_t semitones);
   void ReleaseVoice(cVoice& v);
   void StopVoice(cVoice& v);
   void RenderVoice(cVoice& v, float* frames, int32_t count);

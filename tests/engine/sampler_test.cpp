@@ -84,6 +84,29 @@ TEST_F(Sampler, ChordCommandStartsTheNibbleNotes) {
   EXPECT_EQ(s.GetVoiceCount(), 2);
 }
 
+// An arpeggio retunes every voice of the note's group from its own note;
+// setting the command again returns each to its note.
+TEST_F(Sampler, ArpeggioRetunesTheWholeGroup) {
+  Fill(
+      0, 1000, [](int) { return 1000; }, 1, 0, 999);
+  Apply();
+  s.SetCommand(0, 0x1847);  // a chord of 36, 40 and 43
+  s.SetCommand(1, 0x0835);
+  s.NoteOn(36);
+  double base[3];
+  for (int i = 0; i < 3; ++i) base[i] = Step(s.Voice(i));
+  for (int tick : {1, 2, 3, 4}) {
+    s.Tick(tick);
+    const int up = tick % 3 == 1 ? 3 : tick % 3 == 2 ? 5 : 0;
+    for (int i = 0; i < 3; ++i) {
+      EXPECT_NEAR(Step(s.Voice(i)) / base[i], std::pow(2.0, up / 12.0), 1e-4) << tick << " " << i;
+    }
+  }
+  s.SetCommand(1, 0x0835);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(Step(s.Voice(i)), base[i]);
+  EXPECT_EQ(s.Voice(1).note, 40);
+}
+
 TEST_F(Sampler, SampleOffsetStartsAtWholeLengthSteps) {
   Fill(0, 1000, [](int) { return 1000; });
   Apply();

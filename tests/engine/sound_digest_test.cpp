@@ -64,7 +64,7 @@ TEST(SoundDigest, PinnedSongsRenderTheRecordedSamples) {
        [](cTracker& t) { return t.LoadModule(MURVELON_SOURCE_DIR "/Songs/demo.zqm") == 1; },
        0x0c541ebd076587f4ull},
       {"composed 4-channel module", [](cTracker& t) { return LoadComposedModule(t); },
-       0x30012e23739dc659ull},
+       0x40a02b59270d69d9ull},
       {"16 synth channels with reverbs",
        [](cTracker& t) {
          ComposeSynthSong(t);
