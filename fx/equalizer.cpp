@@ -74,11 +74,7 @@ void cFirFilter::Design(int32_t centre, int32_t width, int32_t gain, int32_t rat
   std::fill(std::begin(history), std::end(history), 0.0f);
 }
 
-void cFirFilter::Clear() {
-  std::fill(std::begin(design), std::end(design), 0.0);
-  std::fill(std::begin(history), std::end(history), 0.0f);
-  std::fill(std::begin(taps), std::end(taps), 0.0f);
-}
+void cFirFilter::Clear() { std::fill(std::begin(history), std::end(history), 0.0f); }
 
 // audio thread, engine lock held
 // Works through the block in chunks laid out oldest first behind the 16
@@ -126,16 +122,14 @@ void cEqualizer<Bands>::Reset(bool loadDefaults) {
   if (loadDefaults) LoadPreset(0);
 }
 
-// Silences the bands: until a band is set again only the dry path sounds.
-// The dry mix used by later designs returns to 100, while each stage keeps
-// its dry factor and the stored parameter is untouched.
+// Forgets the sound in the filters (a panic); the bands and the dry mix go
+// on sounding as the parameters say.
 template <int Bands>
 void cEqualizer<Bands>::Clear() {
   for (int k = 0; k < Bands; ++k) {
     left[k].Clear();
     right[k].Clear();
   }
-  dryMix = 100;
 }
 
 template <int Bands>

@@ -17,7 +17,7 @@ class cFirFilter {
   void Design(int32_t centre, int32_t width, int32_t gain, int32_t sampleRate, int32_t dryMix);
   // One side of an interleaved block: every second float from frames.
   void Process(float* frames, int32_t count);
-  // Taps, design and history zeroed; the dry factor stays.
+  // The history zeroed; design, taps and dry factor stay.
   void Clear();
 
   double dryFactor = 1.0;
