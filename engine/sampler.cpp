@@ -100,7 +100,8 @@ bool cSampler::TakeSlot(cVoice& v, int32_t slot) {
     v.loopStart = 0;
     v.loopEnd = e.length - 1;
   } else {
-    v.loopMode = 1;
+    // Mode 2 turns at the loop's ends; 1 and 3 jump back to its start.
+    v.loopMode = (e.flags & kWaveLoopFlags) == 2 ? 2 : 1;
     v.loopStart = std::clamp(e.loopStart, 0, e.length - 1);
     v.loopEnd = std::clamp(e.loopEnd, v.loopStart, e.length - 1);
   }
@@ -386,6 +387,26 @@ void cSampler::Render(float* frames, int32_t count) {
   }
 }
 
+// A ping-pong voice that ran past an end of its loop [first, last] turns
+// there: what its step carried it beyond the end is played back the other
+// way, as often as the step spans the loop.
+void cSampler::TurnPingPong(cVoice& v, int64_t first, int64_t last) {
+  const uint64_t span = uint64_t(last - first);
+  const uint64_t cycle = 2 * span;
+  // The way from the loop start, as if the loop were laid out forwards and
+  // then backwards again and again.
+  const uint64_t run =
+      v.direction == 0 ? uint64_t(v.position - first) : cycle + uint64_t(first - v.position);
+  const uint64_t at = cycle == 0 ? 0 : run % cycle;
+  if (at <= span) {
+    v.position = first + int64_t(at);
+    v.direction = 0;
+  } else {
+    v.position = first + int64_t(cycle - at);
+    v.direction = 1;
+  }
+}
+
 void cSampler::RenderVoice(cVoice& v, float* out, int32_t count) {
   const float* w0 = interp[0];
   const float* w1 = interp[1];
@@ -393,6 +414,10 @@ void cSampler::RenderVoice(cVoice& v, float* out, int32_t count) {
   const float* w3 = interp[3];
   const int16_t* s = v.data;
   const int64_t loopLength = int64_t(v.loopEnd) + 1 - v.loopStart;
+  // A ping-pong voice plays from the loop start's first fraction to the loop
+  // end's last one.
+  const int64_t pingPongFirst = int64_t(v.loopStart) << 32;
+  const int64_t pingPongLast = ((int64_t(v.loopEnd) + 1) << 32) - 1;
   for (int32_t k = 0; k < count; ++k) {
     const float volume = v.volume, pan = v.pan, env = v.envValue;
     v.volume = Approach(v.volume, v.targetVolume, 1.0f / 64.0f);
@@ -400,10 +425,14 @@ void cSampler::RenderVoice(cVoice& v, float* out, int32_t count) {
 
     // Past the loop end: a looping voice wraps by whole loop lengths, however
     // far its step carried it; a voice without a loop holds its last frame
-    // and fades.
+    // and fades. A ping-pong voice turns at either end of its loop.
     if (v.step < 0) v.step = -v.step;
+    if (v.loopMode == 2 &&
+        (v.direction == 0 ? v.position > pingPongLast : v.position < pingPongFirst)) {
+      TurnPingPong(v, pingPongFirst, pingPongLast);
+    }
     int64_t i = v.position >> 32;
-    if (i > v.loopEnd) {
+    if (i > v.loopEnd && v.loopMode != 2) {
       if (v.loopMode == 0) {
         ReleaseVoice(v);
         v.step = 0;
@@ -460,7 +489,11 @@ void cSampler::RenderVoice(cVoice& v, float* out, int32_t count) {
       left = float(p[-1]) * w0[f] + float(p[0]) * w1[f] + float(p[1]) * w2[f] + float(p[2]) * w3[f];
       right = left;
     }
-    v.position += v.step;
+    if (v.direction == 0) {
+      v.position += v.step;
+    } else {
+      v.position -= v.step;
+    }
     out[2 * k] += left * (1.0f - pan) * 2.0f * volume * env;
     out[2 * k + 1] += right * pan * 2.0f * volume * env;
     if (ended) {

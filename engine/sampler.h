@@ -1,6 +1,6 @@
 #pragma once
 // The sampler of a channel: up to eight voices playing sounds of the wave
-// store with cubic interpolation, a forward loop, a linear envelope, per-voice
+// store with cubic interpolation, forward and ping-pong loops, a linear envelope, per-voice
 // volume and pan, chords, arpeggios and sample offsets from effect commands,
 // and pitch slides in 32.32 fixed point. Engine lock held for every call.
 
@@ -62,8 +62,8 @@ class cSampler : public cGenerator {
     int64_t position;                    // 32.32 frames
     int64_t targetStep, step;            // 32.32 frames per output frame
     int32_t loopStart, loopEnd, length;  // frames
-    int32_t loopMode;                    // 0 none, 1 forward
-    int32_t direction;                   // 0 forward
+    int32_t loopMode;                    // 0 none, 1 forward, 2 ping-pong
+    int32_t direction;                   // 0 forward, 1 backward (ping-pong)
     int32_t baseVolume;
     float targetVolume, volume, targetPan, pan;
     float attackMs, decayMs;
@@ -93,6 +93,7 @@ class cSampler : public cGenerator {
   void ReleaseVoice(cVoice& v);
   void StopVoice(cVoice& v);
   void RenderVoice(cVoice& v, float* frames, int32_t count);
+  static void TurnPingPong(cVoice& v, int64_t first, int64_t last);
   bool HasCommand(int32_t command) const;
   int64_t ToFixed(float value) const;
 

@@ -13,7 +13,7 @@
 
 constexpr int kWaveSlots = 128;
 constexpr int kWaveNameBytes = 128;
-constexpr uint32_t kWaveLoopFlags = 0x03;    // either bit: forward loop on
+constexpr uint32_t kWaveLoopFlags = 0x03;    // loop mode: 0 none, 2 ping-pong, 1 or 3 forward
 constexpr uint32_t kWaveStereoFlag = 0x10;   // written for stereo sounds
 constexpr uint32_t kWaveStereoFlags = 0xF0;  // any of them: read as stereo
 
