@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <iterator>
 
 #include "fx/denormal.h"
@@ -25,6 +24,13 @@ const int32_t kDelayPreset1[cDelay::kNumParams] = {85, 80, 80, 85, 90, 90, 95, 0
 }  // namespace
 
 void cDelay::Init(int32_t rate) {
+  const int32_t length = std::max<int32_t>(
+      kDelayLineLength, int32_t(int64_t(kDelayMaxMs) * std::max(rate, 0) / 1000 + 1));
+  if (length != lineLength) {
+    lineLeft = std::make_unique<float[]>(size_t(length));
+    lineRight = std::make_unique<float[]>(size_t(length));
+    lineLength = length;
+  }
   sampleRate = float(rate);
   samplesPerMs = float(rate * 0.001);
   framesPerSecond = rate;
@@ -40,8 +46,8 @@ void cDelay::Reset(bool loadDefaults) {
 }
 
 void cDelay::Clear() {
-  std::memset(lineLeft, 0, sizeof(lineLeft));
-  std::memset(lineRight, 0, sizeof(lineRight));
+  std::fill_n(lineLeft.get(), lineLength, 0.0f);
+  std::fill_n(lineRight.get(), lineLength, 0.0f);
   lastLeft = lastRight = 0.0f;
 }
 
@@ -66,16 +72,17 @@ void cDelay::SetParam(int32_t index, int32_t value) {
   switch (index) {
     case 0:
     case 1: {
-      const int32_t ms = std::clamp(value, 0, 1024);
+      const int32_t ms = std::clamp(value, 0, kDelayMaxMs);
       params[index] = ms;
       // In integers: samplesPerMs lies just below rate / 1000 at 22050 and
       // 44100 Hz, so a product with it falls short of a whole frame whenever
       // ms x rate / 1000 is whole (20 ms at 22050 Hz) and loses that frame.
       const int32_t lag = int32_t(int64_t(ms) * framesPerSecond / 1000);
+      if (lineLength == 0) break;  // not initialised: no line to place it in
       if (index == 0) {
-        writeLeft = (readLeft + lag) % kDelayLineLength;
+        writeLeft = (readLeft + lag) % lineLength;
       } else {
-        writeRight = (readRight + lag) % kDelayLineLength;
+        writeRight = (readRight + lag) % lineLength;
       }
       break;
     }
@@ -134,14 +141,15 @@ const cFxParamDesc* cDelay::GetParamDesc(int32_t index) {
 
 // audio thread, engine lock held
 int32_t cDelay::Process(float* frames, int32_t count) {
+  if (lineLength == 0) return 0;
   for (int32_t i = 0; i < count; ++i) {
     float* frame = frames + 2 * i;
     const float xL = FlushDenormal(frame[0]);
     const float xR = FlushDenormal(frame[1]);
     const float a = xL + lineLeft[readLeft];
     const float b = xR + lineRight[readRight];
-    if (++readLeft >= kDelayLineLength) readLeft = 0;
-    if (++readRight >= kDelayLineLength) readRight = 0;
+    if (++readLeft >= lineLength) readLeft = 0;
+    if (++readRight >= lineLength) readRight = 0;
 
     const float fedLeft = pingPong ? b : a;
     const float fedRight = pingPong ? a : b;
@@ -149,8 +157,8 @@ int32_t cDelay::Process(float* frames, int32_t count) {
     lineRight[writeRight] = lastRight + color * (fedRight * feedbackRight - lastRight);
     lastLeft = lineLeft[writeLeft];
     lastRight = lineRight[writeRight];
-    if (++writeLeft >= kDelayLineLength) writeLeft = 0;
-    if (++writeRight >= kDelayLineLength) writeRight = 0;
+    if (++writeLeft >= lineLength) writeLeft = 0;
+    if (++writeRight >= lineLength) writeRight = 0;
 
     // The wet path carries the input as well as the echoes.
     frame[0] = a * wet + xL * dry;

@@ -3,11 +3,15 @@
 // feedback, a one-pole tone filter in the feedback path and a ping-pong mode.
 
 #include <cstdint>
+#include <memory>
 
 #include "fx/effect.h"
 
-// Enough for 1024 ms at 96 kHz.
+// The shortest line: enough for 1024 ms at 96 kHz. Above 96 kHz a line holds
+// one sample more than 1024 ms, so that the longest delay stays distinct
+// from 0 ms, which returns after the whole line.
 constexpr int32_t kDelayLineLength = 98496;
+constexpr int32_t kDelayMaxMs = 1024;
 
 class cDelay : public cEffect {
  public:
@@ -27,6 +31,9 @@ class cDelay : public cEffect {
   void LoadPreset(int32_t preset) override;
   void ApplyParams() override;
 
+  // Samples in each line, as Init sized them for the rate.
+  int32_t LineLength() const { return lineLength; }
+
   int32_t params[kNumParams] = {};
 
   float sampleRate = 0.0f;
@@ -43,6 +50,7 @@ class cDelay : public cEffect {
   float lastLeft = 0.0f, lastRight = 0.0f;
 
  private:
-  float lineLeft[kDelayLineLength] = {};
-  float lineRight[kDelayLineLength] = {};
+  // Allocated by Init, never while processing.
+  int32_t lineLength = 0;
+  std::unique_ptr<float[]> lineLeft, lineRight;
 };
