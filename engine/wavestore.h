@@ -10,6 +10,8 @@
 #include <string>
 
 #include "engine/wavreader.h"
+#include "song/filereader.h"
+#include "song/filewriter.h"
 
 constexpr int kWaveSlots = 128;
 constexpr int kWaveNameBytes = 128;
@@ -58,12 +60,12 @@ class cWavManager {
   uint32_t Generation(int32_t slot) const { return generation[slot & 0x7F]; }
 
   // The wave list of the song file, right after its "#WAVINF#" marker.
-  bool WriteWaveList(cByteWriter& out) const;
+  void WriteWaveList(cFileWriter& out) const;
   // Clears every slot, then reads the list. False, without writing outside
   // the store, when the list is damaged (a slot index outside 0-127 or named
   // twice, a negative length, more sample data than the file holds) or a
   // buffer cannot be had; the slots read completely so far stay filled.
-  bool ReadWaveList(cByteReader& in);
+  bool ReadWaveList(cFileReader& in);
 
  private:
   void ClearSlotLocked(int32_t slot);
