@@ -23,6 +23,9 @@ const int32_t kDelayPreset1[cDelay::kNumParams] = {85, 80, 80, 85, 90, 90, 95, 0
 
 }  // namespace
 
+// A preset also empties the lines.
+cDelay::cDelay() : cParamEffect(kDelayParams, true, &kDelayPreset1, 1) {}
+
 void cDelay::Init(int32_t rate) {
   const int32_t length = std::max<int32_t>(
       kDelayLineLength, int32_t(int64_t(kDelayMaxMs) * std::max(rate, 0) / 1000 + 1));
@@ -49,17 +52,6 @@ void cDelay::Clear() {
   std::fill_n(lineLeft.get(), lineLength, 0.0f);
   std::fill_n(lineRight.get(), lineLength, 0.0f);
   lastLeft = lastRight = 0.0f;
-}
-
-void cDelay::LoadPreset(int32_t preset) {
-  if (preset == 0) {
-    for (int32_t i = 0; i < kNumParams; ++i) SetParam(i, kDelayParams[i].defaultValue);
-  } else if (preset == 1) {
-    for (int32_t i = 0; i < kNumParams; ++i) SetParam(i, kDelayPreset1[i]);
-  } else {
-    return;
-  }
-  Clear();
 }
 
 // Delay times are left out: applying them again would move the write
@@ -118,13 +110,8 @@ void cDelay::SetParam(int32_t index, int32_t value) {
   }
 }
 
-int32_t cDelay::GetParam(int32_t index) {
-  if (index < 0 || index >= kNumParams) return -1;
-  return params[index];
-}
-
 void cDelay::GetParamText(char* text, int32_t index, int32_t value) {
-  if (index < 0 || index >= kNumParams) return;
+  if (!Has(index)) return;
   if (index <= 1) {
     std::snprintf(text, kFxTextSize, "%d ms", value);
   } else if (index <= 6) {
@@ -132,11 +119,6 @@ void cDelay::GetParamText(char* text, int32_t index, int32_t value) {
   } else {
     std::snprintf(text, kFxTextSize, "%s", (value & 1) ? "PingPong" : "Normal");
   }
-}
-
-const cFxParamDesc* cDelay::GetParamDesc(int32_t index) {
-  if (index < 0 || index >= kNumParams) return nullptr;
-  return &kDelayParams[index];
 }
 
 // audio thread, engine lock held

@@ -13,28 +13,21 @@
 constexpr int32_t kDelayLineLength = 98496;
 constexpr int32_t kDelayMaxMs = 1024;
 
-class cDelay : public cEffect {
+class cDelay : public cParamEffect<8> {
  public:
-  static constexpr int32_t kNumParams = 8;
+  cDelay();
 
   const char* GetName() override { return "Delay + Feedback"; }
   void Init(int32_t sampleRate) override;
   void Reset(bool loadDefaults) override;
   void Clear() override;
   int32_t Process(float* frames, int32_t count) override;
-  int32_t GetNumParams() override { return kNumParams; }
   void SetParam(int32_t index, int32_t value) override;
-  int32_t GetParam(int32_t index) override;
   void GetParamText(char* text, int32_t index, int32_t value) override;
-  const cFxParamDesc* GetParamDesc(int32_t index) override;
-  int32_t GetNumPresets() override { return 2; }
-  void LoadPreset(int32_t preset) override;
   void ApplyParams() override;
 
   // Samples in each line, as Init sized them for the rate.
   int32_t LineLength() const { return lineLength; }
-
-  int32_t params[kNumParams] = {};
 
   float sampleRate = 0.0f;
   float samplesPerMs = 0.0f;
