@@ -22,9 +22,6 @@ enum : int32_t {
   kTransportEditMode = 4,
 };
 
-constexpr int32_t kMinBpm = 32;
-constexpr int32_t kMaxBpm = 255;
-
 class cPlayer : public cTickSource {
  public:
   // timer1Mult: the display-follow setting; at 20 or more an interval in ms,
@@ -38,7 +35,7 @@ class cPlayer : public cTickSource {
 
   // Ticks per row in use. 0 halts rows and ticks; rendering goes on.
   void SetSpeed(int32_t speed);
-  // Tempo in use, clamped to 32-255: a damaged song's tempo of 0 would give
+  // Tempo in use, held to kBpmRange: a damaged song's tempo of 0 would give
   // no ticks at all, one of 200,000 ticks of no frames.
   void SetBPM(int32_t bpm);
 

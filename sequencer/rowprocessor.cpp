@@ -20,7 +20,7 @@ void cRowProcessor::InterpretRow(cPlayer& player) {
   // that the next row advance lands on row 0.
   if (player.row < 0 || player.row >= kRows) return;
   breakCount = 0;
-  const int channels = std::clamp(song.channelCount, 0, kChannels);
+  const int channels = kChannelCountRange.Clamp(song.channelCount);
   for (int c = 0; c < channels; ++c) InterpretChannel(player, c);
   // Every channel has read the row it started with; only now may the
   // position move.

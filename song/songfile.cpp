@@ -21,7 +21,7 @@ bool CountsFit(const cFileReader& in) {
   uint32_t channels = 0, positions = 0, patterns = 0;
   const size_t channelsAt = kHeaderBytes + 8;
   if (!in.PeekAt(channelsAt, &channels)) return true;
-  if (channels > uint32_t(kChannels)) return false;
+  if (channels > uint32_t(kChannelCountRange.high)) return false;
   const size_t positionsAt = channelsAt + 32 + 4 * size_t(channels) + 8;
   if (!in.PeekAt(positionsAt, &positions)) return true;
   if (positions > uint32_t(kPositions)) return false;
@@ -53,7 +53,7 @@ void LoadFXparm(cEffect* fx, cFileReader& in) {
 
 void WriteModule(cFileWriter& out, const cSongTables& song, const cFxChains& fx,
                  cSongFileHost& host) {
-  const uint32_t channels = uint32_t(std::clamp(song.channelCount, 0, kChannels));
+  const uint32_t channels = uint32_t(kChannelCountRange.Clamp(song.channelCount));
   out.WriteBytes(kMagic, 4);
   const uint8_t zeros[28] = {};
   out.WriteBytes(zeros, sizeof zeros);
@@ -131,12 +131,12 @@ bool ReadModule(cFileReader& in, cSongTables& song, cFxChains& fx, cSongFileHost
   int32_t* general[] = {&song.masterVolume, &song.masterPan, &song.bpm, &song.speed,
                         &song.start,        &song.repeat,    &song.end};
   for (int32_t* field : general) in.Read(field);
-  // The settings are held to the ranges the editor offers: a damaged master
-  // pan far outside -100..100 would otherwise overflow the mixer's sums.
-  song.masterVolume = std::clamp(song.masterVolume, 0, 200);
-  song.masterPan = std::clamp(song.masterPan, -100, 100);
-  song.bpm = std::clamp(song.bpm, 32, 255);
-  song.speed = std::clamp(song.speed, 0, 31);
+  // The settings are held to their ranges: a damaged master pan far outside
+  // them would otherwise overflow the mixer's sums.
+  song.masterVolume = kMasterVolumeRange.Clamp(song.masterVolume);
+  song.masterPan = kMasterPanRange.Clamp(song.masterPan);
+  song.bpm = kBpmRange.Clamp(song.bpm);
+  song.speed = kSpeedRange.Clamp(song.speed);
   song.start &= 0xFFF;
   song.repeat &= 0xFFF;
   song.end &= 0xFFF;
