@@ -111,7 +111,7 @@ void cPlayer::NextPosition() {
 void cPlayer::ProcessTick() {
   if (playing == 0 || currentSpeed == 0) return;
   if (tick == 0) {
-    rows.InterpretRow(*this);
+    rows.InterpretRow(cRowPlace{pattern, row, modeWord}, *this);
   } else if (currentSpeed - 1 > tick) {
     // The ticks between the row's first and its last: 1 .. speed - 2.
     for (int c = 0; c < ChannelsInUse(); ++c) {
