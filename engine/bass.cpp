@@ -137,7 +137,7 @@ void cBass::Reset() {
   }
   lfo3Counter = 0;
   playing = 0;
-  columns[0] = columns[1] = cCommand{};
+  columns.Clear();
   // The delay line keeps its indices; what it still held of an earlier sound
   // would otherwise open the next note on the right channel.
   std::fill(std::begin(delayLine), std::end(delayLine), 0.0f);
@@ -332,7 +332,7 @@ void cBass::SetPitch(int32_t n) {
 void cBass::NoteOn(int32_t n) {
   note = n;
   SetPitch(n);
-  if (columns[0].command == 0x03 || columns[1].command == 0x03) return;
+  if (columns.Has(0x03)) return;
   StartLfoIncrements();
   for (int i = 0; i < 2; ++i) {
     if (!lfo[i].freeRunning) lfo[i].phase = lfo[i].start;
@@ -374,23 +374,19 @@ void cBass::VolumeSlide(int32_t step) {
 
 void cBass::SetCommand(int32_t column, int32_t word) {
   if (column < 0 || column > 1) return;
-  cCommand& c = columns[column];
-  c.command = (word >> 8) & 0xFF;
-  c.param = word & 0xFF;
-  c.high = c.param >> 4;
-  c.low = c.param & 0x0F;
+  const cCommandColumns::cColumn& c = columns.Take(column, word);
   switch (c.command) {
     case 0x08:
       SetPitch(note);
       break;
     case 0x0C:
-      SetVolume(c.param);
+      SetVolume(c.parameter);
       break;
     case 0x20:
-      SetParam(22, int16_t(c.param));
+      SetParam(22, int16_t(c.parameter));
       break;
     case 0x21:
-      targetResonance = float(c.param) / 256.0f;
+      targetResonance = float(c.parameter) / 256.0f;
       updateCounter = 0;
       break;
     default:
@@ -399,30 +395,26 @@ void cBass::SetCommand(int32_t column, int32_t word) {
 }
 
 void cBass::Tick(int32_t t) {
-  for (cCommand& c : columns) {
-    c.high = c.param >> 4;
-    c.low = c.param & 0x0F;
+  for (const cCommandColumns::cColumn& c : columns) {
     const int sets = renderMode == 2 ? 2 : 1;
     switch (c.command) {
       case 0x01: {
-        const float d = float(c.param) * 4096.0f / 65536.0f * slideScale;
+        const float d = float(c.parameter) * 4096.0f / 65536.0f * slideScale;
         for (int s = 0; s < sets; ++s) {
           for (float& inc : targetInc[s]) inc += d;
         }
         break;
       }
       case 0x02: {
-        const float d = float(c.param) * 4096.0f / 65536.0f * slideScale;
+        const float d = float(c.parameter) * 4096.0f / 65536.0f * slideScale;
         for (int s = 0; s < sets; ++s) {
           for (float& inc : targetInc[s]) inc = std::max(inc - d, 0.0f);
         }
         break;
       }
-      case 0x08: {
-        const int32_t phase = ((t % 3) + 3) % 3;
-        SetPitch(phase == 0 ? note : phase == 1 ? note + c.high : note + c.low);
+      case 0x08:
+        SetPitch(note + c.ArpeggioStep(t));
         break;
-      }
       case 0x0A:
         VolumeSlide(c.high - c.low);
         break;

@@ -80,10 +80,6 @@ class cBass : public cGenerator {
     float out = 0.0f;
     bool freeRunning = false;
   };
-  struct cCommand {
-    int32_t command = 0, param = 0, high = 0, low = 0;
-  };
-
   void ApplyWord(int32_t index, int16_t value);
   float EnvelopeTime(int32_t w) const;
   void SetLfoRate(cLfo& lfo);
@@ -149,7 +145,7 @@ class cBass : public cGenerator {
   // Filter coefficients, shared by both filters.
   float coefC = 0.0f, coefB = 1.0f, coefFb = 0.0f, coefG = 1.0f, coefF4 = 0.0f;
   const float* table[3] = {};
-  cCommand columns[2];
+  cCommandColumns columns;
   int32_t playing = 0;
   int32_t instrumentNumber = 0;
 

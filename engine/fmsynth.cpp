@@ -102,7 +102,7 @@ void cFMSynth::Reset() {
   volume = pan = 0.0f;
   playing = 0;
   note = 0;
-  for (cColumn& c : columns) c = cColumn{};
+  columns.Clear();
 }
 
 void cFMSynth::LoadDefaults() { SetParams(kDefaults); }
@@ -199,10 +199,6 @@ void cFMSynth::ApplyEnvelopes() {
   }
 }
 
-bool cFMSynth::HasCommand(int32_t command) const {
-  return columns[0].command == command || columns[1].command == command;
-}
-
 void cFMSynth::SetPitch(int32_t n) {
   if (n < 0) n = 0;
   const int32_t f = n + transpose;
@@ -215,7 +211,7 @@ void cFMSynth::SetPitch(int32_t n) {
 void cFMSynth::NoteOn(int32_t n) {
   note = n;
   SetPitch(n);
-  if (HasCommand(0x03)) return;  // a slide onto the note: no restart
+  if (columns.Has(0x03)) return;  // a slide onto the note: no restart
   amp.Start();
   mod.Start();
 }
@@ -247,20 +243,15 @@ void cFMSynth::VolumeSlide(int32_t step) {
 }
 
 void cFMSynth::SetCommand(int32_t column, int32_t command) {
-  cColumn& c = columns[column & 1];
-  c.command = (command >> 8) & 0xFF;
-  c.parameter = command & 0xFF;
-  c.high = c.parameter >> 4;
-  c.low = c.parameter & 0x0F;
+  const cCommandColumns::cColumn& c = columns.Take(column, command);
   if (c.command == 0x08) SetPitch(note);
   if (c.command == 0x0C) SetVolume(c.parameter);
 }
 
 void cFMSynth::Tick(int32_t tick) {
-  for (const cColumn& c : columns) {
+  for (const cCommandColumns::cColumn& c : columns) {
     if (c.command == 0x08) {
-      const int32_t step = tick % 3;
-      SetPitch(note + (step == 1 ? c.high : step == 2 ? c.low : 0));
+      SetPitch(note + c.ArpeggioStep(tick));
     } else if (c.command == 0x0A) {
       VolumeSlide(c.high - c.low);
     }

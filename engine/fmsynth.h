@@ -50,13 +50,8 @@ class cFMSynth : public cGenerator {
   float TargetPan() const { return targetPan; }
 
  private:
-  struct cColumn {
-    int32_t command, parameter, high, low;
-  };
-
   void ApplyWord(int32_t index);
   void ApplyEnvelopes();
-  bool HasCommand(int32_t command) const;
   float Samples(int16_t word, bool zeroIsOneMs) const;
 
   float rate = 44100.0f, samplesPerMs = 44.1f;
@@ -72,7 +67,7 @@ class cFMSynth : public cGenerator {
 
   int32_t note = 0;
   int32_t playing = 0;
-  cColumn columns[2] = {};
+  cCommandColumns columns;
   float phase[2] = {}, increment[2] = {};  // table steps
   float modOutput = 0;
 

@@ -55,7 +55,7 @@ void cSampler::ClearVoice(cVoice& v) {
 
 void cSampler::Reset() {
   for (cVoice& v : voices) ClearVoice(v);
-  for (cColumn& c : columns) c = cColumn{};
+  columns.Clear();
   groupCount = 0;
   playing = 0;
   sounding = 0;
@@ -165,10 +165,6 @@ int32_t cSampler::ChooseVoice() const {
   return 0;
 }
 
-bool cSampler::HasCommand(int32_t command) const {
-  return columns[0].command == command || columns[1].command == command;
-}
-
 // Starts a note on a chosen voice, which joins the group; returns the voice.
 int32_t cSampler::StartNote(int32_t note) {
   const int32_t index = ChooseVoice();
@@ -186,7 +182,7 @@ int32_t cSampler::StartNote(int32_t note) {
     ApplyInstrument(v);
   }
   if (playing != 0) {
-    for (const cColumn& c : columns) {
+    for (const cCommandColumns::cColumn& c : columns) {
       if (c.command == 0x0C) v.targetVolume = VolumeOf(c.parameter);
     }
   }
@@ -211,20 +207,20 @@ int32_t cSampler::StartNote(int32_t note) {
 
 void cSampler::NoteOn(int32_t note) {
   groupCount = 0;
-  if (!HasCommand(0x1A)) NoteOff();
+  if (!columns.Has(0x1A)) NoteOff();
   const int32_t first = StartNote(note);
   cVoice& v = voices[first];
-  for (const cColumn& c : columns) {
+  for (const cCommandColumns::cColumn& c : columns) {
     if (c.command != 0x19 || !v.playing) continue;
     v.position = int64_t((v.length >> 8) * c.parameter) << 32;
     v.offset = c.parameter;
   }
-  for (const cColumn& c : columns) {
+  for (const cCommandColumns::cColumn& c : columns) {
     if (c.command != 0x18) continue;
     if (c.high) StartNote(note + c.high);
     if (c.low) StartNote(note + c.low);
   }
-  for (const cColumn& c : columns) {
+  for (const cCommandColumns::cColumn& c : columns) {
     if (c.command == 0x0C) SetVolume(c.parameter);
   }
 }
@@ -310,11 +306,7 @@ void cSampler::SetParam(int32_t index, int16_t value) {
 }
 
 void cSampler::SetCommand(int32_t column, int32_t command) {
-  cColumn& c = columns[column & 1];
-  c.command = (command >> 8) & 0xFF;
-  c.parameter = command & 0xFF;
-  c.high = c.parameter >> 4;
-  c.low = c.parameter & 0x0F;
+  const cCommandColumns::cColumn& c = columns.Take(column, command);
   if (c.command == 0x08) Arpeggio(0);
   if (c.command == 0x0A) SetVolume(params[0]);
   if (c.command == 0x0C) SetVolume(c.parameter);
@@ -330,10 +322,9 @@ void cSampler::Arpeggio(int32_t semitones) {
 }
 
 void cSampler::Tick(int32_t tick) {
-  for (const cColumn& c : columns) {
+  for (const cCommandColumns::cColumn& c : columns) {
     if (c.command == 0x08) {
-      const int32_t phase = ((tick % 3) + 3) % 3;
-      Arpeggio(phase == 0 ? 0 : phase == 1 ? c.high : c.low);
+      Arpeggio(c.ArpeggioStep(tick));
       continue;
     }
     const int64_t d = ToFixed(float(c.parameter) * (1.0f / 1023.0f) * slideScale);

@@ -79,10 +79,6 @@ class cSampler : public cGenerator {
   const cVoice& Voice(int i) const { return voices[i & (kSamplerVoices - 1)]; }
 
  private:
-  struct cColumn {
-    int32_t command, parameter, high, low;
-  };
-
   void ClearVoice(cVoice& v);
   int32_t ChooseVoice() const;
   int32_t StartNote(int32_t note);
@@ -94,14 +90,13 @@ class cSampler : public cGenerator {
   void StopVoice(cVoice& v);
   void RenderVoice(cVoice& v, float* frames, int32_t count);
   static void TurnPingPong(cVoice& v, int64_t first, int64_t last);
-  bool HasCommand(int32_t command) const;
   int64_t ToFixed(float value) const;
 
   float rate = 44100.0f, samplesPerMs = 44.1f, slideScale = 1.0f;
   const float (*interp)[kInterpSize] = nullptr;
   cWavManager* waves = nullptr;
 
-  cColumn columns[2] = {};
+  cCommandColumns columns;
   int32_t instrumentByte = 0;
   int32_t playing = 0;
   int32_t group[kSamplerVoices] = {};
