@@ -197,15 +197,21 @@ namespace {
 
 constexpr int32_t kLineA = 1, kLineB = 2, kBothLines = 3;
 
+// The feedbacks and outputs are the same parameters in both flangers.
+constexpr cFxParamDesc kFeedbackLeft = {"FeedBack Left", "FeedBack L", -100, 100, 65, 0};
+constexpr cFxParamDesc kFeedbackRight = {"FeedBack Right", "FeedBack R", -100, 100, 49, 0};
+constexpr cFxParamDesc kOutDry = {"Out Dry", "Out Dry", -256, 256, 256, 0};
+constexpr cFxParamDesc kOutWet = {"Out Wet", "Out Wet", -256, 256, 256, 0};
+
 const cFxParamDesc kFlangerParams[8] = {
     {"Time", "Time", 1, 1024, 75, 0},
     {"LFO Amp", "LFO Amp", 1, 256, 246, 0},
     {"LFO Speed", "LFO Speed", 0, 32768, 3748, 0},
     {"LFO Phase", "LFO Phase", 0, 256, 32, 0},
-    {"FeedBack Left", "FeedBack L", -100, 100, 65, 0},
-    {"FeedBack Right", "FeedBack R", -100, 100, 49, 0},
-    {"Out Dry", "Out Dry", -256, 256, 256, 0},
-    {"Out Wet", "Out Wet", -256, 256, 256, 0},
+    kFeedbackLeft,
+    kFeedbackRight,
+    kOutDry,
+    kOutWet,
 };
 
 // One LFO for both lines: line A reads it as it is, line B with the phase
@@ -235,12 +241,12 @@ const cFxParamDesc kFlanger2Params[12] = {
     {"LFO Speed R", "LFO Speed R", 0, 32768, 3748, 0},
     {"LFOAmpL", "LFOAmpL", 1, 256, 246, 0},
     {"LFOAmpR", "LFOAmpR", 1, 256, 246, 0},
-    {"FeedBack Left", "FeedBack L", -100, 100, 65, 0},
-    {"FeedBack Right", "FeedBack R", -100, 100, 49, 0},
+    kFeedbackLeft,
+    kFeedbackRight,
     {"LFO Phase L", "LFO Phase L", 0, 256, 32, 0},
     {"LFO Phase R", "LFO Phase R", 0, 256, 160, 0},
-    {"Out Dry", "Out Dry", -256, 256, 256, 0},
-    {"Out Wet", "Out Wet", -256, 256, 256, 0},
+    kOutDry,
+    kOutWet,
 };
 
 const cFlangerRole kFlanger2Roles[12] = {
