@@ -24,11 +24,13 @@ cConfig UsableConfig(const cConfig& given, std::string* error) {
   // Rounded as the output rounds it; a half of ten seconds is the most, so
   // that its frame count stays far inside 32 bits at every rate.
   config.latency = std::min(RoundLatencyMs(config.latency), kMaxLatencyMs);
-  // A new song's settings, held to the ranges a song file keeps them in.
-  config.masterVol = std::clamp(config.masterVol, 0, 200);
-  config.masterPan = std::clamp(config.masterPan, -100, 100);
-  config.bpm = std::clamp(config.bpm, 32, 255);
-  config.speed = std::clamp(config.speed, 0, 31);
+  // A new song's settings, held to the ranges a song file keeps them in; a
+  // channel count outside its range is the new song's 4.
+  if (!kChannelCountRange.Holds(config.chans)) config.chans = 4;
+  config.masterVol = kMasterVolumeRange.Clamp(config.masterVol);
+  config.masterPan = kMasterPanRange.Clamp(config.masterPan);
+  config.bpm = kBpmRange.Clamp(config.bpm);
+  config.speed = kSpeedRange.Clamp(config.speed);
   return config;
 }
 

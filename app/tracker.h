@@ -23,8 +23,9 @@
 
 // The configuration as the controller uses it: a rate outside 8000-192000 Hz
 // is replaced by 44100 and error describes it; the latency is rounded as the
-// output rounds it and kept to at most kMaxLatencyMs; a new song's master
-// volume, master pan, BPM and speed are held to their ranges.
+// output rounds it and kept to at most kMaxLatencyMs; a new song's channel
+// count (4 when out of range), master volume, master pan, BPM and speed are
+// held to their ranges.
 constexpr int32_t kMaxLatencyMs = 10000;
 cConfig UsableConfig(const cConfig& given, std::string* error);
 

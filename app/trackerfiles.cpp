@@ -24,18 +24,8 @@ class cTrackerSongHost : public cSongFileHost {
     fx.ChangeFxModule(chain, slot, int32_t(type));
     return fx.GetFxObjPtr(slot, chain);
   }
-  void WriteWaveList(cFileWriter& out) override {
-    std::vector<uint8_t> bytes;
-    cByteWriter writer(&bytes);
-    tracker.Waves().WriteWaveList(writer);
-    out.WriteBytes(bytes.data(), bytes.size());
-  }
-  bool ReadWaveList(cFileReader& in) override {
-    cByteReader reader(in.Data() + in.Position(), in.Remaining());
-    const bool ok = tracker.Waves().ReadWaveList(reader);
-    in.Skip(in.Remaining() - size_t(reader.Remaining()));
-    return ok;
-  }
+  void WriteWaveList(cFileWriter& out) override { tracker.Waves().WriteWaveList(out); }
+  bool ReadWaveList(cFileReader& in) override { return tracker.Waves().ReadWaveList(in); }
 
  private:
   cTracker& tracker;

@@ -48,6 +48,12 @@ uint32_t cpuSPD::Measure() {
   return cyclesPerMs;
 }
 
+void cpuSPD::Calibrate(uint32_t cycles) {
+  disabled = nullptr;
+  cyclesPerMs = cycles;
+  mhz = cycles / 1000;
+}
+
 void cpuSPD::Start() {
   if (Disabled()) return;
   stamp = ReadCounter();

@@ -16,6 +16,10 @@ class cpuSPD {
   // reads 10-50000 MHz) and returns cycles per millisecond.
   uint32_t Measure();
 
+  // Takes a clock rate measured elsewhere (by Measure of another meter) and
+  // works with it from now on, whatever the shared disabled flag says.
+  void Calibrate(uint32_t cyclesPerMs);
+
   void Start();
   void Stop();
 

@@ -96,75 +96,6 @@ bool Tiny(float v) { return std::fabs(v) < FLT_MIN; }
 
 }  // namespace
 
-// ---- Envelope -------------------------------------------------------------
-
-void cBassEnvelope::Segment(float from, float to, float samples, float curve) {
-  if (samples < 1.0f) samples = 1.0f;
-  const float d = std::fabs(from - to);
-  const float mid = (from + to) * 0.5f + curve * 0.5f * d;
-  const float q = (from + to) - 2.0f * mid;
-  const float s0 = ((to - from) - 2.0f * q) / samples;
-  const float acc = 2.0f * q / (samples * samples);
-  step = s0 + acc;
-  accel = 2.0f * acc;
-}
-
-void cBassEnvelope::Start(bool fromZero) {
-  if (fromZero) value = 0.0f;
-  state = kAttack;
-  Segment(value, 1.0f, attack, attackCurve);
-}
-
-void cBassEnvelope::Release() {
-  state = kRelease;
-  Segment(value, 0.0f, release, releaseCurve);
-}
-
-void cBassEnvelope::Advance() {
-  switch (state) {
-    case kIdle:
-      value = 0.0f;
-      break;
-    case kAttack:
-      value += step;
-      step += accel;
-      if (value >= 1.0f) {
-        value = 1.0f;
-        Segment(1.0f, sustain, decay, decayCurve);
-        state = kDecay;
-      }
-      break;
-    case kDecay:
-      value += step;
-      step += accel;
-      if (value <= sustain) {
-        value = sustain;
-        counter = sustainTime;
-        Segment(sustain, 0.0f, release, releaseCurve);
-        state = kSustain;
-      }
-      break;
-    case kSustain:
-      if (sustainTime > 0.0f) {
-        counter -= 1.0f;
-        if (counter <= 0.0f) state = kRelease;
-      }
-      break;
-    case kRelease:
-      value += step;
-      step += accel;
-      if (value <= 0.0f) {
-        value = 0.0f;
-        state = kIdle;
-      }
-      break;
-    default:
-      state = kIdle;
-      value = 0.0f;
-      break;
-  }
-}
-
 // ---- Set-up and parameters ------------------------------------------------
 
 cBass::cBass() {
@@ -190,10 +121,8 @@ void cBass::Init(int32_t newRate) {
 void cBass::Reset() {
   noise = uint32_t(std::rand()) ^ 0x67B981C4u;
   LoadDefaults();
-  for (cBassEnvelope* e : {&amp, &filterEnv}) {
-    e->state = cBassEnvelope::kIdle;
-    e->value = e->step = e->accel = e->counter = 0.0f;
-  }
+  amp.Silence();
+  filterEnv.Silence();
   groupA = cOscGroup{};
   groupB = cOscGroup{};
   for (int s = 0; s < 2; ++s) {
@@ -208,7 +137,7 @@ void cBass::Reset() {
   }
   lfo3Counter = 0;
   playing = 0;
-  columns[0] = columns[1] = cCommand{};
+  columns.Clear();
   // The delay line keeps its indices; what it still held of an earlier sound
   // would otherwise open the next note on the right channel.
   std::fill(std::begin(delayLine), std::end(delayLine), 0.0f);
@@ -312,8 +241,8 @@ void cBass::ApplyWord(int32_t index, int16_t raw) {
     case 48: case 49: case 50: feedback[index - 48] = fw * k127 * 0.25f; break;
     case 51: lfo[0].range = w; SetLfoRate(lfo[0]); break;
     case 52: lfo[1].range = w; SetLfoRate(lfo[1]); break;
-    case 53: ampFromZero = w != 0; break;
-    case 54: filterFromZero = w != 0; break;
+    case 53: amp.restart = w != 0; break;
+    case 54: filterEnv.restart = w != 0; break;
     case 55: lfo[0].freeRunning = w != 0; break;
     case 56: lfo[1].freeRunning = w != 0; break;
     case 57:
@@ -403,7 +332,7 @@ void cBass::SetPitch(int32_t n) {
 void cBass::NoteOn(int32_t n) {
   note = n;
   SetPitch(n);
-  if (columns[0].command == 0x03 || columns[1].command == 0x03) return;
+  if (columns.Has(0x03)) return;
   StartLfoIncrements();
   for (int i = 0; i < 2; ++i) {
     if (!lfo[i].freeRunning) lfo[i].phase = lfo[i].start;
@@ -411,8 +340,8 @@ void cBass::NoteOn(int32_t n) {
   lfo[2].phase = lfo[2].start;
   lfo[2].out = 0.0f;
   lfo3Counter = lfo3Delay;
-  amp.Start(ampFromZero);
-  filterEnv.Start(filterFromZero);
+  amp.Start();
+  filterEnv.Start();
 }
 
 void cBass::NoteOff() {
@@ -445,23 +374,19 @@ void cBass::VolumeSlide(int32_t step) {
 
 void cBass::SetCommand(int32_t column, int32_t word) {
   if (column < 0 || column > 1) return;
-  cCommand& c = columns[column];
-  c.command = (word >> 8) & 0xFF;
-  c.param = word & 0xFF;
-  c.high = c.param >> 4;
-  c.low = c.param & 0x0F;
+  const cCommandColumns::cColumn& c = columns.Take(column, word);
   switch (c.command) {
     case 0x08:
       SetPitch(note);
       break;
     case 0x0C:
-      SetVolume(c.param);
+      SetVolume(c.parameter);
       break;
     case 0x20:
-      SetParam(22, int16_t(c.param));
+      SetParam(22, int16_t(c.parameter));
       break;
     case 0x21:
-      targetResonance = float(c.param) / 256.0f;
+      targetResonance = float(c.parameter) / 256.0f;
       updateCounter = 0;
       break;
     default:
@@ -470,30 +395,26 @@ void cBass::SetCommand(int32_t column, int32_t word) {
 }
 
 void cBass::Tick(int32_t t) {
-  for (cCommand& c : columns) {
-    c.high = c.param >> 4;
-    c.low = c.param & 0x0F;
+  for (const cCommandColumns::cColumn& c : columns) {
     const int sets = renderMode == 2 ? 2 : 1;
     switch (c.command) {
       case 0x01: {
-        const float d = float(c.param) * 4096.0f / 65536.0f * slideScale;
+        const float d = float(c.parameter) * 4096.0f / 65536.0f * slideScale;
         for (int s = 0; s < sets; ++s) {
           for (float& inc : targetInc[s]) inc += d;
         }
         break;
       }
       case 0x02: {
-        const float d = float(c.param) * 4096.0f / 65536.0f * slideScale;
+        const float d = float(c.parameter) * 4096.0f / 65536.0f * slideScale;
         for (int s = 0; s < sets; ++s) {
           for (float& inc : targetInc[s]) inc = std::max(inc - d, 0.0f);
         }
         break;
       }
-      case 0x08: {
-        const int32_t phase = ((t % 3) + 3) % 3;
-        SetPitch(phase == 0 ? note : phase == 1 ? note + c.high : note + c.low);
+      case 0x08:
+        SetPitch(note + c.ArpeggioStep(t));
         break;
-      }
       case 0x0A:
         VolumeSlide(c.high - c.low);
         break;
@@ -590,7 +511,7 @@ float cBass::RunGroup(cOscGroup& g, const float* inc, const float* w, const floa
 
 void cBass::Render(float* frames, int32_t count) {
   if (count <= 0) return;
-  if (amp.state == cBassEnvelope::kIdle || wavetables == nullptr || !wavetables->Ready()) {
+  if (amp.state == cCurveEnvelope::kIdle || wavetables == nullptr || !wavetables->Ready()) {
     std::memset(frames, 0, sizeof(float) * 2 * size_t(count));
     return;
   }

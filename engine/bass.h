@@ -9,36 +9,12 @@
 
 #include <cstdint>
 
+#include "engine/envelope.h"
 #include "engine/generator.h"
 
 class cWavetables;
 
 constexpr int kBassParams = 76;
-
-// One envelope. Each segment is a quadratic ramp (value += step; step +=
-// accel) so that a curvature can bend it either way.
-struct cBassEnvelope {
-  enum : int32_t { kIdle = 0, kAttack = 1, kDecay = 2, kSustain = 3, kRelease = 4 };
-
-  // Coefficients for a ramp from `from` to `to` over `samples`, bent by
-  // `curve` (-1..1, 0 a straight line).
-  void Segment(float from, float to, float samples, float curve);
-  void Start(bool fromZero);
-  void Release();
-  void Advance();
-
-  int32_t state = kIdle;
-  float value = 0.0f;
-  float step = 0.0f;
-  float accel = 0.0f;
-  float counter = 0.0f;  // sustain samples left
-
-  // Settings: times in samples, levels 0-1, curvatures -1..1.
-  float attack = 1.0f, decay = 1.0f, release = 1.0f;
-  float sustain = 0.0f;
-  float sustainTime = 0.0f;  // 0: hold until NoteOff
-  float attackCurve = 0.0f, decayCurve = 0.0f, releaseCurve = 0.0f;
-};
 
 class cBass : public cGenerator {
  public:
@@ -68,12 +44,12 @@ class cBass : public cGenerator {
   void Tick(int32_t tick) override;
   void SetInstrumentNumber(int32_t instrument) override { instrumentNumber = instrument; }
   int32_t GetPlayPosition() override { return 0; }
-  int32_t GetVoiceCount() override { return amp.state != cBassEnvelope::kIdle ? 1 : 0; }
+  int32_t GetVoiceCount() override { return amp.state != cCurveEnvelope::kIdle ? 1 : 0; }
   void FastRelease() override;
 
   // Read-only views for the editor and tests.
-  const cBassEnvelope& AmpEnvelope() const { return amp; }
-  const cBassEnvelope& FilterEnvelope() const { return filterEnv; }
+  const cCurveEnvelope& AmpEnvelope() const { return amp; }
+  const cCurveEnvelope& FilterEnvelope() const { return filterEnv; }
   float TargetCutoff() const { return targetCutoff; }
   float TargetResonance() const { return targetResonance; }
   float TargetVolume() const { return targetVolume; }
@@ -104,10 +80,6 @@ class cBass : public cGenerator {
     float out = 0.0f;
     bool freeRunning = false;
   };
-  struct cCommand {
-    int32_t command = 0, param = 0, high = 0, low = 0;
-  };
-
   void ApplyWord(int32_t index, int16_t value);
   float EnvelopeTime(int32_t w) const;
   void SetLfoRate(cLfo& lfo);
@@ -156,7 +128,6 @@ class cBass : public cGenerator {
   int32_t renderMode = 0;
   int32_t updatePeriod = 64;  // frames between filter coefficient updates
   int32_t transpose = 0;
-  bool ampFromZero = false, filterFromZero = false;
   int32_t lfo3Delay = 0;  // frames
 
   // Voice state.
@@ -165,7 +136,7 @@ class cBass : public cGenerator {
   float currentInc[2][3] = {};
   cOscGroup groupA, groupB;
   float volume = 0.0f, pan = 0.0f, cutoff = 0.0025f, resonance = 0.0f;
-  cBassEnvelope amp, filterEnv;
+  cCurveEnvelope amp, filterEnv;
   cLfo lfo[3];
   int32_t lfo3Counter = 0;
   uint32_t noise = 0x67B981C4u;
@@ -174,7 +145,7 @@ class cBass : public cGenerator {
   // Filter coefficients, shared by both filters.
   float coefC = 0.0f, coefB = 1.0f, coefFb = 0.0f, coefG = 1.0f, coefF4 = 0.0f;
   const float* table[3] = {};
-  cCommand columns[2];
+  cCommandColumns columns;
   int32_t playing = 0;
   int32_t instrumentNumber = 0;
 

@@ -95,16 +95,14 @@ void cFMSynth::Init(int32_t sampleRate) {
 
 void cFMSynth::Reset() {
   LoadDefaults();
-  for (cEnvelope* e : {&amp, &mod}) {
-    e->state = kEnvIdle;
-    e->value = e->step = e->accel = e->counter = e->run = e->length = 0.0f;
-  }
+  amp.Silence();
+  mod.Silence();
   phase[0] = phase[1] = 0.0f;
   modOutput = 0.0f;
   volume = pan = 0.0f;
   playing = 0;
   note = 0;
-  for (cColumn& c : columns) c = cColumn{};
+  columns.Clear();
 }
 
 void cFMSynth::LoadDefaults() { SetParams(kDefaults); }
@@ -183,11 +181,11 @@ float cFMSynth::Samples(int16_t word, bool zeroIsOneMs) const {
 
 void cFMSynth::ApplyEnvelopes() {
   struct Words {
-    cEnvelope* e;
+    cCurveEnvelope* e;
     int first;  // attack, decay, level, sustain time, release, three curves, restart
   };
   for (Words x : {Words{&mod, 8}, Words{&amp, 17}}) {
-    cEnvelope& e = *x.e;
+    cCurveEnvelope& e = *x.e;
     const int16_t* w = params + x.first;
     e.attack = Samples(w[0], true);
     e.decay = Samples(w[1], true);
@@ -199,77 +197,6 @@ void cFMSynth::ApplyEnvelopes() {
     e.releaseCurve = float(w[7]) * kLevel;
     e.restart = w[8] == 1;
   }
-}
-
-// A quadratic ramp from one level to another over a number of samples; the
-// curvature bends it (0 is a straight line).
-void cFMSynth::Segment(cEnvelope& e, float from, float to, float samples, float curve) {
-  const float d = std::fabs(from - to);
-  const float mid = (from + to) * 0.5f + curve * 0.5f * d;
-  const float q = (from + to) - 2.0f * mid;
-  const float s0 = ((to - from) - 2.0f * q) / samples;
-  const float acc = 2.0f * q / (samples * samples);
-  e.step = s0 + acc;
-  e.accel = 2.0f * acc;
-  e.run = 0.0f;
-  e.length = samples;
-}
-
-// A segment whose curve only touches its target (full curvature) may miss it
-// by a rounding step and then turn away; after its length plus one sample it
-// ends all the same.
-void cFMSynth::Advance(cEnvelope& e) {
-  switch (e.state) {
-    case kEnvAttack:
-      e.value += e.step;
-      e.step += e.accel;
-      e.run += 1.0f;
-      if (e.value >= 1.0f || e.run > e.length + 1.0f) {
-        e.value = 1.0f;
-        Segment(e, 1.0f, e.sustain, e.decay, e.decayCurve);
-        e.state = kEnvDecay;
-      }
-      break;
-    case kEnvDecay:
-      e.value += e.step;
-      e.step += e.accel;
-      e.run += 1.0f;
-      if (e.value <= e.sustain || e.run > e.length + 1.0f) {
-        e.value = e.sustain;
-        e.counter = e.sustainTime;
-        Segment(e, e.sustain, 0.0f, e.release, e.releaseCurve);
-        e.state = kEnvSustain;
-      }
-      break;
-    case kEnvSustain:
-      if (e.sustainTime > 0.0f) {
-        e.counter -= 1.0f;
-        if (e.counter <= 0.0f) e.state = kEnvRelease;
-      }
-      break;
-    case kEnvRelease:
-      e.value += e.step;
-      e.step += e.accel;
-      e.run += 1.0f;
-      if (e.value <= 0.0f || e.run > e.length + 1.0f) {
-        e.value = 0.0f;
-        e.state = kEnvIdle;
-      }
-      break;
-    default:
-      e.value = 0.0f;
-      break;
-  }
-}
-
-void cFMSynth::Release(cEnvelope& e) {
-  if (e.state == kEnvIdle) return;
-  e.state = kEnvRelease;
-  Segment(e, e.value, 0.0f, e.release, e.releaseCurve);
-}
-
-bool cFMSynth::HasCommand(int32_t command) const {
-  return columns[0].command == command || columns[1].command == command;
 }
 
 void cFMSynth::SetPitch(int32_t n) {
@@ -284,18 +211,16 @@ void cFMSynth::SetPitch(int32_t n) {
 void cFMSynth::NoteOn(int32_t n) {
   note = n;
   SetPitch(n);
-  if (HasCommand(0x03)) return;  // a slide onto the note: no restart
-  if (amp.restart) amp.value = 0.0f;
-  amp.state = kEnvAttack;
-  Segment(amp, amp.value, 1.0f, amp.attack, amp.attackCurve);
-  if (mod.restart) mod.value = 0.0f;
-  mod.state = kEnvAttack;
-  Segment(mod, mod.value, 1.0f, mod.attack, mod.attackCurve);
+  if (columns.Has(0x03)) return;  // a slide onto the note: no restart
+  amp.Start();
+  mod.Start();
 }
 
+// An idle envelope stays idle: no release from silence.
 void cFMSynth::NoteOff() {
-  Release(amp);
-  Release(mod);
+  for (cCurveEnvelope* e : {&amp, &mod}) {
+    if (e->state != cCurveEnvelope::kIdle) e->Release();
+  }
 }
 
 void cFMSynth::FastRelease() {
@@ -318,20 +243,15 @@ void cFMSynth::VolumeSlide(int32_t step) {
 }
 
 void cFMSynth::SetCommand(int32_t column, int32_t command) {
-  cColumn& c = columns[column & 1];
-  c.command = (command >> 8) & 0xFF;
-  c.parameter = command & 0xFF;
-  c.high = c.parameter >> 4;
-  c.low = c.parameter & 0x0F;
+  const cCommandColumns::cColumn& c = columns.Take(column, command);
   if (c.command == 0x08) SetPitch(note);
   if (c.command == 0x0C) SetVolume(c.parameter);
 }
 
 void cFMSynth::Tick(int32_t tick) {
-  for (const cColumn& c : columns) {
+  for (const cCommandColumns::cColumn& c : columns) {
     if (c.command == 0x08) {
-      const int32_t step = tick % 3;
-      SetPitch(note + (step == 1 ? c.high : step == 2 ? c.low : 0));
+      SetPitch(note + c.ArpeggioStep(tick));
     } else if (c.command == 0x0A) {
       VolumeSlide(c.high - c.low);
     }
@@ -340,7 +260,7 @@ void cFMSynth::Tick(int32_t tick) {
 
 void cFMSynth::Render(float* frames, int32_t count) {
   if (count <= 0) return;
-  if (amp.state == kEnvIdle) {
+  if (amp.state == cCurveEnvelope::kIdle) {
     std::memset(frames, 0, sizeof(float) * 2 * size_t(count));
     return;
   }
@@ -350,8 +270,8 @@ void cFMSynth::Render(float* frames, int32_t count) {
     const float vol = volume, pn = pan;
     volume = Approach(volume, targetVolume, 1.0f / 128.0f);
     pan = Approach(pan, targetPan, 1.0f / 128.0f);
-    Advance(amp);
-    Advance(mod);
+    amp.Advance();
+    mod.Advance();
 
     float p = modOutput * feedback + phase[0];
     p = std::fabs(p) < FLT_MIN ? 0.0f : Wrap(p);

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "engine/envelope.h"
 #include "engine/generator.h"
 
 constexpr int kFMWords = 32;
@@ -37,42 +38,20 @@ class cFMSynth : public cGenerator {
   void Tick(int32_t tick) override;
   void SetInstrumentNumber(int32_t) override {}
   int32_t GetPlayPosition() override { return 0; }
-  int32_t GetVoiceCount() override { return amp.state != kEnvIdle ? 1 : 0; }
+  int32_t GetVoiceCount() override { return amp.state != cCurveEnvelope::kIdle ? 1 : 0; }
   // Both release times become 15 ms, then the note is released.
   void FastRelease() override;
 
-  enum : int32_t { kEnvIdle, kEnvAttack, kEnvDecay, kEnvSustain, kEnvRelease };
-
-  // An envelope of quadratic segments: per sample value += step, step += accel.
-  struct cEnvelope {
-    int32_t state;
-    float value, step, accel;
-    float counter;                              // samples of sustain left
-    float run, length;                          // samples into the current segment, and its length
-    float attack, decay, sustainTime, release;  // samples; sustainTime 0 = until note-off
-    float sustain;                              // level
-    float attackCurve, decayCurve, releaseCurve;
-    bool restart;  // a note-on starts the attack from 0
-  };
-
-  const cEnvelope& AmpEnvelope() const { return amp; }
-  const cEnvelope& ModEnvelope() const { return mod; }
+  const cCurveEnvelope& AmpEnvelope() const { return amp; }
+  const cCurveEnvelope& ModEnvelope() const { return mod; }
   float Increment(int op) const { return increment[op & 1]; }
   const float* Table(int waveform) const { return tables[waveform & 3]; }
   float TargetVolume() const { return targetVolume; }
   float TargetPan() const { return targetPan; }
 
  private:
-  struct cColumn {
-    int32_t command, parameter, high, low;
-  };
-
   void ApplyWord(int32_t index);
   void ApplyEnvelopes();
-  void Segment(cEnvelope& e, float from, float to, float samples, float curve);
-  void Advance(cEnvelope& e);
-  void Release(cEnvelope& e);
-  bool HasCommand(int32_t command) const;
   float Samples(int16_t word, bool zeroIsOneMs) const;
 
   float rate = 44100.0f, samplesPerMs = 44.1f;
@@ -84,11 +63,11 @@ class cFMSynth : public cGenerator {
   float coarse[2] = {}, fine[2] = {};  // modulator, carrier; semitones
   float modIndex = 0, feedback = 0;
   int32_t waveform[2] = {};
-  cEnvelope amp = {}, mod = {};
+  cCurveEnvelope amp, mod;
 
   int32_t note = 0;
   int32_t playing = 0;
-  cColumn columns[2] = {};
+  cCommandColumns columns;
   float phase[2] = {}, increment[2] = {};  // table steps
   float modOutput = 0;
 

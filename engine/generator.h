@@ -12,6 +12,39 @@ enum : int32_t { kGenBass = 0, kGenSampler = 1, kGenFM = 2, kGenKinds = 3 };
 // Word 31 of every parameter block is the generator type.
 constexpr int kParamGenType = 31;
 
+// The two effect-command columns of the row, as a generator keeps them.
+struct cCommandColumns {
+  struct cColumn {
+    int32_t command = 0, parameter = 0;
+    int32_t high = 0, low = 0;  // the parameter's nibbles
+    // What an arpeggio adds to the note at a tick: nothing, the high nibble,
+    // the low nibble for tick mod 3 = 0, 1, 2.
+    int32_t ArpeggioStep(int32_t tick) const {
+      const int32_t phase = ((tick % 3) + 3) % 3;
+      return phase == 0 ? 0 : phase == 1 ? high : low;
+    }
+  };
+
+  // Column 0 or 1 takes a command word (high byte the command, low byte its
+  // parameter); returns the column.
+  cColumn& Take(int32_t column, int32_t word) {
+    cColumn& c = columns[column & 1];
+    c.command = (word >> 8) & 0xFF;
+    c.parameter = word & 0xFF;
+    c.high = c.parameter >> 4;
+    c.low = c.parameter & 0x0F;
+    return c;
+  }
+  bool Has(int32_t command) const {
+    return columns[0].command == command || columns[1].command == command;
+  }
+  void Clear() { columns[0] = columns[1] = cColumn{}; }
+  const cColumn* begin() const { return columns; }
+  const cColumn* end() const { return columns + 2; }
+
+  cColumn columns[2];
+};
+
 class cGenerator {
  public:
   virtual ~cGenerator() = default;

@@ -55,7 +55,7 @@ void cSampler::ClearVoice(cVoice& v) {
 
 void cSampler::Reset() {
   for (cVoice& v : voices) ClearVoice(v);
-  for (cColumn& c : columns) c = cColumn{};
+  columns.Clear();
   groupCount = 0;
   playing = 0;
   sounding = 0;
@@ -100,7 +100,8 @@ bool cSampler::TakeSlot(cVoice& v, int32_t slot) {
     v.loopStart = 0;
     v.loopEnd = e.length - 1;
   } else {
-    v.loopMode = 1;
+    // Mode 2 turns at the loop's ends; 1 and 3 jump back to its start.
+    v.loopMode = (e.flags & kWaveLoopFlags) == 2 ? 2 : 1;
     v.loopStart = std::clamp(e.loopStart, 0, e.length - 1);
     v.loopEnd = std::clamp(e.loopEnd, v.loopStart, e.length - 1);
   }
@@ -164,10 +165,6 @@ int32_t cSampler::ChooseVoice() const {
   return 0;
 }
 
-bool cSampler::HasCommand(int32_t command) const {
-  return columns[0].command == command || columns[1].command == command;
-}
-
 // Starts a note on a chosen voice, which joins the group; returns the voice.
 int32_t cSampler::StartNote(int32_t note) {
   const int32_t index = ChooseVoice();
@@ -185,7 +182,7 @@ int32_t cSampler::StartNote(int32_t note) {
     ApplyInstrument(v);
   }
   if (playing != 0) {
-    for (const cColumn& c : columns) {
+    for (const cCommandColumns::cColumn& c : columns) {
       if (c.command == 0x0C) v.targetVolume = VolumeOf(c.parameter);
     }
   }
@@ -210,20 +207,20 @@ int32_t cSampler::StartNote(int32_t note) {
 
 void cSampler::NoteOn(int32_t note) {
   groupCount = 0;
-  if (!HasCommand(0x1A)) NoteOff();
+  if (!columns.Has(0x1A)) NoteOff();
   const int32_t first = StartNote(note);
   cVoice& v = voices[first];
-  for (const cColumn& c : columns) {
+  for (const cCommandColumns::cColumn& c : columns) {
     if (c.command != 0x19 || !v.playing) continue;
     v.position = int64_t((v.length >> 8) * c.parameter) << 32;
     v.offset = c.parameter;
   }
-  for (const cColumn& c : columns) {
+  for (const cCommandColumns::cColumn& c : columns) {
     if (c.command != 0x18) continue;
     if (c.high) StartNote(note + c.high);
     if (c.low) StartNote(note + c.low);
   }
-  for (const cColumn& c : columns) {
+  for (const cCommandColumns::cColumn& c : columns) {
     if (c.command == 0x0C) SetVolume(c.parameter);
   }
 }
@@ -309,17 +306,27 @@ void cSampler::SetParam(int32_t index, int16_t value) {
 }
 
 void cSampler::SetCommand(int32_t column, int32_t command) {
-  cColumn& c = columns[column & 1];
-  c.command = (command >> 8) & 0xFF;
-  c.parameter = command & 0xFF;
-  c.high = c.parameter >> 4;
-  c.low = c.parameter & 0x0F;
+  const cCommandColumns::cColumn& c = columns.Take(column, command);
+  if (c.command == 0x08) Arpeggio(0);
   if (c.command == 0x0A) SetVolume(params[0]);
   if (c.command == 0x0C) SetVolume(c.parameter);
 }
 
-void cSampler::Tick(int32_t) {
-  for (const cColumn& c : columns) {
+// Every sounding voice of the group plays its own note raised by the given
+// semitones; the note it keeps is its own.
+void cSampler::Arpeggio(int32_t semitones) {
+  for (int32_t g = 0; g < groupCount; ++g) {
+    cVoice& v = voices[group[g]];
+    if (v.playing) Retune(v, v.note + semitones);
+  }
+}
+
+void cSampler::Tick(int32_t tick) {
+  for (const cCommandColumns::cColumn& c : columns) {
+    if (c.command == 0x08) {
+      Arpeggio(c.ArpeggioStep(tick));
+      continue;
+    }
     const int64_t d = ToFixed(float(c.parameter) * (1.0f / 1023.0f) * slideScale);
     for (int32_t g = 0; g < groupCount; ++g) {
       cVoice& v = voices[group[g]];
@@ -371,6 +378,26 @@ void cSampler::Render(float* frames, int32_t count) {
   }
 }
 
+// A ping-pong voice that ran past an end of its loop [first, last] turns
+// there: what its step carried it beyond the end is played back the other
+// way, as often as the step spans the loop.
+void cSampler::TurnPingPong(cVoice& v, int64_t first, int64_t last) {
+  const uint64_t span = uint64_t(last - first);
+  const uint64_t cycle = 2 * span;
+  // The way from the loop start, as if the loop were laid out forwards and
+  // then backwards again and again.
+  const uint64_t run =
+      v.direction == 0 ? uint64_t(v.position - first) : cycle + uint64_t(first - v.position);
+  const uint64_t at = cycle == 0 ? 0 : run % cycle;
+  if (at <= span) {
+    v.position = first + int64_t(at);
+    v.direction = 0;
+  } else {
+    v.position = first + int64_t(cycle - at);
+    v.direction = 1;
+  }
+}
+
 void cSampler::RenderVoice(cVoice& v, float* out, int32_t count) {
   const float* w0 = interp[0];
   const float* w1 = interp[1];
@@ -378,6 +405,10 @@ void cSampler::RenderVoice(cVoice& v, float* out, int32_t count) {
   const float* w3 = interp[3];
   const int16_t* s = v.data;
   const int64_t loopLength = int64_t(v.loopEnd) + 1 - v.loopStart;
+  // A ping-pong voice plays from the loop start's first fraction to the loop
+  // end's last one.
+  const int64_t pingPongFirst = int64_t(v.loopStart) << 32;
+  const int64_t pingPongLast = ((int64_t(v.loopEnd) + 1) << 32) - 1;
   for (int32_t k = 0; k < count; ++k) {
     const float volume = v.volume, pan = v.pan, env = v.envValue;
     v.volume = Approach(v.volume, v.targetVolume, 1.0f / 64.0f);
@@ -385,10 +416,14 @@ void cSampler::RenderVoice(cVoice& v, float* out, int32_t count) {
 
     // Past the loop end: a looping voice wraps by whole loop lengths, however
     // far its step carried it; a voice without a loop holds its last frame
-    // and fades.
+    // and fades. A ping-pong voice turns at either end of its loop.
     if (v.step < 0) v.step = -v.step;
+    if (v.loopMode == 2 &&
+        (v.direction == 0 ? v.position > pingPongLast : v.position < pingPongFirst)) {
+      TurnPingPong(v, pingPongFirst, pingPongLast);
+    }
     int64_t i = v.position >> 32;
-    if (i > v.loopEnd) {
+    if (i > v.loopEnd && v.loopMode != 2) {
       if (v.loopMode == 0) {
         ReleaseVoice(v);
         v.step = 0;
@@ -445,7 +480,11 @@ void cSampler::RenderVoice(cVoice& v, float* out, int32_t count) {
       left = float(p[-1]) * w0[f] + float(p[0]) * w1[f] + float(p[1]) * w2[f] + float(p[2]) * w3[f];
       right = left;
     }
-    v.position += v.step;
+    if (v.direction == 0) {
+      v.position += v.step;
+    } else {
+      v.position -= v.step;
+    }
     out[2 * k] += left * (1.0f - pan) * 2.0f * volume * env;
     out[2 * k + 1] += right * pan * 2.0f * volume * env;
     if (ended) {

@@ -1,8 +1,8 @@
 #pragma once
 // The sampler of a channel: up to eight voices playing sounds of the wave
-// store with cubic interpolation, a forward loop, a linear envelope, per-voice
-// volume and pan, chords and sample offsets from effect commands, and pitch
-// slides in 32.32 fixed point. Engine lock held for every call.
+// store with cubic interpolation, forward and ping-pong loops, a linear envelope, per-voice
+// volume and pan, chords, arpeggios and sample offsets from effect commands,
+// and pitch slides in 32.32 fixed point. Engine lock held for every call.
 
 #include <cstdint>
 
@@ -62,8 +62,8 @@ class cSampler : public cGenerator {
     int64_t position;                    // 32.32 frames
     int64_t targetStep, step;            // 32.32 frames per output frame
     int32_t loopStart, loopEnd, length;  // frames
-    int32_t loopMode;                    // 0 none, 1 forward
-    int32_t direction;                   // 0 forward
+    int32_t loopMode;                    // 0 none, 1 forward, 2 ping-pong
+    int32_t direction;                   // 0 forward, 1 backward (ping-pong)
     int32_t baseVolume;
     float targetVolume, volume, targetPan, pan;
     float attackMs, decayMs;
@@ -79,27 +79,24 @@ class cSampler : public cGenerator {
   const cVoice& Voice(int i) const { return voices[i & (kSamplerVoices - 1)]; }
 
  private:
-  struct cColumn {
-    int32_t command, parameter, high, low;
-  };
-
   void ClearVoice(cVoice& v);
   int32_t ChooseVoice() const;
   int32_t StartNote(int32_t note);
   void ApplyInstrument(cVoice& v);
   bool TakeSlot(cVoice& v, int32_t slot);
   void Retune(cVoice& v, int32_t note);
+  void Arpeggio(int32_t semitones);
   void ReleaseVoice(cVoice& v);
   void StopVoice(cVoice& v);
   void RenderVoice(cVoice& v, float* frames, int32_t count);
-  bool HasCommand(int32_t command) const;
+  static void TurnPingPong(cVoice& v, int64_t first, int64_t last);
   int64_t ToFixed(float value) const;
 
   float rate = 44100.0f, samplesPerMs = 44.1f, slideScale = 1.0f;
   const float (*interp)[kInterpSize] = nullptr;
   cWavManager* waves = nullptr;
 
-  cColumn columns[2] = {};
+  cCommandColumns columns;
   int32_t instrumentByte = 0;
   int32_t playing = 0;
   int32_t group[kSamplerVoices] = {};

@@ -138,7 +138,7 @@ bool cWavManager::InUse(int32_t slot) const {
   return entries[slot].length > 0 && entries[slot].data != nullptr;
 }
 
-bool cWavManager::WriteWaveList(cByteWriter& out) const {
+void cWavManager::WriteWaveList(cFileWriter& out) const {
   auto lock = Lock();
   int32_t count = 0;
   for (int32_t i = 0; i < kWaveSlots; ++i) count += InUse(i) ? 1 : 0;
@@ -165,10 +165,9 @@ bool cWavManager::WriteWaveList(cByteWriter& out) const {
     out.Write(i);
     out.WriteSamples(e.data + kWaveMargin, size_t(WaveSamples(e.length, e.flags)));
   }
-  return out.Ok();
 }
 
-bool cWavManager::ReadWaveList(cByteReader& in) {
+bool cWavManager::ReadWaveList(cFileReader& in) {
   ClearAll();
   int32_t count;
   if (!in.Read(&count)) return false;

@@ -10,10 +10,12 @@
 #include <string>
 
 #include "engine/wavreader.h"
+#include "song/filereader.h"
+#include "song/filewriter.h"
 
 constexpr int kWaveSlots = 128;
 constexpr int kWaveNameBytes = 128;
-constexpr uint32_t kWaveLoopFlags = 0x03;    // either bit: forward loop on
+constexpr uint32_t kWaveLoopFlags = 0x03;    // loop mode: 0 none, 2 ping-pong, 1 or 3 forward
 constexpr uint32_t kWaveStereoFlag = 0x10;   // written for stereo sounds
 constexpr uint32_t kWaveStereoFlags = 0xF0;  // any of them: read as stereo
 
@@ -69,12 +71,12 @@ class cWavManager {
   uint32_t Generation(int32_t slot) const { return generation[slot & 0x7F]; }
 
   // The wave list of the song file, right after its "#WAVINF#" marker.
-  bool WriteWaveList(cByteWriter& out) const;
+  void WriteWaveList(cFileWriter& out) const;
   // Clears every slot, then reads the list. False, without writing outside
   // the store, when the list is damaged (a slot index outside 0-127 or named
   // twice, a negative length, more sample data than the file holds) or a
   // buffer cannot be had; the slots read completely so far stay filled.
-  bool ReadWaveList(cByteReader& in);
+  bool ReadWaveList(cFileReader& in);
 
  private:
   void ClearSlotLocked(int32_t slot);

@@ -1,14 +1,15 @@
 #include "engine/wavetables.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <mutex>
 #include <new>
 #include <numbers>
+
+#include "song/filereader.h"
+#include "song/filewriter.h"
 
 cWavetables::cWavetables() {
   for (int i = 0; i < 2 * kWaveSize; ++i) {
@@ -96,32 +97,9 @@ void cWavetables::Build() {
   tableCount = count;
 }
 
-namespace {
-
-uint32_t ReadLE32(const unsigned char* p) {
-  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-
-void WriteLE32(unsigned char* p, uint32_t v) {
-  p[0] = uint8_t(v);
-  p[1] = uint8_t(v >> 8);
-  p[2] = uint8_t(v >> 16);
-  p[3] = uint8_t(v >> 24);
-}
-
-}  // namespace
-
 bool cWavetables::ReadCache(const std::string& path) {
-  std::error_code error;
-  const auto size = std::filesystem::file_size(path, error);
-  if (error || size != kWaveCacheBytes) return false;
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return false;
-  std::vector<unsigned char> bytes(kWaveCacheBytes);
-  if (!file.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(bytes.size()))) {
-    return false;
-  }
-  return TakeCache(bytes.data(), bytes.size());
+  cFileReader in;
+  return in.Open(path) && TakeCache(in);
 }
 
 // A cache is taken only when it is exactly the block's size and every index
@@ -129,58 +107,46 @@ bool cWavetables::ReadCache(const std::string& path) {
 // crash, or one overwritten with garbage, would otherwise give silent or
 // out-of-bounds oscillators. Everything is checked before anything is
 // stored.
-bool cWavetables::TakeCache(const unsigned char* bytes, size_t size) {
-  if (size != kWaveCacheBytes || index.size() != kWaveIndexEntries) return false;
+bool cWavetables::TakeCache(cFileReader& in) {
+  if (in.Remaining() != kWaveCacheBytes || index.size() != kWaveIndexEntries) return false;
+  const size_t start = in.Position();
   int32_t last = 0;
   for (size_t e = 0; e < kWaveIndexEntries; ++e) {
-    const int32_t v = int32_t(ReadLE32(&bytes[e * 4]));
+    int32_t v = 0;
+    in.Read(&v);
     if (v < 0 || v % kWaveSize != 0 || v / kWaveSize >= kWaveTablesMax) return false;
     last = std::max(last, v / kWaveSize);
   }
-  const unsigned char* saws = &bytes[size_t(kWaveIndexEntries) * 4];
   const size_t points = size_t(kWaveTablesMax) * kWaveSize;
   for (size_t i = 0; i < points; ++i) {
-    const uint32_t bits = ReadLE32(&saws[i * 4]);
-    float v;
-    std::memcpy(&v, &bits, 4);
+    uint32_t bits = 0;
+    in.Read(&bits);
+    const float v = std::bit_cast<float>(bits);
     // The saws are normalised to a peak of about 1: anything beyond 2 (or
     // not a number) is damage, and a voice would play it at full scale.
     if (!std::isfinite(v) || std::fabs(v) > 2.0f) return false;
   }
-  for (size_t e = 0; e < kWaveIndexEntries; ++e) index[e] = int32_t(ReadLE32(&bytes[e * 4]));
+  in.Seek(start);
+  for (size_t e = 0; e < kWaveIndexEntries; ++e) in.Read(&index[e]);
   for (size_t i = 0; i < points; ++i) {
-    const uint32_t bits = ReadLE32(&saws[i * 4]);
-    std::memcpy(&tables[i], &bits, 4);
+    uint32_t bits = 0;
+    in.Read(&bits);
+    tables[i] = std::bit_cast<float>(bits);
   }
   tableCount = last + 1;
   return true;
 }
 
 // Written to a neighbour first and renamed over the cache, so that a crash
-// while writing never leaves a partial cache behind.
+// while writing never leaves a partial cache behind. A cache that cannot be
+// written is left out.
 void cWavetables::WriteCache(const std::string& path) const {
-  std::vector<unsigned char> bytes(kWaveCacheBytes);
-  for (size_t e = 0; e < kWaveIndexEntries; ++e) WriteLE32(&bytes[e * 4], uint32_t(index[e]));
-  unsigned char* at = &bytes[size_t(kWaveIndexEntries) * 4];
-  for (size_t i = 0; i < size_t(kWaveTablesMax) * kWaveSize; ++i, at += 4) {
-    uint32_t bits;
-    std::memcpy(&bits, &tables[i], 4);
-    WriteLE32(at, bits);
+  cFileWriter out;
+  for (size_t e = 0; e < kWaveIndexEntries; ++e) out.Write(index[e]);
+  for (size_t i = 0; i < size_t(kWaveTablesMax) * kWaveSize; ++i) {
+    out.Write(std::bit_cast<uint32_t>(tables[i]));
   }
-  const std::string temporary = path + ".tmp";
-  {
-    std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-    if (!file) return;
-    file.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    file.close();
-    if (!file) {
-      std::remove(temporary.c_str());
-      return;
-    }
-  }
-  std::error_code error;
-  std::filesystem::rename(temporary, path, error);
-  if (error) std::remove(temporary.c_str());
+  out.Commit(path);
 }
 
 std::shared_ptr<const cWavetables> cWavetables::Shared(int32_t rate, const std::string& cachePath) {

@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+class cFileReader;
+
 constexpr int kWaveSize = 4096;           // points in one cycle
 constexpr int kWaveIndexEntries = 32768;  // one per whole Hz
 constexpr int kWaveTablesMax = 112;       // room in the cache block
@@ -39,7 +41,7 @@ class cWavetables {
   // Takes a cache image (the bytes of a cache file) as the saw set: true
   // when it is whole and sound; false, with the set unchanged, when it is
   // not or the store was never created.
-  bool TakeCache(const unsigned char* bytes, size_t size);
+  bool TakeCache(cFileReader& in);
 
   // One store per rate and cache path for the whole process: every cTracker
   // (and every test) in the process shares the first one built. Null when

@@ -4,110 +4,6 @@
 #include <cstring>
 #include <new>
 
-cByteReader::cByteReader(std::FILE* f) : file(f) {
-  if (!file) return;
-  const long start = std::ftell(file);
-  if (start < 0 || std::fseek(file, 0, SEEK_END) != 0) return;
-  const long end = std::ftell(file);
-  if (std::fseek(file, start, SEEK_SET) != 0 || end < start) return;
-  size = uint64_t(end - start);
-}
-
-cByteReader::cByteReader(const uint8_t* data, size_t count) : bytes(data), size(data ? count : 0) {}
-
-bool cByteReader::ReadBytes(void* dest, size_t count) {
-  if (count > Remaining()) return false;
-  if (count == 0) return true;
-  if (file) {
-    if (std::fread(dest, 1, count, file) != count) {
-      position = size;  // the file ended early: nothing more can be trusted
-      return false;
-    }
-  } else {
-    std::memcpy(dest, bytes + position, count);
-  }
-  position += count;
-  return true;
-}
-
-bool cByteReader::Read(uint32_t* value) {
-  uint8_t b[4];
-  if (!ReadBytes(b, 4)) return false;
-  *value = uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
-  return true;
-}
-
-bool cByteReader::Read(int32_t* value) {
-  uint32_t v;
-  if (!Read(&v)) return false;
-  *value = int32_t(v);
-  return true;
-}
-
-bool cByteReader::Read(uint16_t* value) {
-  uint8_t b[2];
-  if (!ReadBytes(b, 2)) return false;
-  *value = uint16_t(b[0] | b[1] << 8);
-  return true;
-}
-
-bool cByteReader::ReadSamples(int16_t* dest, size_t count) {
-  if (count > Remaining() / 2) return false;
-  uint8_t chunk[4096];
-  while (count > 0) {
-    const size_t n = std::min(count, sizeof chunk / 2);
-    if (!ReadBytes(chunk, 2 * n)) return false;
-    for (size_t i = 0; i < n; ++i)
-      dest[i] = int16_t(uint16_t(chunk[2 * i] | chunk[2 * i + 1] << 8));
-    dest += n;
-    count -= n;
-  }
-  return true;
-}
-
-bool cByteReader::Skip(uint64_t count) {
-  if (count > Remaining()) return false;
-  if (file && std::fseek(file, long(count), SEEK_CUR) != 0) {
-    position = size;
-    return false;
-  }
-  position += count;
-  return true;
-}
-
-void cByteWriter::WriteBytes(const void* source, size_t count) {
-  if (!ok || count == 0) return;
-  if (file) {
-    ok = std::fwrite(source, 1, count, file) == count;
-  } else if (bytes) {
-    const auto* p = static_cast<const uint8_t*>(source);
-    bytes->insert(bytes->end(), p, p + count);
-  } else {
-    ok = false;
-  }
-}
-
-void cByteWriter::Write(uint32_t value) {
-  const uint8_t b[4] = {uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16),
-                        uint8_t(value >> 24)};
-  WriteBytes(b, 4);
-}
-
-void cByteWriter::WriteSamples(const int16_t* source, size_t count) {
-  uint8_t chunk[4096];
-  while (count > 0 && ok) {
-    const size_t n = std::min(count, sizeof chunk / 2);
-    for (size_t i = 0; i < n; ++i) {
-      const uint16_t v = uint16_t(source[i]);
-      chunk[2 * i] = uint8_t(v);
-      chunk[2 * i + 1] = uint8_t(v >> 8);
-    }
-    WriteBytes(chunk, 2 * n);
-    source += n;
-    count -= n;
-  }
-}
-
 namespace {
 
 // Bytes 2-15 of the KSDATAFORMAT_SUBTYPE_PCM GUID; bytes 0-1 hold the tag 1.
@@ -117,7 +13,7 @@ constexpr uint8_t kPcmGuidTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
 // The most frames a slot may hold: positions are signed 32-bit frames.
 constexpr uint64_t kMaxFrames = 0x3FFFFF00;
 
-bool ReadTag(cByteReader& in, const char* tag) {
+bool ReadTag(cFileReader& in, const char* tag) {
   char text[4];
   return in.ReadBytes(text, 4) && std::memcmp(text, tag, 4) == 0;
 }
@@ -125,15 +21,11 @@ bool ReadTag(cByteReader& in, const char* tag) {
 }  // namespace
 
 bool cWavReader::Read(const std::string& path, cWavSound* sound) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return false;
-  cByteReader in(file);
-  const bool ok = Read(in, sound);
-  std::fclose(file);
-  return ok;
+  cFileReader in;
+  return in.Open(path) && Read(in, sound);
 }
 
-bool cWavReader::Read(cByteReader& in, cWavSound* sound) {
+bool cWavReader::Read(cFileReader& in, cWavSound* sound) {
   uint32_t riffSize;
   if (!ReadTag(in, "RIFF") || !in.Read(&riffSize) || !ReadTag(in, "WAVE")) return false;
 

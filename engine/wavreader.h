@@ -1,58 +1,12 @@
 #pragma once
-// Bytes from outside: one bounds-checked reader and one writer, over an open
-// file or over bytes in memory, and the WAV file reader built on them. Every
-// read says whether it got all it asked for; nothing indexes file bytes with
-// pointer arithmetic.
+// The WAV file reader, on the one bounds-checked reader of the program.
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <string>
-#include <vector>
 
-class cByteReader {
- public:
-  // Reads from the file's current position to its end; the file stays open
-  // and owned by the caller.
-  explicit cByteReader(std::FILE* file);
-  cByteReader(const uint8_t* bytes, size_t size);
-
-  // False, and nothing stored, when fewer than size bytes remain.
-  bool ReadBytes(void* dest, size_t size);
-  bool Read(uint32_t* value);  // little-endian
-  bool Read(int32_t* value);   // little-endian
-  bool Read(uint16_t* value);  // little-endian
-  // count signed 16-bit little-endian samples.
-  bool ReadSamples(int16_t* dest, size_t count);
-  bool Skip(uint64_t size);
-  uint64_t Remaining() const { return size - position; }
-
- private:
-  std::FILE* file = nullptr;
-  const uint8_t* bytes = nullptr;
-  uint64_t size = 0;
-  uint64_t position = 0;
-};
-
-class cByteWriter {
- public:
-  explicit cByteWriter(std::FILE* file) : file(file) {}
-  explicit cByteWriter(std::vector<uint8_t>* bytes) : bytes(bytes) {}
-
-  void WriteBytes(const void* source, size_t size);
-  void Write(uint32_t value);  // little-endian
-  void Write(int32_t value) { Write(uint32_t(value)); }
-  // count signed 16-bit samples, little-endian.
-  void WriteSamples(const int16_t* source, size_t count);
-  // False once any write has failed.
-  bool Ok() const { return ok; }
-
- private:
-  std::FILE* file = nullptr;
-  std::vector<uint8_t>* bytes = nullptr;
-  bool ok = true;
-};
+#include "song/filereader.h"
 
 // Sample buffers carry this many zero samples before and after the sound, so
 // that interpolation may read a few frames past either end.
@@ -75,7 +29,7 @@ class cWavReader {
  public:
   // False on any fault of the file (nothing is returned then).
   bool Read(const std::string& path, cWavSound* sound);
-  bool Read(cByteReader& in, cWavSound* sound);
+  bool Read(cFileReader& in, cWavSound* sound);
 
   // Of the last file read; kept as the reader's state.
   int32_t sampleRate = 0;

@@ -10,9 +10,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (config.frequency < 8000 || config.frequency > 192000) FuzzFail("frequency", config.frequency);
   if (config.latency < 20 || config.latency > kMaxLatencyMs || config.latency % 20 != 0)
     FuzzFail("latency", config.latency);
-  if (config.masterVol < 0 || config.masterVol > 200) FuzzFail("master volume", config.masterVol);
-  if (config.masterPan < -100 || config.masterPan > 100) FuzzFail("master pan", config.masterPan);
-  if (config.bpm < 32 || config.bpm > 255) FuzzFail("bpm", config.bpm);
-  if (config.speed < 0 || config.speed > 31) FuzzFail("speed", config.speed);
+  if (!kChannelCountRange.Holds(config.chans)) FuzzFail("channel count", config.chans);
+  if (!kMasterVolumeRange.Holds(config.masterVol)) FuzzFail("master volume", config.masterVol);
+  if (!kMasterPanRange.Holds(config.masterPan)) FuzzFail("master pan", config.masterPan);
+  if (!kBpmRange.Holds(config.bpm)) FuzzFail("bpm", config.bpm);
+  if (!kSpeedRange.Holds(config.speed)) FuzzFail("speed", config.speed);
   return 0;
 }

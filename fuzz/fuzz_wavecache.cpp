@@ -9,6 +9,7 @@
 
 #include "engine/wavetables.h"
 #include "fuzz/fuzzcommon.h"
+#include "song/filereader.h"
 
 namespace {
 
@@ -48,7 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if ((data[0] & 0x80) && size > 8) length -= size_t(data[4]) + 1;
   }
   cWavetables& w = Store();
-  const bool taken = w.TakeCache(image.data(), length);
+  cFileReader in(image.data(), length);
+  const bool taken = w.TakeCache(in);
   std::memcpy(image.data() + offset, ValidImage().data() + offset, patched);
   if (!taken) return 0;
   const float* first = w.Tables();

@@ -3,7 +3,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   cTracker& t = FuzzTracker();
-  cByteReader in(data, size);
+  cFileReader in(data, size);
   t.Waves().ReadWaveList(in);  // a damaged list keeps what it read completely
   CheckWaves(t.Waves());
   return 0;

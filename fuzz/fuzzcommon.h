@@ -68,16 +68,15 @@ inline void CheckWaves(const cWavManager& waves) {
 
 inline void CheckSong(cTracker& t) {
   const cSongTables& song = t.Song();
-  if (song.channelCount < 0 || song.channelCount > kChannels)
-    FuzzFail("channel count", song.channelCount);
+  if (!kChannelCountRange.Holds(song.channelCount)) FuzzFail("channel count", song.channelCount);
   if (song.start < 0 || song.end >= kPositions || song.start > song.repeat ||
       song.repeat > song.end) {
     FuzzFail("song range", song.start, song.end);
   }
-  if (song.masterVolume < 0 || song.masterVolume > 200) FuzzFail("master volume", song.masterVolume);
-  if (song.masterPan < -100 || song.masterPan > 100) FuzzFail("master pan", song.masterPan);
-  if (song.bpm < 32 || song.bpm > 255) FuzzFail("bpm", song.bpm);
-  if (song.speed < 0 || song.speed > 31) FuzzFail("speed", song.speed);
+  if (!kMasterVolumeRange.Holds(song.masterVolume)) FuzzFail("master volume", song.masterVolume);
+  if (!kMasterPanRange.Holds(song.masterPan)) FuzzFail("master pan", song.masterPan);
+  if (!kBpmRange.Holds(song.bpm)) FuzzFail("bpm", song.bpm);
+  if (!kSpeedRange.Holds(song.speed)) FuzzFail("speed", song.speed);
   // Every instrument block is already held to its generator's ranges.
   cGenManager& g = t.Generators();
   for (int b = 0; b < kInstruments; ++b) {

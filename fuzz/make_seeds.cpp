@@ -121,12 +121,11 @@ int main(int argc, char** argv) {
   Put("wav", "stereo8.wav", Wav(2, 8, 150, true));
 
   {
-    std::vector<uint8_t> list;
-    cByteWriter writer(&list);
+    cFileWriter list;
     std::vector<int16_t> small(40, 1000);
     t.Waves().SetSlot(7, small.data(), 20, 0x10 | 0x01, 2, 18, "stereo loop");
-    t.Waves().WriteWaveList(writer);
-    Put("wavelist", "busy.list", list);
+    t.Waves().WriteWaveList(list);
+    Put("wavelist", "busy.list", list.Bytes());
   }
 
   // Patches: offset, then bytes written there (see fuzz_wavecache.cpp).

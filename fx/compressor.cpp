@@ -1,8 +1,9 @@
 #include "fx/compressor.h"
 
-#include <bit>
 #include <cmath>
 #include <cstdio>
+
+#include "fx/denormal.h"
 
 static const cFxParamDesc compressorParams[cCompressor::kNumParams] = {
     {"Threshold", "Threshold", -6000, 0, -700, 0},
@@ -16,11 +17,8 @@ static const cFxParamDesc compressorParams[cCompressor::kNumParams] = {
 static const int32_t compressorPreset1[cCompressor::kNumParams] = {-800, 100,   1000,
                                                                    4480, 16000, 257};
 
-// A float whose exponent bits are all zero (a denormal) becomes 0: the decaying
-// envelope would otherwise crawl through denormals, which are slow.
-static inline float FlushDenormal(float x) {
-  return (std::bit_cast<uint32_t>(x) & 0x7F800000u) == 0 ? 0.0f : x;
-}
+// A preset also lets go of the gain.
+cCompressor::cCompressor() : cParamEffect(compressorParams, true, &compressorPreset1, 1) {}
 
 const char* cCompressor::GetName() { return "Compressor"; }
 
@@ -127,12 +125,6 @@ int32_t cCompressor::Process(float* frames, int32_t count) {
   return 0;
 }
 
-int32_t cCompressor::GetNumParams() { return kNumParams; }
-
-int32_t cCompressor::GetParam(int32_t index) {
-  return index >= 0 && index < kNumParams ? params[index] : -1;
-}
-
 void cCompressor::GetParamText(char* text, int32_t index, int32_t value) {
   switch (index) {
     case kThreshold:
@@ -153,25 +145,4 @@ void cCompressor::GetParamText(char* text, int32_t index, int32_t value) {
     default:
       break;
   }
-}
-
-const cFxParamDesc* cCompressor::GetParamDesc(int32_t index) {
-  return index >= 0 && index < kNumParams ? &compressorParams[index] : nullptr;
-}
-
-int32_t cCompressor::GetNumPresets() { return 2; }
-
-void cCompressor::LoadPreset(int32_t preset) {
-  if (preset == 0) {
-    for (int32_t i = 0; i < kNumParams; ++i) SetParam(i, compressorParams[i].defaultValue);
-  } else if (preset == 1) {
-    for (int32_t i = 0; i < kNumParams; ++i) SetParam(i, compressorPreset1[i]);
-  } else {
-    return;
-  }
-  Clear();
-}
-
-void cCompressor::ApplyParams() {
-  for (int32_t i = 0; i < kNumParams; ++i) SetParam(i, params[i]);
 }

@@ -6,9 +6,9 @@
 
 #include "fx/effect.h"
 
-class cCompressor : public cEffect {
+class cCompressor : public cParamEffect<6> {
  public:
-  static constexpr int32_t kNumParams = 6;
+  cCompressor();
   enum : int32_t { kThreshold, kRatio, kPreAmp, kAttack, kRelease, kPostAmp };
 
   const char* GetName() override;
@@ -16,19 +16,12 @@ class cCompressor : public cEffect {
   void Reset(bool loadDefaults) override;
   void Clear() override;
   int32_t Process(float* frames, int32_t count) override;
-  int32_t GetNumParams() override;
   void SetParam(int32_t index, int32_t value) override;
-  int32_t GetParam(int32_t index) override;
   void GetParamText(char* text, int32_t index, int32_t value) override;
-  const cFxParamDesc* GetParamDesc(int32_t index) override;
-  int32_t GetNumPresets() override;
-  void LoadPreset(int32_t preset) override;
-  void ApplyParams() override;
 
  private:
   void ComputeSteps();
 
-  int32_t params[kNumParams] = {};
   float sampleRate = 0.0f;
   float samplesPerMs = 0.0f;
   float envelopeLeft = 0.0f;

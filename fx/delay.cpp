@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <iterator>
 
 #include "fx/denormal.h"
@@ -24,7 +23,17 @@ const int32_t kDelayPreset1[cDelay::kNumParams] = {85, 80, 80, 85, 90, 90, 95, 0
 
 }  // namespace
 
+// A preset also empties the lines.
+cDelay::cDelay() : cParamEffect(kDelayParams, true, &kDelayPreset1, 1) {}
+
 void cDelay::Init(int32_t rate) {
+  const int32_t length = std::max<int32_t>(
+      kDelayLineLength, int32_t(int64_t(kDelayMaxMs) * std::max(rate, 0) / 1000 + 1));
+  if (length != lineLength) {
+    lineLeft = std::make_unique<float[]>(size_t(length));
+    lineRight = std::make_unique<float[]>(size_t(length));
+    lineLength = length;
+  }
   sampleRate = float(rate);
   samplesPerMs = float(rate * 0.001);
   framesPerSecond = rate;
@@ -40,20 +49,9 @@ void cDelay::Reset(bool loadDefaults) {
 }
 
 void cDelay::Clear() {
-  std::memset(lineLeft, 0, sizeof(lineLeft));
-  std::memset(lineRight, 0, sizeof(lineRight));
+  std::fill_n(lineLeft.get(), lineLength, 0.0f);
+  std::fill_n(lineRight.get(), lineLength, 0.0f);
   lastLeft = lastRight = 0.0f;
-}
-
-void cDelay::LoadPreset(int32_t preset) {
-  if (preset == 0) {
-    for (int32_t i = 0; i < kNumParams; ++i) SetParam(i, kDelayParams[i].defaultValue);
-  } else if (preset == 1) {
-    for (int32_t i = 0; i < kNumParams; ++i) SetParam(i, kDelayPreset1[i]);
-  } else {
-    return;
-  }
-  Clear();
 }
 
 // Delay times are left out: applying them again would move the write
@@ -66,16 +64,17 @@ void cDelay::SetParam(int32_t index, int32_t value) {
   switch (index) {
     case 0:
     case 1: {
-      const int32_t ms = std::clamp(value, 0, 1024);
+      const int32_t ms = std::clamp(value, 0, kDelayMaxMs);
       params[index] = ms;
       // In integers: samplesPerMs lies just below rate / 1000 at 22050 and
       // 44100 Hz, so a product with it falls short of a whole frame whenever
       // ms x rate / 1000 is whole (20 ms at 22050 Hz) and loses that frame.
       const int32_t lag = int32_t(int64_t(ms) * framesPerSecond / 1000);
+      if (lineLength == 0) break;  // not initialised: no line to place it in
       if (index == 0) {
-        writeLeft = (readLeft + lag) % kDelayLineLength;
+        writeLeft = (readLeft + lag) % lineLength;
       } else {
-        writeRight = (readRight + lag) % kDelayLineLength;
+        writeRight = (readRight + lag) % lineLength;
       }
       break;
     }
@@ -111,13 +110,8 @@ void cDelay::SetParam(int32_t index, int32_t value) {
   }
 }
 
-int32_t cDelay::GetParam(int32_t index) {
-  if (index < 0 || index >= kNumParams) return -1;
-  return params[index];
-}
-
 void cDelay::GetParamText(char* text, int32_t index, int32_t value) {
-  if (index < 0 || index >= kNumParams) return;
+  if (!Has(index)) return;
   if (index <= 1) {
     std::snprintf(text, kFxTextSize, "%d ms", value);
   } else if (index <= 6) {
@@ -127,21 +121,17 @@ void cDelay::GetParamText(char* text, int32_t index, int32_t value) {
   }
 }
 
-const cFxParamDesc* cDelay::GetParamDesc(int32_t index) {
-  if (index < 0 || index >= kNumParams) return nullptr;
-  return &kDelayParams[index];
-}
-
 // audio thread, engine lock held
 int32_t cDelay::Process(float* frames, int32_t count) {
+  if (lineLength == 0) return 0;
   for (int32_t i = 0; i < count; ++i) {
     float* frame = frames + 2 * i;
     const float xL = FlushDenormal(frame[0]);
     const float xR = FlushDenormal(frame[1]);
     const float a = xL + lineLeft[readLeft];
     const float b = xR + lineRight[readRight];
-    if (++readLeft >= kDelayLineLength) readLeft = 0;
-    if (++readRight >= kDelayLineLength) readRight = 0;
+    if (++readLeft >= lineLength) readLeft = 0;
+    if (++readRight >= lineLength) readRight = 0;
 
     const float fedLeft = pingPong ? b : a;
     const float fedRight = pingPong ? a : b;
@@ -149,8 +139,8 @@ int32_t cDelay::Process(float* frames, int32_t count) {
     lineRight[writeRight] = lastRight + color * (fedRight * feedbackRight - lastRight);
     lastLeft = lineLeft[writeLeft];
     lastRight = lineRight[writeRight];
-    if (++writeLeft >= kDelayLineLength) writeLeft = 0;
-    if (++writeRight >= kDelayLineLength) writeRight = 0;
+    if (++writeLeft >= lineLength) writeLeft = 0;
+    if (++writeRight >= lineLength) writeRight = 0;
 
     // The wet path carries the input as well as the echoes.
     frame[0] = a * wet + xL * dry;

@@ -3,31 +3,31 @@
 // feedback, a one-pole tone filter in the feedback path and a ping-pong mode.
 
 #include <cstdint>
+#include <memory>
 
 #include "fx/effect.h"
 
-// Enough for 1024 ms at 96 kHz.
+// The shortest line: enough for 1024 ms at 96 kHz. Above 96 kHz a line holds
+// one sample more than 1024 ms, so that the longest delay stays distinct
+// from 0 ms, which returns after the whole line.
 constexpr int32_t kDelayLineLength = 98496;
+constexpr int32_t kDelayMaxMs = 1024;
 
-class cDelay : public cEffect {
+class cDelay : public cParamEffect<8> {
  public:
-  static constexpr int32_t kNumParams = 8;
+  cDelay();
 
   const char* GetName() override { return "Delay + Feedback"; }
   void Init(int32_t sampleRate) override;
   void Reset(bool loadDefaults) override;
   void Clear() override;
   int32_t Process(float* frames, int32_t count) override;
-  int32_t GetNumParams() override { return kNumParams; }
   void SetParam(int32_t index, int32_t value) override;
-  int32_t GetParam(int32_t index) override;
   void GetParamText(char* text, int32_t index, int32_t value) override;
-  const cFxParamDesc* GetParamDesc(int32_t index) override;
-  int32_t GetNumPresets() override { return 2; }
-  void LoadPreset(int32_t preset) override;
   void ApplyParams() override;
 
-  int32_t params[kNumParams] = {};
+  // Samples in each line, as Init sized them for the rate.
+  int32_t LineLength() const { return lineLength; }
 
   float sampleRate = 0.0f;
   float samplesPerMs = 0.0f;
@@ -43,6 +43,7 @@ class cDelay : public cEffect {
   float lastLeft = 0.0f, lastRight = 0.0f;
 
  private:
-  float lineLeft[kDelayLineLength] = {};
-  float lineRight[kDelayLineLength] = {};
+  // Allocated by Init, never while processing.
+  int32_t lineLength = 0;
+  std::unique_ptr<float[]> lineLeft, lineRight;
 };

@@ -11,6 +11,8 @@ static const cFxParamDesc distorterParams[cDistorter::kNumParams] = {
     {"Clamp (%)", "Clamp", 0, 100, 70, 0},
 };
 
+cDistorter::cDistorter() : cParamEffect(distorterParams) {}
+
 const char* cDistorter::GetName() { return "Distorter"; }
 
 void cDistorter::Init(int32_t sampleRate) {
@@ -27,7 +29,7 @@ void cDistorter::Reset(bool loadDefaults) {
 void cDistorter::Clear() {}
 
 void cDistorter::SetParam(int32_t index, int32_t value) {
-  if (index < 0 || index >= kNumParams) return;
+  if (!Has(index)) return;
   // Only the top is clamped; songs may hold negative values and rely on
   // their sound. The products below are taken in double so that no value
   // overflows an integer.
@@ -69,33 +71,12 @@ int32_t cDistorter::Process(float* frames, int32_t count) {
   return 0;
 }
 
-int32_t cDistorter::GetNumParams() { return kNumParams; }
-
-int32_t cDistorter::GetParam(int32_t index) {
-  return index >= 0 && index < kNumParams ? params[index] : -1;
-}
-
 void cDistorter::GetParamText(char* text, int32_t index, int32_t value) {
   if (index == kMix) {
     std::snprintf(text, kFxTextSize, "%d%% - %lld%%", int(value), 100LL - value);
   } else if (index == kThreshold || index == kClamp) {
     std::snprintf(text, kFxTextSize, "%d%%", int(value));
   }
-}
-
-const cFxParamDesc* cDistorter::GetParamDesc(int32_t index) {
-  return index >= 0 && index < kNumParams ? &distorterParams[index] : nullptr;
-}
-
-int32_t cDistorter::GetNumPresets() { return 1; }
-
-void cDistorter::LoadPreset(int32_t preset) {
-  if (preset != 0) return;
-  for (int32_t i = 0; i < kNumParams; ++i) SetParam(i, distorterParams[i].defaultValue);
-}
-
-void cDistorter::ApplyParams() {
-  for (int32_t i = 0; i < kNumParams; ++i) SetParam(i, params[i]);
 }
 
 // ---------------------------------------------------------------- overdrive
@@ -110,6 +91,8 @@ static const cFxParamDesc overdriveParams[cOverdrive::kNumParams] = {
     {"Overdrive (%)", "Overdrive", 1, 100, 15, 0},
     {"Cutter (%)", "Cutter", 1, 100, 60, 0},
 };
+
+cOverdrive::cOverdrive() : cParamEffect(overdriveParams) {}
 
 const char* cOverdrive::GetName() { return "Overdrive"; }
 
@@ -127,7 +110,7 @@ void cOverdrive::Reset(bool loadDefaults) {
 void cOverdrive::Clear() {}
 
 void cOverdrive::SetParam(int32_t index, int32_t value) {
-  if (index < 0 || index >= kNumParams) return;
+  if (!Has(index)) return;
   if (value > 100) value = 100;
   if ((index == kDrive || index == kCutter) && value < 1) value = 1;
   params[index] = value;
@@ -170,27 +153,6 @@ int32_t cOverdrive::Process(float* frames, int32_t count) {
   return 0;
 }
 
-int32_t cOverdrive::GetNumParams() { return kNumParams; }
-
-int32_t cOverdrive::GetParam(int32_t index) {
-  return index >= 0 && index < kNumParams ? params[index] : -1;
-}
-
 void cOverdrive::GetParamText(char* text, int32_t index, int32_t value) {
-  if (index >= 0 && index < kNumParams) std::snprintf(text, kFxTextSize, "%d%%", int(value));
-}
-
-const cFxParamDesc* cOverdrive::GetParamDesc(int32_t index) {
-  return index >= 0 && index < kNumParams ? &overdriveParams[index] : nullptr;
-}
-
-int32_t cOverdrive::GetNumPresets() { return 1; }
-
-void cOverdrive::LoadPreset(int32_t preset) {
-  if (preset != 0) return;
-  for (int32_t i = 0; i < kNumParams; ++i) SetParam(i, overdriveParams[i].defaultValue);
-}
-
-void cOverdrive::ApplyParams() {
-  for (int32_t i = 0; i < kNumParams; ++i) SetParam(i, params[i]);
+  if (Has(index)) std::snprintf(text, kFxTextSize, "%d%%", int(value));
 }

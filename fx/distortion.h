@@ -5,9 +5,9 @@
 
 #include "fx/effect.h"
 
-class cDistorter : public cEffect {
+class cDistorter : public cParamEffect<3> {
  public:
-  static constexpr int32_t kNumParams = 3;
+  cDistorter();
   enum : int32_t { kMix, kThreshold, kClamp };
 
   const char* GetName() override;
@@ -15,26 +15,19 @@ class cDistorter : public cEffect {
   void Reset(bool loadDefaults) override;
   void Clear() override;
   int32_t Process(float* frames, int32_t count) override;
-  int32_t GetNumParams() override;
   void SetParam(int32_t index, int32_t value) override;
-  int32_t GetParam(int32_t index) override;
   void GetParamText(char* text, int32_t index, int32_t value) override;
-  const cFxParamDesc* GetParamDesc(int32_t index) override;
-  int32_t GetNumPresets() override;
-  void LoadPreset(int32_t preset) override;
-  void ApplyParams() override;
 
  private:
-  int32_t params[kNumParams] = {};
   float mix = 0.0f;          // the clean share
   float oneMinusMix = 0.0f;  // the distorted share
   float threshold = 0.0f;    // sample units
   float push = 0.0f;         // sample units
 };
 
-class cOverdrive : public cEffect {
+class cOverdrive : public cParamEffect<4> {
  public:
-  static constexpr int32_t kNumParams = 4;
+  cOverdrive();
   enum : int32_t { kDry, kWet, kDrive, kCutter };
 
   const char* GetName() override;
@@ -42,17 +35,10 @@ class cOverdrive : public cEffect {
   void Reset(bool loadDefaults) override;
   void Clear() override;
   int32_t Process(float* frames, int32_t count) override;
-  int32_t GetNumParams() override;
   void SetParam(int32_t index, int32_t value) override;
-  int32_t GetParam(int32_t index) override;
   void GetParamText(char* text, int32_t index, int32_t value) override;
-  const cFxParamDesc* GetParamDesc(int32_t index) override;
-  int32_t GetNumPresets() override;
-  void LoadPreset(int32_t preset) override;
-  void ApplyParams() override;
 
  private:
-  int32_t params[kNumParams] = {};
   float dry = 0.0f;
   float wet = 0.0f;
   float drive = 0.0f;

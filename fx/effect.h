@@ -74,3 +74,61 @@ class cEffect {
   float* lastBlock = nullptr;
   int32_t lastBlockFrames = 0;
 };
+
+// The parameter plumbing most effects share: N values described by a table
+// of descriptors and read back with range checks; presets as lists of values
+// (preset 0 is every descriptor's default), set through SetParam in index
+// order; ApplyParams sending every stored value through SetParam again. How
+// a value is held and what it drives is each effect's own SetParam.
+template <int32_t N>
+class cParamEffect : public cEffect {
+ public:
+  static constexpr int32_t kNumParams = N;
+
+  int32_t GetNumParams() override { return N; }
+  int32_t GetParam(int32_t index) override { return Has(index) ? params[index] : -1; }
+  const cFxParamDesc* GetParamDesc(int32_t index) override {
+    return Has(index) ? &descriptors[index] : nullptr;
+  }
+  int32_t GetNumPresets() override { return 1 + presetCount; }
+  // A number without a preset does nothing.
+  void LoadPreset(int32_t preset) override {
+    if (preset == 0) {
+      for (int32_t i = 0; i < N; ++i) SetParam(i, descriptors[i].defaultValue);
+    } else if (preset >= 1 && preset <= presetCount) {
+      for (int32_t i = 0; i < N; ++i) SetParam(i, presets[preset - 1][i]);
+    } else {
+      return;
+    }
+    if (clearAfterPreset) Clear();
+  }
+  void ApplyParams() override {
+    for (int32_t i = 0; i < N; ++i) SetParam(i, params[i]);
+  }
+
+ protected:
+  // descriptors: N of them; presets: the value lists of presets 1 to
+  // presetCount; clearAfterPreset: loading a preset also silences the effect.
+  explicit cParamEffect(const cFxParamDesc* descriptors, bool clearAfterPreset = false,
+                        const int32_t (*presets)[N] = nullptr, int32_t presetCount = 0)
+      : descriptors(descriptors),
+        presets(presets),
+        presetCount(presets ? presetCount : 0),
+        clearAfterPreset(clearAfterPreset) {}
+
+  static bool Has(int32_t index) { return index >= 0 && index < N; }
+  // The value held to the range the descriptor offers.
+  int32_t Clamped(int32_t index, int32_t value) const {
+    const cFxParamDesc& d = descriptors[index];
+    return value < d.minimum ? d.minimum : value > d.maximum ? d.maximum : value;
+  }
+
+  // The values GetParam returns, the song stores and the interface shows.
+  int32_t params[N] = {};
+
+ private:
+  const cFxParamDesc* const descriptors;
+  const int32_t (*const presets)[N];
+  const int32_t presetCount;
+  const bool clearAfterPreset;
+};

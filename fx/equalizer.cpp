@@ -74,11 +74,7 @@ void cFirFilter::Design(int32_t centre, int32_t width, int32_t gain, int32_t rat
   std::fill(std::begin(history), std::end(history), 0.0f);
 }
 
-void cFirFilter::Clear() {
-  std::fill(std::begin(design), std::end(design), 0.0);
-  std::fill(std::begin(history), std::end(history), 0.0f);
-  std::fill(std::begin(taps), std::end(taps), 0.0f);
-}
+void cFirFilter::Clear() { std::fill(std::begin(history), std::end(history), 0.0f); }
 
 // audio thread, engine lock held
 // Works through the block in chunks laid out oldest first behind the 16
@@ -115,45 +111,30 @@ template <int Bands>
 void cEqualizer<Bands>::Init(int32_t rate) {
   sampleRate = rate;
   dryMix = 100;
-  std::copy_n(CentreTable(), Bands, centres);
-  std::copy_n(WidthTable(), Bands, widths);
+  std::copy_n(centreTable, Bands, centres);
+  std::copy_n(widthTable, Bands, widths);
   std::fill(std::begin(params), std::end(params), 0);
   Reset(true);
 }
 
 template <int Bands>
 void cEqualizer<Bands>::Reset(bool loadDefaults) {
-  if (loadDefaults) LoadPreset(0);
+  if (loadDefaults) this->LoadPreset(0);
 }
 
-// Silences the bands: until a band is set again only the dry path sounds.
-// The dry mix used by later designs returns to 100, while each stage keeps
-// its dry factor and the stored parameter is untouched.
+// Forgets the sound in the filters (a panic); the bands and the dry mix go
+// on sounding as the parameters say.
 template <int Bands>
 void cEqualizer<Bands>::Clear() {
   for (int k = 0; k < Bands; ++k) {
     left[k].Clear();
     right[k].Clear();
   }
-  dryMix = 100;
-}
-
-template <int Bands>
-void cEqualizer<Bands>::LoadPreset(int32_t preset) {
-  if (preset != 0) return;
-  const cFxParamDesc* table = ParamTable();
-  for (int32_t i = 0; i < kNumParams; ++i) SetParam(i, table[i].defaultValue);
-  Clear();
-}
-
-template <int Bands>
-void cEqualizer<Bands>::ApplyParams() {
-  for (int32_t i = 0; i < kNumParams; ++i) SetParam(i, params[i]);
 }
 
 template <int Bands>
 void cEqualizer<Bands>::SetParam(int32_t index, int32_t value) {
-  if (index < 0 || index >= kNumParams) return;
+  if (!this->Has(index)) return;
   if (index == kDryMixIndex) {
     const int32_t v = std::clamp(value, 0, 100);
     params[index] = v;
@@ -171,21 +152,9 @@ void cEqualizer<Bands>::SetParam(int32_t index, int32_t value) {
   right[stage].Design(centres[stage], widths[stage], v, sampleRate, dryMix);
 }
 
-template <int Bands>
-int32_t cEqualizer<Bands>::GetParam(int32_t index) {
-  if (index < 0 || index >= kNumParams) return -1;
-  return params[index];
-}
-
 // The equalizers have no display texts.
 template <int Bands>
 void cEqualizer<Bands>::GetParamText(char* /*text*/, int32_t /*index*/, int32_t /*value*/) {}
-
-template <int Bands>
-const cFxParamDesc* cEqualizer<Bands>::GetParamDesc(int32_t index) {
-  if (index < 0 || index >= kNumParams) return nullptr;
-  return &ParamTable()[index];
-}
 
 // audio thread, engine lock held
 template <int Bands>
@@ -200,10 +169,6 @@ int32_t cEqualizer<Bands>::Process(float* frames, int32_t count) {
 template class cEqualizer<5>;
 template class cEqualizer<7>;
 
-const int32_t* cEqualizer5::CentreTable() const { return kCentres5; }
-const int32_t* cEqualizer5::WidthTable() const { return kWidths5; }
-const cFxParamDesc* cEqualizer5::ParamTable() const { return kParams5; }
+cEqualizer5::cEqualizer5() : cEqualizer<5>(kCentres5, kWidths5, kParams5) {}
 
-const int32_t* cEqualizer7::CentreTable() const { return kCentres7; }
-const int32_t* cEqualizer7::WidthTable() const { return kWidths7; }
-const cFxParamDesc* cEqualizer7::ParamTable() const { return kParams7; }
+cEqualizer7::cEqualizer7() : cEqualizer<7>(kCentres7, kWidths7, kParams7) {}

@@ -17,7 +17,7 @@ class cFirFilter {
   void Design(int32_t centre, int32_t width, int32_t gain, int32_t sampleRate, int32_t dryMix);
   // One side of an interleaved block: every second float from frames.
   void Process(float* frames, int32_t count);
-  // Taps, design and history zeroed; the dry factor stays.
+  // The history zeroed; design, taps and dry factor stay.
   void Clear();
 
   double dryFactor = 1.0;
@@ -28,26 +28,19 @@ class cFirFilter {
 };
 
 // The shared body of both equalizers; Bands is the number of stages.
+// Parameters: the bands, highest first, then the dry mix.
 template <int Bands>
-class cEqualizer : public cEffect {
+class cEqualizer : public cParamEffect<Bands + 1> {
  public:
-  static constexpr int32_t kNumParams = Bands + 1;  // the bands, then the dry mix
   static constexpr int32_t kDryMixIndex = Bands;
 
   void Init(int32_t sampleRate) override;
   void Reset(bool loadDefaults) override;
   void Clear() override;
   int32_t Process(float* frames, int32_t count) override;
-  int32_t GetNumParams() override { return kNumParams; }
   void SetParam(int32_t index, int32_t value) override;
-  int32_t GetParam(int32_t index) override;
   void GetParamText(char* text, int32_t index, int32_t value) override;
-  const cFxParamDesc* GetParamDesc(int32_t index) override;
-  int32_t GetNumPresets() override { return 1; }
-  void LoadPreset(int32_t preset) override;
-  void ApplyParams() override;
 
-  int32_t params[kNumParams] = {};
   cFirFilter left[Bands];  // stage k is left[k - 1]
   cFirFilter right[Bands];
   int32_t centres[Bands] = {};  // Hz
@@ -56,29 +49,27 @@ class cEqualizer : public cEffect {
   int32_t dryMix = 100;  // percent
 
  protected:
-  virtual const int32_t* CentreTable() const = 0;
-  virtual const int32_t* WidthTable() const = 0;
-  virtual const cFxParamDesc* ParamTable() const = 0;
+  // The tables of the bands, stage by stage, and of the parameters; a
+  // preset also empties the filters.
+  cEqualizer(const int32_t* centreTable, const int32_t* widthTable, const cFxParamDesc* params)
+      : cParamEffect<Bands + 1>(params, true), centreTable(centreTable), widthTable(widthTable) {}
+
+ private:
+  using cParamEffect<Bands + 1>::params;
+  const int32_t* const centreTable;
+  const int32_t* const widthTable;
 };
 
 class cEqualizer5 : public cEqualizer<5> {
  public:
+  cEqualizer5();
   const char* GetName() override { return "Equalizer (5 Bands)"; }
-
- protected:
-  const int32_t* CentreTable() const override;
-  const int32_t* WidthTable() const override;
-  const cFxParamDesc* ParamTable() const override;
 };
 
 class cEqualizer7 : public cEqualizer<7> {
  public:
+  cEqualizer7();
   const char* GetName() override { return "Equalizer (7 Bands)"; }
-
- protected:
-  const int32_t* CentreTable() const override;
-  const int32_t* WidthTable() const override;
-  const cFxParamDesc* ParamTable() const override;
 };
 
 extern template class cEqualizer<5>;

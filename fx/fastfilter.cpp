@@ -14,6 +14,8 @@ const cFxParamDesc kFilterParams[cFastFilter24::kNumParams] = {
 
 }  // namespace
 
+cFastFilter24::cFastFilter24() : cParamEffect(kFilterParams) {}
+
 void cFastFilter24::Init(int32_t rate) {
   sampleRate = float(rate);
   std::fill(std::begin(params), std::end(params), 0);
@@ -27,18 +29,9 @@ void cFastFilter24::Reset(bool loadDefaults) {
 
 void cFastFilter24::Clear() { stage1Left = stage1Right = stage2Left = stage2Right = 0.0f; }
 
-void cFastFilter24::LoadPreset(int32_t preset) {
-  if (preset != 0) return;
-  for (int32_t i = 0; i < kNumParams; ++i) SetParam(i, kFilterParams[i].defaultValue);
-}
-
-void cFastFilter24::ApplyParams() {
-  for (int32_t i = 0; i < kNumParams; ++i) SetParam(i, params[i]);
-}
-
 // The stored value may lie outside the range; what takes effect never does.
 void cFastFilter24::SetParam(int32_t index, int32_t value) {
-  if (index < 0 || index >= kNumParams) return;
+  if (!Has(index)) return;
   params[index] = value;
   Apply(index, value);
 }
@@ -88,11 +81,6 @@ void cFastFilter24::Command(int32_t value, int32_t /*reserved*/) {
   }
 }
 
-int32_t cFastFilter24::GetParam(int32_t index) {
-  if (index < 0 || index >= kNumParams) return -1;
-  return params[index];
-}
-
 void cFastFilter24::GetParamText(char* text, int32_t index, int32_t value) {
   switch (index) {
     case 0:
@@ -109,11 +97,6 @@ void cFastFilter24::GetParamText(char* text, int32_t index, int32_t value) {
     default:
       break;
   }
-}
-
-const cFxParamDesc* cFastFilter24::GetParamDesc(int32_t index) {
-  if (index < 0 || index >= kNumParams) return nullptr;
-  return &kFilterParams[index];
 }
 
 // audio thread, engine lock held

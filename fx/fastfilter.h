@@ -8,26 +8,20 @@
 
 #include "fx/effect.h"
 
-class cFastFilter24 : public cEffect {
+class cFastFilter24 : public cParamEffect<3> {
  public:
-  static constexpr int32_t kNumParams = 3;
+  cFastFilter24();
 
   const char* GetName() override { return "FastFilter 24db"; }
   void Init(int32_t sampleRate) override;
   void Reset(bool loadDefaults) override;
   void Clear() override;
   int32_t Process(float* frames, int32_t count) override;
-  int32_t GetNumParams() override { return kNumParams; }
   void SetParam(int32_t index, int32_t value) override;
-  int32_t GetParam(int32_t index) override;
   void GetParamText(char* text, int32_t index, int32_t value) override;
-  const cFxParamDesc* GetParamDesc(int32_t index) override;
-  int32_t GetNumPresets() override { return 1; }
-  void LoadPreset(int32_t preset) override;
-  void ApplyParams() override;
   void Command(int32_t value, int32_t reserved) override;
 
-  int32_t params[kNumParams] = {};  // type, cutoff, resonance
+  // params: type, cutoff, resonance
 
   float sampleRate = 0.0f;  // only for the display text
   int32_t highPass = 0;

@@ -36,6 +36,8 @@ inline float RunAllPass(cReverbAllPass& pass, float s) {
 
 }  // namespace
 
+cReverb::cReverb() : cParamEffect(kReverbParams) {}
+
 void cReverb::Init(int32_t /*sampleRate*/) {
   float* next = storage;
   for (int k = 0; k < kReverbCombs; ++k) {
@@ -71,20 +73,11 @@ void cReverb::Reset(bool loadDefaults) {
 // their values.
 void cReverb::Clear() { std::memset(storage, 0, sizeof(storage)); }
 
-void cReverb::LoadPreset(int32_t preset) {
-  if (preset != 0) return;
-  for (int32_t i = 0; i < kNumParams; ++i) SetParam(i, kReverbParams[i].defaultValue);
-}
-
-void cReverb::ApplyParams() {
-  for (int32_t i = 0; i < kNumParams; ++i) SetParam(i, params[i]);
-}
-
 void cReverb::SetParam(int32_t index, int32_t value) {
-  if (index < 0 || index >= kNumParams) return;
+  if (!Has(index)) return;
   // A damaged song may hold anything; a room size above 1000 would make the
   // combs' feedback grow without bound.
-  const int32_t v = std::clamp(value, 0, 1000);
+  const int32_t v = Clamped(index, value);
   params[index] = v;
   const double scaled = v * 0.001;
   switch (index) {
@@ -120,19 +113,9 @@ void cReverb::Update() {
   gain = 0.015f;
 }
 
-int32_t cReverb::GetParam(int32_t index) {
-  if (index < 0 || index >= kNumParams) return -1;
-  return params[index];
-}
-
 void cReverb::GetParamText(char* text, int32_t index, int32_t value) {
-  if (index < 0 || index >= kNumParams) return;
+  if (!Has(index)) return;
   std::snprintf(text, kFxTextSize, "%.1f %%", value * 0.1);
-}
-
-const cFxParamDesc* cReverb::GetParamDesc(int32_t index) {
-  if (index < 0 || index >= kNumParams) return nullptr;
-  return &kReverbParams[index];
 }
 
 // audio thread, engine lock held

@@ -30,11 +30,9 @@ constexpr int kReverbAllPasses = 4;
 // length plus 23).
 constexpr int32_t kReverbStorage = 11024 + 11208 + 1563 + 1655;
 
-class cReverb : public cEffect {
+class cReverb : public cParamEffect<5> {
  public:
-  static constexpr int32_t kNumParams = 5;
-
-  cReverb() = default;
+  cReverb();
   // The filters point into this object's own storage.
   cReverb(const cReverb&) = delete;
   cReverb& operator=(const cReverb&) = delete;
@@ -44,16 +42,8 @@ class cReverb : public cEffect {
   void Reset(bool loadDefaults) override;
   void Clear() override;
   int32_t Process(float* frames, int32_t count) override;
-  int32_t GetNumParams() override { return kNumParams; }
   void SetParam(int32_t index, int32_t value) override;
-  int32_t GetParam(int32_t index) override;
   void GetParamText(char* text, int32_t index, int32_t value) override;
-  const cFxParamDesc* GetParamDesc(int32_t index) override;
-  int32_t GetNumPresets() override { return 1; }
-  void LoadPreset(int32_t preset) override;
-  void ApplyParams() override;
-
-  int32_t params[kNumParams] = {};
 
   float gain = 0.0f;      // input gain
   float roomSize = 0.0f;  // comb feedback, 0.7-0.98

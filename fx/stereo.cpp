@@ -6,6 +6,9 @@ static const cFxParamDesc stereoParams[cStereo::kNumParams] = {
     {"Kind", "Kind", 0, 1, 0, 0},
 };
 
+// A preset also empties the line.
+cStereo::cStereo() : cParamEffect(stereoParams, true) {}
+
 const char* cStereo::GetName() { return "Stereo Expander"; }
 
 void cStereo::Init(int32_t rate) {
@@ -60,22 +63,6 @@ int32_t cStereo::Process(float* frames, int32_t count) {
   return 0;
 }
 
-int32_t cStereo::GetNumParams() { return kNumParams; }
-
-int32_t cStereo::GetParam(int32_t i) { return i == kKind ? params[kKind] : -1; }
-
 void cStereo::GetParamText(char* text, int32_t i, int32_t value) {
   if (i == kKind) std::snprintf(text, kFxTextSize, "%s", (value & 1) ? "Mode2" : "Mode1");
-}
-
-const cFxParamDesc* cStereo::GetParamDesc(int32_t i) {
-  return i == kKind ? &stereoParams[kKind] : nullptr;
-}
-
-int32_t cStereo::GetNumPresets() { return 1; }
-
-void cStereo::LoadPreset(int32_t preset) {
-  if (preset != 0) return;
-  SetParam(kKind, stereoParams[kKind].defaultValue);
-  Clear();
 }

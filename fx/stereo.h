@@ -6,9 +6,9 @@
 
 constexpr int32_t kStereoLag = 700;  // samples; 15.9 ms at 44100 Hz
 
-class cStereo : public cEffect {
+class cStereo : public cParamEffect<1> {
  public:
-  static constexpr int32_t kNumParams = 1;
+  cStereo();
   enum : int32_t { kKind };
 
   const char* GetName() override;
@@ -16,16 +16,13 @@ class cStereo : public cEffect {
   void Reset(bool loadDefaults) override;
   void Clear() override;
   int32_t Process(float* frames, int32_t count) override;
-  int32_t GetNumParams() override;
   void SetParam(int32_t index, int32_t value) override;
-  int32_t GetParam(int32_t index) override;
   void GetParamText(char* text, int32_t index, int32_t value) override;
-  const cFxParamDesc* GetParamDesc(int32_t index) override;
-  int32_t GetNumPresets() override;
-  void LoadPreset(int32_t preset) override;
+  // The kind in use stays as it is (a Reset without defaults returns it to
+  // 0 while the stored value stays).
+  void ApplyParams() override {}
 
  private:
-  int32_t params[kNumParams] = {};
   float sampleRate = 0.0f;
   int32_t kind = 0;  // 0: right delayed, left inverted; 1: left delayed, right inverted
   float line[kStereoLag] = {};

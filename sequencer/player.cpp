@@ -21,7 +21,7 @@ cPlayer::cPlayer(int32_t sampleRate, int32_t timer1Mult, cSongTables& song, cGen
   timer1Interval = Timer1Interval();
 }
 
-int32_t cPlayer::ChannelsInUse() const { return std::clamp(song.channelCount, 0, kChannels); }
+int32_t cPlayer::ChannelsInUse() const { return kChannelCountRange.Clamp(song.channelCount); }
 
 void cPlayer::Transport(int32_t command) {
   switch (command) {
@@ -75,7 +75,7 @@ void cPlayer::Start(bool toStart, int32_t loop) {
 void cPlayer::SetSpeed(int32_t speed) { currentSpeed = speed; }
 
 void cPlayer::SetBPM(int32_t bpm) {
-  currentBpm = std::clamp(bpm, kMinBpm, kMaxBpm);
+  currentBpm = kBpmRange.Clamp(bpm);
   ticksPerSecond = float(currentBpm) * 0.4f;
   // The division is done in extended precision and truncated: 126 BPM is
   // 50.4000015 ticks per second as a float, which gives 874 frames, not 875.
@@ -111,7 +111,7 @@ void cPlayer::NextPosition() {
 void cPlayer::ProcessTick() {
   if (playing == 0 || currentSpeed == 0) return;
   if (tick == 0) {
-    rows.InterpretRow(*this);
+    rows.InterpretRow(cRowPlace{pattern, row, modeWord}, *this);
   } else if (currentSpeed - 1 > tick) {
     // The ticks between the row's first and its last: 1 .. speed - 2.
     for (int c = 0; c < ChannelsInUse(); ++c) {

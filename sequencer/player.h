@@ -22,10 +22,7 @@ enum : int32_t {
   kTransportEditMode = 4,
 };
 
-constexpr int32_t kMinBpm = 32;
-constexpr int32_t kMaxBpm = 255;
-
-class cPlayer : public cTickSource {
+class cPlayer : public cTickSource, public cRowSequencer {
  public:
   // timer1Mult: the display-follow setting; at 20 or more an interval in ms,
   // below 20 a number of half rows.
@@ -37,10 +34,10 @@ class cPlayer : public cTickSource {
   void Transport(int32_t command);
 
   // Ticks per row in use. 0 halts rows and ticks; rendering goes on.
-  void SetSpeed(int32_t speed);
-  // Tempo in use, clamped to 32-255: a damaged song's tempo of 0 would give
+  void SetSpeed(int32_t speed) override;
+  // Tempo in use, held to kBpmRange: a damaged song's tempo of 0 would give
   // no ticks at all, one of 200,000 ticks of no frames.
-  void SetBPM(int32_t bpm);
+  void SetBPM(int32_t bpm) override;
 
   // The row restarts at 0 with the song's speed and tempo; with toStart the
   // position goes back to the sequence start first.
@@ -56,7 +53,7 @@ class cPlayer : public cTickSource {
 
   // A pattern break of the row processor, carried out after the row's last
   // channel: the next position (unless the pattern loops), at row r & 63.
-  void PatternBreak(int32_t row);
+  void PatternBreak(int32_t row) override;
 
   // The display-follow interval in ms for the current speed and tempo.
   int32_t Timer1Interval() const;

@@ -5,7 +5,6 @@
 
 #include "engine/genmanager.h"
 #include "fx/fxchains.h"
-#include "sequencer/player.h"
 #include "song/songtables.h"
 
 namespace {
@@ -15,20 +14,20 @@ constexpr int kMaxNoteByte = 108;     // note number 107, stored plus one
 
 }  // namespace
 
-void cRowProcessor::InterpretRow(cPlayer& player) {
+void cRowProcessor::InterpretRow(const cRowPlace& place, cRowSequencer& sequencer) {
   // A row outside the pattern is never read: a view may leave -1 behind so
   // that the next row advance lands on row 0.
-  if (player.row < 0 || player.row >= kRows) return;
+  if (place.row < 0 || place.row >= kRows) return;
   breakCount = 0;
-  const int channels = std::clamp(song.channelCount, 0, kChannels);
-  for (int c = 0; c < channels; ++c) InterpretChannel(player, c);
+  const int channels = kChannelCountRange.Clamp(song.channelCount);
+  for (int c = 0; c < channels; ++c) InterpretChannel(place, sequencer, c);
   // Every channel has read the row it started with; only now may the
   // position move.
-  for (int b = 0; b < breakCount; ++b) player.PatternBreak(breakRows[b]);
+  for (int b = 0; b < breakCount; ++b) sequencer.PatternBreak(breakRows[b]);
 }
 
-void cRowProcessor::InterpretChannel(cPlayer& player, int c) {
-  const int mode = int((player.modeWord >> (2 * c)) & 3);
+void cRowProcessor::InterpretChannel(const cRowPlace& place, cRowSequencer& sequencer, int c) {
+  const int mode = int((place.modeWord >> (2 * c)) & 3);
   if (mode == kModeSkip) return;
   if (mode == kModeRelease || mode == kModeCut) {
     generators.currentChannel = c;
@@ -48,15 +47,15 @@ void cRowProcessor::InterpretChannel(cPlayer& player, int c) {
   // The editor writes cells without the engine lock: read the cell once and
   // use only the copy.
   uint8_t cell[kCellBytes];
-  std::memcpy(cell, song.Cell(player.pattern, c, player.row), kCellBytes);
+  std::memcpy(cell, song.Cell(place.pattern, c, place.row), kCellBytes);
   const uint8_t note = cell[0];
   uint8_t instrument = cell[1];
   const uint8_t volume = cell[2], pan = cell[3];
   const uint8_t command1 = cell[4], parameter1 = cell[5];
   const uint8_t command2 = cell[6], parameter2 = cell[7];
 
-  SequencerCommand(player, command1, parameter1);
-  SequencerCommand(player, command2, parameter2);
+  SequencerCommand(sequencer, command1, parameter1);
+  SequencerCommand(sequencer, command2, parameter2);
 
   // An instrument byte above 128 comes only from a damaged file: no
   // instrument.
@@ -104,14 +103,14 @@ void cRowProcessor::InterpretChannel(cPlayer& player, int c) {
   SlotCommand(c, command2, parameter2);
 }
 
-void cRowProcessor::SequencerCommand(cPlayer& player, uint8_t command, uint8_t parameter) {
+void cRowProcessor::SequencerCommand(cRowSequencer& sequencer, uint8_t command, uint8_t parameter) {
   if (command == kCmdPatternBreak) {
     if (breakCount < kMaxBreaks) breakRows[breakCount++] = parameter;
   } else if (command == kCmdSpeedTempo) {
     if (parameter <= 31) {
-      player.SetSpeed(parameter);
+      sequencer.SetSpeed(parameter);
     } else {
-      player.SetBPM(parameter);
+      sequencer.SetBPM(parameter);
     }
   }
 }

@@ -9,25 +9,41 @@
 class cGenManager;
 class cFxChains;
 class cSongTables;
-class cPlayer;
 
 // Sequencer commands of the effect columns.
 constexpr uint8_t kCmdPatternBreak = 0x0D;
 constexpr uint8_t kCmdSpeedTempo = 0x0F;  // 0-31 speed, 32-255 tempo
+
+// Where the row to interpret lies.
+struct cRowPlace {
+  int32_t pattern;
+  int32_t row;        // 0-63; any other row is not read
+  uint32_t modeWord;  // two bits per channel: skip, play, release, cut
+};
+
+// What a row's sequencer commands reach: the player.
+class cRowSequencer {
+ public:
+  virtual ~cRowSequencer() = default;
+  virtual void SetSpeed(int32_t speed) = 0;
+  virtual void SetBPM(int32_t bpm) = 0;
+  // Called after the row's last channel, once for each break in the order
+  // they were met: the next position (unless the pattern loops), at row r & 63.
+  virtual void PatternBreak(int32_t row) = 0;
+};
 
 class cRowProcessor {
  public:
   cRowProcessor(cSongTables& song, cGenManager& generators, cFxChains& effects)
       : song(song), generators(generators), effects(effects) {}
 
-  // Interprets the player's current row for channels 0 to count - 1 in
-  // ascending order, then carries out the row's pattern breaks in the order
-  // they were met.
-  void InterpretRow(cPlayer& player);
+  // Interprets the row for channels 0 to count - 1 in ascending order, then
+  // carries out the row's pattern breaks in the order they were met.
+  void InterpretRow(const cRowPlace& place, cRowSequencer& sequencer);
 
  private:
-  void InterpretChannel(cPlayer& player, int channel);
-  void SequencerCommand(cPlayer& player, uint8_t command, uint8_t parameter);
+  void InterpretChannel(const cRowPlace& place, cRowSequencer& sequencer, int channel);
+  void SequencerCommand(cRowSequencer& sequencer, uint8_t command, uint8_t parameter);
   void SlotCommand(int channel, uint8_t command, uint8_t parameter);
 
   cSongTables& song;

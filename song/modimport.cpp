@@ -100,9 +100,15 @@ bool ReadModuleMOD(cFileReader& in, cSongTables& song, cModHost& host) {
         cell[1] = uint8_t((b[0] & 0x10) | (b[2] >> 4));
         const int effect = b[2] & 0x0F;
         const uint8_t parameter = b[3];
-        if (effect == 0x3 || effect == 0xC || effect == 0xD || effect == 0xF) {
+        if (effect == 0x3 || effect == 0xC || effect == 0xF) {
           cell[4] = uint8_t(effect);
           cell[5] = parameter;
+        } else if (effect == 0xD) {
+          // The module names the break's row in decimal digits (D10 is row
+          // 10); a row past the pattern's end starts the next one at its top.
+          const int row = (parameter >> 4) * 10 + (parameter & 0x0F);
+          cell[4] = uint8_t(effect);
+          cell[5] = uint8_t(row < kRows ? row : 0);
         } else if (effect == 0x0 && parameter != 0) {
           cell[4] = 0x08;  // arpeggio
           cell[5] = parameter;

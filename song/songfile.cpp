@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 
 namespace {
 
@@ -19,20 +18,14 @@ void WriteNumberedMarker(cFileWriter& out, const char* format, int number) {
 // that states more channels, positions or patterns than the tables hold is
 // not a song this program wrote. A file cut short before a count is fine.
 bool CountsFit(const cFileReader& in) {
-  // A count at offset, or nothing when the file ends before it.
-  auto countAt = [&in](size_t offset, uint32_t* count) {
-    if (offset + sizeof *count > in.Size()) return false;
-    std::memcpy(count, in.Data() + offset, sizeof *count);
-    return true;
-  };
   uint32_t channels = 0, positions = 0, patterns = 0;
   const size_t channelsAt = kHeaderBytes + 8;
-  if (!countAt(channelsAt, &channels)) return true;
-  if (channels > uint32_t(kChannels)) return false;
+  if (!in.PeekAt(channelsAt, &channels)) return true;
+  if (channels > uint32_t(kChannelCountRange.high)) return false;
   const size_t positionsAt = channelsAt + 32 + 4 * size_t(channels) + 8;
-  if (!countAt(positionsAt, &positions)) return true;
+  if (!in.PeekAt(positionsAt, &positions)) return true;
   if (positions > uint32_t(kPositions)) return false;
-  if (!countAt(positionsAt + 4 + 8 * size_t(positions) + 8, &patterns)) return true;
+  if (!in.PeekAt(positionsAt + 4 + 8 * size_t(positions) + 8, &patterns)) return true;
   return patterns <= uint32_t(kPatterns);
 }
 
@@ -58,15 +51,17 @@ void LoadFXparm(cEffect* fx, cFileReader& in) {
   }
 }
 
-void WriteModule(cFileWriter& out, const cSongTables& song, const cFxChains& fx, cSongFileHost& host) {
-  const uint32_t channels = uint32_t(std::clamp(song.channelCount, 0, kChannels));
+void WriteModule(cFileWriter& out, const cSongTables& song, const cFxChains& fx,
+                 cSongFileHost& host) {
+  const uint32_t channels = uint32_t(kChannelCountRange.Clamp(song.channelCount));
   out.WriteBytes(kMagic, 4);
   const uint8_t zeros[28] = {};
   out.WriteBytes(zeros, sizeof zeros);
 
   out.WriteMarker("#GENINF#");
   out.Write<uint32_t>(channels);
-  for (int32_t v : {song.masterVolume, song.masterPan, song.bpm, song.speed, song.start, song.repeat, song.end}) {
+  for (int32_t v : {song.masterVolume, song.masterPan, song.bpm, song.speed, song.start,
+                    song.repeat, song.end}) {
     out.Write<uint32_t>(uint32_t(v));
   }
   for (uint32_t c = 0; c < channels; ++c) out.Write<uint32_t>(uint32_t(song.channelVolume[c]));
@@ -115,7 +110,8 @@ void WriteModule(cFileWriter& out, const cSongTables& song, const cFxChains& fx,
   host.WriteWaveList(out);
 }
 
-int SaveModule(const std::string& path, cSongTables& song, const cFxChains& fx, cSongFileHost& host) {
+int SaveModule(const std::string& path, cSongTables& song, const cFxChains& fx,
+               cSongFileHost& host) {
   cFileWriter out;
   WriteModule(out, song, fx, host);
   if (!out.Commit(path)) return 0;
@@ -133,14 +129,14 @@ bool ReadModule(cFileReader& in, cSongTables& song, cFxChains& fx, cSongFileHost
   uint32_t channels = 0;
   const bool haveChannels = in.Read(&channels);
   int32_t* general[] = {&song.masterVolume, &song.masterPan, &song.bpm, &song.speed,
-                        &song.start, &song.repeat, &song.end};
+                        &song.start,        &song.repeat,    &song.end};
   for (int32_t* field : general) in.Read(field);
-  // The settings are held to the ranges the editor offers: a damaged master
-  // pan far outside -100..100 would otherwise overflow the mixer's sums.
-  song.masterVolume = std::clamp(song.masterVolume, 0, 200);
-  song.masterPan = std::clamp(song.masterPan, -100, 100);
-  song.bpm = std::clamp(song.bpm, 32, 255);
-  song.speed = std::clamp(song.speed, 0, 31);
+  // The settings are held to their ranges: a damaged master pan far outside
+  // them would otherwise overflow the mixer's sums.
+  song.masterVolume = kMasterVolumeRange.Clamp(song.masterVolume);
+  song.masterPan = kMasterPanRange.Clamp(song.masterPan);
+  song.bpm = kBpmRange.Clamp(song.bpm);
+  song.speed = kSpeedRange.Clamp(song.speed);
   song.start &= 0xFFF;
   song.repeat &= 0xFFF;
   song.end &= 0xFFF;

@@ -19,7 +19,9 @@ void cSongTables::ClearPattern(int pattern) {
 
 uint32_t cSongTables::GetPattern(int position) const { return Entry(position)[0]; }
 
-void cSongTables::SetPattern(int position, uint32_t pattern) { Entry(position)[0] = pattern & 0xFF; }
+void cSongTables::SetPattern(int position, uint32_t pattern) {
+  Entry(position)[0] = pattern & 0xFF;
+}
 
 uint32_t cSongTables::GetModeWord(int position) const { return Entry(position)[1]; }
 
@@ -45,7 +47,7 @@ void cSongTables::NormaliseRange() {
 }
 
 bool cSongTables::SetChannelCount(int count) {
-  if (count < 0 || count > kChannels) return false;
+  if (!kChannelCountRange.Holds(count)) return false;
   channelCount = count;
   return true;
 }

@@ -23,9 +23,9 @@ constexpr int kSlots = 4;
 constexpr int kAuxBuses = 4;
 
 constexpr size_t kCellBytes = 8;
-constexpr size_t kChannelBytes = kRows * kCellBytes;            // 512
-constexpr size_t kPatternBytes = kChannels * kChannelBytes;     // 8192
-constexpr size_t kSequenceBytes = kPositions * 8;               // 32768
+constexpr size_t kChannelBytes = kRows * kCellBytes;              // 512
+constexpr size_t kPatternBytes = kChannels * kChannelBytes;       // 8192
+constexpr size_t kSequenceBytes = kPositions * 8;                 // 32768
 constexpr size_t kPatternStoreBytes = kPatterns * kPatternBytes;  // 2097152
 constexpr size_t kCopyBufferBytes = 9216;
 constexpr size_t kSongMemoryBytes = kSequenceBytes + kPatternStoreBytes + kCopyBufferBytes;
@@ -33,6 +33,21 @@ static_assert(kSongMemoryBytes == 2139136);
 
 constexpr uint8_t kNoteRelease = 109;
 constexpr uint8_t kEmptyCell[kCellBytes] = {0x00, 0x00, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00};
+
+// A closed range of a song setting.
+struct cSettingRange {
+  int32_t low, high;
+  constexpr bool Holds(int32_t v) const { return v >= low && v <= high; }
+  constexpr int32_t Clamp(int32_t v) const { return v < low ? low : v > high ? high : v; }
+};
+
+// The ranges of the song settings. A song file, the settings file and the
+// editors hold the settings to them; the mixer and the player rely on it.
+constexpr cSettingRange kChannelCountRange{0, kChannels};
+constexpr cSettingRange kMasterVolumeRange{0, 200};  // percent
+constexpr cSettingRange kMasterPanRange{-100, 100};  // left to right
+constexpr cSettingRange kBpmRange{32, 255};
+constexpr cSettingRange kSpeedRange{0, 31};  // ticks per row; 0 halts the rows
 
 // Channel modes of a sequence position.
 enum : int { kModeSkip = 0, kModePlay = 1, kModeRelease = 2, kModeCut = 3 };
@@ -86,7 +101,8 @@ class cSongTables {
   // start <= repeat <= end afterwards, each within 0-4095.
   void NormaliseRange();
 
-  // Values outside 0-16 are refused and leave the count unchanged.
+  // Values outside kChannelCountRange are refused and leave the count
+  // unchanged.
   bool SetChannelCount(int count);
 
   // Block i belongs to instrument number i + 1; arguments reduced mod 128.
@@ -105,11 +121,12 @@ class cSongTables {
   void Reset(const cSongDefaults& defaults);
 
   // Song settings, all signed 32-bit as stored.
+  // Each within its range above.
   int32_t channelCount = 4;
-  int32_t masterVolume = 120;  // percent, 0-200
-  int32_t masterPan = 0;       // -100..100 in steps of 5
-  int32_t bpm = 126;           // 32-255
-  int32_t speed = 6;           // ticks per row, 0-31
+  int32_t masterVolume = 120;  // percent
+  int32_t masterPan = 0;       // in steps of 5
+  int32_t bpm = 126;
+  int32_t speed = 6;  // ticks per row
   int32_t start = 0, end = 0, repeat = 0;
   int32_t channelVolume[kChannels];  // percent
   bool modified = false;

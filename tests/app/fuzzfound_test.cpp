@@ -102,7 +102,7 @@ TEST(FuzzFound, WaveListLoopPointsAreKeptInsideTheirWaves) {
   cWavManager waves;
   const std::vector<uint8_t> bytes = Slurp(kData + "wavelist-loop-outside-wave.bin");
   ASSERT_FALSE(bytes.empty());
-  cByteReader in(bytes.data(), bytes.size());
+  cFileReader in(bytes.data(), bytes.size());
   waves.ReadWaveList(in);
   ASSERT_TRUE(waves.InUse(7));
   ExpectLoopsInsideTheirWaves(waves);

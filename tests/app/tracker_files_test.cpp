@@ -128,6 +128,7 @@ TEST(TrackerSystem, SettingsOutOfRangeAreHeldToWhatTheProgramUses) {
   given.masterVol = 900;
   given.bpm = 7;
   given.speed = -3;
+  given.chans = 17;
   std::string error;
   const cConfig used = UsableConfig(given, &error);
   EXPECT_TRUE(error.empty());
@@ -136,6 +137,7 @@ TEST(TrackerSystem, SettingsOutOfRangeAreHeldToWhatTheProgramUses) {
   EXPECT_EQ(used.masterVol, 200);
   EXPECT_EQ(used.bpm, 32);
   EXPECT_EQ(used.speed, 0);
+  EXPECT_EQ(used.chans, 4);  // as a new song would take it
   given = cConfig{};
   EXPECT_EQ(UsableConfig(given, &error).masterVol, 120);  // the defaults stand
   EXPECT_EQ(UsableConfig(given, &error).latency, 80);

@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "audio/cpuspd.h"
+
+#include <gtest/gtest.h>
 
 TEST(CpuSpd, DisabledMetersReadZero) {
   int32_t disabled = 1;
@@ -14,6 +14,13 @@ TEST(CpuSpd, DisabledMetersReadZero) {
   EXPECT_EQ(meter.BlockLoad(882, 44100), 0.0f);
   EXPECT_EQ(meter.PeriodLoad(20.0f), 0.0f);
   EXPECT_EQ(meter.AddLoad(30.0f), 0.0f);
+
+  // A clock measured later puts a meter to work, whatever the shared flag.
+  meter.Calibrate(1000000);
+  EXPECT_EQ(meter.Mhz(), 1000u);
+  meter.SetElapsed(10000000);
+  EXPECT_FLOAT_EQ(meter.BlockLoad(882, 44100), 5.0f);
+  EXPECT_EQ(clock.AddLoad(30.0f), 0.0f);  // the others stay off
 }
 
 TEST(CpuSpd, LoadIsTheMeanOfTheLastTenPositiveValues) {

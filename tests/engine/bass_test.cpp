@@ -276,12 +276,12 @@ TEST(Bass, EnvelopeSegmentsReachTheirTargetsAndCurvatureBendsThem) {
     v.bass.NoteOn(57);
     int frames = 0;
     float one[2];
-    while (v.bass.AmpEnvelope().state == cBassEnvelope::kAttack && frames < 1000) {
+    while (v.bass.AmpEnvelope().state == cCurveEnvelope::kAttack && frames < 1000) {
       v.bass.Render(one, 1);
       ++frames;
     }
     EXPECT_NEAR(frames, v.bass.SamplesPerMs(), 1.5);
-    EXPECT_EQ(v.bass.AmpEnvelope().state, cBassEnvelope::kDecay);
+    EXPECT_EQ(v.bass.AmpEnvelope().state, cCurveEnvelope::kDecay);
   }
   // A 100 ms attack at its midpoint: straight, bent up, bent down; all arrive.
   for (int curve : {0, 64, -64}) {
@@ -300,27 +300,27 @@ TEST(Bass, EnvelopeSegmentsReachTheirTargetsAndCurvatureBendsThem) {
       EXPECT_LT(mid, 0.4f);
     }
     v.Render(2206 + (curve > 0 ? 0 : 1));
-    EXPECT_NE(v.bass.AmpEnvelope().state, cBassEnvelope::kAttack) << curve;
+    EXPECT_NE(v.bass.AmpEnvelope().state, cCurveEnvelope::kAttack) << curve;
   }
   // The decay lands exactly on the sustain level.
   {
     cVoice v(PlainBlock());
     v.bass.NoteOn(57);
     v.Render(6000);  // the filter envelope's 70 + 50 ms
-    EXPECT_EQ(v.bass.AmpEnvelope().state, cBassEnvelope::kSustain);
+    EXPECT_EQ(v.bass.AmpEnvelope().state, cCurveEnvelope::kSustain);
     EXPECT_FLOAT_EQ(v.bass.AmpEnvelope().value, 48.0f / 127.0f);
-    EXPECT_EQ(v.bass.FilterEnvelope().state, cBassEnvelope::kSustain);
+    EXPECT_EQ(v.bass.FilterEnvelope().state, cCurveEnvelope::kSustain);
   }
 }
 
 TEST(Bass, ANoteOffOnASilentVoiceReleasesFromZeroForOneCall) {
   cVoice v(PlainBlock());
   v.bass.NoteOff();
-  EXPECT_EQ(v.bass.AmpEnvelope().state, cBassEnvelope::kRelease);
-  EXPECT_EQ(v.bass.FilterEnvelope().state, cBassEnvelope::kRelease);
+  EXPECT_EQ(v.bass.AmpEnvelope().state, cCurveEnvelope::kRelease);
+  EXPECT_EQ(v.bass.FilterEnvelope().state, cCurveEnvelope::kRelease);
   EXPECT_EQ(v.bass.GetVoiceCount(), 1);
   for (float s : v.Render(100)) ASSERT_EQ(s, 0.0f);
-  EXPECT_EQ(v.bass.AmpEnvelope().state, cBassEnvelope::kIdle);
+  EXPECT_EQ(v.bass.AmpEnvelope().state, cCurveEnvelope::kIdle);
   EXPECT_EQ(v.bass.GetVoiceCount(), 0);
 }
 
@@ -328,10 +328,10 @@ TEST(Bass, SustainTimeZeroHoldsUntilNoteOff) {
   cVoice hold(PlainBlock());  // sustain time 0
   hold.bass.NoteOn(57);
   hold.Render(3 * kRate);
-  EXPECT_EQ(hold.bass.AmpEnvelope().state, cBassEnvelope::kSustain);
+  EXPECT_EQ(hold.bass.AmpEnvelope().state, cCurveEnvelope::kSustain);
   EXPECT_EQ(hold.bass.GetVoiceCount(), 1);
   hold.bass.NoteOff();
-  EXPECT_EQ(hold.bass.AmpEnvelope().state, cBassEnvelope::kRelease);
+  EXPECT_EQ(hold.bass.AmpEnvelope().state, cCurveEnvelope::kRelease);
   hold.Render(int(0.075 * kRate));  // release word 7: 70 ms
   EXPECT_EQ(hold.bass.GetVoiceCount(), 0);
   // Idle, the voice overwrites its frames with zeros.
@@ -342,9 +342,9 @@ TEST(Bass, SustainTimeZeroHoldsUntilNoteOff) {
   cVoice timed(block);
   timed.bass.NoteOn(57);
   timed.Render(int(0.13 * kRate));
-  EXPECT_EQ(timed.bass.AmpEnvelope().state, cBassEnvelope::kSustain);
+  EXPECT_EQ(timed.bass.AmpEnvelope().state, cCurveEnvelope::kSustain);
   timed.Render(int(0.05 * kRate));
-  EXPECT_EQ(timed.bass.AmpEnvelope().state, cBassEnvelope::kRelease);
+  EXPECT_EQ(timed.bass.AmpEnvelope().state, cCurveEnvelope::kRelease);
   timed.Render(int(0.08 * kRate));
   EXPECT_EQ(timed.bass.GetVoiceCount(), 0);
 }
@@ -361,15 +361,15 @@ TEST(Bass, FastReleaseEndsTheNoteIn15Ms) {
   EXPECT_EQ(v.bass.GetVoiceCount(), 1);
   v.Render(int(0.002 * kRate));
   EXPECT_EQ(v.bass.GetVoiceCount(), 0);
-  EXPECT_EQ(v.bass.FilterEnvelope().state, cBassEnvelope::kIdle);
+  EXPECT_EQ(v.bass.FilterEnvelope().state, cCurveEnvelope::kIdle);
 }
 
 TEST(Bass, ANoteOnUnderCommand3OnlyRetunes) {
   cVoice v(PlainBlock(0, 2));
   v.bass.NoteOn(45);
   v.Render(8820);
-  const cBassEnvelope before = v.bass.AmpEnvelope();
-  ASSERT_EQ(before.state, cBassEnvelope::kSustain);
+  const cCurveEnvelope before = v.bass.AmpEnvelope();
+  ASSERT_EQ(before.state, cCurveEnvelope::kSustain);
   v.bass.SetCommand(1, 0x0300);
   v.bass.NoteOn(57);
   EXPECT_EQ(v.bass.AmpEnvelope().state, before.state);
@@ -378,7 +378,7 @@ TEST(Bass, ANoteOnUnderCommand3OnlyRetunes) {
   // Without the command the envelopes start again.
   v.bass.SetCommand(1, 0);
   v.bass.NoteOn(57);
-  EXPECT_EQ(v.bass.AmpEnvelope().state, cBassEnvelope::kAttack);
+  EXPECT_EQ(v.bass.AmpEnvelope().state, cCurveEnvelope::kAttack);
 }
 
 TEST(Bass, WithoutGlideThePitchJumpsAtTheNextRender) {
@@ -572,7 +572,7 @@ TEST(Bass, SomeWordsActAtOnceOthersWaitForTheNextBlock) {
   v.Render(8820);
   v.bass.NoteOn(57);
   v.Render(int(0.031 * kRate));
-  EXPECT_NE(v.bass.AmpEnvelope().state, cBassEnvelope::kAttack);
+  EXPECT_NE(v.bass.AmpEnvelope().state, cCurveEnvelope::kAttack);
   // A whole block brings it in: 1 s now.
   std::vector<int16_t> block = PlainBlock(0, 2);
   block[11] = 100;
@@ -581,7 +581,7 @@ TEST(Bass, SomeWordsActAtOnceOthersWaitForTheNextBlock) {
   v.Render(8820);
   v.bass.NoteOn(57);
   v.Render(int(0.5 * kRate));
-  EXPECT_EQ(v.bass.AmpEnvelope().state, cBassEnvelope::kAttack);
+  EXPECT_EQ(v.bass.AmpEnvelope().state, cCurveEnvelope::kAttack);
 }
 
 TEST(Bass, AnLfoRateWordTakesEffectAtTheNextNoteOn) {
@@ -687,4 +687,72 @@ TEST(Bass, LowPassKeepsTheFundamentalHighPassTheHarmonics) {
   EXPECT_LT(ratio(1, 10), plain / 10);
   EXPECT_LT(ratio(3, 10), plain / 10);
   EXPECT_GT(ratio(2, 60), plain * 4);
+}
+
+// Every curvature word on every kind of segment: the segment ends within its
+// length and one frame more, and its value stays finite and inside the
+// ramp's own overshoot. Near full curvature a ramp only touches its target,
+// and a rounding step short it used to turn back and run away for good.
+TEST(Bass, EverySegmentEndsWithinItsLengthWhateverItsCurvature) {
+  const float samplesPerMs = 44.1f;
+  enum { kAttackSegment, kDecaySegment, kReleaseSegment };
+  for (int segment : {kAttackSegment, kDecaySegment, kReleaseSegment}) {
+    for (int timeWord : {0, 3, 7, 100}) {
+      for (int curveWord = -127; curveWord <= 127; ++curveWord) {
+        const float time = timeWord == 0 ? samplesPerMs : float(timeWord * 10) * samplesPerMs;
+        const float curve = float(curveWord) * (1.0f / 127.0f);
+        cCurveEnvelope e;
+        e.attack = e.decay = e.release = time;
+        e.sustain = 48.0f / 127.0f;
+        e.sustainTime = 0.0f;
+        (segment == kAttackSegment  ? e.attackCurve
+         : segment == kDecaySegment ? e.decayCurve
+                                    : e.releaseCurve) = curve;
+        e.restart = true;
+        e.Start();
+        const int32_t wanted = segment == kAttackSegment  ? cCurveEnvelope::kAttack
+                               : segment == kDecaySegment ? cCurveEnvelope::kDecay
+                                                          : cCurveEnvelope::kRelease;
+        // The straight segments before the one under test end as they always did.
+        for (int i = 0; e.state != wanted && i < 100000; ++i) {
+          e.Advance();
+          if (segment == kReleaseSegment && e.state == cCurveEnvelope::kSustain) e.Release();
+        }
+        ASSERT_EQ(e.state, wanted);
+        const int limit = int(std::floor(time)) + 2;
+        int frames = 0;
+        while (e.state == wanted && frames <= limit + 10) {
+          e.Advance();
+          ++frames;
+          ASSERT_TRUE(std::isfinite(e.value));
+          ASSERT_GE(e.value, -0.125f - 1e-4f) << segment << " " << timeWord << " " << curveWord;
+          ASSERT_LE(e.value, 1.125f + 1e-4f) << segment << " " << timeWord << " " << curveWord;
+        }
+        ASSERT_LE(frames, limit) << "segment " << segment << " time " << timeWord << " curve "
+                                 << curveWord;
+        if (segment == kReleaseSegment) {
+          EXPECT_EQ(e.state, cCurveEnvelope::kIdle);
+        }
+      }
+    }
+  }
+}
+
+// The default instrument with its amplitude attack bent by word 64, then
+// released along a curve of -64: it reaches its sustain level, and the voice
+// frees after its release.
+TEST(Bass, AVoiceWithCurvesNearFullBendStillEnds) {
+  std::vector<int16_t> block(128, 0);
+  cBass().GetDefaults(block.data());
+  block[70] = 64;
+  block[72] = -64;
+  cVoice v(block);
+  v.bass.NoteOn(45);
+  v.Render(kRate / 2);
+  EXPECT_EQ(v.bass.AmpEnvelope().state, cCurveEnvelope::kSustain);
+  EXPECT_FLOAT_EQ(v.bass.AmpEnvelope().value, 48.0f / 127.0f);
+  v.bass.NoteOff();
+  v.Render(int(0.08 * kRate));  // release word 7: 70 ms
+  EXPECT_EQ(v.bass.GetVoiceCount(), 0);
+  for (float s : v.Render(100)) ASSERT_EQ(s, 0.0f);
 }

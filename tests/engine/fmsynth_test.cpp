@@ -86,7 +86,7 @@ TEST_F(FMSynth, RestartFlagsDecideWhereTheEnvelopesStart) {
     ASSERT_GT(ampLevel, 0.3f);
     ASSERT_GT(modLevel, 0.3f);
     fm->NoteOn(45);
-    EXPECT_EQ(fm->AmpEnvelope().state, cFMSynth::kEnvAttack);
+    EXPECT_EQ(fm->AmpEnvelope().state, cCurveEnvelope::kAttack);
     EXPECT_EQ(fm->AmpEnvelope().value, c.ampRestart ? 0.0f : ampLevel);
     EXPECT_EQ(fm->ModEnvelope().value, c.modRestart ? 0.0f : modLevel);
     fm->Reset();
@@ -99,12 +99,12 @@ TEST_F(FMSynth, CommandThreeOnlyRetunes) {
     fm->Reset();
     fm->NoteOn(40);
     Render(3000);
-    const cFMSynth::cEnvelope amp = fm->AmpEnvelope();
-    ASSERT_EQ(amp.state, cFMSynth::kEnvSustain);
+    const cCurveEnvelope amp = fm->AmpEnvelope();
+    ASSERT_EQ(amp.state, cCurveEnvelope::kSustain);
     const float before = fm->Increment(0);
     fm->SetCommand(column, 0x0310);
     fm->NoteOn(52);
-    EXPECT_EQ(fm->AmpEnvelope().state, cFMSynth::kEnvSustain);
+    EXPECT_EQ(fm->AmpEnvelope().state, cCurveEnvelope::kSustain);
     EXPECT_EQ(fm->AmpEnvelope().value, amp.value);
     EXPECT_NEAR(fm->Increment(0) / before, 2.0f, 1e-5f);
     fm->SetCommand(column, 0);

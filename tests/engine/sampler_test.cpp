@@ -84,6 +84,29 @@ TEST_F(Sampler, ChordCommandStartsTheNibbleNotes) {
   EXPECT_EQ(s.GetVoiceCount(), 2);
 }
 
+// An arpeggio retunes every voice of the note's group from its own note;
+// setting the command again returns each to its note.
+TEST_F(Sampler, ArpeggioRetunesTheWholeGroup) {
+  Fill(
+      0, 1000, [](int) { return 1000; }, 1, 0, 999);
+  Apply();
+  s.SetCommand(0, 0x1847);  // a chord of 36, 40 and 43
+  s.SetCommand(1, 0x0835);
+  s.NoteOn(36);
+  double base[3];
+  for (int i = 0; i < 3; ++i) base[i] = Step(s.Voice(i));
+  for (int tick : {1, 2, 3, 4}) {
+    s.Tick(tick);
+    const int up = tick % 3 == 1 ? 3 : tick % 3 == 2 ? 5 : 0;
+    for (int i = 0; i < 3; ++i) {
+      EXPECT_NEAR(Step(s.Voice(i)) / base[i], std::pow(2.0, up / 12.0), 1e-4) << tick << " " << i;
+    }
+  }
+  s.SetCommand(1, 0x0835);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(Step(s.Voice(i)), base[i]);
+  EXPECT_EQ(s.Voice(1).note, 40);
+}
+
 TEST_F(Sampler, SampleOffsetStartsAtWholeLengthSteps) {
   Fill(0, 1000, [](int) { return 1000; });
   Apply();
@@ -161,22 +184,74 @@ TEST_F(Sampler, LoopsWrapByWholeLoopLengthsAndStayInsideTheSound) {
     int note, coarse;
     int start, end;  // as the voice must take them
   };
-  for (Case c : {Case{100, 199, 64, 0, 100, 199}, Case{100, 199, 107, 72, 100, 199},
-                 Case{100, 199, 107, 32767, 100, 199}, Case{100, 100, 107, 72, 100, 100},
-                 Case{5000, 9000, 107, 72, 999, 999}, Case{-50, 2000, 64, 0, 0, 999},
-                 Case{150, 120, 64, 0, 150, 150}}) {
-    SCOPED_TRACE(c.loopStart);
-    Fill(0, 1000, loud, 0x01, c.loopStart, c.loopEnd);
-    params[4] = int16_t(c.coarse);
+  for (uint32_t mode : {1u, 2u, 3u})
+    for (Case c : {Case{100, 199, 64, 0, 100, 199}, Case{100, 199, 107, 72, 100, 199},
+                   Case{100, 199, 107, 32767, 100, 199}, Case{100, 100, 107, 72, 100, 100},
+                   Case{5000, 9000, 107, 72, 999, 999}, Case{-50, 2000, 64, 0, 0, 999},
+                   Case{150, 120, 64, 0, 150, 150}}) {
+      SCOPED_TRACE(c.loopStart);
+      SCOPED_TRACE(mode);
+      Fill(0, 1000, loud, mode, c.loopStart, c.loopEnd);
+      params[4] = int16_t(c.coarse);
+      Apply();
+      s.Reset();
+      s.NoteOn(c.note);
+      EXPECT_EQ(s.Voice(0).loopStart, c.start);
+      EXPECT_EQ(s.Voice(0).loopEnd, c.end);
+      std::vector<float> out = Render(3000);
+      EXPECT_EQ(s.GetVoiceCount(), 1);
+      if (c.start == 100) {
+        for (size_t k = 200; k < out.size(); ++k) ASSERT_LE(std::fabs(out[k]), 260.0f) << k;
+      }
+    }
+}
+
+// On a ramp, where the sample value is the frame: loop mode 2 plays forward
+// to the loop end, turns, plays back to the loop start and turns again;
+// mode 1 jumps from the end back to the start.
+TEST_F(Sampler, PingPongLoopsTurnAtBothEndsForwardLoopsJumpBack) {
+  for (uint32_t mode : {1u, 2u}) {
+    SCOPED_TRACE(mode);
+    Fill(
+        0, 300, [](int i) { return 10 * i; }, mode, 50, 149);
     Apply();
     s.Reset();
-    s.NoteOn(c.note);
-    EXPECT_EQ(s.Voice(0).loopStart, c.start);
-    EXPECT_EQ(s.Voice(0).loopEnd, c.end);
-    std::vector<float> out = Render(3000);
-    EXPECT_EQ(s.GetVoiceCount(), 1);
-    if (c.start == 100) {
-      for (size_t k = 200; k < out.size(); ++k) ASSERT_LE(std::fabs(out[k]), 260.0f) << k;
+    s.NoteOn(64);  // just over one frame per frame
+    std::vector<double> frames;
+    for (int k = 0; k < 600; ++k) {
+      Render(1);
+      frames.push_back(double(s.Voice(0).position) / 4294967296.0);
+    }
+    int turnsAtEnd = 0, turnsAtStart = 0, jumps = 0;
+    for (size_t k = 2; k < frames.size(); ++k) {
+      const double before = frames[k - 1] - frames[k - 2], now = frames[k] - frames[k - 1];
+      // A frame's step may carry the voice past an end; the next frame
+      // brings it back before it reads.
+      if (frames[k - 1] >= 50.0) {
+        ASSERT_LT(frames[k], 151.1) << k;
+        ASSERT_GE(frames[k], 48.9) << k;
+      }
+      if (std::fabs(now) > 10.0) {
+        ++jumps;
+        EXPECT_GT(frames[k - 1], 148.0);
+        EXPECT_LT(frames[k], 52.0);
+      } else if (std::fabs(before) > 10.0) {
+        continue;  // the frame after a jump
+      } else if (before > 0.0 && now < 0.0) {
+        ++turnsAtEnd;
+        EXPECT_GT(frames[k - 1], 148.0) << k;
+      } else if (before < 0.0 && now > 0.0) {
+        ++turnsAtStart;
+        EXPECT_LT(frames[k - 1], 51.0) << k;
+      }
+    }
+    if (mode == 1) {
+      EXPECT_EQ(jumps, 5);
+      EXPECT_EQ(turnsAtEnd + turnsAtStart, 0);
+    } else {
+      EXPECT_EQ(jumps, 0);
+      EXPECT_EQ(turnsAtEnd, 3);
+      EXPECT_EQ(turnsAtStart, 2);
     }
   }
 }

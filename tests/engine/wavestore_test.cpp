@@ -193,10 +193,9 @@ TEST_F(WaveStore, CommonPcmVariantsImportAndDamagedFilesAreRefused) {
 }
 
 TEST_F(WaveStore, AnEmptyStoreWritesAZeroCount) {
-  std::vector<uint8_t> bytes;
-  cByteWriter out(&bytes);
-  EXPECT_TRUE(store.WriteWaveList(out));
-  EXPECT_EQ(bytes, (std::vector<uint8_t>{0, 0, 0, 0}));
+  cFileWriter out;
+  store.WriteWaveList(out);
+  EXPECT_EQ(out.Bytes(), (std::vector<uint8_t>{0, 0, 0, 0}));
   store.GetEntry(0, &entry);
   EXPECT_STREQ(entry.name, "No sample loaded.");
 }
@@ -209,9 +208,9 @@ TEST_F(WaveStore, WaveListLayoutAndRoundTrip) {
   ASSERT_TRUE(store.SetSlot(10, mono, 10, 0x01, 2, 8, "snare.wav"));
   ASSERT_TRUE(store.SetSlot(3, stereo, 10, 0x10, 0, 9, longName.c_str()));
 
-  std::vector<uint8_t> bytes;
-  cByteWriter out(&bytes);
-  ASSERT_TRUE(store.WriteWaveList(out));
+  cFileWriter out;
+  store.WriteWaveList(out);
+  const std::vector<uint8_t>& bytes = out.Bytes();
   // Count, two information records, then two data records of 40 and 20 bytes.
   ASSERT_EQ(bytes.size(), 4 + 2 * 60 + (12 + 40) + (12 + 20));
   EXPECT_EQ(bytes[0], 2);
@@ -227,7 +226,7 @@ TEST_F(WaveStore, WaveListLayoutAndRoundTrip) {
   EXPECT_EQ(std::string(bytes.begin() + 176, bytes.begin() + 184), "#WLD 0A#");
 
   cWavManager copy;
-  cByteReader in(bytes.data(), bytes.size());
+  cFileReader in(bytes.data(), bytes.size());
   ASSERT_TRUE(copy.ReadWaveList(in));
   for (int slot : {3, 10}) {
     cWaveEntry a, b;
@@ -283,13 +282,13 @@ TEST_F(WaveStore, DamagedWaveListsAreRefusedWithinTheStore) {
     SCOPED_TRACE(c.what);
     const int16_t old[] = {1, 2};
     store.SetSlot(5, old, 2, 0, 0, 1, "old");
-    cByteReader in(c.bytes.data(), c.bytes.size());
+    cFileReader in(c.bytes.data(), c.bytes.size());
     EXPECT_FALSE(store.ReadWaveList(in));
     for (int slot = 0; slot < kWaveSlots; ++slot) EXPECT_FALSE(store.InUse(slot));
   }
   // The same list, whole, reads.
   const std::vector<uint8_t> good = list(1, 5, 4, 5, 8);
-  cByteReader in(good.data(), good.size());
+  cFileReader in(good.data(), good.size());
   EXPECT_TRUE(store.ReadWaveList(in));
   EXPECT_EQ(Samples(5)[3], 0x1111);
 }

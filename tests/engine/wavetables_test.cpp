@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "song/filereader.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -203,12 +205,15 @@ TEST(Wavetables, ARefusedImageLeavesTheSetAsItWas) {
 
   cWavetables store;
   ASSERT_TRUE(store.Create(44100.0f, ""));
-  EXPECT_FALSE(store.TakeCache(image.data(), image.size()));
+  cFileReader damaged(image.data(), image.size());
+  EXPECT_FALSE(store.TakeCache(damaged));
   EXPECT_TRUE(SameData(store, built));
 
   saws.back() = 0.25f;
   std::memcpy(image.data() + kWaveIndexEntries * 4, saws.data(), saws.size() * 4);
-  EXPECT_TRUE(store.TakeCache(image.data(), image.size()));
+  cFileReader whole(image.data(), image.size());
+  EXPECT_TRUE(store.TakeCache(whole));
   EXPECT_EQ(store.Tables()[17], 0.25f);
-  EXPECT_FALSE(cWavetables().TakeCache(image.data(), image.size()));  // never created
+  cFileReader again(image.data(), image.size());
+  EXPECT_FALSE(cWavetables().TakeCache(again));  // never created
 }

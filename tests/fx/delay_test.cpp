@@ -53,6 +53,9 @@ TEST(Delay, TheEchoComesExactlyTheDelayTimeLater) {
                  {48000, 333},
                  {48000, 1024},
                  {96000, 1024},
+                 {176400, 1024},
+                 {192000, 1024},
+                 {192000, 517},
                  {22050, 3},
                  {22050, 20}}) {
     SCOPED_TRACE(std::to_string(c.rate) + " Hz, " + std::to_string(c.ms) + " ms");
@@ -69,12 +72,15 @@ TEST(Delay, TheEchoComesExactlyTheDelayTimeLater) {
   }
 }
 
+// The line holds 98,496 samples, or one more than 1024 ms above 96 kHz.
 TEST(Delay, ZeroMillisecondsReturnsAfterTheWholeLine) {
-  auto fx = PlainDelay(44100, 0, 0);
-  std::vector<float> frames = Frames(kDelayLineLength + 5);
-  frames[0] = 1000.0f;
-  ProcessInBlocks(*fx, frames);
-  EXPECT_EQ(Hits(frames, 0), (std::vector<size_t>{0, 98496}));
+  for (auto [rate, line] : {std::pair{44100, size_t(98496)}, {96000, 98496}, {192000, 196609}}) {
+    auto fx = PlainDelay(rate, 0, 0);
+    std::vector<float> frames = Frames(line + 5);
+    frames[0] = 1000.0f;
+    ProcessInBlocks(*fx, frames);
+    EXPECT_EQ(Hits(frames, 0), (std::vector<size_t>{0, line})) << rate;
+  }
 }
 
 TEST(Delay, PingPongAlternatesSides) {

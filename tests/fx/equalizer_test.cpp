@@ -96,28 +96,35 @@ TEST(Equalizer, ABandLiftsItsOwnRangeAndLeavesOthersAlone) {
   }
 }
 
-TEST(Equalizer, AfterClearOnlyTheDryPathSoundsUntilABandIsSetAgain) {
-  cEqualizer5 eq;
-  eq.Init(44100);
-  eq.SetParam(5, 50);
-  eq.SetParam(2, 80);
-  eq.Clear();
-  EXPECT_EQ(eq.GetParam(5), 50);  // stored value kept
-  EXPECT_EQ(eq.GetParam(2), 80);
-  EXPECT_EQ(eq.dryMix, 100);
-  const std::vector<float> input = Noise(1000);
-  std::vector<float> frames = input;
-  ProcessInBlocks(eq, frames);
-  for (size_t i = 0; i < input.size(); ++i) ASSERT_EQ(frames[i], input[i] / 32.0f) << i;
+// A panic clears every effect: the equalizer forgets the sound in its
+// filters but keeps sounding as its bands and dry mix say, exactly as a fresh
+// one set the same way.
+TEST(Equalizer, AfterAPanicTheBandsStillShapeTheSound) {
+  auto panicked = BothEqualizers();
+  auto fresh = BothEqualizers();
+  for (size_t e = 0; e < panicked.size(); ++e) {
+    for (cEffect* eq : {panicked[e].get(), fresh[e].get()}) {
+      eq->SetParam(1, 80);
+      eq->SetParam(3, -60);
+      eq->SetParam(eq->GetNumParams() - 1, 50);
+    }
+    std::vector<float> before = Noise(2000, 99);
+    ProcessInBlocks(*panicked[e], before);
+    panicked[e]->Clear();
 
-  // Restoring every parameter brings the band and the dry mix back.
-  eq.ApplyParams();
-  frames = input;
-  ProcessInBlocks(eq, frames);
-  bool differs = false;
-  for (size_t i = 0; i < input.size(); ++i) differs |= frames[i] != input[i] / 32.0f;
-  EXPECT_TRUE(differs);
-  for (int k = 0; k < 5; ++k) EXPECT_EQ(eq.left[k].dryFactor, 0.5);
+    const std::vector<float> input = Noise(3000);
+    std::vector<float> afterPanic = input, reference = input;
+    ProcessInBlocks(*panicked[e], afterPanic);
+    ProcessInBlocks(*fresh[e], reference);
+    EXPECT_EQ(afterPanic, reference) << panicked[e]->GetName();
+    EXPECT_EQ(panicked[e]->GetParam(1), 80);
+
+    // The bands are heard: not the dry path alone.
+    size_t dryOnly = 0;
+    const float dry = e == 0 ? 1.0f / 32.0f : 1.0f / 128.0f;
+    for (size_t i = 0; i < input.size(); ++i) dryOnly += afterPanic[i] == input[i] * dry;
+    EXPECT_LT(dryOnly, input.size() / 10) << panicked[e]->GetName();
+  }
 }
 
 TEST(Equalizer, TablesLabelsAndClamps) {

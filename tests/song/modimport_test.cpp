@@ -1,10 +1,12 @@
+#include "song/modimport.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "song/modimport.h"
+#include "support/modsong.h"
 
 namespace {
 
@@ -29,7 +31,8 @@ struct cTestModHost : cModHost {
   void SetCurrentTempo(int32_t, int32_t) override {}
   bool StoreWave(int slot, const char* name, const int8_t* data, int32_t frames, uint32_t flags,
                  int32_t loopStart, int32_t loopEnd) override {
-    waves.push_back({slot, name, std::vector<int8_t>(data, data + frames), flags, loopStart, loopEnd});
+    waves.push_back(
+        {slot, name, std::vector<int8_t>(data, data + frames), flags, loopStart, loopEnd});
     return true;
   }
   void SamplerDefaults(int16_t* block) override {
@@ -38,45 +41,10 @@ struct cTestModHost : cModHost {
   void SetGeneratorType(int channel, int32_t type) override { generatorType[channel] = type; }
 };
 
-// A module with one pattern; samples given as (number 1-31, words, volume,
-// loop start words, loop length words).
-struct Sample {
-  int number, words, volume, loopStart, loopLength;
-};
-
-std::vector<uint8_t> Module(const std::vector<Sample>& samples, int songLength = 1) {
-  std::vector<uint8_t> m(1084 + 1024, 0);
-  auto be16 = [&](size_t at, int v) {
-    m[at] = uint8_t(v >> 8);
-    m[at + 1] = uint8_t(v);
-  };
-  for (const Sample& s : samples) {
-    const size_t h = 20 + size_t(s.number - 1) * 30;
-    be16(h + 22, s.words);
-    m[h + 25] = uint8_t(s.volume);
-    be16(h + 26, s.loopStart);
-    be16(h + 28, s.loopLength);
-  }
-  m[950] = uint8_t(songLength);
-  std::memcpy(m.data() + 1080, "M.K.", 4);
-  for (const Sample& s : samples) {
-    for (int i = 0; i < 2 * s.words; ++i) m.push_back(uint8_t(s.number * 10 + i));
-  }
-  return m;
-}
-
-void SetNote(std::vector<uint8_t>& m, int row, int channel, int period, int sample, int effect, int parameter) {
-  uint8_t* b = m.data() + 1084 + size_t(row) * 16 + size_t(channel) * 4;
-  b[0] = uint8_t((sample & 0x10) | ((period >> 8) & 0x0F));
-  b[1] = uint8_t(period);
-  b[2] = uint8_t(((sample & 0x0F) << 4) | effect);
-  b[3] = uint8_t(parameter);
-}
-
 }  // namespace
 
 TEST(ModImport, SamplesBecomeDenseWavesAndInstrumentsKeepTheirNumbers) {
-  std::vector<uint8_t> m = Module({{1, 4, 64, 0, 1}, {2, 3, 33, 0, 2}, {5, 2, 10, 0, 0}});
+  std::vector<uint8_t> m = BuildModule({{1, 4, 64, 0, 1}, {2, 3, 33, 0, 2}, {5, 2, 10, 0, 0}});
   cSongTables song;
   cTestModHost host(song);
   cFileReader in(m);
@@ -116,12 +84,12 @@ TEST(ModImport, SamplesBecomeDenseWavesAndInstrumentsKeepTheirNumbers) {
 }
 
 TEST(ModImport, NotesAndEffectsMapOrDrop) {
-  std::vector<uint8_t> m = Module({});
-  SetNote(m, 0, 0, 428, 17, 0x1, 0x20);  // portamento up: dropped
-  SetNote(m, 1, 1, 100, 3, 0x0, 0x37);   // no such period; arpeggio kept as 0x08
-  SetNote(m, 2, 2, 856, 1, 0xC, 0x40);
-  SetNote(m, 3, 3, 113, 2, 0xD, 0x10);
-  SetNote(m, 4, 0, 0, 0, 0x0, 0x00);
+  std::vector<uint8_t> m = BuildModule({});
+  SetModCell(m, 0, 0, 0, 428, 17, 0x1, 0x20);  // portamento up: dropped
+  SetModCell(m, 0, 1, 1, 100, 3, 0x0, 0x37);   // no such period; arpeggio kept as 0x08
+  SetModCell(m, 0, 2, 2, 856, 1, 0xC, 0x40);
+  SetModCell(m, 0, 3, 3, 113, 2, 0xD, 0x10);
+  SetModCell(m, 0, 4, 0, 0, 0, 0x0, 0x00);
   cSongTables song;
   cTestModHost host(song);
   cFileReader in(m);
@@ -130,8 +98,9 @@ TEST(ModImport, NotesAndEffectsMapOrDrop) {
     int row, channel;
     uint8_t note, instrument, command, parameter;
   };
-  for (auto w : {Want{0, 0, 37, 17, 0, 0}, Want{1, 1, 0, 3, 0x08, 0x37}, Want{2, 2, 25, 1, 0x0C, 0x40},
-                 Want{3, 3, 60, 2, 0x0D, 0x10}, Want{4, 0, 0, 0, 0, 0}}) {
+  for (auto w :
+       {Want{0, 0, 37, 17, 0, 0}, Want{1, 1, 0, 3, 0x08, 0x37}, Want{2, 2, 25, 1, 0x0C, 0x40},
+        Want{3, 3, 60, 2, 0x0D, 10}, Want{4, 0, 0, 0, 0, 0}}) {
     const uint8_t* cell = song.Cell(0, w.channel, w.row);
     EXPECT_EQ(cell[0], w.note) << w.row;
     EXPECT_EQ(cell[1], w.instrument) << w.row;
@@ -148,14 +117,14 @@ TEST(ModImport, NotesAndEffectsMapOrDrop) {
 TEST(ModImport, ForeignAndDamagedModules) {
   cSongTables song;
   cTestModHost host(song);
-  std::vector<uint8_t> sixChannels = Module({});
+  std::vector<uint8_t> sixChannels = BuildModule({});
   std::memcpy(sixChannels.data() + 1080, "6CHN", 4);
   cFileReader six(sixChannels);
   EXPECT_FALSE(ReadModuleMOD(six, song, host));
   EXPECT_EQ(host.resets, 0);
 
   // Loop points beyond the sample, and sample data cut short by the file's end.
-  std::vector<uint8_t> m = Module({{1, 100, 64, 90, 50}}, 200);
+  std::vector<uint8_t> m = BuildModule({{1, 100, 64, 90, 50}}, 200);
   m.resize(m.size() - 150);
   cFileReader in(m);
   ASSERT_TRUE(ReadModuleMOD(in, song, host));
@@ -165,4 +134,25 @@ TEST(ModImport, ForeignAndDamagedModules) {
   EXPECT_LT(w.loopEnd, 50);
   EXPECT_LE(w.loopStart, w.loopEnd);
   EXPECT_EQ(song.end, 127);
+}
+
+// A pattern break names its row in two decimal digits; a row past the
+// pattern's end starts the next pattern at its top.
+TEST(ModImport, PatternBreakRowsAreDecimal) {
+  struct Case {
+    int parameter, row;
+  };
+  const Case cases[] = {{0x00, 0}, {0x10, 10}, {0x32, 32}, {0x63, 63}, {0x64, 0},
+                        {0x99, 0}, {0x0A, 10}, {0x5F, 0},  {0x4F, 55}};
+  std::vector<uint8_t> m = BuildModule({});
+  for (int i = 0; i < int(std::size(cases)); ++i)
+    SetModCell(m, 0, i, 0, 0, 0, 0xD, cases[i].parameter);
+  cSongTables song;
+  cTestModHost host(song);
+  cFileReader in(m);
+  ASSERT_TRUE(ReadModuleMOD(in, song, host));
+  for (int i = 0; i < int(std::size(cases)); ++i) {
+    EXPECT_EQ(song.Cell(0, 0, i)[4], 0x0D);
+    EXPECT_EQ(song.Cell(0, 0, i)[5], cases[i].row) << std::hex << cases[i].parameter;
+  }
 }

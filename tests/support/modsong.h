@@ -1,12 +1,54 @@
 #pragma once
-// A four-channel ProTracker module ("M.K.") composed in code: four looped
-// samples (a square, a saw, a triangle and a decaying noise burst), two
-// patterns with a note on every other row of each channel, volume, portamento,
-// vibrato and arpeggio commands, played twice in the order list.
+// Four-channel ProTracker modules ("M.K.") written in code: a small builder
+// for tests that need a few cells and samples, and a composed module that
+// sounds (four looped samples: a square, a saw, a triangle and a decaying
+// noise burst; two patterns with a note on every other row of each channel,
+// volume, portamento, vibrato and arpeggio commands, played twice).
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <vector>
+
+// A sample header: number 1-31, length, loop start and loop length in words.
+struct cModSample {
+  int number, words, volume, loopStart, loopLength;
+};
+
+// A module of `patterns` empty patterns, played in order and then pattern 0
+// up to songLength positions; each sample's bytes are number x 10 + index.
+inline std::vector<uint8_t> BuildModule(const std::vector<cModSample>& samples, int songLength = 1,
+                                        int patterns = 1) {
+  std::vector<uint8_t> m(1084 + 1024 * size_t(patterns), 0);
+  auto be16 = [&](size_t at, int v) {
+    m[at] = uint8_t(v >> 8);
+    m[at + 1] = uint8_t(v);
+  };
+  for (const cModSample& s : samples) {
+    const size_t h = 20 + size_t(s.number - 1) * 30;
+    be16(h + 22, s.words);
+    m[h + 25] = uint8_t(s.volume);
+    be16(h + 26, s.loopStart);
+    be16(h + 28, s.loopLength);
+  }
+  m[950] = uint8_t(songLength);
+  for (int p = 0; p < std::min(patterns, 128); ++p) m[952 + size_t(p)] = uint8_t(p);
+  std::memcpy(m.data() + 1080, "M.K.", 4);
+  for (const cModSample& s : samples) {
+    for (int i = 0; i < 2 * s.words; ++i) m.push_back(uint8_t(s.number * 10 + i));
+  }
+  return m;
+}
+
+// One cell of a module that BuildModule made.
+inline void SetModCell(std::vector<uint8_t>& m, int pattern, int row, int channel, int period,
+                       int sample, int effect, int parameter) {
+  uint8_t* b = m.data() + 1084 + size_t(pattern) * 1024 + size_t(row) * 16 + size_t(channel) * 4;
+  b[0] = uint8_t((sample & 0x10) | ((period >> 8) & 0x0F));
+  b[1] = uint8_t(period);
+  b[2] = uint8_t(((sample & 0x0F) << 4) | effect);
+  b[3] = uint8_t(parameter);
+}
 
 inline std::vector<uint8_t> ComposeModule() {
   constexpr int kSamples = 4, kPatternsUsed = 2, kWords = 512;

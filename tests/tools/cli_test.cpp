@@ -53,12 +53,15 @@ struct CliTest : ::testing::Test {
   void TearDown() override { std::filesystem::remove_all(dir); }
   std::string Path(const char* name) const { return (dir / name).string(); }
 
-  // A song of one cBass note and a reverb, saved through the engine.
-  std::string MakeSong(bool withNote) {
+  // A song of one cBass note and a reverb, saved through the engine; one
+  // pass of its pattern lasts 64 rows of `speed` ticks (at least two) at bpm.
+  std::string MakeSong(bool withNote, int32_t speed = 6, int32_t bpm = 126) {
     cConfig config;
     config.cpuCalc = 0;
     cTracker t(config);
     EXPECT_TRUE(t.SystemStart(false));
+    t.Song().speed = speed;
+    t.Song().bpm = bpm;
     if (withNote) {
       t.Song().SetChannelMode(0, 0, kModePlay);
       uint8_t* cell = t.Song().Cell(0, 0, 0);
@@ -109,6 +112,27 @@ TEST_F(CliTest, ASilentSongRendersTheDitherAloneUntilItHasPlayedOnce) {
     const int16_t got = int16_t(wav[44 + 2 * i] | wav[45 + 2 * i] << 8);
     ASSERT_EQ(got, want) << "sample " << i;
   }
+}
+
+// The sound starts at once: the processor clock is measured while the song
+// plays, and only for --stats; until then the load reads "--".
+TEST_F(CliTest, PlayStartsAtOnceAndMeasuresTheClockOnlyForStats) {
+  const std::string quick = MakeSong(true, 1, 255);  // 64 x 2 x 432 frames: 1.3 s
+  const cRun plain = Cli("play " + quick + " --device null --ini " + ini);
+  ASSERT_EQ(plain.status, 0) << plain.out;
+  EXPECT_NE(plain.out.find("underruns"), std::string::npos) << plain.out;
+  EXPECT_EQ(plain.out.find("cpu"), std::string::npos) << plain.out;
+
+  const std::string longer = MakeSong(true, 2, 125);  // 64 x 2 x 882 frames: 2.6 s
+  const cRun stats = Cli("play " + longer + " --device null --stats --ini " + ini);
+  ASSERT_EQ(stats.status, 0) << stats.out;
+  const size_t first = stats.out.find("cpu ");
+  ASSERT_NE(first, std::string::npos) << stats.out;
+  EXPECT_EQ(stats.out.compare(first, 10, "cpu    -- "), 0) << stats.out;
+  // Measured by the end: the summary shows a number.
+  const size_t summary = stats.out.find("render load ");
+  ASSERT_NE(summary, std::string::npos) << stats.out;
+  EXPECT_NE(stats.out.compare(summary + 12, 6, "   -- "), 0) << stats.out;
 }
 
 TEST_F(CliTest, ConvertThenInfoRoundTrips) {

@@ -27,8 +27,13 @@ constexpr cCommandHelp kCommands[] = {
      "of tail, and at most 60 minutes. The same song always gives the same file."},
     {"play", "play SONG [--device D] [--stats] [--ini FILE]",
      "Plays a song or module in real time until it ends or Ctrl-C, with a one-line display of\n"
-     "position, pattern, row, CPU load and underruns. D is default, null, wav:PATH or a device\n"
-     "name; without --device the configuration's Device key decides."},
+     "position, pattern, row and underruns. --stats adds the CPU load, measured while the song
+"
+     "plays (\"--\" until the processor clock is known, about 1.5 s), and a summary. D is
+"
+     "default, null, wav:PATH or a device name; without --device the configuration's Device
+"
+     "key decides."},
     {"convert", "convert IN -o OUT.zqm [--ini FILE]",
      "Loads a song or a module and saves it as a song file."},
     {"devices", "devices",

@@ -1,0 +1,38 @@
+#pragma once
+// The envelope both synthesizers use (amplitude, filter, modulation): an
+// attack to 1, a decay to the sustain level, a sustain held for a time or
+// until note-off, and a release to 0. Each segment is a quadratic ramp (per
+// frame value += step, step += accel) that a curvature bends either way.
+
+#include <cstdint>
+
+struct cCurveEnvelope {
+  enum : int32_t { kIdle = 0, kAttack = 1, kDecay = 2, kSustain = 3, kRelease = 4 };
+
+  // Coefficients for a ramp from `from` to `to` over `samples` (at least
+  // one), bent by `curve` (-1..1, 0 a straight line).
+  void Segment(float from, float to, float samples, float curve);
+  // The attack, from the value the envelope has, or from 0 with restart.
+  void Start();
+  // The release from the value the envelope has, whatever its state.
+  void Release();
+  // One frame.
+  void Advance();
+  // Idle at 0, the ramp forgotten.
+  void Silence();
+
+  int32_t state = kIdle;
+  float value = 0.0f;
+  float step = 0.0f;
+  float accel = 0.0f;
+  float counter = 0.0f;  // sustain frames left
+  float run = 0.0f;      // frames into the current segment
+  float length = 0.0f;   // frames of the current segment
+
+  // Settings: times in frames, levels 0-1, curvatures -1..1.
+  float attack = 1.0f, decay = 1.0f, release = 1.0f;
+  float sustain = 0.0f;
+  float sustainTime = 0.0f;  // 0: hold until note-off
+  float attackCurve = 0.0f, decayCurve = 0.0f, releaseCurve = 0.0f;
+  bool restart = false;  // a note-on starts the attack from 0
+};
