@@ -27,12 +27,9 @@ constexpr cCommandHelp kCommands[] = {
      "of tail, and at most 60 minutes. The same song always gives the same file."},
     {"play", "play SONG [--device D] [--stats] [--ini FILE]",
      "Plays a song or module in real time until it ends or Ctrl-C, with a one-line display of\n"
-     "position, pattern, row and underruns. --stats adds the CPU load, measured while the song
-"
-     "plays (\"--\" until the processor clock is known, about 1.5 s), and a summary. D is
-"
-     "default, null, wav:PATH or a device name; without --device the configuration's Device
-"
+     "position, pattern, row and underruns. --stats adds the CPU load, measured while the song\n"
+     "plays (\"--\" until the processor clock is known, about 1.5 s), and a summary. D is\n"
+     "default, null, wav:PATH or a device name; without --device the configuration's Device\n"
      "key decides."},
     {"convert", "convert IN -o OUT.zqm [--ini FILE]",
      "Loads a song or a module and saves it as a song file."},
