@@ -31,7 +31,10 @@
 #include "editor/channelbox.h"
 #include "ui/formsystem.h"
 #include "ui/knob.h"
+#include "ui/patterneditorpart.h"
+#include "ui/patternview.h"
 #include "ui/prompts.h"
+#include "ui/sequenceview.h"
 #include "ui/songpart.h"
 #include "ui/spectrumview.h"
 #include "ui/threadedtimer.h"
@@ -131,6 +134,13 @@ void TMainForm::FormCreate() {
   setCentralWidget(central);
   BuildStatusBar();
 
+  // The pattern editor: its two views, the sequence buttons, the Edit menu
+  // and the key filter.
+  patternEditor = new TPatternEditorPart(*this);
+  AddPart(patternEditor);
+  AddPart(patternEditor->PatternView(), TPartRole::PatternView);
+  AddPart(patternEditor->SequenceView(), TPartRole::SequenceView);
+
   for (int i = 0; i < 3; ++i) timers[i] = new TThreadedTimer(this);
   timers[0]->SetOnTimer([this](TThreadedTimer*) { DoTimer1(); });
   timers[1]->SetOnTimer([this](TThreadedTimer*) { DoTimer2(); });
@@ -144,7 +154,6 @@ void TMainForm::FormCreate() {
   PlaceWindow();
   songFolder = QString::fromStdString(paths.songs);
   saveName = songFolder + "/Module.zqm";
-  qApp->installEventFilter(this);
 }
 
 void TMainForm::PlaceWindow() {
@@ -236,7 +245,6 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 void TMainForm::FormDestroy() {
   if (shutDown && !tracker) return;
   shutDown = true;
-  qApp->removeEventFilter(this);
   for (TThreadedTimer* timer : timers)
     if (timer != nullptr) timer->SetEnabled(false);
   if (tracker) {
@@ -466,19 +474,6 @@ QWidget* TMainForm::BuildTopArea() {
     // Enter gives the keys back to the pattern editor.
     connect(box, &QSpinBox::editingFinished, box, [box] { box->clearFocus(); });
   }
-  connect(SE_Octave, &QSpinBox::valueChanged, this, [this](int v) {
-    if (!tracker) return;
-    std::lock_guard<std::recursive_mutex> lock(tracker->EngineLock());
-    tracker->Song().octave = std::clamp(v, 0, 9);
-  });
-  connect(SE_RowAdd, &QSpinBox::valueChanged, this, [this](int v) {
-    if (!tracker) return;
-    std::lock_guard<std::recursive_mutex> lock(tracker->EngineLock());
-    tracker->Song().rowAdd = std::clamp(v, 0, 32);
-  });
-  connect(SE_Instr, &QSpinBox::valueChanged, this, [this](int v) {
-    if (tracker) tracker->SetInstrument(v);
-  });
   mKnob1->SetOnChange([this](TmKnob*, int v) { MasterVolumeChange(v); });
   mKnob2->SetOnChange([this](TmKnob*, int v) { MasterPanChange(v); });
   top->setFixedHeight(std::max(top->sizeHint().height(), 150));

@@ -28,6 +28,7 @@ class QToolBar;
 class QVBoxLayout;
 class TFormSystem;
 class TmKnob;
+class TPatternEditorPart;
 class TPrompts;
 class TSongPart;
 class TSpectrumView;
@@ -154,7 +155,6 @@ class TMainForm : public QMainWindow {
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   // Start-up.
@@ -216,6 +216,7 @@ class TMainForm : public QMainWindow {
   TSongPart* patternPart = nullptr;
   TSongPart* sequencePart = nullptr;
   TSongPart* scopePart = nullptr;
+  TPatternEditorPart* patternEditor = nullptr;  // edit mode, the shown page
 
   // Timers and their state.
   TThreadedTimer* timers[3] = {};
