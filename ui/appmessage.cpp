@@ -161,8 +161,10 @@ bool TAppMessage::KeyPress(QObject* watched, QKeyEvent& event) {
 // A click into the number takes the keys for typing.
 void TAppMessage::SpinBoxClick(QObject* watched, QEvent& event) {
   if (event.type() == QEvent::MouseButtonPress) {
+    // A press on the number goes to the box's line edit; the box itself
+    // gets the presses on its arrows.
     auto* box = qobject_cast<QAbstractSpinBox*>(watched);
-    if (box != nullptr && box->window() == &part.Form() && !box->hasFocus()) arrowClick = box;
+    if (box != nullptr && box->window() == &part.Form()) arrowClick = box;
     return;
   }
   if (arrowClick != nullptr && watched == arrowClick) {

@@ -147,6 +147,7 @@ class TMainForm : public QMainWindow {
   QLabel* VoiceLabel() { return voiceLabel; }
   QAction* Action(const char* name);
   QCheckBox* DisplayBox(int tag) { return displayBoxes[tag]; }
+  TPatternEditorPart* PatternEditor() { return patternEditor; }
 
   // The longest engine-lock hold of DoTimer1 and DoTimer2 so far.
   std::chrono::nanoseconds LongestTimerLockHold() const { return longestLockHold; }
