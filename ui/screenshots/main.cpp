@@ -14,7 +14,10 @@
 #include <thread>
 
 #include "app/tracker.h"
+#include "editor/patterneditor.h"
+#include "editor/patterntext.h"
 #include "ui/mainform.h"
+#include "ui/patterneditorpart.h"
 
 namespace {
 
@@ -68,6 +71,21 @@ int main(int argc, char** argv) {
   form.PlayClick();
   Settle(1500);
   ok = Save(form, folder, "main-window-playing", suffix) && ok;
+  form.StopClick();
+
+  // The pattern page while the demo plays: in edit mode with the cursor on
+  // a channel's volume (a red mark), then in play mode (a yellow one).
+  form.TB_RecClick();
+  cPatternView& view = form.PatternEditor()->Editor()->PatternView();
+  view.cursorColumn = 2 * kSubColumns + 3;
+  view.NormaliseColumn();
+  form.PatternEditor()->RepaintPattern();
+  form.PlayClick();
+  Settle(1500);
+  ok = Save(form, folder, "pattern-edit-mode", suffix) && ok;
+  form.TB_RecClick();
+  Settle(700);
+  ok = Save(form, folder, "pattern-play-mode", suffix) && ok;
   form.StopClick();
   return ok ? 0 : 1;
 }
