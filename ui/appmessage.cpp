@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTextEdit>
+#include <QWindow>
 #include <algorithm>
 #include <iterator>
 
@@ -139,10 +140,11 @@ bool TAppMessage::KeyPress(QObject* watched, QKeyEvent& event) {
   if (QApplication::activeWindow() != &form || QApplication::activeModalWidget() != nullptr ||
       QApplication::activePopupWidget() != nullptr)
     return false;
-  // A key the focused control does not take goes on to its parents, and
-  // this filter sees it again for each: only the first delivery counts.
+  // The window's own delivery comes once per key, before any control: a
+  // key that a control does not take goes on to its parents, and this
+  // filter would see it again for each of them.
+  if (watched != form.windowHandle()) return false;
   QWidget* focus = QApplication::focusWidget();
-  if (watched != (focus != nullptr ? static_cast<QObject*>(focus) : &form)) return false;
   if (IsModifierKey(event.key())) return false;
   // Alt chords belong to the menus.
   if (event.modifiers() & Qt::AltModifier) return false;

@@ -25,6 +25,7 @@
 #include <QTest>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWindow>
 #include <cmath>
 #include <mutex>
 #include <tuple>
@@ -59,11 +60,12 @@ class TPatternWindow : public TWindowFixture {
     EXPECT_TRUE(QTest::qWaitFor([&window] { return QApplication::activeWindow() == &window; }));
   }
 
-  // Press and release; true when something took the press.
+  // Press and release, delivered to the active window as the platform
+  // does; true when something took the press.
   bool Key(int qtKey, Qt::KeyboardModifiers modifiers = {}, int scanCode = 0,
            const QString& text = {}, bool repeat = false) {
-    QWidget* target = QApplication::focusWidget();
-    if (target == nullptr) target = &Form();
+    QWindow* target = QGuiApplication::focusWindow();
+    if (target == nullptr) return false;
     QKeyEvent press(QEvent::KeyPress, qtKey, modifiers, quint32(scanCode), 0, 0, text, repeat);
     QApplication::sendEvent(target, &press);
     QKeyEvent release(QEvent::KeyRelease, qtKey, modifiers, quint32(scanCode), 0, 0, text);
@@ -285,7 +287,7 @@ TEST(PatternWindow, TypingIntoASpinBoxOrADialogNeverEntersNotes) {
     EXPECT_EQ(name->text(), "zx 2") << modal;
     // Sent past the dialog to the main window: the filter stays out of it.
     QKeyEvent press(QEvent::KeyPress, Qt::Key_Z, {}, 52, 0, 0, "z");
-    QApplication::sendEvent(&w.Form(), &press);
+    QApplication::sendEvent(w.Form().windowHandle(), &press);
     EXPECT_EQ(w.Cell(0, 1)[0], 0) << modal;
     EXPECT_EQ(w.Editor().EditMode(), 1);
   }
