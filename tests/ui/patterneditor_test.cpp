@@ -432,6 +432,15 @@ TEST(PatternWindow, TheViewGrowsWithTheWindow) {
                     QPoint(w.View().width - 2, w.View().BarTop() + 8));
   EXPECT_EQ(w.View().firstVisible, 16 - w.View().visibleChannels);
   EXPECT_GE(w.View().CursorChannel(), w.View().firstVisible);
+  // A press on a cell puts the cursor on it: the first shown channel's
+  // instrument, two rows below the cursor.
+  const int row = w.View().cursorRow;
+  QTest::mouseClick(
+      &w.PatternWidget(), Qt::LeftButton, {},
+      QPoint(SubColumnPosition(0, 1) * kCharWidth + 2, w.View().RowTop(w.View().half + 2) + 8));
+  EXPECT_EQ(w.View().cursorRow, row + 2);
+  EXPECT_EQ(w.View().cursorColumn, w.View().firstVisible * kSubColumns + 1);
+  EXPECT_EQ(w.Panel(0), "Instrument [01 - 7F]");
 }
 
 TEST(PatternWindow, TheViewsFollowPlaybackAndALoadStartsThemAtTheTop) {
