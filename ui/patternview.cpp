@@ -14,7 +14,8 @@
 TPatternView::TPatternView(TPatternEditorPart& p, QWidget* parent) : QWidget(parent), part(p) {
   setObjectName("PatternView");
   setAttribute(Qt::WA_OpaquePaintEvent);
-  setFocusPolicy(Qt::NoFocus);
+  // A click here takes the focus from a text field, and with it the keys.
+  setFocusPolicy(Qt::ClickFocus);
   // The row numbers and one channel; the header, five rows and the bar.
   setMinimumSize(kRowNumberChars * kCharWidth + kChannelWidth, 7 * kLineHeight);
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);

@@ -11,7 +11,8 @@
 TSequenceView::TSequenceView(TPatternEditorPart& p, QWidget* parent) : QWidget(parent), part(p) {
   setObjectName("SequenceView");
   setAttribute(Qt::WA_OpaquePaintEvent);
-  setFocusPolicy(Qt::NoFocus);
+  // A click here takes the focus from a text field, and with it the keys.
+  setFocusPolicy(Qt::ClickFocus);
   setFixedSize(kSequenceWidth, kSequenceHeight);
   setToolTip(
       "A digit: left click raises it, right click lowers it.\n"

@@ -294,6 +294,15 @@ TEST(PatternWindow, TypingIntoASpinBoxOrADialogNeverEntersNotes) {
   TPatternWindow::Activate(w.Form());
   EXPECT_TRUE(w.Key(Qt::Key_Z, {}, 52, "z"));
   EXPECT_EQ(w.Cell(0, 1)[0], 61);
+
+  // A click on the pattern takes the keys back from a field.
+  w.Form().BpmField()->setFocus();
+  QTest::mouseClick(
+      &w.PatternWidget(), Qt::LeftButton, {},
+      QPoint(SubColumnPosition(0, 0) * kCharWidth + 2, w.View().RowTop(w.View().half) + 8));
+  EXPECT_FALSE(w.Form().BpmField()->hasFocus());
+  EXPECT_TRUE(w.Key(Qt::Key_X, {}, 53, "x"));
+  EXPECT_EQ(w.Cell(0, 2)[0], 63);
 }
 
 // Stepping the octave with the arrows leaves the keys with the pattern, so
