@@ -137,8 +137,9 @@ bool TAppMessage::eventFilter(QObject* watched, QEvent* event) {
 bool TAppMessage::KeyPress(QObject* watched, QKeyEvent& event) {
   TMainForm& form = part.Form();
   if (part.Editor() == nullptr) return false;
+  // A menu bar walked with the keyboard grabs them.
   if (QApplication::activeWindow() != &form || QApplication::activeModalWidget() != nullptr ||
-      QApplication::activePopupWidget() != nullptr)
+      QApplication::activePopupWidget() != nullptr || QWidget::keyboardGrabber() != nullptr)
     return false;
   // The window's own delivery comes once per key, before any control: a
   // key that a control does not take goes on to its parents, and this
