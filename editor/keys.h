@@ -56,6 +56,7 @@ struct cKey {
   int vk = 0;
   int scanCode = 0;  // X11 keycode (evdev code + 8); 0: unknown
   int modifiers = 0;
+  bool repeat = false;  // sent again by the keyboard while the key is held
 
   bool Shift() const { return (modifiers & kModShift) != 0; }
   bool Ctrl() const { return (modifiers & kModCtrl) != 0; }

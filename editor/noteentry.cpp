@@ -54,6 +54,9 @@ bool cPatternEditor::PlayNoteAppMessage(const cKey& key) {
   if (EditMode() != 0 && pattern.SubColumn() != 0) return false;
   const auto note = NoteKeyOf(key);
   if (!note) return false;
+  // A held key that only sounds keeps its note sounding rather than
+  // starting it again with every repeat of the keyboard.
+  if (key.repeat && EditMode() == 0) return true;
   PlayKeyNote(note->semitone, note->octaveOffset);
   return true;
 }

@@ -151,10 +151,23 @@ void cPatternEditor::SetMaskDisplay(bool on) {
   host.RepaintPattern();
 }
 
+// A press on the scroll bar scrolls the channels; a press on a cell puts
+// the cursor there: its column at any time, its row, as the arrow keys do,
+// only while the transport stands.
 void cPatternEditor::PatternMouseDown(int x, int y) {
   pattern.MouseDown(x, y);
+  int row, column;
+  if (!pattern.dragging && pattern.CellAt(x, y, &row, &column)) {
+    {
+      cLock lock(tracker.EngineLock());
+      if (tracker.Player().playing == 0) pattern.SetRow(row);
+    }
+    pattern.cursorColumn = column;
+    pattern.NormaliseColumn();
+    NoteHowTo();
+  }
   SyncEditedChannel();
-  if (pattern.dragging) host.RepaintPattern();
+  host.RepaintPattern();
 }
 
 void cPatternEditor::PatternMouseMove(int x, int y) {

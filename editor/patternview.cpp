@@ -220,6 +220,25 @@ void cPatternView::DrawBar() {
   if (below < height) canvas->Fill(0, below, width, height - below, kPatternBlankColour);
 }
 
+bool cPatternView::CellAt(int x, int y, int* row, int* column) const {
+  if (x < 0 || y < RowTop(0) || y >= BarTop()) return false;
+  const int r = drawnRow - half + (y - RowTop(0)) / kLineHeight;
+  const int character = x / kCharWidth - kRowNumberChars;
+  if (r < 0 || r >= rows || character < 0) return false;
+  const int shown = character / kChannelChars;
+  if (shown >= ShownChannels()) return false;
+  // Characters as in channel 0's part of a row; the blank between two
+  // fields belongs to the one on its left, the note's three to the note.
+  const int at = kRowNumberChars + character % kChannelChars;
+  int sub = 0;
+  for (int k = 1; k < kSubColumns; ++k) {
+    if (SubColumnPosition(0, k) <= at) sub = k;
+  }
+  *row = r;
+  *column = (firstVisible + shown) * kSubColumns + sub;
+  return true;
+}
+
 int cPatternView::ScrollTo(int x, int y, bool isDragging) {
   if (visibleChannels >= channels) return 0;
   if (!isDragging && y < BarTop()) return 0;

@@ -50,6 +50,11 @@ class cPatternView {
   void FullDraw();
   void DrawCursorRow();
 
+  // The cell under the point (x, y) of the picture as drawn: its row and
+  // its column (channel x 15 + the nearest sub-column). False off the rows
+  // of the pattern and the song's channels.
+  bool CellAt(int x, int y, int* row, int* column) const;
+
   // The scroll bar under the rows: a press on it (or any position while
   // dragging) centres the view's channels on x. 1 when the bar reacted.
   int ScrollTo(int x, int y, bool dragging);

@@ -34,8 +34,11 @@
 #include "ui/framechans.h"
 #include "ui/framesynth.h"
 #include "ui/knob.h"
+#include "ui/patterneditorpart.h"
+#include "ui/patternview.h"
 #include "ui/prompts.h"
 #include "ui/scope.h"
+#include "ui/sequenceview.h"
 #include "ui/songpart.h"
 #include "ui/spectrumview.h"
 #include "ui/threadedtimer.h"
@@ -149,6 +152,13 @@ void TMainForm::FormCreate() {
   AddPart(new TFrameChans(chansSlot), TPartRole::Other);
   AddPart(new TScopeView(image3Slot), TPartRole::Scope);
 
+  // The pattern editor: its two views, the sequence buttons, the Edit menu
+  // and the key filter.
+  patternEditor = new TPatternEditorPart(*this);
+  AddPart(patternEditor);
+  AddPart(patternEditor->PatternView(), TPartRole::PatternView);
+  AddPart(patternEditor->SequenceView(), TPartRole::SequenceView);
+
   for (int i = 0; i < 3; ++i) timers[i] = new TThreadedTimer(this);
   timers[0]->SetOnTimer([this](TThreadedTimer*) { DoTimer1(); });
   timers[1]->SetOnTimer([this](TThreadedTimer*) { DoTimer2(); });
@@ -163,7 +173,6 @@ void TMainForm::FormCreate() {
   PlaceWindow();
   songFolder = QString::fromStdString(paths.songs);
   saveName = songFolder + "/Module.zqm";
-  qApp->installEventFilter(this);
 }
 
 void TMainForm::PlaceWindow() {
@@ -449,9 +458,6 @@ QWidget* TMainForm::BuildTopArea() {
   patMsk = new QCheckBox("PatMsk", controls);
   patMsk->setObjectName("PatMsk");
   patMsk->setFocusPolicy(Qt::NoFocus);
-  connect(patMsk, &QCheckBox::toggled, this, [this](bool on) {
-    if (patternPart != nullptr) patternPart->PatternMaskChanged(on);
-  });
   boxes->addWidget(patMsk);
   boxes->addStretch(1);
   grid->addLayout(boxes, 3, 0, 1, 6);
@@ -502,19 +508,6 @@ QWidget* TMainForm::BuildTopArea() {
     // Enter gives the keys back to the pattern editor.
     connect(box, &QSpinBox::editingFinished, box, [box] { box->clearFocus(); });
   }
-  connect(SE_Octave, &QSpinBox::valueChanged, this, [this](int v) {
-    if (!tracker) return;
-    std::lock_guard<std::recursive_mutex> lock(tracker->EngineLock());
-    tracker->Song().octave = std::clamp(v, 0, 9);
-  });
-  connect(SE_RowAdd, &QSpinBox::valueChanged, this, [this](int v) {
-    if (!tracker) return;
-    std::lock_guard<std::recursive_mutex> lock(tracker->EngineLock());
-    tracker->Song().rowAdd = std::clamp(v, 0, 32);
-  });
-  connect(SE_Instr, &QSpinBox::valueChanged, this, [this](int v) {
-    if (tracker) tracker->SetInstrument(v);
-  });
   mKnob1->SetOnChange([this](TmKnob*, int v) { MasterVolumeChange(v); });
   mKnob2->SetOnChange([this](TmKnob*, int v) { MasterPanChange(v); });
   top->setFixedHeight(std::max(top->sizeHint().height(), 150));

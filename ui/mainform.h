@@ -28,6 +28,7 @@ class QToolBar;
 class QVBoxLayout;
 class TFormSystem;
 class TmKnob;
+class TPatternEditorPart;
 class TPrompts;
 class TSongPart;
 class TSpectrumView;
@@ -147,6 +148,7 @@ class TMainForm : public QMainWindow {
   QLabel* VoiceLabel() { return voiceLabel; }
   QAction* Action(const char* name);
   QCheckBox* DisplayBox(int tag) { return displayBoxes[tag]; }
+  TPatternEditorPart* PatternEditor() { return patternEditor; }
 
   // The longest engine-lock hold of DoTimer1 and DoTimer2 so far.
   std::chrono::nanoseconds LongestTimerLockHold() const { return longestLockHold; }
@@ -155,7 +157,6 @@ class TMainForm : public QMainWindow {
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   // Start-up.
@@ -221,6 +222,7 @@ class TMainForm : public QMainWindow {
   TSongPart* patternPart = nullptr;
   TSongPart* sequencePart = nullptr;
   TSongPart* scopePart = nullptr;
+  TPatternEditorPart* patternEditor = nullptr;  // edit mode, the shown page
 
   // Timers and their state.
   TThreadedTimer* timers[3] = {};

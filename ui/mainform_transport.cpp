@@ -1,14 +1,13 @@
-// The main window's transport, pages and edit mode, and the global keys
-// that reach them from anywhere in the window.
+// The main window's transport, pages and edit mode. The keys reach them
+// through the pattern editor's key filter (ui/appmessage.cpp).
 
 #include <QAction>
-#include <QApplication>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QStackedWidget>
 
 #include "app/tracker.h"
 #include "ui/mainform.h"
+#include "ui/patterneditorpart.h"
 #include "ui/threadedtimer.h"
 
 void TMainForm::Transport(int32_t command) {
@@ -29,7 +28,11 @@ void TMainForm::PlayClick() { Transport(kTransportPlay); }
 void TMainForm::StopClick() { Transport(kTransportStop); }
 void TMainForm::ContinueClick() { Transport(kTransportContinue); }
 void TMainForm::PlayPatClick() { Transport(kTransportPlayPattern); }
-void TMainForm::TB_RecClick() { Transport(kTransportEditMode); }
+// The pattern editor toggles the mode, so that its view, panel 1 and this
+// button agree.
+void TMainForm::TB_RecClick() {
+  if (patternEditor != nullptr) patternEditor->ToggleEditMode();
+}
 
 void TMainForm::TB_PanicClick() {
   if (tracker) tracker->Panic(1);
@@ -77,54 +80,9 @@ void TMainForm::ShowPage(int page) {
   Action("Pattern")->setChecked(page == kPagePattern);
   Action("Synth")->setChecked(page == kPageSynth);
   Action("Chans")->setChecked(page == kPageChans);
+  if (patternEditor != nullptr) patternEditor->SetShownPage(page == kPagePattern ? 0 : 1);
 }
 
 void TMainForm::TB_PatternClick() { ShowPage(kPagePattern); }
 void TMainForm::TB_SynthClick() { ShowPage(kPageSynth); }
 void TMainForm::TB_ChansClick() { ShowPage(kPageChans); }
-
-// The window's global keys, seen before any control while the main window
-// is the active window: dialogs and text fields keep their own keys.
-bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() != QEvent::KeyPress || !tracker || !started) {
-    return QMainWindow::eventFilter(watched, event);
-  }
-  if (QApplication::activeWindow() != this || QApplication::activeModalWidget() != nullptr)
-    return false;
-  auto* key = static_cast<QKeyEvent*>(event);
-  const bool keypad = key->modifiers() & Qt::KeypadModifier;
-  const bool shift = QGuiApplication::queryKeyboardModifiers() & Qt::ShiftModifier;
-  switch (key->key()) {
-    case Qt::Key_Escape:
-      if (shift) {
-        EngineRestart();
-      } else {
-        TB_PanicClick();
-      }
-      return true;
-    case Qt::Key_F7:
-      PlayPatClick();
-      return true;
-    case Qt::Key_F8:
-      ContinueClick();
-      return true;
-    case Qt::Key_F9:
-      PlayClick();
-      return true;
-    case Qt::Key_7:
-      if (!keypad) break;
-      TB_PatternClick();
-      return true;
-    case Qt::Key_8:
-      if (!keypad) break;
-      TB_ChansClick();
-      return true;
-    case Qt::Key_9:
-      if (!keypad) break;
-      TB_SynthClick();
-      return true;
-    default:
-      break;
-  }
-  return false;
-}

@@ -16,8 +16,6 @@ class TSongPart {
   // Timer1, while the transport plays and the part follows playback: take
   // the engine lock only to read, and paint after releasing it.
   virtual void FollowPlayback() {}
-  // The PatMsk box changed: the pattern view masks by the channel modes.
-  virtual void PatternMaskChanged(bool on) { (void)on; }
   // Timer2, engine lock held by the caller: copy what the next paint needs
   // and ask for it; paint outside the lock.
   virtual void RefreshDisplay() {}

@@ -176,6 +176,29 @@ TEST_F(PatternEditorTest, PlayModeSoundsWithoutWriting) {
   EXPECT_EQ(Heard(1), std::vector<std::string>{"NoteOff"});
 }
 
+// A held key repeats: a note that only sounds keeps sounding instead of
+// starting again with each repeat; in edit mode each repeat is an entry.
+TEST_F(PatternEditorTest, AHeldNoteKeySoundsOnceUnlessItWrites) {
+  cKey held{'Z', 0, 0, true};
+  Cursor(4, 0);
+  EXPECT_TRUE(Press('Z'));
+  EXPECT_TRUE(HeardNote(0, 36));
+  EXPECT_TRUE(editor.AppMessage(held));
+  EXPECT_TRUE(Heard().empty());
+  editor.SetShownPage(1);
+  EXPECT_TRUE(editor.AppMessage(held));
+  EXPECT_TRUE(Heard().empty());
+  editor.SetShownPage(0);
+
+  SetEditMode(1);
+  EXPECT_TRUE(editor.AppMessage(held));
+  EXPECT_TRUE(editor.AppMessage(held));
+  EXPECT_EQ(Cell(0, 4)[0], 37);
+  EXPECT_EQ(Cell(0, 5)[0], 37);
+  EXPECT_EQ(view().cursorRow, 6);
+  EXPECT_TRUE(HeardNote(0, 36));
+}
+
 TEST_F(PatternEditorTest, OnADigitColumnNoteKeysNeitherWriteNorSoundUnlessTheyAreDigits) {
   SetEditMode(1);
   Cursor(12, 4);  // the volume's low digit

@@ -3,6 +3,7 @@
 
 #include <mutex>
 
+#include "editor/patterntext.h"
 #include "patterneditor_fixture.h"
 
 namespace {
@@ -126,4 +127,23 @@ TEST_F(PatternEditorTest, DrawAllShowsTheSongPositionsPatternAndTheMode) {
   SetEditMode(1);
   Press('Z');
   EXPECT_EQ(Cell(0, 0)[0], 0);  // no channel to write into
+}
+
+// A press on a cell puts the cursor there; while playing only the column
+// moves, as the arrow keys leave the row to the player.
+TEST_F(PatternEditorTest, APressOnACellPutsTheCursorThere) {
+  Cursor(10, 0);
+  const int y = view().RowTop(view().half + 3) + 4;  // row 13
+  const int volume = SubColumnPosition(1, 3) * kCharWidth + 2;
+  editor.PatternMouseDown(volume, y);
+  editor.PatternMouseUp();
+  EXPECT_EQ(view().cursorRow, 13);
+  EXPECT_EQ(view().cursorColumn, 15 + 3);
+  EXPECT_EQ(host.status[0], "Channel Volume [00 - 7F]");
+  EXPECT_EQ(tracker.EditedChannel(), 1);
+
+  FakePlaying(1);
+  editor.PatternMouseDown(SubColumnPosition(2, 0) * kCharWidth, view().RowTop(view().half - 2));
+  EXPECT_EQ(view().cursorRow, 13);
+  EXPECT_EQ(view().cursorColumn, 30);
 }

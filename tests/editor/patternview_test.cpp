@@ -193,6 +193,42 @@ TEST(PatternView, TheScrollBarCentresTheChannelsOnThePress) {
   EXPECT_EQ(f.view.cursorColumn, 4 * 15);
 }
 
+TEST(PatternView, APressFindsTheCellUnderIt) {
+  cViewFixture f(800, 176, 16);  // nine rows, the cursor row 0 in the middle
+  ASSERT_EQ(f.view.half, 4);
+  auto x = [](int character) { return character * kCharWidth + 3; };
+  struct Case {
+    int x, line, firstVisible;
+    bool found;
+    int row, column;
+  };
+  for (Case c : {Case{x(4), 4, 0, true, 0, 0},     // the note
+                 {x(6), 5, 0, true, 1, 0},         // its last character
+                 {x(7), 5, 0, true, 1, 0},         // the blank after it
+                 {x(10), 6, 0, true, 2, 2},        // between instrument and volume
+                 {x(11), 6, 0, true, 2, 3},        // the volume's high digit
+                 {x(26), 8, 0, true, 4, 14},       // the last blank of channel 0
+                 {x(27), 8, 0, true, 4, 15},       // channel 1 begins
+                 {x(24 + 22), 7, 0, true, 3, 26},  // channel 1's FX2 command
+                 {x(4), 7, 2, true, 3, 30},        // scrolled: channel 2 first
+                 {x(1), 5, 0, false, 0, 0},        // the row numbers
+                 {x(4), 3, 0, false, 0, 0},        // above row 0
+                 {x(4), -1, 0, false, 0, 0}}) {    // the header
+    f.view.firstVisible = c.firstVisible;
+    int row = -9, column = -9;
+    const int y = f.view.RowTop(c.line) + 5;
+    EXPECT_EQ(f.view.CellAt(c.x, y, &row, &column), c.found) << c.x << "," << c.line;
+    if (!c.found) continue;
+    EXPECT_EQ(row, c.row) << c.x << "," << c.line;
+    EXPECT_EQ(column, c.column) << c.x << "," << c.line;
+  }
+  int row, column;
+  EXPECT_FALSE(f.view.CellAt(x(4), f.view.BarTop() + 2, &row, &column));
+  // Beyond the song's last channel.
+  cViewFixture narrow(1200, 176, 4);
+  EXPECT_FALSE(narrow.view.CellAt(x(3 + 4 * 24 + 1), narrow.view.RowTop(4), &row, &column));
+}
+
 TEST(PatternView, TheScrollBarIgnoresPressesWhenAllChannelsShow) {
   for (int channels : {4, 1, 0}) {
     cViewFixture f(800, 176, channels);

@@ -20,12 +20,15 @@
 #include <vector>
 
 #include "app/tracker.h"
+#include "editor/patterneditor.h"
+#include "editor/patterntext.h"
 #include "editor/synthcontrols.h"
 #include "editor/synthedit.h"
 #include "ui/formfxparm.h"
 #include "ui/framechans.h"
 #include "ui/framesynth.h"
 #include "ui/mainform.h"
+#include "ui/patterneditorpart.h"
 #include "ui/sampleeditor.h"
 
 namespace {
@@ -172,6 +175,21 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "murvelon-screenshots: the demo has no effect on Aux1\n");
     ok = false;
   }
+  form.StopClick();
+
+  // The pattern page while the demo plays: in edit mode with the cursor on
+  // a channel's volume (a red mark), then in play mode (a yellow one).
+  form.TB_RecClick();
+  cPatternView& view = form.PatternEditor()->Editor()->PatternView();
+  view.cursorColumn = 2 * kSubColumns + 3;
+  view.NormaliseColumn();
+  form.PatternEditor()->RepaintPattern();
+  form.PlayClick();
+  Settle(1500);
+  ok = Save(form, folder, "pattern-edit-mode", suffix) && ok;
+  form.TB_RecClick();
+  Settle(700);
+  ok = Save(form, folder, "pattern-play-mode", suffix) && ok;
   form.StopClick();
   ok = SaveSynthPages(form, folder, suffix, scratch.path()) && ok;
   return ok ? 0 : 1;

@@ -1,0 +1,248 @@
+#include "ui/patterneditorpart.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLayout>
+#include <QMenu>
+#include <QSpinBox>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <mutex>
+
+#include "app/tracker.h"
+#include "editor/patterneditor.h"
+#include "ui/appmessage.h"
+#include "ui/mainform.h"
+#include "ui/patternview.h"
+#include "ui/sequenceview.h"
+
+const char* const kPatternKeyHelp =
+    "Space edit/play   F9 play   F7 play pattern   F8 continue   Esc panic   "
+    "F1-F5 rows 0/16/32/48/63   Shift+F3/F4/F5 cut/copy/paste track   Ctrl+F3/F4 pattern   "
+    "Ctrl+Shift+F3/F4/F5 block   Ins/Backspace row   Keypad +/- transpose";
+
+TPatternEditorPart::TPatternEditorPart(TMainForm& f) : QObject(&f), form(f) {
+  setObjectName("PatternEditor");
+  patternView = new TPatternView(*this, form.PatternSlot());
+  form.PatternSlot()->layout()->addWidget(patternView);
+  BuildSequencePanel();
+  BuildEditMenu();
+  ConnectControls();
+  form.KeyHelpLabel()->setText(kPatternKeyHelp);
+  form.KeyHelpLabel()->setWordWrap(true);
+  filter = new TAppMessage(*this, this);
+  qApp->installEventFilter(filter);
+}
+
+TPatternEditorPart::~TPatternEditorPart() { qApp->removeEventFilter(filter); }
+
+cPatternEditor* TPatternEditorPart::Editor() {
+  return form.Tracker() != nullptr ? editor.get() : nullptr;
+}
+
+QToolButton* TPatternEditorPart::SequenceButton(const char* name, const char* tip) {
+  auto* button = new QToolButton(sequenceView->parentWidget());
+  button->setObjectName(name);
+  button->setToolTip(tip);
+  button->setFocusPolicy(Qt::NoFocus);
+  button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+  return button;
+}
+
+// Beside the sequence view: the arrows that step the song position, then
+// the entry insert and delete buttons.
+void TPatternEditorPart::BuildSequencePanel() {
+  QWidget* slot = form.SequenceSlot();
+  auto* panel = new QWidget(slot);
+  panel->setObjectName("SequencePanel");
+  auto* row = new QHBoxLayout(panel);
+  row->setContentsMargins(0, 0, 0, 0);
+  row->setSpacing(2);
+  sequenceView = new TSequenceView(*this, panel);
+  row->addWidget(sequenceView, 0, Qt::AlignTop);
+  auto* column = new QVBoxLayout;
+  column->setSpacing(2);
+  QToolButton* up =
+      SequenceButton("SequenceUp",
+                     "Song position up: the song goes on there from the pattern's first row\n"
+                     "(with Ctrl: after the pattern that plays)");
+  up->setArrowType(Qt::UpArrow);
+  QToolButton* down =
+      SequenceButton("SequenceDown",
+                     "Song position down: the song goes on there from the pattern's first row\n"
+                     "(with Ctrl: after the pattern that plays)");
+  down->setArrowType(Qt::DownArrow);
+  for (QToolButton* arrow : {up, down}) arrow->setAutoRepeat(true);
+  QToolButton* insert = SequenceButton("InsRow", "Insert an entry at the sequence cursor");
+  insert->setText("InsRow");
+  QToolButton* remove = SequenceButton("DelRow", "Delete the entry at the sequence cursor");
+  remove->setText("DelRow");
+  column->addWidget(up);
+  column->addWidget(down);
+  column->addStretch(1);
+  column->addWidget(insert);
+  column->addWidget(remove);
+  row->addLayout(column);
+  slot->layout()->addWidget(panel);
+
+  auto arrow = [this](int direction) {
+    const bool ctrl = QGuiApplication::keyboardModifiers() & Qt::ControlModifier;
+    if (cPatternEditor* e = Editor()) e->SequenceArrow(direction, ctrl);
+  };
+  connect(up, &QToolButton::clicked, this, [arrow] { arrow(-1); });
+  connect(down, &QToolButton::clicked, this, [arrow] { arrow(1); });
+  connect(insert, &QToolButton::clicked, this, [this] {
+    if (cPatternEditor* e = Editor()) e->InsertSequenceEntry();
+  });
+  connect(remove, &QToolButton::clicked, this, [this] {
+    if (cPatternEditor* e = Editor()) e->DeleteSequenceEntry();
+  });
+}
+
+// The keys are shown beside the items but not bound to them: from the
+// keyboard a cut acts only in edit mode, from the menu in either mode.
+void TPatternEditorPart::BuildEditMenu() {
+  struct cItem {
+    const char* name;
+    const char* text;
+    bool cut, paste;
+    eClip size;
+  };
+  static constexpr cItem kItems[] = {
+      {"TrackCut", "Cu&t Track\tShift+F3", true, false, eClip::kTrack},
+      {"TrackCopy", "&Copy Track\tShift+F4", false, false, eClip::kTrack},
+      {"TrackPaste", "&Paste Track\tShift+F5", false, true, eClip::kTrack},
+      {nullptr, nullptr, false, false, eClip::kTrack},
+      {"PatternCut", "Cut P&attern\tCtrl+F3", true, false, eClip::kPattern},
+      {"PatternCopy", "C&opy Pattern\tCtrl+F4", false, false, eClip::kPattern},
+      {"PatternPaste", "Pa&ste Pattern", false, true, eClip::kPattern},
+  };
+  QMenu* menu = form.EditMenu();
+  for (const cItem& item : kItems) {
+    if (item.name == nullptr) {
+      menu->addSeparator();
+      continue;
+    }
+    QAction* action = menu->addAction(item.text);
+    action->setObjectName(item.name);
+    connect(action, &QAction::triggered, this, [this, item] {
+      cPatternEditor* e = Editor();
+      if (e == nullptr) return;
+      if (item.cut) {
+        e->Cut(item.size);
+      } else if (item.paste) {
+        e->Paste(item.size);
+      } else {
+        e->Copy(item.size);
+      }
+    });
+  }
+}
+
+void TPatternEditorPart::ConnectControls() {
+  connect(form.OctaveEdit(), &QSpinBox::valueChanged, this, [this](int v) {
+    if (cPatternEditor* e = Editor()) e->SetOctave(v);
+  });
+  connect(form.RowAddEdit(), &QSpinBox::valueChanged, this, [this](int v) {
+    if (cPatternEditor* e = Editor()) e->SetRowAdd(v);
+  });
+  connect(form.InstrumentEdit(), &QSpinBox::valueChanged, this, [this](int v) {
+    if (cPatternEditor* e = Editor()) e->SetInstrument(v);
+  });
+  // The view starts masking the channels that do not play; the box shows it.
+  if (auto* mask = form.findChild<QCheckBox*>("PatMsk")) {
+    mask->setChecked(true);
+    connect(mask, &QCheckBox::toggled, this, [this](bool on) {
+      if (cPatternEditor* e = Editor()) e->SetMaskDisplay(on);
+    });
+  }
+}
+
+void TPatternEditorPart::Attach(cTracker& tracker) {
+  if (editor) return;
+  editor = std::make_unique<cPatternEditor>(tracker, *this);
+  editor->PatternView().SetCanvas(&patternView->Canvas());
+  editor->SequenceView().SetCanvas(&sequenceView->Canvas());
+  editor->PatternView().maskDisplay = form.PatternMask() ? 1 : 0;
+  editor->SetShownPage(form.PageFlag());
+  editor->StartViews(patternView->Canvas().Width(), patternView->Canvas().Height());
+}
+
+// New, Load and Import leave the song unmodified, and the cursors go back
+// to its start; a change of the channel count marks it, and they stay.
+void TPatternEditorPart::SongChanged() {
+  cPatternEditor* e = Editor();
+  if (e == nullptr) return;
+  bool modified;
+  {
+    std::lock_guard<std::recursive_mutex> lock(form.Tracker()->EngineLock());
+    modified = form.Tracker()->Song().modified;
+  }
+  if (modified) {
+    e->StartViews(patternView->Canvas().Width(), patternView->Canvas().Height());
+  } else {
+    e->ResetViews();
+  }
+}
+
+bool TPatternEditorPart::AppMessage(const cKey& key) {
+  cPatternEditor* e = Editor();
+  return e != nullptr && e->AppMessage(key);
+}
+
+void TPatternEditorPart::ToggleEditMode() {
+  if (cPatternEditor* e = Editor()) e->ToggleEditMode();
+}
+
+void TPatternEditorPart::SetShownPage(int page) {
+  if (cPatternEditor* e = Editor()) e->SetShownPage(page);
+}
+
+void TPatternEditorPart::PatternResized() {
+  if (cPatternEditor* e = Editor())
+    e->StartViews(patternView->Canvas().Width(), patternView->Canvas().Height());
+}
+
+void TPatternEditorPart::SequenceResized() {
+  cPatternEditor* e = Editor();
+  if (e == nullptr) return;
+  e->SequenceView().FullDraw();
+  RepaintSequence();
+}
+
+void TPatternEditorPart::PlayClick() { form.PlayClick(); }
+void TPatternEditorPart::ContinueClick() { form.ContinueClick(); }
+void TPatternEditorPart::PlayPatClick() { form.PlayPatClick(); }
+void TPatternEditorPart::StopClick() { form.StopClick(); }
+void TPatternEditorPart::PanicClick() { form.TB_PanicClick(); }
+void TPatternEditorPart::EngineRestart() { form.EngineRestart(); }
+void TPatternEditorPart::PatternClick() { form.TB_PatternClick(); }
+void TPatternEditorPart::ChansClick() { form.TB_ChansClick(); }
+void TPatternEditorPart::SynthClick() { form.TB_SynthClick(); }
+
+// The path is relative to the data folder, the one that holds Songs/.
+void TPatternEditorPart::LoadSongFile(const std::string& path) {
+  const QString songs = QDir::cleanPath(QString::fromStdString(form.Paths().songs));
+  const QString relative = QString::fromStdString(path);
+  const QString file = QFileInfo(songs).path() + "/" + relative;
+  if (!QFileInfo(file).isFile()) {
+    form.SystemMessage("Song not found: " + relative);
+    return;
+  }
+  form.LoadSongFile(file);
+}
+
+void TPatternEditorPart::SetStatusText(int panel, const std::string& text) {
+  if (panel < 0 || panel > 3) return;
+  if (QLabel* label = form.StatusPanel(panel)) label->setText(QString::fromStdString(text));
+}
+
+void TPatternEditorPart::ShowEditMode(int) { form.ShowEditMode(); }
+
+void TPatternEditorPart::RepaintPattern() { patternView->ShowDrawn(); }
+
+void TPatternEditorPart::RepaintSequence() { sequenceView->ShowDrawn(); }

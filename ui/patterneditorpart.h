@@ -1,0 +1,79 @@
+#pragma once
+// The pattern editor in the main window: it owns the editor (cPatternEditor),
+// the pattern and sequence views, the sequence arrows and the "InsRow" and
+// "DelRow" buttons, the Edit menu's items, the key filter and the wiring of
+// the octave, row-advance and instrument edits and the PatMsk box. It is the
+// window the editor asks for transport, pages, status texts and repaints.
+
+#include <QObject>
+#include <memory>
+
+#include "editor/editorhost.h"
+#include "editor/keys.h"
+#include "ui/songpart.h"
+
+class cPatternEditor;
+class QToolButton;
+class TAppMessage;
+class TMainForm;
+class TPatternView;
+class TSequenceView;
+
+// The pattern page's key help line.
+extern const char* const kPatternKeyHelp;
+
+class TPatternEditorPart : public QObject, public cEditorHost, public TSongPart {
+ public:
+  explicit TPatternEditorPart(TMainForm& form);
+  ~TPatternEditorPart() override;
+
+  TPatternView* PatternView() { return patternView; }
+  TSequenceView* SequenceView() { return sequenceView; }
+  // Null until start-up has built the engine, and again once the window
+  // has shut it down.
+  cPatternEditor* Editor();
+  TMainForm& Form() { return form; }
+
+  // The key filter's way in: true when the key was consumed.
+  bool AppMessage(const cKey& key);
+  // TB_Rec.
+  void ToggleEditMode();
+  // The page buttons: 0 the pattern page, 1 the instrument or channel page.
+  void SetShownPage(int page);
+  // The pattern view's picture has a new size.
+  void PatternResized();
+  // The sequence view's picture is new: drawn in full.
+  void SequenceResized();
+
+  // TSongPart.
+  void Attach(cTracker& tracker) override;
+  void SongChanged() override;
+
+  // cEditorHost.
+  void PlayClick() override;
+  void ContinueClick() override;
+  void PlayPatClick() override;
+  void StopClick() override;
+  void PanicClick() override;
+  void EngineRestart() override;
+  void PatternClick() override;
+  void ChansClick() override;
+  void SynthClick() override;
+  void LoadSongFile(const std::string& path) override;
+  void SetStatusText(int panel, const std::string& text) override;
+  void ShowEditMode(int editMode) override;
+  void RepaintPattern() override;
+  void RepaintSequence() override;
+
+ private:
+  void BuildSequencePanel();
+  void BuildEditMenu();
+  void ConnectControls();
+  QToolButton* SequenceButton(const char* name, const char* tip);
+
+  TMainForm& form;
+  std::unique_ptr<cPatternEditor> editor;
+  TPatternView* patternView = nullptr;
+  TSequenceView* sequenceView = nullptr;
+  TAppMessage* filter = nullptr;
+};
