@@ -21,9 +21,9 @@
 #include "ui/sequenceview.h"
 
 const char* const kPatternKeyHelp =
-    "Space edit/play   F9 play   F7 play pattern   F8 continue   Esc panic   "
-    "F1-F5 rows 0/16/32/48/63   Shift+F3/F4/F5 cut/copy/paste track   Ctrl+F3/F4 pattern   "
-    "Ctrl+Shift+F3/F4/F5 block   Ins/Backspace row   Keypad +/- transpose";
+    "Space edit/play  F9 play  F7 pattern  F8 continue  Esc panic  F1-F5 rows  "
+    "Shift+F3/F4/F5 cut/copy/paste track  Ctrl+F3/F4 pattern  Ctrl+Shift+F3/F4/F5 block  "
+    "Ins/Bksp row  Keypad +/- transpose";
 
 TPatternEditorPart::TPatternEditorPart(TMainForm& f) : QObject(&f), form(f) {
   setObjectName("PatternEditor");

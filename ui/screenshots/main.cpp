@@ -179,6 +179,7 @@ int main(int argc, char** argv) {
 
   // The pattern page while the demo plays: in edit mode with the cursor on
   // a channel's volume (a red mark), then in play mode (a yellow one).
+  form.TB_PatternClick();
   form.TB_RecClick();
   cPatternView& view = form.PatternEditor()->Editor()->PatternView();
   view.cursorColumn = 2 * kSubColumns + 3;
