@@ -22,28 +22,9 @@
 #include "editor/chanspage.h"
 #include "editor/fxparmform.h"
 #include "editor/scope.h"
+#include "support/realtimesupport.h"
 
 namespace {
-
-#if defined(__SANITIZE_THREAD__) || defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(thread_sanitizer) || __has_feature(address_sanitizer)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
-#else
-constexpr bool kSanitized = false;
-#endif
-
-using Clock = std::chrono::steady_clock;
-
-double ThreadCpuUs() {
-  timespec now;
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-  return double(now.tv_sec) * 1e6 + double(now.tv_nsec) / 1e3;
-}
 
 // Holds the lock around an operation made wholly under it and measures the
 // thread's own processor time meanwhile: the work done under the lock, not
@@ -133,10 +114,7 @@ bool BuffersFinite(cTracker& t, float* peak) {
 }  // namespace
 
 TEST(FxEditing, TypesAndReverbBarsChangeWhileTheDemoPlays) {
-  cConfig config;
-  config.cpuCalc = 0;
-  config.device = "null";
-  config.latency = 20;
+  cConfig config = NullDeviceConfig();
   cTracker t(config);
   t.SetFatalHandler([](const std::string& message) { ADD_FAILURE() << message; });
   ASSERT_TRUE(t.SystemStart(true));

@@ -11,6 +11,7 @@
 
 #include "editor/patterneditor.h"
 #include "support/busysong.h"
+#include "support/realtimesupport.h"
 
 namespace {
 
@@ -39,10 +40,7 @@ class cQuietHost : public cEditorHost {
 }  // namespace
 
 TEST(Threads, ThePatternEditorWorksWhileTheOutputThreadRenders) {
-  cConfig config;
-  config.cpuCalc = 0;
-  config.device = "null";
-  config.latency = 20;
+  cConfig config = NullDeviceConfig();
   cTracker t(config);
   t.SetFatalHandler([](const std::string& message) { ADD_FAILURE() << message; });
   ASSERT_TRUE(t.SystemStart(true));

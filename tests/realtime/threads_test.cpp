@@ -20,28 +20,9 @@
 #include <vector>
 
 #include "support/busysong.h"
+#include "support/realtimesupport.h"
 
 namespace {
-
-#if defined(__SANITIZE_THREAD__) || defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(thread_sanitizer) || __has_feature(address_sanitizer)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
-#else
-constexpr bool kSanitized = false;
-#endif
-
-using Clock = std::chrono::steady_clock;
-
-double ThreadCpuUs() {
-  timespec now;
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-  return double(now.tv_sec) * 1e6 + double(now.tv_nsec) / 1e3;
-}
 
 const std::string kRendering = "(rendering alone)";
 const std::string kFileWork = "(file work, paused)";
@@ -127,10 +108,7 @@ class cLockWatch {
 }  // namespace
 
 TEST(Threads, TheEditorWorksWhileTheOutputThreadRenders) {
-  cConfig config;
-  config.cpuCalc = 0;
-  config.device = "null";
-  config.latency = 20;
+  cConfig config = NullDeviceConfig();
   cTracker t(config);
   t.SetFatalHandler([](const std::string& message) { ADD_FAILURE() << message; });
   ASSERT_TRUE(t.SystemStart(true));
