@@ -87,6 +87,8 @@ class TSynthWindow : public TWindowFixture {
   // The block as the engine's defaults leave it.
   std::vector<int16_t> Defaults(int32_t engine) {
     std::vector<int16_t> block = Words();
+    // The output thread renders through the same generators meanwhile.
+    std::lock_guard<std::recursive_mutex> lock(Tracker().EngineLock());
     cGenManager& g = Tracker().Generators();
     const int32_t saved = g.generatorType[0];
     g.currentChannel = 0;
