@@ -181,6 +181,17 @@ TEST_F(PatternEditorTest, BlockKeysCutOnlyInEditModeAndCopyAlways) {
   editor.Paste(eClip::kPattern);  // the Edit menu's paste
   EXPECT_EQ(Cell(0, 5)[1], 6);
   EXPECT_EQ(Cell(2, 5)[1], 0);  // the track was cut before the pattern was taken
+
+  // Copy the pattern from the keyboard; a cut block clears its 16 rows only.
+  mark();
+  EXPECT_TRUE(Press(kVkF4, kModCtrl));
+  Cursor(37, 15);                                   // channel 1, rows 32..47
+  EXPECT_TRUE(Press(kVkF3, kModCtrl | kModShift));  // cut block
+  EXPECT_EQ(Cell(1, 37)[1], 0);
+  EXPECT_EQ(Cell(1, 31)[1], 16 + 16);
+  EXPECT_EQ(Cell(1, 48)[1], 16 + 1);
+  editor.Paste(eClip::kPattern);
+  EXPECT_EQ(Cell(1, 37)[1], 16 + 6);
 }
 
 TEST_F(PatternEditorTest, GlobalKeysReachTheWindow) {
