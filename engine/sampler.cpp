@@ -398,6 +398,58 @@ void cSampler::TurnPingPong(cVoice& v, int64_t first, int64_t last) {
   }
 }
 
+// Frames, up to `limit`, from the voice's position on in which every step
+// of the frame below but the interpolation and the sum stands still: volume
+// and pan at their targets, the envelope holding its sustain level until
+// note-off, the voice moving forward and short of its loop end. 0 when the
+// next frame is not such a frame.
+int32_t cSampler::SteadyFrames(const cVoice& v, int32_t limit) {
+  if (v.volume != v.targetVolume || v.pan != v.targetPan || v.step < 0 || v.direction != 0 ||
+      v.envState != kEnvSustain || v.sustainTime > 0.0f) {
+    return 0;
+  }
+  // The frame past the loop end starts at the first position with a whole
+  // part above loopEnd.
+  const int64_t end = (int64_t(v.loopEnd) + 1) << 32;
+  if (v.position >= end) return 0;
+  if (v.step == 0) return limit;
+  const int64_t frames = (end - 1 - v.position) / v.step + 1;
+  return frames < limit ? int32_t(frames) : limit;
+}
+
+// The steady frames: the gains stand still, so each frame is the cubic
+// interpolation and the products of the general frame, in the same order.
+template <bool kStereo>
+void cSampler::RenderSteady(cVoice& v, float* out, int32_t count) const {
+  const float* w0 = interp[0];
+  const float* w1 = interp[1];
+  const float* w2 = interp[2];
+  const float* w3 = interp[3];
+  const int16_t* s = v.data;
+  const float leftGain = 1.0f - v.pan, rightGain = v.pan;
+  const float volume = v.volume, env = v.envValue;
+  int64_t position = v.position;
+  const int64_t step = v.step;
+  for (int32_t k = 0; k < count; ++k) {
+    const uint32_t f = uint32_t(position) >> 22;
+    float left, right;
+    if constexpr (kStereo) {
+      const int16_t* p = s + 2 * (position >> 32);
+      left = float(p[-2]) * w0[f] + float(p[0]) * w1[f] + float(p[2]) * w2[f] + float(p[4]) * w3[f];
+      right =
+          float(p[-1]) * w0[f] + float(p[1]) * w1[f] + float(p[3]) * w2[f] + float(p[5]) * w3[f];
+    } else {
+      const int16_t* p = s + (position >> 32);
+      left = float(p[-1]) * w0[f] + float(p[0]) * w1[f] + float(p[1]) * w2[f] + float(p[2]) * w3[f];
+      right = left;
+    }
+    position += step;
+    out[2 * k] += left * leftGain * 2.0f * volume * env;
+    out[2 * k + 1] += right * rightGain * 2.0f * volume * env;
+  }
+  v.position = position;
+}
+
 void cSampler::RenderVoice(cVoice& v, float* out, int32_t count) {
   const float* w0 = interp[0];
   const float* w1 = interp[1];
@@ -410,6 +462,15 @@ void cSampler::RenderVoice(cVoice& v, float* out, int32_t count) {
   const int64_t pingPongFirst = int64_t(v.loopStart) << 32;
   const int64_t pingPongLast = ((int64_t(v.loopEnd) + 1) << 32) - 1;
   for (int32_t k = 0; k < count; ++k) {
+    if (const int32_t steady = SteadyFrames(v, count - k); steady > 0) {
+      if (v.stereo) {
+        RenderSteady<true>(v, out + 2 * k, steady);
+      } else {
+        RenderSteady<false>(v, out + 2 * k, steady);
+      }
+      k += steady - 1;
+      continue;
+    }
     const float volume = v.volume, pan = v.pan, env = v.envValue;
     v.volume = Approach(v.volume, v.targetVolume, 1.0f / 64.0f);
     v.pan = Approach(v.pan, v.targetPan, 1.0f / 64.0f);
