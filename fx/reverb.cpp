@@ -19,26 +19,58 @@ constexpr int32_t kCombLengths[kReverbCombs] = {1116, 1188, 1277, 1356, 1422, 14
 constexpr int32_t kAllPassLengths[kReverbAllPasses] = {556, 441, 341, 225};
 constexpr int32_t kRightSpread = 23;
 
-inline float RunComb(cReverbComb& comb, float input) {
-  const float y = FlushDenormal(comb.buffer[comb.index]);
-  comb.memory = FlushDenormal(y * comb.damp2 + comb.memory * comb.damp1);
-  comb.buffer[comb.index] = input + comb.memory * comb.feedback;
-  if (++comb.index >= comb.length) comb.index = 0;
-  return y;
-}
+// Each filter runs over a stretch of frames at a time rather than frame by
+// frame: a filter's state depends only on its own past, and every sum still
+// adds the filters in the same order for each frame. A stretch ends where
+// any filter of the bank wraps its buffer, so the loops hold no wrap test.
+constexpr int32_t kStretch = 256;  // frames per pass over the filters
 
-inline float RunAllPass(cReverbAllPass& pass, float s) {
-  const float y = FlushDenormal(pass.buffer[pass.index]);
-  pass.buffer[pass.index] = s + y * pass.feedback;
-  if (++pass.index >= pass.length) pass.index = 0;
-  return y - s;
+// The eight combs of one side, over n frames: sum[i] receives each comb's
+// output in comb order, as one frame's loop over the combs would add it.
+void RunCombs(cReverbComb* combs, const float* input, float* sum, int32_t n) {
+  float memory[kReverbCombs], feedback[kReverbCombs], damp1[kReverbCombs], damp2[kReverbCombs];
+  for (int k = 0; k < kReverbCombs; ++k) {
+    memory[k] = combs[k].memory;
+    feedback[k] = combs[k].feedback;
+    damp1[k] = combs[k].damp1;
+    damp2[k] = combs[k].damp2;
+  }
+  for (int32_t i = 0; i < n;) {
+    int32_t run = n - i;
+    float* at[kReverbCombs];
+    for (int k = 0; k < kReverbCombs; ++k) {
+      run = std::min(run, combs[k].length - combs[k].index);
+      at[k] = combs[k].buffer + combs[k].index;
+    }
+    for (int32_t j = 0; j < run; ++j) {
+      const float x = input[i + j];
+      float s = 0.0f;
+#pragma GCC unroll 8
+      for (int k = 0; k < kReverbCombs; ++k) {
+        const float y = FlushDenormal(at[k][j]);
+        memory[k] = FlushDenormal(y * damp2[k] + memory[k] * damp1[k]);
+        at[k][j] = x + memory[k] * feedback[k];
+        s += y;
+      }
+      sum[i + j] = s;
+    }
+    for (int k = 0; k < kReverbCombs; ++k) {
+      combs[k].index += run;
+      if (combs[k].index >= combs[k].length) combs[k].index = 0;
+    }
+    i += run;
+  }
+  for (int k = 0; k < kReverbCombs; ++k) combs[k].memory = memory[k];
 }
 
 }  // namespace
 
-cReverb::cReverb() : cParamEffect(kReverbParams) {}
+// The buffers are laid out at once, so that no filter is ever without one
+// (a block processed before Init runs over silent lines, not through null
+// pointers, and the stretches of Process never come out empty).
+cReverb::cReverb() : cParamEffect(kReverbParams) { LayOut(); }
 
-void cReverb::Init(int32_t /*sampleRate*/) {
+void cReverb::LayOut() {
   float* next = storage;
   for (int k = 0; k < kReverbCombs; ++k) {
     combLeft[k].buffer = next;
@@ -56,6 +88,10 @@ void cReverb::Init(int32_t /*sampleRate*/) {
     allPassRight[k].length = kAllPassLengths[k] + kRightSpread;
     next += kAllPassLengths[k] + kRightSpread;
   }
+}
+
+void cReverb::Init(int32_t /*sampleRate*/) {
+  LayOut();
   std::fill(std::begin(params), std::end(params), 0);
   Reset(true);
 }
@@ -120,27 +156,62 @@ void cReverb::GetParamText(char* text, int32_t index, int32_t value) {
 
 // audio thread, engine lock held
 int32_t cReverb::Process(float* frames, int32_t count) {
-  for (int32_t i = 0; i < count; ++i) {
-    float* frame = frames + 2 * i;
-    const float input = FlushDenormal((frame[0] + frame[1]) * gain);
-    float sL = 0.0f;
-    float sR = 0.0f;
-    for (int k = 0; k < kReverbCombs; ++k) {
-      sL += RunComb(combLeft[k], input);
-      sR += RunComb(combRight[k], input);
+  float input[kStretch], sumL[kStretch], sumR[kStretch];
+  for (int32_t done = 0; done < count; done += kStretch) {
+    const int32_t n = std::min(kStretch, count - done);
+    float* block = frames + 2 * size_t(done);
+    for (int32_t i = 0; i < n; ++i) {
+      input[i] = FlushDenormal((block[2 * i] + block[2 * i + 1]) * gain);
     }
+    RunCombs(combLeft, input, sumL, n);
+    RunCombs(combRight, input, sumR, n);
+
+    // The all-passes in series, then the output smoothing and the mix.
+    float feedbackL[kReverbAllPasses], feedbackR[kReverbAllPasses];
     for (int k = 0; k < kReverbAllPasses; ++k) {
-      sL = RunAllPass(allPassLeft[k], sL);
-      sR = RunAllPass(allPassRight[k], sR);
+      feedbackL[k] = allPassLeft[k].feedback;
+      feedbackR[k] = allPassRight[k].feedback;
     }
-    // 0.6 itself, not the float next to it; each memory is rounded once.
-    smoothedLeft = float(smoothedLeft + (sL - smoothedLeft) * 0.6);
-    smoothedRight = float(smoothedRight + (sR - smoothedRight) * 0.6);
-    // The own side's reverb is subtracted, the other side's added.
-    const float outL = frame[0] * dry - smoothedLeft * wet1 + smoothedRight * wet2;
-    const float outR = frame[1] * dry - smoothedRight * wet1 + smoothedLeft * wet2;
-    frame[0] = FlushDenormal(outL);
-    frame[1] = FlushDenormal(outR);
+    for (int32_t i = 0; i < n;) {
+      int32_t run = n - i;
+      float* atL[kReverbAllPasses];
+      float* atR[kReverbAllPasses];
+      for (int k = 0; k < kReverbAllPasses; ++k) {
+        run = std::min({run, allPassLeft[k].length - allPassLeft[k].index,
+                        allPassRight[k].length - allPassRight[k].index});
+        atL[k] = allPassLeft[k].buffer + allPassLeft[k].index;
+        atR[k] = allPassRight[k].buffer + allPassRight[k].index;
+      }
+      for (int32_t j = 0; j < run; ++j) {
+        float sL = sumL[i + j];
+        float sR = sumR[i + j];
+#pragma GCC unroll 4
+        for (int k = 0; k < kReverbAllPasses; ++k) {
+          const float yL = FlushDenormal(atL[k][j]);
+          atL[k][j] = sL + yL * feedbackL[k];
+          sL = yL - sL;
+          const float yR = FlushDenormal(atR[k][j]);
+          atR[k][j] = sR + yR * feedbackR[k];
+          sR = yR - sR;
+        }
+        // 0.6 itself, not the float next to it; each memory is rounded once.
+        smoothedLeft = float(smoothedLeft + (sL - smoothedLeft) * 0.6);
+        smoothedRight = float(smoothedRight + (sR - smoothedRight) * 0.6);
+        // The own side's reverb is subtracted, the other side's added.
+        float* frame = block + 2 * (i + j);
+        const float outL = frame[0] * dry - smoothedLeft * wet1 + smoothedRight * wet2;
+        const float outR = frame[1] * dry - smoothedRight * wet1 + smoothedLeft * wet2;
+        frame[0] = FlushDenormal(outL);
+        frame[1] = FlushDenormal(outR);
+      }
+      for (int k = 0; k < kReverbAllPasses; ++k) {
+        for (cReverbAllPass* pass : {&allPassLeft[k], &allPassRight[k]}) {
+          pass->index += run;
+          if (pass->index >= pass->length) pass->index = 0;
+        }
+      }
+      i += run;
+    }
   }
   lastBlock = frames;
   lastBlockFrames = count;
