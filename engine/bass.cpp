@@ -1,6 +1,7 @@
 #include "engine/bass.h"
 
 #include <algorithm>
+#include <array>
 #include <cfloat>
 #include <cmath>
 #include <cstdio>
@@ -98,7 +99,20 @@ bool Tiny(float v) { return std::fabs(v) < FLT_MIN; }
 
 // ---- Set-up and parameters ------------------------------------------------
 
-cBass::cBass() {
+// The LFOs' sine depends on nothing but its size: built once, on the first
+// construction (never on the audio thread), and shared by every voice.
+const float* cBass::SharedSine() {
+  static const auto table = [] {
+    std::array<float, 2048> t{};
+    for (int i = 0; i < 2048; ++i) {
+      t[size_t(i)] = float(std::sin(double(i) * 2.0 * std::numbers::pi / 2048.0));
+    }
+    return t;
+  }();
+  return table.data();
+}
+
+cBass::cBass() : sine(SharedSine()) {
   std::memcpy(params, kDefaults, sizeof(params));
   Init(44100);
 }
@@ -110,8 +124,6 @@ void cBass::Init(int32_t newRate) {
   samplesPerMs = rate * 0.001f;
   hzScale = rate / 4096.0f;
   slideScale = rate / 44100.0f;
-  for (int i = 0; i < 2048; ++i)
-    sine[i] = float(std::sin(double(i) * 2.0 * std::numbers::pi / 2048.0));
   std::fill(std::begin(delayLine), std::end(delayLine), 0.0f);
   delayRead = 0;
   delayWrite = int32_t(samplesPerMs * 5.0f) & 1023;

@@ -100,7 +100,8 @@ class cBass : public cGenerator {
   int32_t sampleRate = 44100;
   float rate = 44100.0f, invRate = 1.0f / 44100.0f;
   float samplesPerMs = 44.1f, hzScale = 44100.0f / 4096.0f, slideScale = 1.0f;
-  float sine[2048];
+  static const float* SharedSine();
+  const float* sine;  // 2048 points of one cycle
 
   int16_t params[kBassParams] = {};
 

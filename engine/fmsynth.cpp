@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <numbers>
 
 namespace {
@@ -57,40 +58,54 @@ float Lookup(const float* table, float p) {
 
 }  // namespace
 
-cFMSynth::cFMSynth() {
+cFMSynth::cFMSynth() : tables(SharedTables()) {
   Init(44100);
   Reset();
+}
+
+// The four waveforms depend on nothing but the table size: built once, on
+// the first construction (never on the audio thread), and shared by every
+// FM synthesizer.
+const cFMSynth::cTables& cFMSynth::SharedTables() {
+  struct cSet {
+    cTables t;
+  };
+  static const std::unique_ptr<const cSet> shared = [] {
+    auto set = std::make_unique<cSet>();
+    cTables& t = set->t;
+    float* sine = t[0];
+    for (int i = 0; i < kFMTableSize; ++i) {
+      sine[i] = float(std::sin(double(i) * 2.0 * std::numbers::pi / double(kFMTableSize)));
+    }
+    // Waveforms 1-3 are emphasised slightly while they are built, each from
+    // y[-1] = 0 in index order.
+    for (int w = 1; w < kFMWaveforms; ++w) {
+      float previous = 0.0f;
+      for (int i = 0; i < kFMTableSize; ++i) {
+        const int j = i & 8191;
+        float x = 0.0f;
+        if (w == 1) {
+          x = sine[j];
+        } else if (w == 2) {
+          x = i < 8192 ? sine[i] : 0.0f;
+        } else if (j < 4096) {
+          x = sine[j];
+        } else if (j < 5120) {
+          x = sine[5 * j - 16384];
+        }
+        previous = x + 0.002f * (x - previous);
+        t[w][i] = previous;
+      }
+    }
+    return set;
+  }();
+  return shared->t;
 }
 
 void cFMSynth::Init(int32_t sampleRate) {
   rate = float(sampleRate);
   samplesPerMs = rate * 0.001f;
   stepsPerHz = kTableSize / rate;
-
-  float* sine = tables[0];
-  for (int i = 0; i < kFMTableSize; ++i) {
-    sine[i] = float(std::sin(double(i) * 2.0 * std::numbers::pi / double(kFMTableSize)));
-  }
-  // Waveforms 1-3 are emphasised slightly while they are built, each from
-  // y[-1] = 0 in index order.
-  for (int w = 1; w < kFMWaveforms; ++w) {
-    float previous = 0.0f;
-    for (int i = 0; i < kFMTableSize; ++i) {
-      const int j = i & 8191;
-      float x = 0.0f;
-      if (w == 1) {
-        x = sine[j];
-      } else if (w == 2) {
-        x = i < 8192 ? sine[i] : 0.0f;
-      } else if (j < 4096) {
-        x = sine[j];
-      } else if (j < 5120) {
-        x = sine[5 * j - 16384];
-      }
-      previous = x + 0.002f * (x - previous);
-      tables[w][i] = previous;
-    }
-  }
 }
 
 void cFMSynth::Reset() {

@@ -109,30 +109,29 @@ bool cWavetables::ReadCache(const std::string& path) {
 // stored.
 bool cWavetables::TakeCache(cFileReader& in) {
   if (in.Remaining() != kWaveCacheBytes || index.size() != kWaveIndexEntries) return false;
-  const size_t start = in.Position();
+  // One copy of the block, then each little-endian word from it: the reader's
+  // word-by-word reads cost more than the rest of the start-up together.
+  std::vector<uint8_t> block(kWaveCacheBytes);
+  if (!in.ReadBytes(block.data(), block.size())) return false;
+  auto word = [&block](size_t i) {
+    const uint8_t* b = block.data() + 4 * i;
+    return uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
+  };
   int32_t last = 0;
   for (size_t e = 0; e < kWaveIndexEntries; ++e) {
-    int32_t v = 0;
-    in.Read(&v);
+    const int32_t v = int32_t(word(e));
     if (v < 0 || v % kWaveSize != 0 || v / kWaveSize >= kWaveTablesMax) return false;
     last = std::max(last, v / kWaveSize);
   }
   const size_t points = size_t(kWaveTablesMax) * kWaveSize;
   for (size_t i = 0; i < points; ++i) {
-    uint32_t bits = 0;
-    in.Read(&bits);
-    const float v = std::bit_cast<float>(bits);
+    const float v = std::bit_cast<float>(word(kWaveIndexEntries + i));
     // The saws are normalised to a peak of about 1: anything beyond 2 (or
     // not a number) is damage, and a voice would play it at full scale.
     if (!std::isfinite(v) || std::fabs(v) > 2.0f) return false;
   }
-  in.Seek(start);
-  for (size_t e = 0; e < kWaveIndexEntries; ++e) in.Read(&index[e]);
-  for (size_t i = 0; i < points; ++i) {
-    uint32_t bits = 0;
-    in.Read(&bits);
-    tables[i] = std::bit_cast<float>(bits);
-  }
+  for (size_t e = 0; e < kWaveIndexEntries; ++e) index[e] = int32_t(word(e));
+  for (size_t i = 0; i < points; ++i) tables[i] = std::bit_cast<float>(word(kWaveIndexEntries + i));
   tableCount = last + 1;
   return true;
 }
