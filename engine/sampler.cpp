@@ -27,6 +27,19 @@ float Approach(float value, float target, float delta) {
   return value;
 }
 
+// A voice's frame into the buffer: added to what the voices before it left
+// there, or (the first voice) added to the zeros the buffer was cleared to.
+template <bool kFirst>
+void AddFrame(float* frame, float left, float right) {
+  if constexpr (kFirst) {
+    frame[0] = 0.0f + left;
+    frame[1] = 0.0f + right;
+  } else {
+    frame[0] += left;
+    frame[1] += right;
+  }
+}
+
 float PanOf(int32_t p) { return float(std::clamp(p, 1, 126)) * kLevel; }
 float VolumeOf(int32_t v) { return float(std::clamp(v, 0, 127)) / 64.0f; }
 // Envelope times in ms: 0 means the given shortest time. Only the low byte
@@ -367,20 +380,32 @@ int32_t cSampler::GetVoiceCount() {
   return n;
 }
 
+// The buffer is cleared and every voice added to it. The first voice that
+// sounds stores 0 + its frame where the others add theirs to the buffer:
+// the same sums, without writing the zeros first.
 void cSampler::Render(float* frames, int32_t count) {
   if (count <= 0) return;
-  std::memset(frames, 0, sizeof(float) * 2 * size_t(count));
-  if (!interp) return;
-  for (cVoice& v : voices) {
-    if (!v.playing || v.envState == kEnvIdle) continue;
-    // A slot replaced or emptied since the voice took it: its buffer is gone.
-    if (!waves || waves->Generation(v.slot) != v.generation) {
-      StopVoice(v);
-      v.ready = 0;
-      continue;
+  int32_t cleared = 0;  // frames from the start that hold a sum
+  if (interp) {
+    for (cVoice& v : voices) {
+      if (!v.playing || v.envState == kEnvIdle) continue;
+      // A slot replaced or emptied since the voice took it: its buffer is gone.
+      if (!waves || waves->Generation(v.slot) != v.generation) {
+        StopVoice(v);
+        v.ready = 0;
+        continue;
+      }
+      if (cleared == 0) {
+        // A voice that ends early leaves the rest of the buffer to the zeros.
+        cleared = RenderVoice<true>(v, frames, count);
+        std::memset(frames + 2 * size_t(cleared), 0, sizeof(float) * 2 * size_t(count - cleared));
+        cleared = count;
+      } else {
+        RenderVoice<false>(v, frames, count);
+      }
     }
-    RenderVoice(v, frames, count);
   }
+  if (cleared == 0) std::memset(frames, 0, sizeof(float) * 2 * size_t(count));
 }
 
 // A ping-pong voice that ran past an end of its loop [first, last] turns
@@ -424,7 +449,7 @@ int32_t cSampler::SteadyFrames(const cVoice& v, int32_t limit) {
 
 // The steady frames: the gains stand still, so each frame is the cubic
 // interpolation and the products of the general frame, in the same order.
-template <bool kStereo>
+template <bool kStereo, bool kFirst>
 void cSampler::RenderSteady(cVoice& v, float* out, int32_t count) const {
   const float* w0 = interp[0];
   const float* w1 = interp[1];
@@ -464,8 +489,10 @@ void cSampler::RenderSteady(cVoice& v, float* out, int32_t count) const {
       const __m128 right =
           _mm_mul_ps(_mm_mul_ps(_mm_mul_ps(_mm_mul_ps(y, rightGains), twos), volumes), envs);
       float* o = out + 2 * k;
-      _mm_storeu_ps(o, _mm_add_ps(_mm_loadu_ps(o), _mm_unpacklo_ps(left, right)));
-      _mm_storeu_ps(o + 4, _mm_add_ps(_mm_loadu_ps(o + 4), _mm_unpackhi_ps(left, right)));
+      const __m128 sumLow = kFirst ? _mm_setzero_ps() : _mm_loadu_ps(o);
+      const __m128 sumHigh = kFirst ? _mm_setzero_ps() : _mm_loadu_ps(o + 4);
+      _mm_storeu_ps(o, _mm_add_ps(sumLow, _mm_unpacklo_ps(left, right)));
+      _mm_storeu_ps(o + 4, _mm_add_ps(sumHigh, _mm_unpackhi_ps(left, right)));
     }
   }
 #endif
@@ -483,13 +510,16 @@ void cSampler::RenderSteady(cVoice& v, float* out, int32_t count) const {
       right = left;
     }
     position += step;
-    out[2 * k] += left * leftGain * 2.0f * volume * env;
-    out[2 * k + 1] += right * rightGain * 2.0f * volume * env;
+    AddFrame<kFirst>(out + 2 * k, left * leftGain * 2.0f * volume * env,
+                     right * rightGain * 2.0f * volume * env);
   }
   v.position = position;
 }
 
-void cSampler::RenderVoice(cVoice& v, float* out, int32_t count) {
+// Returns the frames it wrote: all of them, or those up to the frame at
+// which the voice fell silent.
+template <bool kFirst>
+int32_t cSampler::RenderVoice(cVoice& v, float* out, int32_t count) {
   const float* w0 = interp[0];
   const float* w1 = interp[1];
   const float* w2 = interp[2];
@@ -503,9 +533,9 @@ void cSampler::RenderVoice(cVoice& v, float* out, int32_t count) {
   for (int32_t k = 0; k < count; ++k) {
     if (const int32_t steady = SteadyFrames(v, count - k); steady > 0) {
       if (v.stereo) {
-        RenderSteady<true>(v, out + 2 * k, steady);
+        RenderSteady<true, kFirst>(v, out + 2 * k, steady);
       } else {
-        RenderSteady<false>(v, out + 2 * k, steady);
+        RenderSteady<false, kFirst>(v, out + 2 * k, steady);
       }
       k += steady - 1;
       continue;
@@ -585,11 +615,12 @@ void cSampler::RenderVoice(cVoice& v, float* out, int32_t count) {
     } else {
       v.position -= v.step;
     }
-    out[2 * k] += left * (1.0f - pan) * 2.0f * volume * env;
-    out[2 * k + 1] += right * pan * 2.0f * volume * env;
+    AddFrame<kFirst>(out + 2 * k, left * (1.0f - pan) * 2.0f * volume * env,
+                     right * pan * 2.0f * volume * env);
     if (ended) {
       StopVoice(v);
-      return;
+      return k + 1;
     }
   }
+  return count;
 }
