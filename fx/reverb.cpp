@@ -7,6 +7,10 @@
 
 #include "fx/denormal.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 const cFxParamDesc kReverbParams[cReverb::kNumParams] = {
@@ -25,8 +29,25 @@ constexpr int32_t kRightSpread = 23;
 // any filter of the bank wraps its buffer, so the loops hold no wrap test.
 constexpr int32_t kStretch = 256;  // frames per pass over the filters
 
+#if defined(__SSE2__)
+// FlushDenormal on four lanes.
+__m128 FlushDenormals(__m128 x) {
+  const __m128i exponent = _mm_and_si128(_mm_castps_si128(x), _mm_set1_epi32(0x7F800000));
+  return _mm_andnot_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(exponent, _mm_setzero_si128())), x);
+}
+
+void StoreLanes(__m128 v, float* a, float* b, float* c, float* d) {
+  _mm_store_ss(a, v);
+  _mm_store_ss(b, _mm_shuffle_ps(v, v, _MM_SHUFFLE(1, 1, 1, 1)));
+  _mm_store_ss(c, _mm_movehl_ps(v, v));
+  _mm_store_ss(d, _mm_shuffle_ps(v, v, _MM_SHUFFLE(3, 3, 3, 3)));
+}
+#endif
+
 // The eight combs of one side, over n frames: sum[i] receives each comb's
 // output in comb order, as one frame's loop over the combs would add it.
+// With SSE2 the combs run four to a vector, one lane each, every lane doing
+// its comb's own arithmetic.
 void RunCombs(cReverbComb* combs, const float* input, float* sum, int32_t n) {
   float memory[kReverbCombs], feedback[kReverbCombs], damp1[kReverbCombs], damp2[kReverbCombs];
   for (int k = 0; k < kReverbCombs; ++k) {
@@ -35,6 +56,13 @@ void RunCombs(cReverbComb* combs, const float* input, float* sum, int32_t n) {
     damp1[k] = combs[k].damp1;
     damp2[k] = combs[k].damp2;
   }
+#if defined(__SSE2__)
+  static_assert(kReverbCombs == 8);
+  __m128 memoryA = _mm_loadu_ps(memory), memoryB = _mm_loadu_ps(memory + 4);
+  const __m128 feedbackA = _mm_loadu_ps(feedback), feedbackB = _mm_loadu_ps(feedback + 4);
+  const __m128 damp1A = _mm_loadu_ps(damp1), damp1B = _mm_loadu_ps(damp1 + 4);
+  const __m128 damp2A = _mm_loadu_ps(damp2), damp2B = _mm_loadu_ps(damp2 + 4);
+#endif
   for (int32_t i = 0; i < n;) {
     int32_t run = n - i;
     float* at[kReverbCombs];
@@ -43,6 +71,23 @@ void RunCombs(cReverbComb* combs, const float* input, float* sum, int32_t n) {
       at[k] = combs[k].buffer + combs[k].index;
     }
     for (int32_t j = 0; j < run; ++j) {
+#if defined(__SSE2__)
+      const __m128 x = _mm_set1_ps(input[i + j]);
+      const __m128 yA = FlushDenormals(_mm_setr_ps(at[0][j], at[1][j], at[2][j], at[3][j]));
+      const __m128 yB = FlushDenormals(_mm_setr_ps(at[4][j], at[5][j], at[6][j], at[7][j]));
+      memoryA = FlushDenormals(_mm_add_ps(_mm_mul_ps(yA, damp2A), _mm_mul_ps(memoryA, damp1A)));
+      memoryB = FlushDenormals(_mm_add_ps(_mm_mul_ps(yB, damp2B), _mm_mul_ps(memoryB, damp1B)));
+      StoreLanes(_mm_add_ps(x, _mm_mul_ps(memoryA, feedbackA)), at[0] + j, at[1] + j, at[2] + j,
+                 at[3] + j);
+      StoreLanes(_mm_add_ps(x, _mm_mul_ps(memoryB, feedbackB)), at[4] + j, at[5] + j, at[6] + j,
+                 at[7] + j);
+      alignas(16) float y[kReverbCombs];
+      _mm_store_ps(y, yA);
+      _mm_store_ps(y + 4, yB);
+      float s = 0.0f;
+      for (int k = 0; k < kReverbCombs; ++k) s += y[k];
+      sum[i + j] = s;
+#else
       const float x = input[i + j];
       float s = 0.0f;
 #pragma GCC unroll 8
@@ -53,6 +98,7 @@ void RunCombs(cReverbComb* combs, const float* input, float* sum, int32_t n) {
         s += y;
       }
       sum[i + j] = s;
+#endif
     }
     for (int k = 0; k < kReverbCombs; ++k) {
       combs[k].index += run;
@@ -60,6 +106,10 @@ void RunCombs(cReverbComb* combs, const float* input, float* sum, int32_t n) {
     }
     i += run;
   }
+#if defined(__SSE2__)
+  _mm_storeu_ps(memory, memoryA);
+  _mm_storeu_ps(memory + 4, memoryB);
+#endif
   for (int k = 0; k < kReverbCombs; ++k) combs[k].memory = memory[k];
 }
 
