@@ -87,10 +87,10 @@ class cBass : public cGenerator {
   float Increment(float semitones) const;
   void ClearFilters();
   void RecomputeFilter(float lfo1);
-  float Filter(cFilterState& s, float x) const;
-  float Wave(int osc, float p, float width, uint32_t noiseState) const;
-  float RunGroup(cOscGroup& g, const float* inc, const float* width, const float* level,
-                 const bool* runs, uint32_t noiseState);
+  [[gnu::always_inline]] float Filter(cFilterState& s, float x) const;
+  [[gnu::always_inline]] float Wave(int osc, float p, float width, uint32_t noiseState) const;
+  [[gnu::always_inline]] float RunGroup(cOscGroup& g, const float* inc, const float* width,
+                                        const float* level, const bool* runs, uint32_t noiseState);
   template <int kMode>
   void RenderFrames(float* frames, int32_t count);
 
