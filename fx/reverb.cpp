@@ -232,6 +232,40 @@ int32_t cReverb::Process(float* frames, int32_t count) {
         atL[k] = allPassLeft[k].buffer + allPassLeft[k].index;
         atR[k] = allPassRight[k].buffer + allPassRight[k].index;
       }
+#if defined(__SSE2__)
+      // Left in lane 0, right in lane 1: each lane does its side's part of
+      // the plain loop below, operation for operation.
+      __m128 feedback[kReverbAllPasses];
+      for (int k = 0; k < kReverbAllPasses; ++k) {
+        feedback[k] = _mm_setr_ps(feedbackL[k], feedbackR[k], 0.0f, 0.0f);
+      }
+      __m128 smoothed = _mm_setr_ps(smoothedLeft, smoothedRight, 0.0f, 0.0f);
+      const __m128 dryGain = _mm_set1_ps(dry), ownGain = _mm_set1_ps(wet1),
+                   crossGain = _mm_set1_ps(wet2);
+      for (int32_t j = 0; j < run; ++j) {
+        __m128 side = _mm_unpacklo_ps(_mm_load_ss(sumL + i + j), _mm_load_ss(sumR + i + j));
+        for (int k = 0; k < kReverbAllPasses; ++k) {
+          const __m128 y =
+              FlushDenormals(_mm_unpacklo_ps(_mm_load_ss(atL[k] + j), _mm_load_ss(atR[k] + j)));
+          const __m128 w = _mm_add_ps(side, _mm_mul_ps(y, feedback[k]));
+          _mm_store_ss(atL[k] + j, w);
+          _mm_store_ss(atR[k] + j, _mm_shuffle_ps(w, w, _MM_SHUFFLE(1, 1, 1, 1)));
+          side = _mm_sub_ps(y, side);
+        }
+        smoothed = _mm_cvtpd_ps(
+            _mm_add_pd(_mm_cvtps_pd(smoothed),
+                       _mm_mul_pd(_mm_cvtps_pd(_mm_sub_ps(side, smoothed)), _mm_set1_pd(0.6))));
+        float* frame = block + 2 * (i + j);
+        const __m128 in = _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(frame)));
+        const __m128 crossed = _mm_shuffle_ps(smoothed, smoothed, _MM_SHUFFLE(3, 2, 0, 1));
+        const __m128 out =
+            _mm_add_ps(_mm_sub_ps(_mm_mul_ps(in, dryGain), _mm_mul_ps(smoothed, ownGain)),
+                       _mm_mul_ps(crossed, crossGain));
+        _mm_store_sd(reinterpret_cast<double*>(frame), _mm_castps_pd(FlushDenormals(out)));
+      }
+      smoothedLeft = _mm_cvtss_f32(smoothed);
+      smoothedRight = _mm_cvtss_f32(_mm_shuffle_ps(smoothed, smoothed, _MM_SHUFFLE(1, 1, 1, 1)));
+#else
       for (int32_t j = 0; j < run; ++j) {
         float sL = sumL[i + j];
         float sR = sumR[i + j];
@@ -254,6 +288,7 @@ int32_t cReverb::Process(float* frames, int32_t count) {
         frame[0] = FlushDenormal(outL);
         frame[1] = FlushDenormal(outR);
       }
+#endif
       for (int k = 0; k < kReverbAllPasses; ++k) {
         for (cReverbAllPass* pass : {&allPassLeft[k], &allPassRight[k]}) {
           pass->index += run;
