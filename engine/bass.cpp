@@ -568,7 +568,7 @@ void cBass::Render(float* frames, int32_t count) {
 }
 
 template <int kMode>
-void cBass::RenderFrames(float* target, int32_t count) {
+void cBass::RenderFrames(float* out, int32_t count) {
   static constexpr float kUnison[3] = {1.02f, 1.022f, 1.024f};
   const bool runs[3] = {level[0] > 0.0f || sync2, level[1] > 0.0f || sync3, level[2] > 0.0f};
   float levels[3];
@@ -579,103 +579,93 @@ void cBass::RenderFrames(float* target, int32_t count) {
   }
   const bool filtered = filterType >= 1 && filterType <= 3;
 
-  // The frames go to a buffer of the loop's own and from there to the
-  // caller's: stores to a buffer that may lie anywhere would make the
-  // compiler read every setting and state back from memory after each frame.
-  constexpr int32_t kStretch = 128;
-  float stretch[2 * kStretch];
-  for (int32_t done = 0; done < count; done += kStretch) {
-    const int32_t frames = std::min(kStretch, count - done);
-    float* out = stretch;
-    for (int32_t i = 0; i < frames; ++i) {
-      noise = NextNoise(noise);
+  for (int32_t i = 0; i < count; ++i) {
+    noise = NextNoise(noise);
 
-      const float vol = volume, pn = pan;
-      volume = Toward(volume, targetVolume, 1.0f / 128.0f);
-      pan = Toward(pan, targetPan, 1.0f / 128.0f);
-      cutoff = std::max(Toward(cutoff, targetCutoff, 1.0f / 512.0f), 0.0025f);
-      resonance = Toward(resonance, targetResonance, 1.0f / 512.0f);
+    const float vol = volume, pn = pan;
+    volume = Toward(volume, targetVolume, 1.0f / 128.0f);
+    pan = Toward(pan, targetPan, 1.0f / 128.0f);
+    cutoff = std::max(Toward(cutoff, targetCutoff, 1.0f / 512.0f), 0.0025f);
+    resonance = Toward(resonance, targetResonance, 1.0f / 512.0f);
 
-      for (int l = 0; l < 2; ++l) {
-        lfo[l].out = sine[lfo[l].phase >> 20] * lfo[l].depth;
-        lfo[l].phase = (lfo[l].phase + lfo[l].increment) & 0x7FFFFFFFu;
+    for (int l = 0; l < 2; ++l) {
+      lfo[l].out = sine[lfo[l].phase >> 20] * lfo[l].depth;
+      lfo[l].phase = (lfo[l].phase + lfo[l].increment) & 0x7FFFFFFFu;
+    }
+    if (lfo3Counter > 0) {
+      --lfo3Counter;
+    } else {
+      lfo[2].out = sine[lfo[2].phase >> 20] * lfo[2].depth;
+      lfo[2].phase = (lfo[2].phase + lfo[2].increment) & 0x7FFFFFFFu;
+    }
+
+    amp.Advance();
+    filterEnv.Advance();
+
+    float incA[3], incB[3];
+    if constexpr (kMode == 1) {
+      for (int k = 0; k < 3; ++k) {
+        incA[k] = currentInc[0][k];
+        incB[k] = unisonInc[k];
       }
-      if (lfo3Counter > 0) {
-        --lfo3Counter;
-      } else {
-        lfo[2].out = sine[lfo[2].phase >> 20] * lfo[2].depth;
-        lfo[2].phase = (lfo[2].phase + lfo[2].increment) & 0x7FFFFFFFu;
-      }
-
-      amp.Advance();
-      filterEnv.Advance();
-
-      float incA[3], incB[3];
-      if constexpr (kMode == 1) {
-        for (int k = 0; k < 3; ++k) {
-          incA[k] = currentInc[0][k];
-          incB[k] = unisonInc[k];
+    } else {
+      const float lfo3 = lfo[2].out;
+      const float envPitch = 1.0f + filterEnv.value * envToPitch;
+      for (int k = 0; k < 3; ++k) {
+        incA[k] = currentInc[0][k];
+        incB[k] = currentInc[1][k];
+        if (lfo3 != 0.0f) {
+          incA[k] *= 1.0f + 0.75f * lfo3;
+          incB[k] *= 1.0f + 0.75f * lfo3;
         }
-      } else {
-        const float lfo3 = lfo[2].out;
-        const float envPitch = 1.0f + filterEnv.value * envToPitch;
-        for (int k = 0; k < 3; ++k) {
-          incA[k] = currentInc[0][k];
-          incB[k] = currentInc[1][k];
-          if (lfo3 != 0.0f) {
-            incA[k] *= 1.0f + 0.75f * lfo3;
-            incB[k] *= 1.0f + 0.75f * lfo3;
-          }
-          if (pitchFromEnv[k]) {
-            incA[k] *= envPitch;
-            incB[k] *= envPitch;
-          }
+        if (pitchFromEnv[k]) {
+          incA[k] *= envPitch;
+          incB[k] *= envPitch;
         }
-      }
-
-      float widths[3];
-      if (lfo[1].depth > 0.0f) {
-        const float wv = std::clamp((lfo[1].out * 0.5f + 0.5f) * 4096.0f, 4.096f, 4096.0f);
-        widths[0] = widths[1] = widths[2] = wv;
-      } else {
-        for (int k = 0; k < 3; ++k) widths[k] = width[k] * 4096.0f;
-      }
-
-      float x = RunGroup(groupA, incA, widths, levels, runs, noise);
-      float xR = 0.0f;
-      if constexpr (kMode == 1) {
-        x -= RunGroup(groupB, incB, widths, levels, runs, noise);
-      } else if constexpr (kMode == 2) {
-        noise = NextNoise(noise);
-        xR = -RunGroup(groupB, incB, widths, levels, runs, noise);
-      }
-
-      if (filtered) {
-        if (updateCounter <= 0) {
-          RecomputeFilter(lfo[0].out);
-          updateCounter = updatePeriod;
-        }
-        --updateCounter;
-        x = Filter(filterL, x);
-        if constexpr (kMode == 2) xR = Filter(filterR, xR);
-      }
-
-      float y = amp.value * x;
-      if (softClip) y = std::atan(y * drive) * 0.63661975f;
-      out[2 * i] = y * (1.0f - pn) * 32767.0f * vol;
-      if constexpr (kMode == 2) {
-        float yR = -amp.value * xR;
-        if (softClip) yR = std::atan(yR * drive) * 0.63661975f;
-        out[2 * i + 1] = yR * pn * 32767.0f * vol;
-      } else if constexpr (kMode == 3) {
-        out[2 * i + 1] = delayLine[delayRead] * pn * 32767.0f * vol;
-        delayLine[delayWrite] = -y;
-        delayRead = (delayRead + 1) & 1023;
-        delayWrite = (delayWrite + 1) & 1023;
-      } else {
-        out[2 * i + 1] = y * pn * 32767.0f * vol;
       }
     }
-    std::memcpy(target + 2 * size_t(done), stretch, sizeof(float) * 2 * size_t(frames));
+
+    float widths[3];
+    if (lfo[1].depth > 0.0f) {
+      const float wv = std::clamp((lfo[1].out * 0.5f + 0.5f) * 4096.0f, 4.096f, 4096.0f);
+      widths[0] = widths[1] = widths[2] = wv;
+    } else {
+      for (int k = 0; k < 3; ++k) widths[k] = width[k] * 4096.0f;
+    }
+
+    float x = RunGroup(groupA, incA, widths, levels, runs, noise);
+    float xR = 0.0f;
+    if constexpr (kMode == 1) {
+      x -= RunGroup(groupB, incB, widths, levels, runs, noise);
+    } else if constexpr (kMode == 2) {
+      noise = NextNoise(noise);
+      xR = -RunGroup(groupB, incB, widths, levels, runs, noise);
+    }
+
+    if (filtered) {
+      if (updateCounter <= 0) {
+        RecomputeFilter(lfo[0].out);
+        updateCounter = updatePeriod;
+      }
+      --updateCounter;
+      x = Filter(filterL, x);
+      if constexpr (kMode == 2) xR = Filter(filterR, xR);
+    }
+
+    float y = amp.value * x;
+    if (softClip) y = std::atan(y * drive) * 0.63661975f;
+    out[2 * i] = y * (1.0f - pn) * 32767.0f * vol;
+    if constexpr (kMode == 2) {
+      float yR = -amp.value * xR;
+      if (softClip) yR = std::atan(yR * drive) * 0.63661975f;
+      out[2 * i + 1] = yR * pn * 32767.0f * vol;
+    } else if constexpr (kMode == 3) {
+      out[2 * i + 1] = delayLine[delayRead] * pn * 32767.0f * vol;
+      delayLine[delayWrite] = -y;
+      delayRead = (delayRead + 1) & 1023;
+      delayWrite = (delayWrite + 1) & 1023;
+    } else {
+      out[2 * i + 1] = y * pn * 32767.0f * vol;
+    }
   }
 }
