@@ -11,6 +11,15 @@
 #include <emmintrin.h>
 #endif
 
+// A second build of a loop for processors with AVX2, chosen when the
+// program starts: the same operations, in the three-operand encoding that
+// needs no register copies. No fused multiply-add is enabled.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#define MURVELON_VEX_CLONES __attribute__((target_clones("avx2", "default")))
+#else
+#define MURVELON_VEX_CLONES
+#endif
+
 namespace {
 
 const cFxParamDesc kReverbParams[cReverb::kNumParams] = {
@@ -48,7 +57,7 @@ void StoreLanes(__m128 v, float* a, float* b, float* c, float* d) {
 // output in comb order, as one frame's loop over the combs would add it.
 // With SSE2 the combs run four to a vector, one lane each, every lane doing
 // its comb's own arithmetic.
-void RunCombs(cReverbComb* combs, const float* input, float* sum, int32_t n) {
+MURVELON_VEX_CLONES void RunCombs(cReverbComb* combs, const float* input, float* sum, int32_t n) {
   float memory[kReverbCombs], feedback[kReverbCombs], damp1[kReverbCombs], damp2[kReverbCombs];
   for (int k = 0; k < kReverbCombs; ++k) {
     memory[k] = combs[k].memory;
@@ -204,99 +213,106 @@ void cReverb::GetParamText(char* text, int32_t index, int32_t value) {
   std::snprintf(text, kFxTextSize, "%.1f %%", value * 0.1);
 }
 
+namespace {
+
+// One stretch of at most kStretch frames of a block, in place.
+MURVELON_VEX_CLONES void ProcessStretch(cReverb& r, float* block, int32_t n) {
+  float input[kStretch], sumL[kStretch], sumR[kStretch];
+  for (int32_t i = 0; i < n; ++i) {
+    input[i] = FlushDenormal((block[2 * i] + block[2 * i + 1]) * r.gain);
+  }
+  RunCombs(r.combLeft, input, sumL, n);
+  RunCombs(r.combRight, input, sumR, n);
+
+  // The all-passes in series, then the output smoothing and the mix.
+  float feedbackL[kReverbAllPasses], feedbackR[kReverbAllPasses];
+  for (int k = 0; k < kReverbAllPasses; ++k) {
+    feedbackL[k] = r.allPassLeft[k].feedback;
+    feedbackR[k] = r.allPassRight[k].feedback;
+  }
+  for (int32_t i = 0; i < n;) {
+    int32_t run = n - i;
+    float* atL[kReverbAllPasses];
+    float* atR[kReverbAllPasses];
+    for (int k = 0; k < kReverbAllPasses; ++k) {
+      run = std::min({run, r.allPassLeft[k].length - r.allPassLeft[k].index,
+                      r.allPassRight[k].length - r.allPassRight[k].index});
+      atL[k] = r.allPassLeft[k].buffer + r.allPassLeft[k].index;
+      atR[k] = r.allPassRight[k].buffer + r.allPassRight[k].index;
+    }
+#if defined(__SSE2__)
+    // Left in lane 0, right in lane 1: each lane does its side's part of
+    // the plain loop below, operation for operation.
+    __m128 feedback[kReverbAllPasses];
+    for (int k = 0; k < kReverbAllPasses; ++k) {
+      feedback[k] = _mm_setr_ps(feedbackL[k], feedbackR[k], 0.0f, 0.0f);
+    }
+    __m128 smoothed = _mm_setr_ps(r.smoothedLeft, r.smoothedRight, 0.0f, 0.0f);
+    const __m128 dryGain = _mm_set1_ps(r.dry), ownGain = _mm_set1_ps(r.wet1),
+                 crossGain = _mm_set1_ps(r.wet2);
+    for (int32_t j = 0; j < run; ++j) {
+      __m128 side = _mm_unpacklo_ps(_mm_load_ss(sumL + i + j), _mm_load_ss(sumR + i + j));
+      for (int k = 0; k < kReverbAllPasses; ++k) {
+        const __m128 y =
+            FlushDenormals(_mm_unpacklo_ps(_mm_load_ss(atL[k] + j), _mm_load_ss(atR[k] + j)));
+        const __m128 w = _mm_add_ps(side, _mm_mul_ps(y, feedback[k]));
+        _mm_store_ss(atL[k] + j, w);
+        _mm_store_ss(atR[k] + j, _mm_shuffle_ps(w, w, _MM_SHUFFLE(1, 1, 1, 1)));
+        side = _mm_sub_ps(y, side);
+      }
+      smoothed = _mm_cvtpd_ps(
+          _mm_add_pd(_mm_cvtps_pd(smoothed),
+                     _mm_mul_pd(_mm_cvtps_pd(_mm_sub_ps(side, smoothed)), _mm_set1_pd(0.6))));
+      float* frame = block + 2 * (i + j);
+      const __m128 in = _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(frame)));
+      const __m128 crossed = _mm_shuffle_ps(smoothed, smoothed, _MM_SHUFFLE(3, 2, 0, 1));
+      const __m128 out =
+          _mm_add_ps(_mm_sub_ps(_mm_mul_ps(in, dryGain), _mm_mul_ps(smoothed, ownGain)),
+                     _mm_mul_ps(crossed, crossGain));
+      _mm_store_sd(reinterpret_cast<double*>(frame), _mm_castps_pd(FlushDenormals(out)));
+    }
+    r.smoothedLeft = _mm_cvtss_f32(smoothed);
+    r.smoothedRight = _mm_cvtss_f32(_mm_shuffle_ps(smoothed, smoothed, _MM_SHUFFLE(1, 1, 1, 1)));
+#else
+    for (int32_t j = 0; j < run; ++j) {
+      float sL = sumL[i + j];
+      float sR = sumR[i + j];
+#pragma GCC unroll 4
+      for (int k = 0; k < kReverbAllPasses; ++k) {
+        const float yL = FlushDenormal(atL[k][j]);
+        atL[k][j] = sL + yL * feedbackL[k];
+        sL = yL - sL;
+        const float yR = FlushDenormal(atR[k][j]);
+        atR[k][j] = sR + yR * feedbackR[k];
+        sR = yR - sR;
+      }
+      // 0.6 itself, not the float next to it; each memory is rounded once.
+      r.smoothedLeft = float(r.smoothedLeft + (sL - r.smoothedLeft) * 0.6);
+      r.smoothedRight = float(r.smoothedRight + (sR - r.smoothedRight) * 0.6);
+      // The own side's reverb is subtracted, the other side's added.
+      float* frame = block + 2 * (i + j);
+      const float outL = frame[0] * r.dry - r.smoothedLeft * r.wet1 + r.smoothedRight * r.wet2;
+      const float outR = frame[1] * r.dry - r.smoothedRight * r.wet1 + r.smoothedLeft * r.wet2;
+      frame[0] = FlushDenormal(outL);
+      frame[1] = FlushDenormal(outR);
+    }
+#endif
+    for (int k = 0; k < kReverbAllPasses; ++k) {
+      for (cReverbAllPass* pass : {&r.allPassLeft[k], &r.allPassRight[k]}) {
+        pass->index += run;
+        if (pass->index >= pass->length) pass->index = 0;
+      }
+    }
+    i += run;
+  }
+}
+
+}  // namespace
+
 // audio thread, engine lock held
 int32_t cReverb::Process(float* frames, int32_t count) {
-  float input[kStretch], sumL[kStretch], sumR[kStretch];
   for (int32_t done = 0; done < count; done += kStretch) {
-    const int32_t n = std::min(kStretch, count - done);
-    float* block = frames + 2 * size_t(done);
-    for (int32_t i = 0; i < n; ++i) {
-      input[i] = FlushDenormal((block[2 * i] + block[2 * i + 1]) * gain);
-    }
-    RunCombs(combLeft, input, sumL, n);
-    RunCombs(combRight, input, sumR, n);
-
-    // The all-passes in series, then the output smoothing and the mix.
-    float feedbackL[kReverbAllPasses], feedbackR[kReverbAllPasses];
-    for (int k = 0; k < kReverbAllPasses; ++k) {
-      feedbackL[k] = allPassLeft[k].feedback;
-      feedbackR[k] = allPassRight[k].feedback;
-    }
-    for (int32_t i = 0; i < n;) {
-      int32_t run = n - i;
-      float* atL[kReverbAllPasses];
-      float* atR[kReverbAllPasses];
-      for (int k = 0; k < kReverbAllPasses; ++k) {
-        run = std::min({run, allPassLeft[k].length - allPassLeft[k].index,
-                        allPassRight[k].length - allPassRight[k].index});
-        atL[k] = allPassLeft[k].buffer + allPassLeft[k].index;
-        atR[k] = allPassRight[k].buffer + allPassRight[k].index;
-      }
-#if defined(__SSE2__)
-      // Left in lane 0, right in lane 1: each lane does its side's part of
-      // the plain loop below, operation for operation.
-      __m128 feedback[kReverbAllPasses];
-      for (int k = 0; k < kReverbAllPasses; ++k) {
-        feedback[k] = _mm_setr_ps(feedbackL[k], feedbackR[k], 0.0f, 0.0f);
-      }
-      __m128 smoothed = _mm_setr_ps(smoothedLeft, smoothedRight, 0.0f, 0.0f);
-      const __m128 dryGain = _mm_set1_ps(dry), ownGain = _mm_set1_ps(wet1),
-                   crossGain = _mm_set1_ps(wet2);
-      for (int32_t j = 0; j < run; ++j) {
-        __m128 side = _mm_unpacklo_ps(_mm_load_ss(sumL + i + j), _mm_load_ss(sumR + i + j));
-        for (int k = 0; k < kReverbAllPasses; ++k) {
-          const __m128 y =
-              FlushDenormals(_mm_unpacklo_ps(_mm_load_ss(atL[k] + j), _mm_load_ss(atR[k] + j)));
-          const __m128 w = _mm_add_ps(side, _mm_mul_ps(y, feedback[k]));
-          _mm_store_ss(atL[k] + j, w);
-          _mm_store_ss(atR[k] + j, _mm_shuffle_ps(w, w, _MM_SHUFFLE(1, 1, 1, 1)));
-          side = _mm_sub_ps(y, side);
-        }
-        smoothed = _mm_cvtpd_ps(
-            _mm_add_pd(_mm_cvtps_pd(smoothed),
-                       _mm_mul_pd(_mm_cvtps_pd(_mm_sub_ps(side, smoothed)), _mm_set1_pd(0.6))));
-        float* frame = block + 2 * (i + j);
-        const __m128 in = _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(frame)));
-        const __m128 crossed = _mm_shuffle_ps(smoothed, smoothed, _MM_SHUFFLE(3, 2, 0, 1));
-        const __m128 out =
-            _mm_add_ps(_mm_sub_ps(_mm_mul_ps(in, dryGain), _mm_mul_ps(smoothed, ownGain)),
-                       _mm_mul_ps(crossed, crossGain));
-        _mm_store_sd(reinterpret_cast<double*>(frame), _mm_castps_pd(FlushDenormals(out)));
-      }
-      smoothedLeft = _mm_cvtss_f32(smoothed);
-      smoothedRight = _mm_cvtss_f32(_mm_shuffle_ps(smoothed, smoothed, _MM_SHUFFLE(1, 1, 1, 1)));
-#else
-      for (int32_t j = 0; j < run; ++j) {
-        float sL = sumL[i + j];
-        float sR = sumR[i + j];
-#pragma GCC unroll 4
-        for (int k = 0; k < kReverbAllPasses; ++k) {
-          const float yL = FlushDenormal(atL[k][j]);
-          atL[k][j] = sL + yL * feedbackL[k];
-          sL = yL - sL;
-          const float yR = FlushDenormal(atR[k][j]);
-          atR[k][j] = sR + yR * feedbackR[k];
-          sR = yR - sR;
-        }
-        // 0.6 itself, not the float next to it; each memory is rounded once.
-        smoothedLeft = float(smoothedLeft + (sL - smoothedLeft) * 0.6);
-        smoothedRight = float(smoothedRight + (sR - smoothedRight) * 0.6);
-        // The own side's reverb is subtracted, the other side's added.
-        float* frame = block + 2 * (i + j);
-        const float outL = frame[0] * dry - smoothedLeft * wet1 + smoothedRight * wet2;
-        const float outR = frame[1] * dry - smoothedRight * wet1 + smoothedLeft * wet2;
-        frame[0] = FlushDenormal(outL);
-        frame[1] = FlushDenormal(outR);
-      }
-#endif
-      for (int k = 0; k < kReverbAllPasses; ++k) {
-        for (cReverbAllPass* pass : {&allPassLeft[k], &allPassRight[k]}) {
-          pass->index += run;
-          if (pass->index >= pass->length) pass->index = 0;
-        }
-      }
-      i += run;
-    }
+    ProcessStretch(*this, frames + 2 * size_t(done), std::min(kStretch, count - done));
   }
   lastBlock = frames;
   lastBlockFrames = count;
