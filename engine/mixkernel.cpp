@@ -36,6 +36,8 @@ static_assert(Jump(DitherJump(4), 381296920u) ==
               NextDither(NextDither(NextDither(NextDither(381296920u)))));
 static_assert(Jump(DitherJump(8), 381296920u) ==
               Jump(DitherJump(4), Jump(DitherJump(4), 381296920u)));
+static_assert(Jump(DitherJump(16), 381296920u) ==
+              Jump(DitherJump(8), Jump(DitherJump(8), 381296920u)));
 
 // One finished sample: gain, silence for what is not a number, dither,
 // saturation, and rounding to the nearest integer, ties to even (the
@@ -131,41 +133,124 @@ __attribute__((target("avx2"))) __m128i FinishQuad(__m256d sum, __m256d gains, _
   return _mm256_cvtpd_epi32(y);
 }
 
-// Four frames a step; returns the samples done.
+// Eight frames a step; returns the samples done.
 __attribute__((target("avx2"))) int32_t MixAvx2(cMixJob& job) {
-  if (job.samples < 8) return 0;
+  if (job.samples < 16) return 0;
   __m256d gains[32];
   const int count = std::min(job.count, 32);
   for (int j = 0; j < count; ++j) gains[j] = _mm256_set1_pd(job.gains[j]);
+  const float* const* sources = job.sources;
+  double* sums = job.sums;
+  int16_t* out = job.out;
+  const int32_t samples = job.samples;
   const __m256d master = _mm256_set_pd(job.gainRight, job.gainLeft, job.gainRight, job.gainLeft);
-  alignas(32) uint32_t first[8];
+  alignas(32) uint32_t first[16];
   uint32_t state = job.dither;
   for (uint32_t& d : first) d = state = NextDither(state);
-  constexpr cDitherJump kJump = DitherJump(8);
+  constexpr cDitherJump kJump = DitherJump(16);
   const __m256i jumpMul = _mm256_set1_epi32(int32_t(kJump.mul));
   const __m256i jumpAdd = _mm256_set1_epi32(int32_t(kJump.add));
   const __m256i mask = _mm256_set1_epi32(int32_t(kDitherMask));
-  __m256i dither = _mm256_load_si256(reinterpret_cast<const __m256i*>(first));
-  __m256i used = dither;
+  __m256i ditherLow = _mm256_load_si256(reinterpret_cast<const __m256i*>(first));
+  __m256i ditherHigh = _mm256_load_si256(reinterpret_cast<const __m256i*>(first + 8));
+  __m256i used = ditherHigh;
   int32_t i = 0;
-  for (; i + 8 <= job.samples; i += 8) {
-    __m256d low = _mm256_setzero_pd(), high = _mm256_setzero_pd();
+  for (; i + 16 <= samples; i += 16) {
+    __m256d a = _mm256_setzero_pd(), b = a, c = a, d = a;
     for (int j = 0; j < count; ++j) {
-      const float* s = job.sources[j] + i;
-      low = _mm256_add_pd(low, _mm256_mul_pd(_mm256_cvtps_pd(_mm_loadu_ps(s)), gains[j]));
-      high = _mm256_add_pd(high, _mm256_mul_pd(_mm256_cvtps_pd(_mm_loadu_ps(s + 4)), gains[j]));
+      const float* s = sources[j] + i;
+      const __m256d g = gains[j];
+      a = _mm256_add_pd(a, _mm256_mul_pd(_mm256_cvtps_pd(_mm_loadu_ps(s)), g));
+      b = _mm256_add_pd(b, _mm256_mul_pd(_mm256_cvtps_pd(_mm_loadu_ps(s + 4)), g));
+      c = _mm256_add_pd(c, _mm256_mul_pd(_mm256_cvtps_pd(_mm_loadu_ps(s + 8)), g));
+      d = _mm256_add_pd(d, _mm256_mul_pd(_mm256_cvtps_pd(_mm_loadu_ps(s + 12)), g));
     }
-    _mm256_storeu_pd(job.sums + i, low);
-    _mm256_storeu_pd(job.sums + i + 4, high);
-    const __m128i a = FinishQuad(low, master, _mm256_castsi256_si128(dither));
-    const __m128i b = FinishQuad(high, master, _mm256_extracti128_si256(dither, 1));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(job.out + i), _mm_packs_epi32(a, b));
-    used = dither;
-    dither = _mm256_and_si256(_mm256_add_epi32(_mm256_mullo_epi32(dither, jumpMul), jumpAdd), mask);
+    _mm256_storeu_pd(sums + i, a);
+    _mm256_storeu_pd(sums + i + 4, b);
+    _mm256_storeu_pd(sums + i + 8, c);
+    _mm256_storeu_pd(sums + i + 12, d);
+    const __m128i low =
+        _mm_packs_epi32(FinishQuad(a, master, _mm256_castsi256_si128(ditherLow)),
+                        FinishQuad(b, master, _mm256_extracti128_si256(ditherLow, 1)));
+    const __m128i high =
+        _mm_packs_epi32(FinishQuad(c, master, _mm256_castsi256_si128(ditherHigh)),
+                        FinishQuad(d, master, _mm256_extracti128_si256(ditherHigh, 1)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), low);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i + 8), high);
+    used = ditherHigh;
+    ditherLow =
+        _mm256_and_si256(_mm256_add_epi32(_mm256_mullo_epi32(ditherLow, jumpMul), jumpAdd), mask);
+    ditherHigh =
+        _mm256_and_si256(_mm256_add_epi32(_mm256_mullo_epi32(ditherHigh, jumpMul), jumpAdd), mask);
   }
   job.dither = uint32_t(_mm256_extract_epi32(used, 7));
   return i;
 }
+
+// GCC 12's AVX-512 intrinsics start from deliberately undefined registers,
+// which its uninitialised-value warning reports inside the header.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
+
+// What FinishSample does, for four frames at once.
+__attribute__((target("avx512f"))) __m256i FinishOctet(__m512d sum, __m512d gains, __m256i dither) {
+  __m512d x = _mm512_mul_pd(sum, gains);
+  x = _mm512_maskz_mov_pd(
+      _mm512_cmp_pd_mask(_mm512_abs_pd(x), _mm512_set1_pd(HUGE_VAL), _CMP_LT_OQ), x);
+  __m512d y = _mm512_add_pd(
+      x, _mm512_mul_pd(_mm512_cvtepi32_pd(dither), _mm512_set1_pd(1.0 / 2147483648.0)));
+  y = _mm512_min_pd(_mm512_max_pd(y, _mm512_set1_pd(-32768.0)), _mm512_set1_pd(32767.0));
+  return _mm512_cvtpd_epi32(y);
+}
+
+// Eight frames a step; returns the samples done.
+__attribute__((target("avx512f"))) int32_t MixAvx512(cMixJob& job) {
+  if (job.samples < 16) return 0;
+  __m512d gains[32];
+  const int count = std::min(job.count, 32);
+  for (int j = 0; j < count; ++j) gains[j] = _mm512_set1_pd(job.gains[j]);
+  const float* const* sources = job.sources;
+  double* sums = job.sums;
+  int16_t* out = job.out;
+  const int32_t samples = job.samples;
+  const __m512d master = _mm512_set_pd(job.gainRight, job.gainLeft, job.gainRight, job.gainLeft,
+                                       job.gainRight, job.gainLeft, job.gainRight, job.gainLeft);
+  alignas(64) uint32_t first[16];
+  uint32_t state = job.dither;
+  for (uint32_t& d : first) d = state = NextDither(state);
+  constexpr cDitherJump kJump = DitherJump(16);
+  const __m512i jumpMul = _mm512_set1_epi32(int32_t(kJump.mul));
+  const __m512i jumpAdd = _mm512_set1_epi32(int32_t(kJump.add));
+  const __m512i mask = _mm512_set1_epi32(int32_t(kDitherMask));
+  __m512i dither = _mm512_load_si512(first);
+  __m512i used = dither;
+  int32_t i = 0;
+  for (; i + 16 <= samples; i += 16) {
+    __m512d low = _mm512_setzero_pd(), high = low;
+    for (int j = 0; j < count; ++j) {
+      const float* s = sources[j] + i;
+      low = _mm512_add_pd(low, _mm512_mul_pd(_mm512_cvtps_pd(_mm256_loadu_ps(s)), gains[j]));
+      high = _mm512_add_pd(high, _mm512_mul_pd(_mm512_cvtps_pd(_mm256_loadu_ps(s + 8)), gains[j]));
+    }
+    _mm512_storeu_pd(sums + i, low);
+    _mm512_storeu_pd(sums + i + 8, high);
+    const __m512i words = _mm512_inserti64x4(
+        _mm512_castsi256_si512(FinishOctet(low, master, _mm512_castsi512_si256(dither))),
+        FinishOctet(high, master, _mm512_extracti64x4_epi64(dither, 1)), 1);
+    // The values lie within 16 bits already: the saturation changes none.
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), _mm512_cvtsepi32_epi16(words));
+    used = dither;
+    dither = _mm512_and_si512(_mm512_add_epi32(_mm512_mullo_epi32(dither, jumpMul), jumpAdd), mask);
+  }
+  job.dither = uint32_t(_mm_extract_epi32(_mm512_extracti32x4_epi32(used, 3), 3));
+  return i;
+}
+
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
 #endif
 
 }  // namespace
@@ -186,12 +271,18 @@ bool MixKernelAvailable(eMixKernel kernel) {
 #else
       return false;
 #endif
+    case eMixKernel::kAvx512:
+#if defined(MURVELON_AVX2)
+      return __builtin_cpu_supports("avx512f");
+#else
+      return false;
+#endif
   }
   return false;
 }
 
 eMixKernel FastestMixKernel() {
-  for (eMixKernel k : {eMixKernel::kAvx2, eMixKernel::kSse2}) {
+  for (eMixKernel k : {eMixKernel::kAvx512, eMixKernel::kAvx2, eMixKernel::kSse2}) {
     if (MixKernelAvailable(k)) return k;
   }
   return eMixKernel::kPlain;
@@ -203,6 +294,7 @@ void MixSamples(eMixKernel kernel, cMixJob& job) {
   if (job.count <= 32 && MixKernelAvailable(kernel)) {
 #if defined(MURVELON_AVX2)
     if (kernel == eMixKernel::kAvx2) done = MixAvx2(job);
+    if (kernel == eMixKernel::kAvx512) done = MixAvx512(job);
 #endif
 #if defined(MURVELON_X86) && defined(__SSE2__)
     if (kernel == eMixKernel::kSse2) done = MixSse2(job);

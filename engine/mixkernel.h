@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-enum class eMixKernel { kPlain, kSse2, kAvx2 };
+enum class eMixKernel { kPlain, kSse2, kAvx2, kAvx512 };
 
 struct cMixJob {
   const float* const* sources;  // interleaved stereo buffers, `samples` floats each

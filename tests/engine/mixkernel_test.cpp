@@ -117,7 +117,8 @@ TEST(MixKernel, EveryKernelGivesTheSamplesOfTheMixAsWritten) {
     }
     const uint32_t dither = next() & 0x7FFFFFFFu;
     const cMixResult want = Reference(sources, gains, c.gainLeft, c.gainRight, c.samples, dither);
-    for (eMixKernel kernel : {eMixKernel::kPlain, eMixKernel::kSse2, eMixKernel::kAvx2}) {
+    for (eMixKernel kernel :
+         {eMixKernel::kPlain, eMixKernel::kSse2, eMixKernel::kAvx2, eMixKernel::kAvx512}) {
       if (!MixKernelAvailable(kernel)) continue;
       SCOPED_TRACE(testing::Message() << "kernel " << int(kernel) << ", " << c.sources
                                       << " sources, " << c.samples << " samples");
