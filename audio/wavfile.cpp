@@ -31,6 +31,11 @@ bool cWavFile::Create(const std::string& path, uint32_t sampleRate) {
   Finish();
   file = std::fopen(path.c_str(), "wb");
   if (file == nullptr) return false;
+  // A block of a renderer is a few kilobytes: with the default buffer each
+  // one would be a system call of its own.
+  constexpr size_t kBufferBytes = 1 << 18;
+  if (!buffer) buffer.reset(new char[kBufferBytes]);
+  std::setvbuf(file, buffer.get(), _IOFBF, kBufferBytes);
   rate = sampleRate;
   dataBytes = 0;
   failed = false;
@@ -68,7 +73,8 @@ bool cWavFile::Finish() {
   if (file == nullptr) return !failed;
   uint8_t header[44];
   MakeHeader(header, rate, uint32_t(dataBytes));
-  if (std::fseek(file, 0, SEEK_SET) != 0 || std::fwrite(header, 1, sizeof header, file) != sizeof header) {
+  if (std::fseek(file, 0, SEEK_SET) != 0 ||
+      std::fwrite(header, 1, sizeof header, file) != sizeof header) {
     failed = true;
   }
   if (std::fclose(file) != 0) failed = true;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 
 class cWavFile {
@@ -27,6 +28,7 @@ class cWavFile {
 
  private:
   std::FILE* file = nullptr;
+  std::unique_ptr<char[]> buffer;  // the file's stdio buffer
   uint32_t rate = 0;
   uint64_t dataBytes = 0;
   bool failed = false;

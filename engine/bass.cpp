@@ -1,6 +1,7 @@
 #include "engine/bass.h"
 
 #include <algorithm>
+#include <array>
 #include <cfloat>
 #include <cmath>
 #include <cstdio>
@@ -98,7 +99,20 @@ bool Tiny(float v) { return std::fabs(v) < FLT_MIN; }
 
 // ---- Set-up and parameters ------------------------------------------------
 
-cBass::cBass() {
+// The LFOs' sine depends on nothing but its size: built once, on the first
+// construction (never on the audio thread), and shared by every voice.
+const float* cBass::SharedSine() {
+  static const auto table = [] {
+    std::array<float, 2048> t{};
+    for (int i = 0; i < 2048; ++i) {
+      t[size_t(i)] = float(std::sin(double(i) * 2.0 * std::numbers::pi / 2048.0));
+    }
+    return t;
+  }();
+  return table.data();
+}
+
+cBass::cBass() : sine(SharedSine()) {
   std::memcpy(params, kDefaults, sizeof(params));
   Init(44100);
 }
@@ -110,8 +124,6 @@ void cBass::Init(int32_t newRate) {
   samplesPerMs = rate * 0.001f;
   hzScale = rate / 4096.0f;
   slideScale = rate / 44100.0f;
-  for (int i = 0; i < 2048; ++i)
-    sine[i] = float(std::sin(double(i) * 2.0 * std::numbers::pi / 2048.0));
   std::fill(std::begin(delayLine), std::end(delayLine), 0.0f);
   delayRead = 0;
   delayWrite = int32_t(samplesPerMs * 5.0f) & 1023;
@@ -450,7 +462,7 @@ void cBass::RecomputeFilter(float lfo1) {
   }
 }
 
-float cBass::Filter(cFilterState& s, float x) const {
+inline float cBass::Filter(cFilterState& s, float x) const {
   if (filterType == 3) {
     x = (x - s.y[3] * coefFb) * coefF4 * 0.35013f;
     float input = x;
@@ -468,7 +480,7 @@ float cBass::Filter(cFilterState& s, float x) const {
   return filterType == 1 ? s.s2 : x - s.s2;
 }
 
-float cBass::Wave(int osc, float p, float w, uint32_t noiseState) const {
+inline float cBass::Wave(int osc, float p, float w, uint32_t noiseState) const {
   switch (wave[osc]) {
     case 0:
       return Interpolate(table[osc], p);
@@ -487,8 +499,8 @@ float cBass::Wave(int osc, float p, float w, uint32_t noiseState) const {
   }
 }
 
-float cBass::RunGroup(cOscGroup& g, const float* inc, const float* w, const float* lv,
-                      const bool* runs, uint32_t noiseState) {
+inline float cBass::RunGroup(cOscGroup& g, const float* inc, const float* w, const float* lv,
+                             const bool* runs, uint32_t noiseState) {
   float mix = 0.0f;
   for (int k = 0; k < 3; ++k) {
     if (!runs[k]) continue;

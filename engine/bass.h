@@ -87,10 +87,10 @@ class cBass : public cGenerator {
   float Increment(float semitones) const;
   void ClearFilters();
   void RecomputeFilter(float lfo1);
-  float Filter(cFilterState& s, float x) const;
-  float Wave(int osc, float p, float width, uint32_t noiseState) const;
-  float RunGroup(cOscGroup& g, const float* inc, const float* width, const float* level,
-                 const bool* runs, uint32_t noiseState);
+  [[gnu::always_inline]] float Filter(cFilterState& s, float x) const;
+  [[gnu::always_inline]] float Wave(int osc, float p, float width, uint32_t noiseState) const;
+  [[gnu::always_inline]] float RunGroup(cOscGroup& g, const float* inc, const float* width,
+                                        const float* level, const bool* runs, uint32_t noiseState);
   template <int kMode>
   void RenderFrames(float* frames, int32_t count);
 
@@ -100,7 +100,8 @@ class cBass : public cGenerator {
   int32_t sampleRate = 44100;
   float rate = 44100.0f, invRate = 1.0f / 44100.0f;
   float samplesPerMs = 44.1f, hzScale = 44100.0f / 4096.0f, slideScale = 1.0f;
-  float sine[2048];
+  static const float* SharedSine();
+  const float* sine;  // 2048 points of one cycle
 
   int16_t params[kBassParams] = {};
 

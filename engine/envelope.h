@@ -16,7 +16,7 @@ struct cCurveEnvelope {
   void Start();
   // The release from the value the envelope has, whatever its state.
   void Release();
-  // One frame.
+  // One frame; inline, for the per-frame loops of the synthesizers.
   void Advance();
   // Idle at 0, the ramp forgotten.
   void Silence();
@@ -36,3 +36,55 @@ struct cCurveEnvelope {
   float attackCurve = 0.0f, decayCurve = 0.0f, releaseCurve = 0.0f;
   bool restart = false;  // a note-on starts the attack from 0
 };
+
+// A segment leaves when its value passes the target, or at the latest when
+// it has run one frame past its length: a curve bent nearly all the way only
+// touches its target, and a rounding step short of it the ramp would turn
+// back and run away for good; a long straight ramp summed in floats may
+// also arrive a little late.
+inline void cCurveEnvelope::Advance() {
+  switch (state) {
+    case kIdle:
+      value = 0.0f;
+      break;
+    case kAttack:
+      value += step;
+      step += accel;
+      run += 1.0f;
+      if (value >= 1.0f || run > length + 1.0f) {
+        value = 1.0f;
+        Segment(1.0f, sustain, decay, decayCurve);
+        state = kDecay;
+      }
+      break;
+    case kDecay:
+      value += step;
+      step += accel;
+      run += 1.0f;
+      if (value <= sustain || run > length + 1.0f) {
+        value = sustain;
+        counter = sustainTime;
+        Segment(sustain, 0.0f, release, releaseCurve);
+        state = kSustain;
+      }
+      break;
+    case kSustain:
+      if (sustainTime > 0.0f) {
+        counter -= 1.0f;
+        if (counter <= 0.0f) state = kRelease;
+      }
+      break;
+    case kRelease:
+      value += step;
+      step += accel;
+      run += 1.0f;
+      if (value <= 0.0f || run > length + 1.0f) {
+        value = 0.0f;
+        state = kIdle;
+      }
+      break;
+    default:
+      Silence();
+      break;
+  }
+}

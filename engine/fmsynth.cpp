@@ -5,7 +5,12 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <numbers>
+
+#if defined(__x86_64__)
+#include <xmmintrin.h>
+#endif
 
 namespace {
 
@@ -46,10 +51,20 @@ float Wrap(float x) {
   return x;
 }
 
+// std::lrint, without the library call it compiles to: on x86-64 that
+// function is this very instruction (rounding in the current mode, 64 bits).
+int64_t RoundToInteger(float x) {
+#if defined(__x86_64__)
+  return _mm_cvtss_si64(_mm_set_ss(x));
+#else
+  return std::lrint(x);
+#endif
+}
+
 // Both indices are masked into the table: a position that wraps to exactly
 // 16384 reads entry 0, and index + 1 never passes the end.
 float Lookup(const float* table, float p) {
-  const int32_t i = int32_t(std::lrint(p - 0.5f));
+  const int32_t i = int32_t(RoundToInteger(p - 0.5f));
   const float a = table[i & kTableMask];
   const float b = table[(i + 1) & kTableMask];
   return a + (b - a) * (p - float(i));
@@ -57,40 +72,54 @@ float Lookup(const float* table, float p) {
 
 }  // namespace
 
-cFMSynth::cFMSynth() {
+cFMSynth::cFMSynth() : tables(SharedTables()) {
   Init(44100);
   Reset();
+}
+
+// The four waveforms depend on nothing but the table size: built once, on
+// the first construction (never on the audio thread), and shared by every
+// FM synthesizer.
+const cFMSynth::cTables& cFMSynth::SharedTables() {
+  struct cSet {
+    cTables t;
+  };
+  static const std::unique_ptr<const cSet> shared = [] {
+    auto set = std::make_unique<cSet>();
+    cTables& t = set->t;
+    float* sine = t[0];
+    for (int i = 0; i < kFMTableSize; ++i) {
+      sine[i] = float(std::sin(double(i) * 2.0 * std::numbers::pi / double(kFMTableSize)));
+    }
+    // Waveforms 1-3 are emphasised slightly while they are built, each from
+    // y[-1] = 0 in index order.
+    for (int w = 1; w < kFMWaveforms; ++w) {
+      float previous = 0.0f;
+      for (int i = 0; i < kFMTableSize; ++i) {
+        const int j = i & 8191;
+        float x = 0.0f;
+        if (w == 1) {
+          x = sine[j];
+        } else if (w == 2) {
+          x = i < 8192 ? sine[i] : 0.0f;
+        } else if (j < 4096) {
+          x = sine[j];
+        } else if (j < 5120) {
+          x = sine[5 * j - 16384];
+        }
+        previous = x + 0.002f * (x - previous);
+        t[w][i] = previous;
+      }
+    }
+    return set;
+  }();
+  return shared->t;
 }
 
 void cFMSynth::Init(int32_t sampleRate) {
   rate = float(sampleRate);
   samplesPerMs = rate * 0.001f;
   stepsPerHz = kTableSize / rate;
-
-  float* sine = tables[0];
-  for (int i = 0; i < kFMTableSize; ++i) {
-    sine[i] = float(std::sin(double(i) * 2.0 * std::numbers::pi / double(kFMTableSize)));
-  }
-  // Waveforms 1-3 are emphasised slightly while they are built, each from
-  // y[-1] = 0 in index order.
-  for (int w = 1; w < kFMWaveforms; ++w) {
-    float previous = 0.0f;
-    for (int i = 0; i < kFMTableSize; ++i) {
-      const int j = i & 8191;
-      float x = 0.0f;
-      if (w == 1) {
-        x = sine[j];
-      } else if (w == 2) {
-        x = i < 8192 ? sine[i] : 0.0f;
-      } else if (j < 4096) {
-        x = sine[j];
-      } else if (j < 5120) {
-        x = sine[5 * j - 16384];
-      }
-      previous = x + 0.002f * (x - previous);
-      tables[w][i] = previous;
-    }
-  }
 }
 
 void cFMSynth::Reset() {

@@ -2,7 +2,7 @@
 // The two-operator FM synthesizer of a channel: a modulator with
 // self-feedback drives the phase of a carrier; an amplitude envelope and a
 // modulation envelope with curved segments; four operator waveforms held in
-// tables of its own. Engine lock held for every call.
+// tables that every FM synthesizer shares. Engine lock held for every call.
 
 #include <cstdint>
 
@@ -71,5 +71,7 @@ class cFMSynth : public cGenerator {
   float phase[2] = {}, increment[2] = {};  // table steps
   float modOutput = 0;
 
-  float tables[kFMWaveforms][kFMTableSize];
+  using cTables = float[kFMWaveforms][kFMTableSize];
+  static const cTables& SharedTables();
+  const cTables& tables;
 };

@@ -54,7 +54,6 @@ void cRenderPath::RenderSilentBlock() {
 
 void cRenderPath::RenderActiveBlock() {
   renderMeter.Start();
-  std::memset(mix.get() + size_t(cursor) * 2, 0, sizeof(double) * 2 * size_t(blockFrames));
 
   // A tick longer than a block carries its remainder into the next block, so
   // every tick lasts exactly samplesPerTick frames wherever blocks begin.
@@ -136,36 +135,43 @@ void cRenderPath::RenderSubBlock(int32_t offset, int32_t count) {
   }
 }
 
+// Every buffer is added to each sample's sum in the same order (channels 0
+// up, then the buses), whichever kernel runs the loop.
 void cRenderPath::MixBlock() {
-  double* acc = mix.get() + size_t(cursor) * 2;
-  const int32_t samples = 2 * blockFrames;
   const int channels = song.channelCount;
-
+  const float* sources[kMixBuffers];
+  double gains[kMixBuffers];
+  int count = 0;
   for (int c = 0; c < channels; ++c) {
     const long double gate = song.IsActive(c) ? 1.0L : 0.0L;
-    const double gain = double(song.channelVolume[c] * 0.01L * song.noteVolume[c] * (1.0L / 127.0L) * gate);
-    const float* src = ChannelBuffer(c);
-    for (int32_t i = 0; i < samples; ++i) acc[i] += double(src[i]) * gain;
+    sources[count] = ChannelBuffer(c);
+    gains[count++] =
+        double(song.channelVolume[c] * 0.01L * song.noteVolume[c] * (1.0L / 127.0L) * gate);
   }
+  // A bus without sound holds +0 everywhere, and adding +0 changes no sum
+  // (a sum that starts at +0 never becomes -0): only buses with sound are
+  // added, at unity gain.
   for (int b = 0; b < kFxAuxBuses; ++b) {
-    const float* bus = ChannelBuffer(kChannels + b);
-    for (int32_t i = 0; i < samples; ++i) acc[i] += double(bus[i]);
+    if (!busLive[b]) continue;
+    sources[count] = ChannelBuffer(kChannels + b);
+    gains[count++] = 1.0;
   }
 
   const long double panRight = (song.masterPan + 100) * 0.005L;
   const long double panLeft = 1.0L - panRight;
   const long double volume = song.masterVolume * 0.01L;
   const long double channelScale = (1.0L - channels * (long double)0.0125f) * (long double)0.75f;
-  const double gainLeft = double(volume * panLeft * channelScale);
-  const double gainRight = double(volume * panRight * channelScale);
 
-  int16_t* out = output.get() + size_t(cursor) * 2;
-  for (int32_t i = 0; i < samples; ++i) {
-    double x = acc[i] * ((i & 1) ? gainRight : gainLeft);
-    if (!std::isfinite(x)) x = 0.0;  // a broken sound is silenced, never converted
-    ditherState = (ditherState * 1103515245u + 12345u) & 0x7FFFFFFFu;
-    double y = x + double(ditherState) * (1.0 / 2147483648.0);
-    y = std::clamp(y, -32768.0, 32767.0);
-    out[i] = int16_t(std::nearbyint(y));  // the default rounding mode: ties to even
-  }
+  cMixJob job;
+  job.sources = sources;
+  job.gains = gains;
+  job.count = count;
+  job.gainLeft = double(volume * panLeft * channelScale);
+  job.gainRight = double(volume * panRight * channelScale);
+  job.sums = mix.get() + size_t(cursor) * 2;
+  job.out = output.get() + size_t(cursor) * 2;
+  job.samples = 2 * blockFrames;
+  job.dither = ditherState;
+  MixSamples(mixKernel, job);
+  ditherState = job.dither;
 }

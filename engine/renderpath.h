@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "audio/cpuspd.h"
+#include "engine/mixkernel.h"
 #include "fx/fxchains.h"
 #include "song/songtables.h"
 
@@ -81,4 +82,5 @@ class cRenderPath {
   std::unique_ptr<int16_t[]> output;        // accumulatorFrames stereo frames
   int32_t cursor = 0;                       // frame where the next block goes
   bool busLive[kFxAuxBuses] = {};           // the bus buffer holds sound
+  const eMixKernel mixKernel = FastestMixKernel();
 };

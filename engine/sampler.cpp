@@ -7,6 +7,11 @@
 
 #include "engine/wavestore.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#include <xmmintrin.h>
+#endif
+
 namespace {
 
 constexpr float kLevel = 1.0f / 127.0f;
@@ -20,6 +25,19 @@ float Approach(float value, float target, float delta) {
   if (value < target) return std::min(value + delta, target);
   if (value > target) return std::max(value - delta, target);
   return value;
+}
+
+// A voice's frame into the buffer: added to what the voices before it left
+// there, or (the first voice) added to the zeros the buffer was cleared to.
+template <bool kFirst>
+void AddFrame(float* frame, float left, float right) {
+  if constexpr (kFirst) {
+    frame[0] = 0.0f + left;
+    frame[1] = 0.0f + right;
+  } else {
+    frame[0] += left;
+    frame[1] += right;
+  }
 }
 
 float PanOf(int32_t p) { return float(std::clamp(p, 1, 126)) * kLevel; }
@@ -362,20 +380,32 @@ int32_t cSampler::GetVoiceCount() {
   return n;
 }
 
+// The buffer is cleared and every voice added to it. The first voice that
+// sounds stores 0 + its frame where the others add theirs to the buffer:
+// the same sums, without writing the zeros first.
 void cSampler::Render(float* frames, int32_t count) {
   if (count <= 0) return;
-  std::memset(frames, 0, sizeof(float) * 2 * size_t(count));
-  if (!interp) return;
-  for (cVoice& v : voices) {
-    if (!v.playing || v.envState == kEnvIdle) continue;
-    // A slot replaced or emptied since the voice took it: its buffer is gone.
-    if (!waves || waves->Generation(v.slot) != v.generation) {
-      StopVoice(v);
-      v.ready = 0;
-      continue;
+  int32_t cleared = 0;  // frames from the start that hold a sum
+  if (interp) {
+    for (cVoice& v : voices) {
+      if (!v.playing || v.envState == kEnvIdle) continue;
+      // A slot replaced or emptied since the voice took it: its buffer is gone.
+      if (!waves || waves->Generation(v.slot) != v.generation) {
+        StopVoice(v);
+        v.ready = 0;
+        continue;
+      }
+      if (cleared == 0) {
+        // A voice that ends early leaves the rest of the buffer to the zeros.
+        cleared = RenderVoice<true>(v, frames, count);
+        std::memset(frames + 2 * size_t(cleared), 0, sizeof(float) * 2 * size_t(count - cleared));
+        cleared = count;
+      } else {
+        RenderVoice<false>(v, frames, count);
+      }
     }
-    RenderVoice(v, frames, count);
   }
+  if (cleared == 0) std::memset(frames, 0, sizeof(float) * 2 * size_t(count));
 }
 
 // A ping-pong voice that ran past an end of its loop [first, last] turns
@@ -398,7 +428,98 @@ void cSampler::TurnPingPong(cVoice& v, int64_t first, int64_t last) {
   }
 }
 
-void cSampler::RenderVoice(cVoice& v, float* out, int32_t count) {
+// Frames, up to `limit`, from the voice's position on in which every step
+// of the frame below but the interpolation and the sum stands still: volume
+// and pan at their targets, the envelope holding its sustain level until
+// note-off, the voice moving forward and short of its loop end. 0 when the
+// next frame is not such a frame.
+int32_t cSampler::SteadyFrames(const cVoice& v, int32_t limit) {
+  if (v.volume != v.targetVolume || v.pan != v.targetPan || v.step < 0 || v.direction != 0 ||
+      v.envState != kEnvSustain || v.sustainTime > 0.0f) {
+    return 0;
+  }
+  // The frame past the loop end starts at the first position with a whole
+  // part above loopEnd.
+  const int64_t end = (int64_t(v.loopEnd) + 1) << 32;
+  if (v.position >= end) return 0;
+  if (v.step == 0) return limit;
+  const int64_t frames = (end - 1 - v.position) / v.step + 1;
+  return frames < limit ? int32_t(frames) : limit;
+}
+
+// The steady frames: the gains stand still, so each frame is the cubic
+// interpolation and the products of the general frame, in the same order.
+template <bool kStereo, bool kFirst>
+void cSampler::RenderSteady(cVoice& v, float* out, int32_t count) const {
+  const float* w0 = interp[0];
+  const float* w1 = interp[1];
+  const float* w2 = interp[2];
+  const float* w3 = interp[3];
+  const int16_t* s = v.data;
+  const float leftGain = 1.0f - v.pan, rightGain = v.pan;
+  const float volume = v.volume, env = v.envValue;
+  int64_t position = v.position;
+  const int64_t step = v.step;
+  int32_t k = 0;
+#if defined(__SSE2__)
+  if constexpr (!kStereo) {
+    // Four frames a step, one lane each: every lane does the frame's own
+    // products and sums in the frame's order, so the sums are the same.
+    const __m128 leftGains = _mm_set1_ps(leftGain), rightGains = _mm_set1_ps(rightGain);
+    const __m128 twos = _mm_set1_ps(2.0f), volumes = _mm_set1_ps(volume), envs = _mm_set1_ps(env);
+    // The four points around frame i, s[i-1] to s[i+2], as floats.
+    auto points = [s](int64_t at) {
+      const __m128i words = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(s + (at >> 32) - 1));
+      return _mm_cvtepi32_ps(_mm_srai_epi32(_mm_unpacklo_epi16(words, words), 16));
+    };
+    for (; k + 4 <= count; k += 4) {
+      const int64_t p0 = position, p1 = p0 + step, p2 = p1 + step, p3 = p2 + step;
+      position = p3 + step;
+      const uint32_t f0 = uint32_t(p0) >> 22, f1 = uint32_t(p1) >> 22;
+      const uint32_t f2 = uint32_t(p2) >> 22, f3 = uint32_t(p3) >> 22;
+      __m128 before = points(p0), at = points(p1), after = points(p2), next = points(p3);
+      _MM_TRANSPOSE4_PS(before, at, after, next);
+      const __m128 y = _mm_add_ps(
+          _mm_add_ps(_mm_add_ps(_mm_mul_ps(before, _mm_setr_ps(w0[f0], w0[f1], w0[f2], w0[f3])),
+                                _mm_mul_ps(at, _mm_setr_ps(w1[f0], w1[f1], w1[f2], w1[f3]))),
+                     _mm_mul_ps(after, _mm_setr_ps(w2[f0], w2[f1], w2[f2], w2[f3]))),
+          _mm_mul_ps(next, _mm_setr_ps(w3[f0], w3[f1], w3[f2], w3[f3])));
+      const __m128 left =
+          _mm_mul_ps(_mm_mul_ps(_mm_mul_ps(_mm_mul_ps(y, leftGains), twos), volumes), envs);
+      const __m128 right =
+          _mm_mul_ps(_mm_mul_ps(_mm_mul_ps(_mm_mul_ps(y, rightGains), twos), volumes), envs);
+      float* o = out + 2 * k;
+      const __m128 sumLow = kFirst ? _mm_setzero_ps() : _mm_loadu_ps(o);
+      const __m128 sumHigh = kFirst ? _mm_setzero_ps() : _mm_loadu_ps(o + 4);
+      _mm_storeu_ps(o, _mm_add_ps(sumLow, _mm_unpacklo_ps(left, right)));
+      _mm_storeu_ps(o + 4, _mm_add_ps(sumHigh, _mm_unpackhi_ps(left, right)));
+    }
+  }
+#endif
+  for (; k < count; ++k) {
+    const uint32_t f = uint32_t(position) >> 22;
+    float left, right;
+    if constexpr (kStereo) {
+      const int16_t* p = s + 2 * (position >> 32);
+      left = float(p[-2]) * w0[f] + float(p[0]) * w1[f] + float(p[2]) * w2[f] + float(p[4]) * w3[f];
+      right =
+          float(p[-1]) * w0[f] + float(p[1]) * w1[f] + float(p[3]) * w2[f] + float(p[5]) * w3[f];
+    } else {
+      const int16_t* p = s + (position >> 32);
+      left = float(p[-1]) * w0[f] + float(p[0]) * w1[f] + float(p[1]) * w2[f] + float(p[2]) * w3[f];
+      right = left;
+    }
+    position += step;
+    AddFrame<kFirst>(out + 2 * k, left * leftGain * 2.0f * volume * env,
+                     right * rightGain * 2.0f * volume * env);
+  }
+  v.position = position;
+}
+
+// Returns the frames it wrote: all of them, or those up to the frame at
+// which the voice fell silent.
+template <bool kFirst>
+int32_t cSampler::RenderVoice(cVoice& v, float* out, int32_t count) {
   const float* w0 = interp[0];
   const float* w1 = interp[1];
   const float* w2 = interp[2];
@@ -410,6 +531,15 @@ void cSampler::RenderVoice(cVoice& v, float* out, int32_t count) {
   const int64_t pingPongFirst = int64_t(v.loopStart) << 32;
   const int64_t pingPongLast = ((int64_t(v.loopEnd) + 1) << 32) - 1;
   for (int32_t k = 0; k < count; ++k) {
+    if (const int32_t steady = SteadyFrames(v, count - k); steady > 0) {
+      if (v.stereo) {
+        RenderSteady<true, kFirst>(v, out + 2 * k, steady);
+      } else {
+        RenderSteady<false, kFirst>(v, out + 2 * k, steady);
+      }
+      k += steady - 1;
+      continue;
+    }
     const float volume = v.volume, pan = v.pan, env = v.envValue;
     v.volume = Approach(v.volume, v.targetVolume, 1.0f / 64.0f);
     v.pan = Approach(v.pan, v.targetPan, 1.0f / 64.0f);
@@ -485,11 +615,12 @@ void cSampler::RenderVoice(cVoice& v, float* out, int32_t count) {
     } else {
       v.position -= v.step;
     }
-    out[2 * k] += left * (1.0f - pan) * 2.0f * volume * env;
-    out[2 * k + 1] += right * pan * 2.0f * volume * env;
+    AddFrame<kFirst>(out + 2 * k, left * (1.0f - pan) * 2.0f * volume * env,
+                     right * pan * 2.0f * volume * env);
     if (ended) {
       StopVoice(v);
-      return;
+      return k + 1;
     }
   }
+  return count;
 }

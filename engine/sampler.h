@@ -88,7 +88,11 @@ class cSampler : public cGenerator {
   void Arpeggio(int32_t semitones);
   void ReleaseVoice(cVoice& v);
   void StopVoice(cVoice& v);
-  void RenderVoice(cVoice& v, float* frames, int32_t count);
+  template <bool kFirst>
+  int32_t RenderVoice(cVoice& v, float* frames, int32_t count);
+  static int32_t SteadyFrames(const cVoice& v, int32_t limit);
+  template <bool kStereo, bool kFirst>
+  void RenderSteady(cVoice& v, float* frames, int32_t count) const;
   static void TurnPingPong(cVoice& v, int64_t first, int64_t last);
   int64_t ToFixed(float value) const;
 

@@ -110,29 +110,47 @@ bool cWavetables::ReadCache(const std::string& path) {
 bool cWavetables::TakeCache(cFileReader& in) {
   if (in.Remaining() != kWaveCacheBytes || index.size() != kWaveIndexEntries) return false;
   const size_t start = in.Position();
+  // The words a stretch at a time: read one by one through the reader they
+  // cost more than the rest of the start-up together, and a copy of the
+  // whole block would add its pages to the start-up.
+  auto forEachWord = [&in, start](auto&& take) {
+    uint8_t stretch[16384];
+    in.Seek(start);
+    for (size_t done = 0; done < kWaveCacheWords;) {
+      const size_t n = std::min(kWaveCacheWords - done, sizeof stretch / 4);
+      if (!in.ReadBytes(stretch, 4 * n)) return false;
+      for (size_t k = 0; k < n; ++k) {
+        const uint8_t* b = stretch + 4 * k;
+        const uint32_t word =
+            uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
+        if (!take(done + k, word)) return false;
+      }
+      done += n;
+    }
+    return true;
+  };
   int32_t last = 0;
-  for (size_t e = 0; e < kWaveIndexEntries; ++e) {
-    int32_t v = 0;
-    in.Read(&v);
-    if (v < 0 || v % kWaveSize != 0 || v / kWaveSize >= kWaveTablesMax) return false;
-    last = std::max(last, v / kWaveSize);
-  }
-  const size_t points = size_t(kWaveTablesMax) * kWaveSize;
-  for (size_t i = 0; i < points; ++i) {
-    uint32_t bits = 0;
-    in.Read(&bits);
-    const float v = std::bit_cast<float>(bits);
+  const bool sound = forEachWord([&last](size_t i, uint32_t word) {
+    if (i < kWaveIndexEntries) {
+      const int32_t v = int32_t(word);
+      if (v < 0 || v % kWaveSize != 0 || v / kWaveSize >= kWaveTablesMax) return false;
+      last = std::max(last, v / kWaveSize);
+      return true;
+    }
     // The saws are normalised to a peak of about 1: anything beyond 2 (or
     // not a number) is damage, and a voice would play it at full scale.
-    if (!std::isfinite(v) || std::fabs(v) > 2.0f) return false;
-  }
-  in.Seek(start);
-  for (size_t e = 0; e < kWaveIndexEntries; ++e) in.Read(&index[e]);
-  for (size_t i = 0; i < points; ++i) {
-    uint32_t bits = 0;
-    in.Read(&bits);
-    tables[i] = std::bit_cast<float>(bits);
-  }
+    const float v = std::bit_cast<float>(word);
+    return std::isfinite(v) && std::fabs(v) <= 2.0f;
+  });
+  if (!sound) return false;
+  forEachWord([this](size_t i, uint32_t word) {
+    if (i < kWaveIndexEntries) {
+      index[i] = int32_t(word);
+    } else {
+      tables[i - kWaveIndexEntries] = std::bit_cast<float>(word);
+    }
+    return true;
+  });
   tableCount = last + 1;
   return true;
 }

@@ -59,6 +59,7 @@ class cReverb : public cParamEffect<5> {
   cReverbAllPass allPassLeft[kReverbAllPasses], allPassRight[kReverbAllPasses];
 
  private:
+  void LayOut();
   void Update();
 
   float storage[kReverbStorage] = {};
