@@ -13,8 +13,11 @@
 
 // A second build of a loop for processors with AVX2, chosen when the
 // program starts: the same operations, in the three-operand encoding that
-// needs no register copies. No fused multiply-add is enabled.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+// needs no register copies. No fused multiply-add is enabled. Not under
+// ThreadSanitizer: the chooser runs while the program is being loaded,
+// before the sanitizer's runtime is set up, and its instrumented entry
+// crashes there.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_THREAD__)
 #define MURVELON_VEX_CLONES __attribute__((target_clones("avx2", "default")))
 #else
 #define MURVELON_VEX_CLONES
