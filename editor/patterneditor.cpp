@@ -257,34 +257,37 @@ void cPatternEditor::DeleteSequenceEntry() {
   host.RepaintSequence();
 }
 
+// Both views are read from one moment of the player: one lock per tick.
 void cPatternEditor::FollowPlayback(bool followSequence, bool followPattern, bool mask) {
+  followPattern = followPattern && shownPage == 0;
   int position;
   {
     cLock lock(tracker.EngineLock());
-    if (tracker.Player().playing == 0) return;
-    position = tracker.Player().position;
+    const cPlayer& player = tracker.Player();
+    if (player.playing == 0) return;
+    position = player.position;
+    if (followPattern) FollowPattern(player, mask);
   }
   if (followSequence) {
     sequence.SetCursor(position);
     sequence.Draw();
     host.RepaintSequence();
   }
-  if (!followPattern || shownPage != 0) return;
-  {
-    cLock lock(tracker.EngineLock());
-    const cPlayer& player = tracker.Player();
-    const int shown = player.pattern & 0xFF;
-    if (pattern.maskDisplay != int(mask) || shown != pattern.currentPattern ||
-        player.modeWord != pattern.modeWord) {
-      pattern.maskDisplay = mask ? 1 : 0;
-      pattern.currentPattern = shown;
-      pattern.modeWord = player.modeWord;
-      pattern.redraw = 4;
-    }
-    pattern.Snapshot(tracker.Song().Cell(shown, 0, 0));
-    // -1 stands for "before the first row" after a jump; the view waits.
-    if (player.row >= 0 && player.row < kRows) pattern.SetRow(player.row);
-  }
+  if (!followPattern) return;
   pattern.Draw();
   host.RepaintPattern();
+}
+
+void cPatternEditor::FollowPattern(const cPlayer& player, bool mask) {
+  const int shown = player.pattern & 0xFF;
+  if (pattern.maskDisplay != int(mask) || shown != pattern.currentPattern ||
+      player.modeWord != pattern.modeWord) {
+    pattern.maskDisplay = mask ? 1 : 0;
+    pattern.currentPattern = shown;
+    pattern.modeWord = player.modeWord;
+    pattern.redraw = 4;
+  }
+  pattern.Snapshot(tracker.Song().Cell(shown, 0, 0));
+  // -1 stands for "before the first row" after a jump; the view waits.
+  if (player.row >= 0 && player.row < kRows) pattern.SetRow(player.row);
 }

@@ -18,6 +18,7 @@
 #include "editor/patternview.h"
 #include "editor/sequenceview.h"
 
+class cPlayer;
 class cTracker;
 
 // The song that Ctrl+F5 loads, relative to the data folder.
@@ -115,6 +116,8 @@ class cPatternEditor {
   // The pattern view takes the pattern and modes of the song position;
   // true when they differed. Engine lock held.
   bool TakeSongPosition();
+  // Engine lock held: the pattern view on the playing pattern and row.
+  void FollowPattern(const cPlayer& player, bool mask);
   void SyncEditedChannel();
 
   cTracker& tracker;

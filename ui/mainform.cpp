@@ -40,7 +40,7 @@
 #include "ui/scope.h"
 #include "ui/sequenceview.h"
 #include "ui/songpart.h"
-#include "ui/spectrumview.h"
+#include "ui/analyserview.h"
 #include "ui/threadedtimer.h"
 
 namespace {
@@ -149,15 +149,14 @@ void TMainForm::FormCreate() {
   setCentralWidget(central);
   BuildStatusBar();
   AddPart(new TFrameSynth(*this));
-  AddPart(new TFrameChans(chansSlot), TPartRole::Other);
-  AddPart(new TScopeView(image3Slot), TPartRole::Scope);
+  AddPart(new TFrameChans(chansSlot));
+  scopeView = new TScopeView(image3Slot);
+  AddPart(scopeView);
 
   // The pattern editor: its two views, the sequence buttons, the Edit menu
   // and the key filter.
   patternEditor = new TPatternEditorPart(*this);
   AddPart(patternEditor);
-  AddPart(patternEditor->PatternView(), TPartRole::PatternView);
-  AddPart(patternEditor->SequenceView(), TPartRole::SequenceView);
 
   for (int i = 0; i < 3; ++i) timers[i] = new TThreadedTimer(this);
   timers[0]->SetOnTimer([this](TThreadedTimer*) { DoTimer1(); });
@@ -243,17 +242,16 @@ bool TMainForm::SystemStart() {
 // ErrorExit: the controller has closed the output; the box ends the
 // program. The audio thread hands the message to the GUI thread.
 void TMainForm::HandleFatal(const std::string& message) {
-  const QString text = QString::fromStdString(message);
   if (QThread::currentThread() != thread()) {
     QMetaObject::invokeMethod(
-        this, [this, text] { prompts->Fatal(text); }, Qt::QueuedConnection);
+        this, [this, message] { HandleFatal(message); }, Qt::QueuedConnection);
     return;
   }
   if (formSystem) formSystem->hide();
   shutDown = true;
   for (TThreadedTimer* timer : timers)
     if (timer != nullptr) timer->SetEnabled(false);
-  prompts->Fatal(text);
+  prompts->Fatal(QString::fromStdString(message));
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
@@ -292,11 +290,8 @@ void TMainForm::Wait(int milliseconds) {
   if (!quickStart) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
-void TMainForm::AddPart(TSongPart* part, TPartRole role) {
+void TMainForm::AddPart(TSongPart* part) {
   parts.push_back(part);
-  if (role == TPartRole::PatternView) patternPart = part;
-  if (role == TPartRole::SequenceView) sequencePart = part;
-  if (role == TPartRole::Scope) scopePart = part;
   if (tracker) part->Attach(*tracker);
 }
 
@@ -557,7 +552,9 @@ void TMainForm::RedrawAll() {
   if (!tracker) return;
   ShowChannelBox();
   ShowMasterKnobs();
-  ShowTempoFields(false);
+  int32_t bpm, speed;
+  ReadTempo(false, bpm, speed);
+  ShowTempoFields(bpm, speed);
   {
     std::lock_guard<std::recursive_mutex> lock(tracker->EngineLock());
     const QSignalBlocker b1(SE_Octave), b2(SE_RowAdd), b3(SE_Instr);

@@ -15,7 +15,7 @@
 
 #include "app/config.h"
 #include "app/configfile.h"
-#include "editor/spectrum.h"
+#include "editor/analyser.h"
 #include "editor/statustext.h"
 
 class QAction;
@@ -31,6 +31,7 @@ class TmKnob;
 class TPatternEditorPart;
 class TPrompts;
 class TSongPart;
+class TScopeView;
 class TSpectrumView;
 class TThreadedTimer;
 class cTracker;
@@ -123,10 +124,9 @@ class TMainForm : public QMainWindow {
   QLabel* StatusPanel(int i) { return panels[i]; }
   QMenu* EditMenu() { return editMenu; }
   const QPixmap& KnobStrip() const { return knobStrip; }
-  // A part that shows the song. Roles: the pattern view and the sequence
-  // view follow playback on Timer1, the scope refreshes on Timer2.
-  enum class TPartRole { Other, PatternView, SequenceView, Scope };
-  void AddPart(TSongPart* part, TPartRole role = TPartRole::Other);
+  // A part that shows the song: attached once the engine exists, told when
+  // the song changed as a whole.
+  void AddPart(TSongPart* part);
 
   // The display flags of the three check boxes and the PatMsk box.
   bool WavGfx() const { return displayFlags[0] != 0; }
@@ -194,7 +194,9 @@ class TMainForm : public QMainWindow {
   void MasterPanChange(int value);
   void ShowChannelBox();
   void ShowMasterKnobs();
-  void ShowTempoFields(bool fromPlayer);
+  // Engine lock taken: the tempo in use while playing (fromPlayer), else the song's.
+  void ReadTempo(bool fromPlayer, int32_t& bpm, int32_t& speed);
+  void ShowTempoFields(int32_t bpm, int32_t speed);
   void ShowPage(int page);
   void RecomputeTimer1();
   void StartTimer1IfPlaying();
@@ -219,17 +221,14 @@ class TMainForm : public QMainWindow {
 
   // Parts.
   std::vector<TSongPart*> parts;
-  TSongPart* patternPart = nullptr;
-  TSongPart* sequencePart = nullptr;
-  TSongPart* scopePart = nullptr;
-  TPatternEditorPart* patternEditor = nullptr;  // edit mode, the shown page
+  TPatternEditorPart* patternEditor = nullptr;  // follows playback on Timer1
+  TScopeView* scopeView = nullptr;              // refreshed on Timer2
 
   // Timers and their state.
   TThreadedTimer* timers[3] = {};
   int32_t displayFlags[3] = {1, 1, 1};  // WavGfx, PatOn, SeqOn
   cMessageCountdown messageCountdown;
   int32_t spectrumCountdown = 2;
-  bool spectrumCleared = false;
   float displayLoad = 0.0f;  // percent
   std::chrono::nanoseconds longestLockHold{0};
   int shownPage = kPagePattern;

@@ -9,9 +9,10 @@
 #include <vector>
 
 #include "app/tracker.h"
+#include "ui/analyserview.h"
 #include "ui/mainform.h"
-#include "ui/songpart.h"
-#include "ui/spectrumview.h"
+#include "ui/patterneditorpart.h"
+#include "ui/scope.h"
 #include "ui/threadedtimer.h"
 
 namespace {
@@ -49,12 +50,8 @@ void TMainForm::DoTimer1() {
   }
   cpuSPD& meter = tracker->StatusMeter(0);
   meter.Start();
-  if (playing && SeqOn() && sequencePart != nullptr) {
-    sequencePart->FollowPlayback();
-    QThread::yieldCurrentThread();
-  }
-  if (playing && PatOn() && shownPage == kPagePattern && patternPart != nullptr) {
-    patternPart->FollowPlayback();
+  if (playing && (SeqOn() || PatOn()) && patternEditor != nullptr) {
+    patternEditor->FollowPlayback(SeqOn(), PatOn() && shownPage == kPagePattern);
     QThread::yieldCurrentThread();
   }
   meter.Stop();
@@ -68,11 +65,10 @@ void TMainForm::DoTimer2() {
   meter.Start();
   bool analyse = false;
   bool timer1Running;
-  int32_t interval;
+  int32_t interval, bpm, speed;
   {
     cTimedLock lock(tracker->EngineLock(), longestLockHold);
     if (WavGfx()) {
-      if (scopePart != nullptr) scopePart->RefreshDisplay();
       // Every third call the spectrum takes 1024 frames from the write
       // position on, wrapping at the accumulator's end.
       if (spectrumCountdown-- == 0) {
@@ -85,16 +81,15 @@ void TMainForm::DoTimer2() {
     }
     timer1Running = tracker->Player().timer1Running != 0;
     interval = tracker->Player().timer1Interval;
+    ReadTempo(true, bpm, speed);
   }
-  if (WavGfx() && !spectrumCleared) {
-    spectrumView->Clear();
-    spectrumCleared = true;
-  }
+  // The scope copies what it shows under the lock by itself.
+  if (WavGfx() && scopeView != nullptr) scopeView->RefreshDisplay();
   if (analyse) {
     spectrum->Analyse();
     spectrumView->SetHeights(*spectrum);
   }
-  ShowTempoFields(true);
+  ShowTempoFields(bpm, speed);
   meter.Stop();
   if (!timer1Running) displayLoad = 0.0f;
   displayLoad += meter.PeriodLoad(float(interval));
@@ -102,15 +97,14 @@ void TMainForm::DoTimer2() {
 
 // While playing the fields show the tempo in use, otherwise the song's; a
 // field the user is typing into is left alone.
-void TMainForm::ShowTempoFields(bool fromPlayer) {
-  if (!tracker) return;
-  int32_t bpm, speed;
-  {
-    cTimedLock lock(tracker->EngineLock(), longestLockHold);
-    const bool playing = fromPlayer && tracker->Player().playing != 0;
-    bpm = playing ? tracker->Player().currentBpm : tracker->Song().bpm;
-    speed = playing ? tracker->Player().currentSpeed : tracker->Song().speed;
-  }
+void TMainForm::ReadTempo(bool fromPlayer, int32_t& bpm, int32_t& speed) {
+  cTimedLock lock(tracker->EngineLock(), longestLockHold);
+  const bool playing = fromPlayer && tracker->Player().playing != 0;
+  bpm = playing ? tracker->Player().currentBpm : tracker->Song().bpm;
+  speed = playing ? tracker->Player().currentSpeed : tracker->Song().speed;
+}
+
+void TMainForm::ShowTempoFields(int32_t bpm, int32_t speed) {
   for (auto [field, value] : {std::pair{bpmField, bpm}, std::pair{speedField, speed}}) {
     // A number being typed is left alone; arrows and a finished edit are not.
     const auto* typing = field->findChild<QLineEdit*>();

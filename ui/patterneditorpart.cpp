@@ -214,6 +214,10 @@ void TPatternEditorPart::SequenceResized() {
   RepaintSequence();
 }
 
+void TPatternEditorPart::FollowPlayback(bool followSequence, bool followPattern) {
+  if (cPatternEditor* e = Editor()) e->FollowPlayback(followSequence, followPattern, form.PatternMask());
+}
+
 void TPatternEditorPart::PlayClick() { form.PlayClick(); }
 void TPatternEditorPart::ContinueClick() { form.ContinueClick(); }
 void TPatternEditorPart::PlayPatClick() { form.PlayPatClick(); }

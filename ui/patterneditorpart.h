@@ -44,6 +44,9 @@ class TPatternEditorPart : public QObject, public cEditorHost, public TSongPart 
   void PatternResized();
   // The sequence view's picture is new: drawn in full.
   void SequenceResized();
+  // Timer1 while the transport plays: the views move to the playing
+  // position and row.
+  void FollowPlayback(bool followSequence, bool followPattern);
 
   // TSongPart.
   void Attach(cTracker& tracker) override;

@@ -26,11 +26,6 @@ void TPatternView::ShowDrawn() {
   if (!drawn.isEmpty()) update(drawn);
 }
 
-void TPatternView::FollowPlayback() {
-  if (cPatternEditor* editor = part.Editor())
-    editor->FollowPlayback(false, true, part.Form().PatternMask());
-}
-
 void TPatternView::FitPicture() {
   const qreal ratio = devicePixelRatioF();
   if (canvas.Width() == width() && canvas.Height() == height() && canvas.Ratio() == ratio &&

@@ -5,12 +5,11 @@
 
 #include <QWidget>
 
-#include "ui/songpart.h"
 #include "ui/textimage.h"
 
 class TPatternEditorPart;
 
-class TPatternView : public QWidget, public TSongPart {
+class TPatternView : public QWidget {
  public:
   TPatternView(TPatternEditorPart& part, QWidget* parent);
 
@@ -18,9 +17,6 @@ class TPatternView : public QWidget, public TSongPart {
   // Shows what the editor drew since the last call.
   void ShowDrawn();
 
-  // The editor part attaches and redraws both views.
-  void Attach(cTracker&) override {}
-  void FollowPlayback() override;
 
  protected:
   void paintEvent(QPaintEvent* event) override;

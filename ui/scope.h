@@ -20,7 +20,8 @@ class TScopeView : public QWidget, public TSongPart {
   void Attach(cTracker& tracker) override;
   void SongChanged() override;
   // Display timer, engine lock held: copies the traces; the paint draws.
-  void RefreshDisplay() override;
+  // Timer2: copies the song's traces under the engine lock, paints after.
+  void RefreshDisplay();
 
   const cScope& Scope() const { return scope; }
   // The image pixels per logical pixel the picture is drawn at.

@@ -25,11 +25,6 @@ void TSequenceView::ShowDrawn() {
   if (!drawn.isEmpty()) update(drawn);
 }
 
-void TSequenceView::FollowPlayback() {
-  if (cPatternEditor* editor = part.Editor())
-    editor->FollowPlayback(true, false, part.Form().PatternMask());
-}
-
 // A screen of another scale: a new picture, drawn in full.
 void TSequenceView::FitPicture() {
   if (canvas.Ratio() == devicePixelRatioF()) return;

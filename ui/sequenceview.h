@@ -6,20 +6,17 @@
 
 #include <QWidget>
 
-#include "ui/songpart.h"
 #include "ui/textimage.h"
 
 class TPatternEditorPart;
 
-class TSequenceView : public QWidget, public TSongPart {
+class TSequenceView : public QWidget {
  public:
   TSequenceView(TPatternEditorPart& part, QWidget* parent);
 
   TTextImage& Canvas() { return canvas; }
   void ShowDrawn();
 
-  void Attach(cTracker&) override {}
-  void FollowPlayback() override;
 
  protected:
   void paintEvent(QPaintEvent* event) override;

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "editor/channelbox.h"
-#include "editor/spectrum.h"
+#include "editor/analyser.h"
 #include "editor/statustext.h"
 
 TEST(StatusText, CaptionAndLoadLine) {

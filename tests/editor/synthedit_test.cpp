@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <vector>
 
+#include "tests/support/rampwav.h"
+
 namespace {
 
 cConfig QuietConfig() {
@@ -15,31 +17,8 @@ cConfig QuietConfig() {
   return config;
 }
 
-// A 16-bit PCM WAV file of frames x channels samples: a ramp.
 void WriteWav(const std::filesystem::path& path, int32_t frames, int32_t channels) {
-  std::vector<uint8_t> b;
-  auto put = [&](uint32_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i) b.push_back(uint8_t(v >> (8 * i)));
-  };
-  auto text = [&](const char* t) { b.insert(b.end(), t, t + 4); };
-  const uint32_t dataBytes = uint32_t(frames * channels * 2);
-  text("RIFF");
-  put(36 + dataBytes, 4);
-  text("WAVE");
-  text("fmt ");
-  put(16, 4);
-  put(1, 2);
-  put(uint32_t(channels), 2);
-  put(44100, 4);
-  put(44100u * uint32_t(channels) * 2, 4);
-  put(uint32_t(channels) * 2, 2);
-  put(16, 2);
-  text("data");
-  put(dataBytes, 4);
-  for (int32_t i = 0; i < frames * channels; ++i) put(uint32_t(int16_t(i * 7)), 2);
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  std::fwrite(b.data(), 1, b.size(), f);
-  std::fclose(f);
+  ASSERT_TRUE(WriteRampWav(path.string(), frames, channels));
 }
 
 class SynthEdit : public ::testing::Test {

@@ -24,6 +24,7 @@
 #include "app/tracker.h"
 #include "editor/synthcontrols.h"
 #include "editor/synthedit.h"
+#include "tests/support/rampwav.h"
 #include "tests/ui/uitestsupport.h"
 #include "ui/envelopeview.h"
 #include "ui/knob.h"
@@ -33,26 +34,8 @@ namespace {
 
 constexpr const char* kDemo = MURVELON_SOURCE_DIR "/Songs/demo.zqm";
 
-// A 16-bit PCM WAV file of frames x channels samples: a ramp.
 void WriteWav(const QString& path, int32_t frames, int32_t channels) {
-  std::ofstream out(path.toStdString(), std::ios::binary);
-  auto put = [&](uint32_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i) out.put(char(uint8_t(v >> (8 * i))));
-  };
-  const uint32_t dataBytes = uint32_t(frames * channels * 2);
-  out.write("RIFF", 4);
-  put(36 + dataBytes, 4);
-  out.write("WAVEfmt ", 8);
-  put(16, 4);
-  put(1, 2);
-  put(uint32_t(channels), 2);
-  put(44100, 4);
-  put(44100u * uint32_t(channels) * 2, 4);
-  put(uint32_t(channels) * 2, 2);
-  put(16, 2);
-  out.write("data", 4);
-  put(dataBytes, 4);
-  for (int32_t i = 0; i < frames * channels; ++i) put(uint32_t(uint16_t(int16_t(i * 7))), 2);
+  ASSERT_TRUE(WriteRampWav(path.toStdString(), frames, channels));
 }
 
 // A started window showing its instrument page, the editor's engine change

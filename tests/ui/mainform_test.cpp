@@ -17,7 +17,7 @@
 #include "engine/generator.h"
 #include "tests/ui/uitestsupport.h"
 #include "ui/knob.h"
-#include "ui/spectrumview.h"
+#include "ui/analyserview.h"
 #include "ui/threadedtimer.h"
 
 namespace {

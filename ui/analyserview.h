@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <array>
 
-#include "editor/spectrum.h"
+#include "editor/analyser.h"
 
 class TSpectrumView : public QWidget {
   Q_OBJECT

@@ -1,4 +1,4 @@
-#include "ui/spectrumview.h"
+#include "ui/analyserview.h"
 
 #include <QPainter>
 

@@ -1,4 +1,4 @@
-#include "editor/spectrum.h"
+#include "editor/analyser.h"
 
 #include <algorithm>
 #include <cmath>
