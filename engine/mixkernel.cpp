@@ -55,7 +55,7 @@ void MixPlain(cMixJob& job, int32_t from) {
   for (int32_t i = from; i < job.samples; ++i) {
     double sum = 0.0;
     for (int j = 0; j < job.count; ++j) sum += double(job.sources[j][i]) * job.gains[j];
-    job.sums[i] = sum;
+    if (job.sums != nullptr) job.sums[i] = sum;
     job.dither = NextDither(job.dither);
     job.out[i] = FinishSample(sum, (i & 1) ? job.gainRight : job.gainLeft, job.dither);
   }
@@ -104,8 +104,10 @@ int32_t MixSse2(cMixJob& job) {
       low = _mm_add_pd(low, _mm_mul_pd(_mm_cvtps_pd(s), gains[j]));
       high = _mm_add_pd(high, _mm_mul_pd(_mm_cvtps_pd(_mm_movehl_ps(s, s)), gains[j]));
     }
-    _mm_storeu_pd(job.sums + i, low);
-    _mm_storeu_pd(job.sums + i + 2, high);
+    if (job.sums != nullptr) {
+      _mm_storeu_pd(job.sums + i, low);
+      _mm_storeu_pd(job.sums + i + 2, high);
+    }
     const __m128i a = FinishPair(low, master, dither);
     const __m128i b = FinishPair(high, master, _mm_srli_si128(dither, 8));
     _mm_storel_epi64(reinterpret_cast<__m128i*>(job.out + i),
@@ -165,10 +167,12 @@ __attribute__((target("avx2"))) int32_t MixAvx2(cMixJob& job) {
       c = _mm256_add_pd(c, _mm256_mul_pd(_mm256_cvtps_pd(_mm_loadu_ps(s + 8)), g));
       d = _mm256_add_pd(d, _mm256_mul_pd(_mm256_cvtps_pd(_mm_loadu_ps(s + 12)), g));
     }
-    _mm256_storeu_pd(sums + i, a);
-    _mm256_storeu_pd(sums + i + 4, b);
-    _mm256_storeu_pd(sums + i + 8, c);
-    _mm256_storeu_pd(sums + i + 12, d);
+    if (sums != nullptr) {
+      _mm256_storeu_pd(sums + i, a);
+      _mm256_storeu_pd(sums + i + 4, b);
+      _mm256_storeu_pd(sums + i + 8, c);
+      _mm256_storeu_pd(sums + i + 12, d);
+    }
     const __m128i low =
         _mm_packs_epi32(FinishQuad(a, master, _mm256_castsi256_si128(ditherLow)),
                         FinishQuad(b, master, _mm256_extracti128_si256(ditherLow, 1)));
@@ -234,8 +238,10 @@ __attribute__((target("avx512f"))) int32_t MixAvx512(cMixJob& job) {
       low = _mm512_add_pd(low, _mm512_mul_pd(_mm512_cvtps_pd(_mm256_loadu_ps(s)), gains[j]));
       high = _mm512_add_pd(high, _mm512_mul_pd(_mm512_cvtps_pd(_mm256_loadu_ps(s + 8)), gains[j]));
     }
-    _mm512_storeu_pd(sums + i, low);
-    _mm512_storeu_pd(sums + i + 8, high);
+    if (sums != nullptr) {
+      _mm512_storeu_pd(sums + i, low);
+      _mm512_storeu_pd(sums + i + 8, high);
+    }
     const __m512i words = _mm512_inserti64x4(
         _mm512_castsi256_si512(FinishOctet(low, master, _mm512_castsi512_si256(dither))),
         FinishOctet(high, master, _mm512_extracti64x4_epi64(dither, 1)), 1);

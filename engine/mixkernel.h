@@ -15,7 +15,7 @@ struct cMixJob {
   const double* gains;          // one per source
   int count;                    // sources
   double gainLeft, gainRight;   // master gains of even and odd samples
-  double* sums;                 // `samples` sums written here
+  double* sums;                 // `samples` sums written here; null: not kept
   int16_t* out;                 // `samples` finished samples written here
   int32_t samples;              // even
   // The dither generator: the state before the first sample, and after the

@@ -19,12 +19,10 @@ cRenderPath::cRenderPath(int32_t sampleRate, int32_t latencyMs, cSongTables& son
       renderMeter(renderMeter),
       mixMeter(mixMeter),
       channelBuffers(new float[size_t(kMixBuffers) * 2 * blockFrames]()),
-      mix(new double[size_t(accumulatorFrames) * 2]()),
       output(new int16_t[size_t(accumulatorFrames) * 2]()) {}
 
 void cRenderPath::ClearBuffers() {
   std::memset(channelBuffers.get(), 0, sizeof(float) * kMixBuffers * 2 * size_t(blockFrames));
-  std::memset(mix.get(), 0, sizeof(double) * 2 * size_t(accumulatorFrames));
   std::memset(output.get(), 0, sizeof(int16_t) * 2 * size_t(accumulatorFrames));
 }
 
@@ -48,7 +46,6 @@ void cRenderPath::WrapCursorsIfFull() {
 }
 
 void cRenderPath::RenderSilentBlock() {
-  std::memset(mix.get() + size_t(cursor) * 2, 0, sizeof(double) * 2 * size_t(blockFrames));
   std::memset(output.get() + size_t(cursor) * 2, 0, sizeof(int16_t) * 2 * size_t(blockFrames));
 }
 
@@ -106,7 +103,8 @@ void cRenderPath::RenderSubBlock(int32_t offset, int32_t count) {
   for (int b = 0; b < kFxAuxBuses; ++b) {
     float* bus = ChannelBuffer(kChannels + b);
     if (fxEngineOn == 0 || !effects.BusFed(b)) {
-      // A bus nobody feeds is still mixed: it must hold no stale sound.
+      // A bus fed again part-way through a later block must hold silence
+      // before that point, not the sound it last had.
       if (busLive[b]) {
         std::memset(bus, 0, sizeof(float) * 2 * size_t(blockFrames));
         busLive[b] = false;
@@ -168,7 +166,7 @@ void cRenderPath::MixBlock() {
   job.count = count;
   job.gainLeft = double(volume * panLeft * channelScale);
   job.gainRight = double(volume * panRight * channelScale);
-  job.sums = mix.get() + size_t(cursor) * 2;
+  job.sums = nullptr;  // the samples are what is kept
   job.out = output.get() + size_t(cursor) * 2;
   job.samples = 2 * blockFrames;
   job.dither = ditherState;

@@ -78,7 +78,6 @@ class cRenderPath {
   cTickSource* ticks = nullptr;
 
   std::unique_ptr<float[]> channelBuffers;  // 20 x blockFrames stereo frames
-  std::unique_ptr<double[]> mix;            // accumulatorFrames stereo frames
   std::unique_ptr<int16_t[]> output;        // accumulatorFrames stereo frames
   int32_t cursor = 0;                       // frame where the next block goes
   bool busLive[kFxAuxBuses] = {};           // the bus buffer holds sound

@@ -16,6 +16,12 @@ void SetName(char* dest, const char* source, size_t sourceBytes) {
   for (size_t i = 0; i < n && source[i] != 0; ++i) dest[i] = source[i];
 }
 
+// Loop points outside a wave of one frame or more are drawn inside it.
+void HoldLoopInside(cWaveEntry& e) {
+  e.loopStart = std::clamp(e.loopStart, 0, e.length - 1);
+  e.loopEnd = std::clamp(e.loopEnd, e.loopStart, e.length - 1);
+}
+
 void Marker(char* text, const char* format, int32_t slot) {
   char buffer[16];
   std::snprintf(buffer, sizeof buffer, format, unsigned(slot & 0xFF));
@@ -73,12 +79,9 @@ void cWavManager::Install(int32_t slot, std::unique_ptr<int16_t[]> buffer, int32
   e.flags = flags;
   // Every way into a slot passes here: loop points outside the wave (from a
   // damaged file) are drawn inside, where the sampler would take them anyway.
-  if (length > 0) {
-    loopStart = std::clamp(loopStart, 0, length - 1);
-    loopEnd = std::clamp(loopEnd, loopStart, length - 1);
-  }
   e.loopStart = loopStart;
   e.loopEnd = loopEnd;
+  if (length > 0) HoldLoopInside(e);
   SetName(e.name, name, nameBytes);
 }
 
@@ -111,8 +114,9 @@ bool cWavManager::SetLoop(int32_t slot, int32_t loopStart, int32_t loopEnd) {
   auto lock = Lock();
   cWaveEntry& e = entries[slot];
   if (e.length <= 0 || !e.data) return false;
-  e.loopStart = std::clamp(loopStart, 0, e.length - 1);
-  e.loopEnd = std::clamp(loopEnd, e.loopStart, e.length - 1);
+  e.loopStart = loopStart;
+  e.loopEnd = loopEnd;
+  HoldLoopInside(e);
   return true;
 }
 

@@ -153,7 +153,6 @@ void cReverb::LayOut() {
 }
 
 void cReverb::Init(int32_t /*sampleRate*/) {
-  LayOut();
   std::fill(std::begin(params), std::end(params), 0);
   Reset(true);
 }
