@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "app/version.h"
+
 struct cCommandLine {
   std::string iniPath;
   std::string songPath;  // a song (.zqm) or a module (.mod)
@@ -25,4 +27,5 @@ inline constexpr const char* kDesktopUsage =
     "  --help       show this text and exit\n"
     "  --version    show the version and exit\n";
 
-inline constexpr const char* kDesktopVersion = "murvelon 0.1 (Murvelon ver. 0.o150a)";
+inline constexpr const char* kDesktopVersion =
+    "murvelon " MURVELON_PACKAGE_VERSION " (Murvelon ver. " MURVELON_VERSION_TEXT ")";

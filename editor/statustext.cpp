@@ -2,9 +2,11 @@
 
 #include <cstdio>
 
+#include "app/version.h"
+
 namespace {
 
-constexpr const char* kVersionText = "0.o150a";
+constexpr const char* kVersionText = MURVELON_VERSION_TEXT;
 constexpr const char* kYearText = "2oo3";
 
 std::string OneDecimal(float value) {

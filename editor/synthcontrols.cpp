@@ -29,7 +29,7 @@ constexpr cSynthControl kControls[] = {
     // The strip, always shown.
     {"TrackBar1", kStrip, "", "Volume", K::Bar, 0, 0, 127, false, H::TrackBarChange2, 64},
     {"TrackBar2", kStrip, "", "Pan", K::Bar, 1, 0, 127, false, H::TrackBarChange2, 64},
-    {"ComboBox1", kStrip, "", "", K::Combo, kWordEngine, 0, 2, false, H::ComboBox1Change, 0},
+    {"ComboBox1", kStrip, "", "", K::Combo, kParamGenType, 0, 2, false, H::ComboBox1Change, 0},
 
     // "Oscillators"
     {"SpinEdit1", kPageOscillators, kOsc1, "Waveform", K::Spin, 2, 0, 5, false, H::SpinEditChange, 0},
@@ -200,8 +200,8 @@ const char* PageCaption(int32_t page) {
 }
 
 const char* EngineName(int32_t engine) {
-  static const char* const kNames[kEngines] = {"Synthesizer", "Sampler", "FM Synth"};
-  return engine >= 0 && engine < kEngines ? kNames[engine] : "";
+  static const char* const kNames[kGenKinds] = {"Synthesizer", "Sampler", "FM Synth"};
+  return engine >= 0 && engine < kGenKinds ? kNames[engine] : "";
 }
 
 const char* LoopModeName(int32_t mode) {
@@ -211,11 +211,11 @@ const char* LoopModeName(int32_t mode) {
 
 bool PageShown(int32_t page, int32_t engine) {
   switch (engine) {
-    case kEngineBass:
+    case kGenBass:
       return page == kPageOscillators || page == kPageFilter;
-    case kEngineSampler:
+    case kGenSampler:
       return page == kPageSample;
-    case kEngineFM:
+    case kGenFM:
       return page == kPageFM;
     default:
       return false;

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <span>
 
+#include "engine/generator.h"
+
 // The pages of the instrument editor; the strip below them is always shown.
 enum : int32_t {
   kPageOscillators = 0,
@@ -16,10 +18,6 @@ enum : int32_t {
   kSynthPages = 4,
   kStrip = -1,
 };
-
-// Instrument word 31: the generator that plays the instrument.
-constexpr int32_t kWordEngine = 31;
-enum : int32_t { kEngineBass = 0, kEngineSampler = 1, kEngineFM = 2, kEngines = 3 };
 
 enum class cControlKind {
   Knob,    // rotary knob

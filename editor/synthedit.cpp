@@ -11,7 +11,7 @@ void cSynthEditor::Load(int32_t newBlock) { block = newBlock & 0x7F; }
 
 void cSynthEditor::BeginRefresh() {
   updating = 0;
-  if (Engine() == kEngineSampler && sample.Slot() != Layer()) sample.SetWave(Layer());
+  if (Engine() == kGenSampler && sample.Slot() != Layer()) sample.SetWave(Layer());
 }
 
 int32_t cSynthEditor::ControlValue(int32_t index) {
@@ -74,7 +74,7 @@ cControlResult cSynthEditor::ControlChanged(int32_t index, int32_t value) {
 }
 
 void cSynthEditor::ChangeEngine(int32_t engine) {
-  if (engine < 0 || engine >= kEngines) return;
+  if (engine < 0 || engine >= kGenKinds) return;
   {
     std::lock_guard<std::recursive_mutex> lock(tracker.EngineLock());
     cGenManager& generators = tracker.Generators();
@@ -86,17 +86,17 @@ void cSynthEditor::ChangeEngine(int32_t engine) {
     std::this_thread::sleep_for(std::chrono::milliseconds(engineChangeWaitMs));
   }
   std::lock_guard<std::recursive_mutex> lock(tracker.EngineLock());
-  tracker.SetParam(block, kWordEngine, int16_t(engine));
+  tracker.SetParam(block, kParamGenType, int16_t(engine));
   tracker.DefaultParams(block);
   // The defaults make channel 0 play the new engine; the edited channel,
   // which the editor's writes address, follows the block as well.
   tracker.FilterParams(tracker.GetParams(block));
   MarkModified();
-  if (engine == kEngineSampler) sample.SetWave(Layer());
+  if (engine == kGenSampler) sample.SetWave(Layer());
 }
 
 bool cSynthEditor::LoadPreset(bool fm, const std::string& path) {
-  if (tracker.GetInsType(block + 1) != (fm ? kEngineFM : kEngineBass)) return false;
+  if (tracker.GetInsType(block + 1) != (fm ? kGenFM : kGenBass)) return false;
   const int loaded = fm ? tracker.LoadFMSynth(path, block) : tracker.LoadSynth(path, block);
   if (loaded != 1) return false;
   MarkModified();

@@ -31,7 +31,7 @@ class cSynthEditor {
   void Load(int32_t block);
   int32_t Block() const { return block; }
   const int16_t* Params() { return tracker.GetParams(block); }
-  int32_t Engine() { return Params()[kWordEngine]; }
+  int32_t Engine() { return Params()[kParamGenType]; }
 
   // Around a refresh, while the frame sets its controls from the block:
   // changes they report in between write nothing. BeginRefresh also shows

@@ -18,7 +18,6 @@ class TEnvelopeView : public QWidget {
 
   explicit TEnvelopeView(QWidget* parent = nullptr);
   void SetShape(const cEnvelopeShape& shape);
-  const cEnvelopeShape& Shape() const { return shape; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;

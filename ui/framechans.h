@@ -34,7 +34,6 @@ class TFrameChans : public QWidget, public TSongPart {
   QComboBox* TypeBox(int slot) { return typeBoxes[slot]; }
   QPushButton* ParamButton(int slot) { return paramButtons[slot]; }
   QSlider* SendBar(int bus) { return sendBars[bus]; }
-  QLabel* SendLabel(int bus) { return sendLabels[bus]; }
 
   // "..." of the slot: the effect's parameter window, modal, when the slot
   // holds an effect; returns whether it was shown.

@@ -680,7 +680,7 @@ void TFrameSynth::SaveSynthClick(bool fm) {
     Report("Save Synth", "Preset could not be saved!", path,
            reason != 0
                ? QString::fromLocal8Bit(std::strerror(reason))
-               : QString("the instrument is not a ") + EngineName(fm ? kEngineFM : kEngineBass));
+               : QString("the instrument is not a ") + EngineName(fm ? kGenFM : kGenBass));
   }
 }
 

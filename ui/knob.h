@@ -45,8 +45,6 @@ class TmKnob : public QWidget {
   void SetGfxData(const QPixmap* strip);
   void SetOnChange(TKnobChangeEvent handler) { onChange = std::move(handler); }
 
-  const cKnobModel& Model() const { return model; }
-
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;

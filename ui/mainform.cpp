@@ -28,8 +28,11 @@
 #include <thread>
 
 #include "app/tracker.h"
+#include "app/version.h"
 #include "audio/devicechoice.h"
 #include "editor/channelbox.h"
+#include "song/songtables.h"
+#include "ui/analyserview.h"
 #include "ui/formsystem.h"
 #include "ui/framechans.h"
 #include "ui/framesynth.h"
@@ -40,7 +43,6 @@
 #include "ui/scope.h"
 #include "ui/sequenceview.h"
 #include "ui/songpart.h"
-#include "ui/analyserview.h"
 #include "ui/threadedtimer.h"
 
 namespace {
@@ -218,7 +220,7 @@ void TMainForm::FormShow() {
 
 bool TMainForm::SystemStart() {
   formSystem = std::make_unique<TFormSystem>();
-  formSystem->setWindowTitle("Murvelon 0.o150a system message");
+  formSystem->setWindowTitle("Murvelon " MURVELON_VERSION_TEXT " system message");
   if (isVisible()) formSystem->show();
   cWindowReport report(*formSystem, !quickStart);
   try {
@@ -415,8 +417,8 @@ QWidget* TMainForm::BuildTopArea() {
     box->setFocusPolicy(Qt::ClickFocus);
     return box;
   };
-  bpmField = spin("BPM", 32, 255, config.bpm);
-  speedField = spin("Speed", 0, 31, config.speed);
+  bpmField = spin("BPM", kBpmRange.low, kBpmRange.high, config.bpm);
+  speedField = spin("Speed", kSpeedRange.low, kSpeedRange.high, config.speed);
   SE_Octave = spin("SE_Octave", 0, 9, 3);
   SE_RowAdd = spin("SE_RowAdd", 0, 16, 1);
   SE_Instr = spin("SE_Instr", 1, 127, 1);
@@ -461,13 +463,14 @@ QWidget* TMainForm::BuildTopArea() {
   mKnob1 = new TmKnob(controls);
   mKnob1->setObjectName("mKnob1");
   mKnob1->SetGfxData(&knobStrip);
-  mKnob1->SetMaxValue(200);
+  mKnob1->SetMin(kMasterVolumeRange.low);
+  mKnob1->SetMaxValue(kMasterVolumeRange.high);
   mKnob1->setToolTip("Master volume");
   mKnob2 = new TmKnob(controls);
   mKnob2->setObjectName("mKnob2");
   mKnob2->SetGfxData(&knobStrip);
-  mKnob2->SetMin(-100);
-  mKnob2->SetMaxValue(100);
+  mKnob2->SetMin(kMasterPanRange.low);
+  mKnob2->SetMaxValue(kMasterPanRange.high);
   mKnob2->setToolTip("Master pan");
   knobs->addWidget(new QLabel("Vol", controls));
   knobs->addWidget(mKnob1);
@@ -616,7 +619,7 @@ void TMainForm::BpmEdited(int value) {
   if (!tracker) return;
   {
     std::lock_guard<std::recursive_mutex> lock(tracker->EngineLock());
-    tracker->Song().bpm = std::clamp(value, 32, 255);
+    tracker->Song().bpm = kBpmRange.Clamp(value);
     tracker->Song().modified = true;
     if (tracker->Player().playing) tracker->Player().SetBPM(tracker->Song().bpm);
   }
@@ -627,7 +630,7 @@ void TMainForm::SpeedEdited(int value) {
   if (!tracker) return;
   {
     std::lock_guard<std::recursive_mutex> lock(tracker->EngineLock());
-    tracker->Song().speed = std::clamp(value, 0, 31);
+    tracker->Song().speed = kSpeedRange.Clamp(value);
     tracker->Song().modified = true;
     if (tracker->Player().playing) tracker->Player().SetSpeed(tracker->Song().speed);
   }

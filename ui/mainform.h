@@ -116,9 +116,7 @@ class TMainForm : public QMainWindow {
   // Places for the parts; each holds one widget and grows with the window.
   QWidget* SequenceSlot() { return image1Slot; }  // top left
   QWidget* PatternSlot() { return image2Slot; }   // the pattern page
-  QWidget* ScopeSlot() { return image3Slot; }     // top right
   QWidget* SynthSlot() { return synthSlot; }      // the instrument page
-  QWidget* ChansSlot() { return chansSlot; }      // the channel page
   QLabel* KeyHelpLabel() { return keyHelp; }
   QLabel* KeyCodeLabel() { return label1; }  // the last key's code
   QLabel* StatusPanel(int i) { return panels[i]; }
@@ -152,7 +150,6 @@ class TMainForm : public QMainWindow {
 
   // The longest engine-lock hold of DoTimer1 and DoTimer2 so far.
   std::chrono::nanoseconds LongestTimerLockHold() const { return longestLockHold; }
-  float DisplayLoad() const { return displayLoad; }
 
  protected:
   void showEvent(QShowEvent* event) override;

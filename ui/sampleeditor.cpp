@@ -33,8 +33,8 @@ int TSampleEditor::DevicePixel(qreal logical) const {
 void TSampleEditor::SyncSize() {
   if (editor == nullptr) return;
   const qreal ratio = devicePixelRatioF();
-  const int w = std::max(int(std::lround(width() * ratio)), 1);
-  const int h = std::max(int(std::lround(height() * ratio)), 1);
+  const int w = std::max(int(std::ceil(width() * ratio)), 1);
+  const int h = std::max(int(std::ceil(height() * ratio)), 1);
   const int scale = std::max(int(std::lround(ratio)), 1);
   if (w != editor->Width() || h != editor->Height() || scale != editor->Scale()) {
     editor->SetImageSize(w, h, scale);

@@ -27,7 +27,6 @@ class TSampleEditor : public QWidget {
   // The editor's image: the widget's size in device pixels.
   void SyncSize();
   // The picture as last painted, in device pixels.
-  const QImage& Picture() const { return picture; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;

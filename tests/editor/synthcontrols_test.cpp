@@ -18,7 +18,7 @@ const cSynthControl& Control(const char* name) {
 
 TEST(SynthControls, EachWordHasOneControlOnThePagesOfItsEngine) {
   // Two controls writing one word would leave another word unreachable.
-  for (int32_t engine = 0; engine < kEngines; ++engine) {
+  for (int32_t engine = 0; engine < kGenKinds; ++engine) {
     std::set<int32_t> words;
     for (const cSynthControl& c : SynthControls()) {
       if (c.word < 0 || (c.page != kStrip && !PageShown(c.page, engine))) continue;
@@ -100,9 +100,9 @@ TEST(SynthControls, EachEngineShowsItsPages) {
     int32_t engine;
     bool shown[kSynthPages];
   };
-  for (Case c : {Case{kEngineBass, {true, true, false, false}},
-                 {kEngineSampler, {false, false, true, false}},
-                 {kEngineFM, {false, false, false, true}},
+  for (Case c : {Case{kGenBass, {true, true, false, false}},
+                 {kGenSampler, {false, false, true, false}},
+                 {kGenFM, {false, false, false, true}},
                  {7, {false, false, false, false}}}) {
     for (int32_t page = 0; page < kSynthPages; ++page) {
       EXPECT_EQ(PageShown(page, c.engine), c.shown[page]) << c.engine << " " << page;

@@ -57,7 +57,7 @@ class SynthEdit : public ::testing::Test {
     g.SelectGenerator(engine);
     g.GetDefaults(block.data());
     g.SelectGenerator(saved);
-    block[kWordEngine] = int16_t(engine);
+    block[kParamGenType] = int16_t(engine);
     return block;
   }
 
@@ -116,7 +116,7 @@ TEST_F(SynthEdit, ARefreshWritesNothing) {
   editor.EndRefresh();
   EXPECT_EQ(Block(), before);
   EXPECT_FALSE(tracker.Song().modified);
-  EXPECT_EQ(tracker.Generators().generatorType[0], kEngineBass);
+  EXPECT_EQ(tracker.Generators().generatorType[0], kGenBass);
 }
 
 TEST_F(SynthEdit, ControlsShowTheWordsOfTheBlock) {
@@ -138,14 +138,14 @@ TEST_F(SynthEdit, ControlsShowTheWordsOfTheBlock) {
 
 TEST_F(SynthEdit, TheEngineChangeResetsTheInstrumentToTheNewDefaults) {
   tracker.SetEditedChannel(3);
-  std::vector<int16_t> defaults = Defaults(kEngineSampler);
-  cControlResult r = Change("ComboBox1", kEngineSampler);
+  std::vector<int16_t> defaults = Defaults(kGenSampler);
+  cControlResult r = Change("ComboBox1", kGenSampler);
   EXPECT_TRUE(r.refresh);
   EXPECT_EQ(Block(), defaults);
-  EXPECT_EQ(editor.Engine(), kEngineSampler);
+  EXPECT_EQ(editor.Engine(), kGenSampler);
   EXPECT_TRUE(tracker.Song().modified);
   // The edited channel plays it, and its writes reach a sampler.
-  EXPECT_EQ(tracker.Generators().generatorType[3], kEngineSampler);
+  EXPECT_EQ(tracker.Generators().generatorType[3], kGenSampler);
   for (int32_t page = 0; page < kSynthPages; ++page) {
     EXPECT_EQ(PageShown(page, editor.Engine()), page == kPageSample);
   }
@@ -159,8 +159,8 @@ TEST_F(SynthEdit, TheEngineChangeResetsTheInstrumentToTheNewDefaults) {
   Change("SE_Fine", -128);
   EXPECT_EQ(Word(3), -128);
 
-  defaults = Defaults(kEngineFM);
-  Change("ComboBox1", kEngineFM);
+  defaults = Defaults(kGenFM);
+  Change("ComboBox1", kGenFM);
   EXPECT_EQ(Block(), defaults);
 }
 
@@ -175,7 +175,7 @@ TEST_F(SynthEdit, EnvelopePicturesFollowTheirWords) {
 }
 
 TEST_F(SynthEdit, SamplesLoadIntoTheLayerAndGo) {
-  Change("ComboBox1", kEngineSampler);
+  Change("ComboBox1", kGenSampler);
   tracker.Song().modified = false;
   EXPECT_FALSE(editor.LoadSample((dir / "missing.wav").string()));
   EXPECT_FALSE(tracker.Song().modified);
@@ -204,7 +204,7 @@ TEST_F(SynthEdit, SamplesLoadIntoTheLayerAndGo) {
 }
 
 TEST_F(SynthEdit, ALoadedWaveAndItsLoopComeBackWithTheSong) {
-  Change("ComboBox1", kEngineSampler);
+  Change("ComboBox1", kGenSampler);
   Change("SE_Layer", 5);
   WriteWav(dir / "loop.wav", 1000, 1);
   ASSERT_TRUE(editor.LoadSample((dir / "loop.wav").string()));
@@ -246,7 +246,7 @@ TEST_F(SynthEdit, PresetsLoadOnlyIntoTheirEngine) {
   EXPECT_EQ(refreshes, before + 1);  // the instrument was selected again
   EXPECT_EQ(editor.PresetName(false), bass);
 
-  Change("ComboBox1", kEngineSampler);
+  Change("ComboBox1", kGenSampler);
   const std::vector<int16_t> sampler = Block();
   EXPECT_FALSE(editor.LoadPreset(false, bass));
   EXPECT_FALSE(editor.SavePreset(false, (dir / "s.zqb").string()));

@@ -78,7 +78,7 @@ class TSynthWindow : public TWindowFixture {
     g.SelectGenerator(engine);
     g.GetDefaults(block.data());
     g.SelectGenerator(saved);
-    block[kWordEngine] = int16_t(engine);
+    block[kParamGenType] = int16_t(engine);
     return block;
   }
   std::vector<int> ShownPages() {
@@ -178,8 +178,8 @@ TEST(FrameSynth, TheEngineBoxResetsTheInstrumentAndShowsItsPages) {
     std::vector<int> pages;
   };
   for (const Case& c :
-       {Case{kEngineSampler, "Sampler", {kPageSample}}, Case{kEngineFM, "FM Synth", {kPageFM}},
-        Case{kEngineBass, "Synthesizer", {kPageOscillators, kPageFilter}}}) {
+       {Case{kGenSampler, "Sampler", {kPageSample}}, Case{kGenFM, "FM Synth", {kPageFM}},
+        Case{kGenBass, "Synthesizer", {kPageOscillators, kPageFilter}}}) {
     w.Tracker().GetParams(w.Block())[0] = 99;  // the defaults put the volume back
     const std::vector<int16_t> defaults = w.Defaults(c.engine);
     engine->setCurrentIndex(c.engine);
@@ -384,7 +384,7 @@ TEST(FrameSynth, EditorChangesMarkTheSongSoNewAsks) {
       {"a knob", [&] { w.Get<TmKnob>("mKnob23")->SetCurValue(17); }},
       {"a spin edit", [&] { w.Get<QSpinBox>("SpinEdit2")->setValue(7); }},
       {"the volume bar", [&] { w.Get<QSlider>("TrackBar1")->setValue(20); }},
-      {"the engine", [&] { w.Get<QComboBox>("ComboBox1")->setCurrentIndex(kEngineSampler); }},
+      {"the engine", [&] { w.Get<QComboBox>("ComboBox1")->setCurrentIndex(kGenSampler); }},
       {"a sample", [&] { w.LoadWave(100); }},
       {"the loop mode", [&] { w.Get<QComboBox>("ComboBox2")->setCurrentIndex(kLoopForward); }},
   };
@@ -504,7 +504,7 @@ TEST(FrameSynth, PresetsLoadAndSaveThroughTheButtons) {
   // A synthesizer preset is not an FM one.
   w.prompts.told.clear();
   w.SelectInstrument(6);
-  w.Get<QComboBox>("ComboBox1")->setCurrentIndex(kEngineFM);
+  w.Get<QComboBox>("ComboBox1")->setCurrentIndex(kGenFM);
   const std::vector<int16_t> fm = w.Words();
   w.prompts.files = {w.Path("mine.zqb")};
   w.Click("SpeedButton6");
@@ -524,7 +524,7 @@ TEST(FrameSynth, EveryPageFitsTheWindowWithoutScrolling) {
   }
   for (QSize size : {QSize(1280, 800), QSize(1024, 700)}) {
     w.form->resize(size);
-    for (int32_t engine = 0; engine < kEngines; ++engine) {
+    for (int32_t engine = 0; engine < kGenKinds; ++engine) {
       w.Get<QComboBox>("ComboBox1")->setCurrentIndex(engine);
       for (int page = 0; page < kSynthPages; ++page) {
         if (!PageShown(page, engine)) continue;

@@ -7,11 +7,13 @@
 
 #include "app/configfile.h"
 #include "app/firststart.h"
+#include "app/version.h"
 #include "tools/cli/cli.h"
 
 namespace {
 
-constexpr const char* kVersion = "murvelon-cli 0.1 (Murvelon ver. 0.o150a)";
+constexpr const char* kVersion =
+    "murvelon-cli " MURVELON_PACKAGE_VERSION " (Murvelon ver. " MURVELON_VERSION_TEXT ")";
 
 struct cCommandHelp {
   const char* name;

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "app/tracker.h"
+#include "audio/wavfile.h"
 #include "editor/patterneditor.h"
 #include "editor/patterntext.h"
 #include "editor/synthcontrols.h"
@@ -53,7 +54,7 @@ bool Save(QWidget& widget, const QString& folder, const QString& name, const QSt
 
 // A stereo pad for the sample page: a decaying chord, its voices spread
 // between the channels.
-void WriteStereoWave(const std::string& path) {
+bool WriteStereoWave(const std::string& path) {
   constexpr int kRate = 44100, kFrames = 44100;
   std::vector<int16_t> samples(size_t(kFrames) * 2);
   for (int i = 0; i < kFrames; ++i) {
@@ -64,24 +65,8 @@ void WriteStereoWave(const std::string& path) {
     samples[size_t(i) * 2] = int16_t(std::lround(fade * 12000.0 * (a + 0.6 * b + 0.3 * c)));
     samples[size_t(i) * 2 + 1] = int16_t(std::lround(fade * 12000.0 * (0.3 * a + 0.6 * b + c)));
   }
-  auto word = [](std::ofstream& out, uint32_t v, int bytes) {
-    for (int k = 0; k < bytes; ++k) out.put(char((v >> (8 * k)) & 0xFF));
-  };
-  std::ofstream out(path, std::ios::binary);
-  const uint32_t dataBytes = uint32_t(samples.size() * 2);
-  out.write("RIFF", 4);
-  word(out, 36 + dataBytes, 4);
-  out.write("WAVEfmt ", 8);
-  word(out, 16, 4);
-  word(out, 1, 2);
-  word(out, 2, 2);
-  word(out, kRate, 4);
-  word(out, kRate * 4, 4);
-  word(out, 4, 2);
-  word(out, 16, 2);
-  out.write("data", 4);
-  word(out, dataBytes, 4);
-  for (int16_t v : samples) word(out, uint16_t(v), 2);
+  cWavFile file;
+  return file.Create(path, kRate) && file.Append(samples.data(), kFrames) && file.Finish();
 }
 
 // The instrument page: the demo's synthesizer (4) on both of its pages, its
@@ -105,7 +90,10 @@ bool SaveSynthPages(TMainForm& form, const QString& folder, const QString& suffi
   form.InstrumentEdit()->setValue(1);
   qobject_cast<QSpinBox*>(frame->Control("SE_Layer"))->setValue(5);
   const QString wave = scratch + "/Stereo Pad.wav";
-  WriteStereoWave(wave.toStdString());
+  if (!WriteStereoWave(wave.toStdString())) {
+    std::fprintf(stderr, "murvelon-screenshots: cannot write %s\n", wave.toLocal8Bit().constData());
+    return false;
+  }
   frame->LoadSampleFile(wave);
   Settle(100);
   cSampleEditor& sample = frame->Editor()->Sample();
