@@ -134,8 +134,7 @@ void cPatternEditor::DrawAll() {
   host.RepaintSequence();
   {
     cLock lock(tracker.EngineLock());
-    TakeSongPosition();
-    pattern.Snapshot(tracker.Song().Cell(pattern.currentPattern, 0, 0));
+    if (!TakeSongPosition()) pattern.Snapshot(tracker.Song().Cell(pattern.currentPattern, 0, 0));
   }
   pattern.editMode = EditMode();
   pattern.redraw = 4;
@@ -189,8 +188,7 @@ void cPatternEditor::SequenceMouseDown(int x, int y, int button) {
     if (result == eSequenceClick::kNothing) return;
     if (result == eSequenceClick::kCursorMoved) {
       player.position = sequence.cursor;
-      player.pattern = int(song.GetPattern(sequence.cursor));
-      player.modeWord = song.GetModeWord(sequence.cursor);
+      player.LoadPosition();
     } else {
       song.modified = true;
       if (result == eSequenceClick::kModeChanged)
@@ -217,8 +215,7 @@ void cPatternEditor::SequenceArrow(int direction, bool ctrl) {
     sequence.SetCursor(sequence.cursor + (direction < 0 ? -1 : 1));
     player.position = sequence.cursor;
     if (!ctrl) {
-      player.pattern = int(song.GetPattern(sequence.cursor));
-      player.modeWord = song.GetModeWord(sequence.cursor);
+      player.LoadPosition();
       player.row = -1;  // the next row played is the pattern's first
       patternChanged = TakeSongPosition();
       cGenManager& generators = tracker.Generators();

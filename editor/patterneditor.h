@@ -119,6 +119,7 @@ class cPatternEditor {
   // Engine lock held: the pattern view on the playing pattern and row.
   void FollowPattern(const cPlayer& player, bool mask);
   void SyncEditedChannel();
+  void TabKey(bool ctrl, bool shift);
 
   cTracker& tracker;
   cEditorHost& host;

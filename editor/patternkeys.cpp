@@ -81,12 +81,10 @@ bool cPatternEditor::AppMsgPattern(const cKey& key) {
 
   // A row move while stopped: under the lock, as the display timer sets the
   // row while playing.
+  // The cursor is the view's own: no lock to move it.
   auto moveRow = [&](auto&& change) {
     if (playing) return;
-    {
-      cLock lock(tracker.EngineLock());
-      change();
-    }
+    change();
     Move();
   };
 
@@ -139,16 +137,7 @@ bool cPatternEditor::AppMsgPattern(const cKey& key) {
       NoteHowTo();
       return true;
     case kVkTab:
-      if (ctrl) {
-        pattern.cursorColumn = 0;
-        pattern.firstVisible = 0;
-        pattern.redraw = 4;
-        pattern.Draw();
-      } else if (shift) {
-        pattern.PreviousChannel();
-      } else {
-        pattern.NextChannel();
-      }
+      TabKey(ctrl, shift);
       host.RepaintPattern();
       NoteHowTo();
       return true;
@@ -236,18 +225,23 @@ bool cPatternEditor::AppMsgPattern(const cKey& key) {
   return handled;
 }
 
+// Tab: the next channel; with Shift the one before; with Ctrl the first.
+void cPatternEditor::TabKey(bool ctrl, bool shift) {
+  if (ctrl) {
+    pattern.cursorColumn = 0;
+    pattern.firstVisible = 0;
+    pattern.redraw = 4;
+    pattern.Draw();
+  } else if (shift) {
+    pattern.PreviousChannel();
+  } else {
+    pattern.NextChannel();
+  }
+}
+
 bool cPatternEditor::AppMsgPlayNote(const cKey& key) {
   if (key.vk == kVkTab) {
-    if (key.Ctrl()) {
-      pattern.cursorColumn = 0;
-      pattern.firstVisible = 0;
-      pattern.redraw = 4;
-      pattern.Draw();
-    } else if (key.Shift()) {
-      pattern.PreviousChannel();
-    } else {
-      pattern.NextChannel();
-    }
+    TabKey(key.Ctrl(), key.Shift());
     ChannelNum();
     return true;
   }

@@ -32,7 +32,6 @@ void cPatternView::Start(int w, int h, int count) {
 void cPatternView::Snapshot(const uint8_t* pattern) { std::memcpy(work, pattern, kPatternBytes); }
 
 void cPatternView::SetRow(int row) {
-  previousRow = cursorRow;
   if (rows <= 0) return;
   row %= rows;
   if (row < 0) row += rows;

@@ -82,7 +82,7 @@ class cPatternView {
   int visibleRows = 5;  // odd
   int half = 2;
   int redraw = 4;  // 4: the next draw is a full one
-  int previousRow = 0, cursorRow = 0;
+  int cursorRow = 0;
   int cursorColumn = 0;  // channel x 15 + sub-column
   int firstVisible = 0;  // first visible channel
   int currentPattern = 0;

@@ -81,15 +81,16 @@ void RenderSamplePicture(const cSamplePicture& p, std::vector<uint32_t>& pixels)
     int32_t prevLow = 0, prevHigh = 0;
     for (int32_t x = 0; x < w; ++x) {
       const cSampleColumn& c = p.columns[size_t(x)];
-      int32_t low = centre + int32_t(std::lround(c.low[ch] * scale));
-      int32_t high = centre + int32_t(std::lround(c.high[ch] * scale));
+      const int32_t columnLow = centre + int32_t(std::lround(c.low[ch] * scale));
+      const int32_t columnHigh = centre + int32_t(std::lround(c.high[ch] * scale));
+      int32_t low = columnLow, high = columnHigh;
       // Joined to the column before, as a line through the points would be.
       if (!p.dots && x > 0) {
         low = std::min(low, prevHigh);
         high = std::max(high, prevLow);
       }
-      prevLow = centre + int32_t(std::lround(c.low[ch] * scale));
-      prevHigh = centre + int32_t(std::lround(c.high[ch] * scale));
+      prevLow = columnLow;
+      prevHigh = columnHigh;
       FillRect(pixels, w, h, x, low, x + 1, high + 1, kSampleWave);
     }
   }

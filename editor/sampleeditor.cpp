@@ -66,7 +66,6 @@ bool cSampleEditor::SetView(int32_t start, int32_t end) {
     start = std::max(start, 0);
     end = std::min(end, last);
     if (end < start) start = end - 1;
-    if (start > end) end = start + 1;
     // A wave of one frame (or none) has nothing before frame 0 to show.
     start = std::max(start, 0);
     end = std::clamp(end, start, std::max(last, start));

@@ -103,7 +103,6 @@ void cScope::Draw() {
 }
 
 void cScope::Refresh(cTracker& t) {
-  if (!bmp) return;
   Capture(t);
   Draw();
 }

@@ -60,7 +60,6 @@ cRgb SequenceEntryColour(int index, bool cursor) {
 }
 
 void cSequenceView::SetCursor(int position) {
-  previousCursor = cursor;
   cursor = position & 0xFFF;
 }
 
@@ -166,13 +165,7 @@ eSequenceClick cSequenceView::Click(int x, int y, int button) {
       digit = c - 20;
     }
     if (field == nullptr || middle) return eSequenceClick::kNothing;
-    // Each position wraps within 0-4095 before the range is put in order,
-    // so that start lowered below 0 becomes FFF and the range stays
-    // start <= repeat <= end.
-    *field = (*field + sign * kDigitSteps[digit]) & 0xFFF;
-    song->start &= 0xFFF;
-    song->repeat &= 0xFFF;
-    song->end &= 0xFFF;
+    *field += sign * kDigitSteps[digit];
     song->NormaliseRange();
     redraw = 4;
     return eSequenceClick::kRangeChanged;

@@ -53,7 +53,7 @@ class cSequenceView {
   // pattern 0 with every channel skipped.
   void DeleteEntry();
 
-  int cursor = 0, previousCursor = 0;
+  int cursor = 0;
   int redraw = 4;
   static constexpr int half = 3;
   static constexpr int lines = 2 * half + 1;

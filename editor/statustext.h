@@ -25,7 +25,6 @@ class cMessageCountdown {
   void Start() { countdown = kPeriods; }
   // One status period; true when the label should go back to "Ready...".
   bool Tick();
-  int32_t Remaining() const { return countdown; }
 
  private:
   int32_t countdown = 0;

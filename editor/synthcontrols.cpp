@@ -176,9 +176,11 @@ cHandlerRule HandlerRule(cSynthHandler handler) {
     case H::mKnob31Change:
       return {true, true, true};
     case H::SE_LayerChange:
-    case H::ComboBox1Change:
     case H::ComboBox2Change:
       return {true, false, false};
+    // The engine change takes the lock for each of its steps and waits
+    // between them.
+    case H::ComboBox1Change:
     default:
       return {false, false, false};
   }

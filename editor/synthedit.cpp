@@ -45,7 +45,6 @@ cControlResult cSynthEditor::ControlChanged(int32_t index, int32_t value) {
     case cSynthHandler::None:
       return result;
     case cSynthHandler::ComboBox1Change:
-      if (lock.owns_lock()) lock.unlock();  // the change waits between its steps
       ChangeEngine(value);
       result.wrote = result.refresh = true;
       return result;

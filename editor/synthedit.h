@@ -38,7 +38,6 @@ class cSynthEditor {
   // the wave of the instrument's layer when it is a sampler.
   void BeginRefresh();
   void EndRefresh() { updating = 1; }
-  bool Updating() const { return updating != 0; }
   // What the control at the index of SynthControls() shows for the block.
   int32_t ControlValue(int32_t index);
 

@@ -42,6 +42,8 @@ class cPlayer : public cTickSource, public cRowSequencer {
   // The row restarts at 0 with the song's speed and tempo; with toStart the
   // position goes back to the sequence start first.
   void ResetPosition(bool toStart);
+  // The pattern and channel modes of the sequence position.
+  void LoadPosition();
 
   // Audio thread: one tick; on tick 0 the current row is interpreted.
   void ProcessTick() override;
@@ -88,7 +90,6 @@ class cPlayer : public cTickSource, public cRowSequencer {
   void Start(bool toStart, int32_t loop);
   void AdvanceRow();
   void NextPosition();
-  void LoadPosition();
   int32_t ChannelsInUse() const;
 
   const int32_t sampleRate;

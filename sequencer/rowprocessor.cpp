@@ -44,8 +44,7 @@ void cRowProcessor::InterpretChannel(const cRowPlace& place, cRowSequencer& sequ
   }
   generators.currentChannel = c;
 
-  // The editor writes cells without the engine lock: read the cell once and
-  // use only the copy.
+  // The cell is read once; everything below uses the copy.
   uint8_t cell[kCellBytes];
   std::memcpy(cell, song.Cell(place.pattern, c, place.row), kCellBytes);
   const uint8_t note = cell[0];

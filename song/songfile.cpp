@@ -137,9 +137,6 @@ bool ReadModule(cFileReader& in, cSongTables& song, cFxChains& fx, cSongFileHost
   song.masterPan = kMasterPanRange.Clamp(song.masterPan);
   song.bpm = kBpmRange.Clamp(song.bpm);
   song.speed = kSpeedRange.Clamp(song.speed);
-  song.start &= 0xFFF;
-  song.repeat &= 0xFFF;
-  song.end &= 0xFFF;
   song.NormaliseRange();  // a damaged file may have them in any order
   for (uint32_t c = 0; c < channels; ++c) in.Read(&song.channelVolume[c]);
 

@@ -37,13 +37,15 @@ void cSongTables::SetChannelMode(int position, int channel, int mode) {
   word = (word & ~(3u << shift)) | (uint32_t(mode & 3) << shift);
 }
 
+// Each position wraps within 0-4095 before the range is put in order:
+// a start stepped below 0 becomes FFF and the order still holds.
 void cSongTables::NormaliseRange() {
-  if (start > end) end = start;
-  if (start > repeat) repeat = start;
-  if (end < repeat) repeat = end;
   start &= 0xFFF;
   end &= 0xFFF;
   repeat &= 0xFFF;
+  if (start > end) end = start;
+  if (start > repeat) repeat = start;
+  if (end < repeat) repeat = end;
 }
 
 bool cSongTables::SetChannelCount(int count) {

@@ -75,7 +75,8 @@ TEST(SongTables, RangeNormalisesToStartRepeatEnd) {
     int wantStart, wantEnd, wantRepeat;
   };
   for (auto c : {Case{10, 5, 2, 10, 10, 10}, Case{0, 20, 30, 0, 20, 20}, Case{3, 8, 5, 3, 8, 5},
-                 Case{4095, 0, 0, 4095, 4095, 4095}}) {
+                 Case{4095, 0, 0, 4095, 4095, 4095}, Case{-1, 5, 3, 4095, 4095, 4095},
+                 Case{4096 + 7, 4096 + 2, 9, 7, 7, 7}}) {
     cSongTables song;
     song.start = c.start;
     song.end = c.end;
