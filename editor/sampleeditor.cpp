@@ -190,7 +190,12 @@ bool cSampleEditor::Rng2Loop() {
   return true;
 }
 
+bool cSampleEditor::InLoopStrip(int32_t y) const {
+  return y < StripHeight() || y >= height - StripHeight();
+}
+
 bool cSampleEditor::MouseDown(int32_t x, int32_t y) {
+  selecting = false;
   if (y < StripHeight()) return SetLoopStartByPixel(x);
   if (y >= height - StripHeight()) return SetLoopEndByPixel(x);
   selecting = true;

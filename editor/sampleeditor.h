@@ -71,6 +71,8 @@ class cSampleEditor {
   // strip the loop end; elsewhere it starts a selection that moves follow.
   // Each returns true when the image must be drawn again.
   bool MouseDown(int32_t x, int32_t y);
+  // The top and bottom strips, where a press moves a loop point.
+  bool InLoopStrip(int32_t y) const;
   bool MouseMove(int32_t x);
   void MouseUp() { selecting = false; }
   bool Selecting() const { return selecting; }

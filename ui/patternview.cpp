@@ -2,8 +2,6 @@
 
 #include <QApplication>
 #include <QMouseEvent>
-#include <QPaintEvent>
-#include <QPainter>
 #include <QWheelEvent>
 
 #include "editor/patterneditor.h"
@@ -11,19 +9,11 @@
 #include "ui/mainform.h"
 #include "ui/patterneditorpart.h"
 
-TPatternView::TPatternView(TPatternEditorPart& p, QWidget* parent) : QWidget(parent), part(p) {
+TPatternView::TPatternView(TPatternEditorPart& p, QWidget* parent) : TTextView(parent), part(p) {
   setObjectName("PatternView");
-  setAttribute(Qt::WA_OpaquePaintEvent);
-  // A click here takes the focus from a text field, and with it the keys.
-  setFocusPolicy(Qt::ClickFocus);
   // The row numbers and one channel; the header, five rows and the bar.
   setMinimumSize(kRowNumberChars * kCharWidth + kChannelWidth, 7 * kLineHeight);
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-}
-
-void TPatternView::ShowDrawn() {
-  const QRect drawn = canvas.TakeDirty();
-  if (!drawn.isEmpty()) update(drawn);
 }
 
 void TPatternView::FitPicture() {
@@ -37,24 +27,6 @@ void TPatternView::FitPicture() {
 }
 
 void TPatternView::resizeEvent(QResizeEvent*) { FitPicture(); }
-
-void TPatternView::showEvent(QShowEvent*) { FitPicture(); }
-
-// The picture is copied one device pixel to one screen pixel.
-void TPatternView::paintEvent(QPaintEvent* event) {
-  if (canvas.Ratio() != devicePixelRatioF()) {
-    // Moved to a screen of another scale: drawn again at the new one.
-    QMetaObject::invokeMethod(
-        this, [this] { FitPicture(); }, Qt::QueuedConnection);
-  }
-  QPainter painter(this);
-  const QImage& image = canvas.Image();
-  const qreal ratio = canvas.Ratio();
-  for (const QRect& r : event->region()) {
-    const QRectF source(r.x() * ratio, r.y() * ratio, r.width() * ratio, r.height() * ratio);
-    painter.drawImage(QRectF(r), image, source);
-  }
-}
 
 void TPatternView::mousePressEvent(QMouseEvent* event) {
   cPatternEditor* editor = part.Editor();

@@ -3,35 +3,24 @@
 // the screen's pixel ratio, growing with the window. Presses and drags on it
 // go to the editor; while the transport plays it follows the playing row.
 
-#include <QWidget>
-
-#include "ui/textimage.h"
+#include "ui/textview.h"
 
 class TPatternEditorPart;
 
-class TPatternView : public QWidget {
+class TPatternView : public TTextView {
  public:
   TPatternView(TPatternEditorPart& part, QWidget* parent);
 
-  TTextImage& Canvas() { return canvas; }
-  // Shows what the editor drew since the last call.
-  void ShowDrawn();
-
-
  protected:
-  void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
-  void showEvent(QShowEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
 
  private:
-  // A new size or pixel ratio: a new picture, laid out and drawn again.
-  void FitPicture();
+  void FitPicture() override;
 
   TPatternEditorPart& part;
-  TTextImage canvas;
   int wheelRemainder = 0;  // eighths of a degree not yet turned into rows
 };

@@ -72,11 +72,9 @@ void TSampleEditor::mousePressEvent(QMouseEvent* event) {
   if (editor == nullptr || event->button() != Qt::LeftButton) return;
   SyncSize();
   const QPointF at = event->position();
-  const bool selection = DevicePixel(at.y()) >= editor->StripHeight() &&
-                         DevicePixel(at.y()) < editor->Height() - editor->StripHeight();
   if (editor->MouseDown(DevicePixel(at.x()), DevicePixel(at.y()))) {
     Redraw();
-    if (!selection && onLoopChange) onLoopChange();
+    if (!editor->Selecting() && onLoopChange) onLoopChange();
   }
 }
 
@@ -84,8 +82,7 @@ void TSampleEditor::mouseMoveEvent(QMouseEvent* event) {
   if (editor == nullptr) return;
   if (!editor->Selecting()) {
     // The loop strips show where a press moves a loop point.
-    const int y = DevicePixel(event->position().y());
-    const bool strip = y < editor->StripHeight() || y >= editor->Height() - editor->StripHeight();
+    const bool strip = editor->InLoopStrip(DevicePixel(event->position().y()));
     setCursor(strip ? Qt::SplitHCursor : Qt::IBeamCursor);
     return;
   }

@@ -4,28 +4,19 @@
 // entries and the song range; while the transport plays the cursor follows
 // the song position.
 
-#include <QWidget>
-
-#include "ui/textimage.h"
+#include "ui/textview.h"
 
 class TPatternEditorPart;
 
-class TSequenceView : public QWidget {
+class TSequenceView : public TTextView {
  public:
   TSequenceView(TPatternEditorPart& part, QWidget* parent);
 
-  TTextImage& Canvas() { return canvas; }
-  void ShowDrawn();
-
-
  protected:
-  void paintEvent(QPaintEvent* event) override;
-  void showEvent(QShowEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
 
  private:
-  void FitPicture();
+  void FitPicture() override;
 
   TPatternEditorPart& part;
-  TTextImage canvas;
 };
