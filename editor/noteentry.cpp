@@ -9,6 +9,7 @@
 #include "editor/notekeys.h"
 #include "editor/patterneditor.h"
 #include "editor/patterntext.h"
+#include "sequencer/rowprocessor.h"
 
 using cLock = std::lock_guard<std::recursive_mutex>;
 
@@ -83,12 +84,8 @@ void cPatternEditor::InsKeyNote(int semitone, int octaveOffset) {
     cLock lock(tracker.EngineLock());
     cSongTables& song = tracker.Song();
     const bool release = semitone == kNoteOffSemitone;
-    if (!release) {
-      // A note typed in starts the channel's effects afresh, as a row does.
-      for (int slot = 0; slot < kFxSlots; ++slot) {
-        if (cEffect* fx = tracker.Effects().Object(slot, channel)) fx->rowFlag = 0;
-      }
-    }
+    // A note typed in starts the channel's effects afresh, as a row does.
+    if (!release) RestartChannelEffects(tracker.Effects(), channel);
     if (channel >= song.channelCount) return;
     uint8_t* cell = song.Cell(pattern.currentPattern, channel, pattern.cursorRow);
     if (release) {
@@ -184,10 +181,7 @@ void cPatternEditor::PlayKeyNote(int semitone, int octaveOffset) {
   const int note = NoteValue(cNoteKey{semitone, octaveOffset}, song.octave);
   // The current instrument, applied as a row applies an instrument byte.
   const int instrument = song.currentInstrument;
-  const int16_t* block = song.Instrument(instrument - 1);
-  generators.SelectGenerator(block[kParamGenType]);
-  generators.LoadInstrument(block);
-  song.noteVolume[channel & 15] = 127;
+  LoadChannelInstrument(song, generators, channel, instrument);
   generators.SetInstrumentNumber(instrument);
   generators.NoteOn(note - 1);
   previewSounding = 1;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <iterator>
 
+#include "song/songtables.h"
+
 namespace {
 
 struct cNoteKeyRow {
@@ -64,7 +66,7 @@ std::optional<cNoteKey> NoteKeyOf(const cKey& key) {
 }
 
 int NoteValue(const cNoteKey& key, int octave) {
-  return std::clamp((key.octaveOffset + octave) * 12 + key.semitone + 1, 1, 108);
+  return std::clamp((key.octaveOffset + octave) * 12 + key.semitone + 1, 1, int(kMaxNoteByte));
 }
 
 int HexDigitOfVk(int vk) {

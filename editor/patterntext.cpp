@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "song/songtables.h"
+
 namespace {
 
 constexpr char kHex[] = "0123456789ABCDEF";
@@ -30,11 +32,11 @@ void EffectText(uint8_t command, uint8_t parameter, char* out) {
 void NoteName(uint8_t note, char out[3]) {
   if (note == 0) {
     std::memcpy(out, "...", 3);
-  } else if (note <= 108) {
+  } else if (note <= kMaxNoteByte) {
     out[0] = kSemitoneNames[(note - 1) % 12][0];
     out[1] = kSemitoneNames[(note - 1) % 12][1];
     out[2] = char('0' + (note - 1) / 12);
-  } else if (note == 109) {
+  } else if (note == kNoteRelease) {
     std::memcpy(out, "off", 3);
   } else {
     std::memcpy(out, "???", 3);  // only a damaged file holds these

@@ -9,8 +9,8 @@
 namespace {
 
 const cFxParamDesc kDelayParams[cDelay::kNumParams] = {
-    {"Delay Left (ms)", "DelayL", 0, 1024, 340, kFxTimeSync},
-    {"Delay Right (ms)", "DelayR", 0, 1024, 340, kFxTimeSync},
+    {"Delay Left (ms)", "DelayL", 0, kDelayMaxMs, 340, kFxTimeSync},
+    {"Delay Right (ms)", "DelayR", 0, kDelayMaxMs, 340, kFxTimeSync},
     {"Feedback Left (%)", "FeedBackL", 0, 100, 75, 0},
     {"Feedback Right (%)", "FeedBackR", 0, 100, 75, 0},
     {"Color (%)", "Color", 0, 100, 75, 0},
@@ -64,7 +64,7 @@ void cDelay::SetParam(int32_t index, int32_t value) {
   switch (index) {
     case 0:
     case 1: {
-      const int32_t ms = std::clamp(value, 0, kDelayMaxMs);
+      const int32_t ms = Clamped(index, value);
       params[index] = ms;
       // In integers: samplesPerMs lies just below rate / 1000 at 22050 and
       // 44100 Hz, so a product with it falls short of a whole frame whenever
@@ -88,7 +88,7 @@ void cDelay::SetParam(int32_t index, int32_t value) {
     case 4:
     case 5:
     case 6: {
-      const int32_t percent = std::clamp(value, 0, 100);
+      const int32_t percent = Clamped(index, value);
       params[index] = percent;
       // Rounded once: 80 % is the float nearest 0.8.
       const float factor = float(percent * 0.01);

@@ -136,7 +136,7 @@ template <int Bands>
 void cEqualizer<Bands>::SetParam(int32_t index, int32_t value) {
   if (!this->Has(index)) return;
   if (index == kDryMixIndex) {
-    const int32_t v = std::clamp(value, 0, 100);
+    const int32_t v = this->Clamped(index, value);
     params[index] = v;
     dryMix = v;
     for (int k = 0; k < Bands; ++k) {
@@ -145,7 +145,7 @@ void cEqualizer<Bands>::SetParam(int32_t index, int32_t value) {
     }
     return;
   }
-  const int32_t v = std::clamp(value, -100, 100);
+  const int32_t v = this->Clamped(index, value);
   params[index] = v;
   const int stage = Bands - index - 1;
   left[stage].Design(centres[stage], widths[stage], v, sampleRate, dryMix);

@@ -10,9 +10,22 @@
 namespace {
 
 constexpr uint8_t kEmptyByte = 0xFF;  // volume and pan: nothing to do
-constexpr int kMaxNoteByte = 108;     // note number 107, stored plus one
 
 }  // namespace
+
+void RestartChannelEffects(cFxChains& effects, int channel) {
+  for (int slot = 0; slot < kFxSlots; ++slot) {
+    if (cEffect* fx = effects.Object(slot, channel)) fx->rowFlag = 0;
+  }
+}
+
+void LoadChannelInstrument(cSongTables& song, cGenManager& generators, int channel,
+                           int instrument) {
+  const int16_t* block = song.Instrument(instrument - 1);
+  generators.SelectGenerator(block[kParamGenType]);
+  generators.LoadInstrument(block);
+  song.noteVolume[channel & 15] = 127;
+}
 
 void cRowProcessor::InterpretRow(const cRowPlace& place, cRowSequencer& sequencer) {
   // A row outside the pattern is never read: a view may leave -1 behind so
@@ -39,9 +52,7 @@ void cRowProcessor::InterpretChannel(const cRowPlace& place, cRowSequencer& sequ
     return;
   }
 
-  for (int slot = 0; slot < kFxSlots; ++slot) {
-    if (cEffect* fx = effects.Object(slot, c)) fx->rowFlag = 0;
-  }
+  RestartChannelEffects(effects, c);
   generators.currentChannel = c;
 
   // The cell is read once; everything below uses the copy.
@@ -59,12 +70,7 @@ void cRowProcessor::InterpretChannel(const cRowPlace& place, cRowSequencer& sequ
   // An instrument byte above 128 comes only from a damaged file: no
   // instrument.
   if (instrument > kInstruments) instrument = 0;
-  if (instrument != 0) {
-    const int16_t* block = song.Instrument(instrument - 1);
-    generators.SelectGenerator(block[kParamGenType]);
-    generators.LoadInstrument(block);
-    song.noteVolume[c] = 127;
-  }
+  if (instrument != 0) LoadChannelInstrument(song, generators, c, instrument);
   generators.SetInstrumentNumber(instrument);
 
   generators.SetCommand(0, command1 * 256 + parameter1);

@@ -32,6 +32,16 @@ class cRowSequencer {
   virtual void PatternBreak(int32_t row) = 0;
 };
 
+// What a row does to a channel before its note, also done when a note is
+// typed or previewed in the editor. Engine lock held.
+// The channel's effects start afresh: each slot's row flag is cleared.
+void RestartChannelEffects(cFxChains& effects, int channel);
+// An instrument (1-128) takes the generator the channel's current one is
+// (generators.currentChannel): its kind and parameters, and the note volume
+// starts at 127.
+void LoadChannelInstrument(cSongTables& song, cGenManager& generators, int channel,
+                           int instrument);
+
 class cRowProcessor {
  public:
   cRowProcessor(cSongTables& song, cGenManager& generators, cFxChains& effects)

@@ -32,6 +32,7 @@ constexpr size_t kSongMemoryBytes = kSequenceBytes + kPatternStoreBytes + kCopyB
 static_assert(kSongMemoryBytes == 2139136);
 
 constexpr uint8_t kNoteRelease = 109;
+constexpr uint8_t kMaxNoteByte = 108;  // note number 107, stored plus one
 constexpr uint8_t kEmptyCell[kCellBytes] = {0x00, 0x00, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00};
 
 // A closed range of a song setting.
