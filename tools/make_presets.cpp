@@ -17,6 +17,7 @@
 
 #include "app/tracker.h"
 #include "audio/wavfile.h"
+#include "tools/fft.h"
 #include "tools/starter_presets.h"
 
 namespace {
@@ -33,30 +34,6 @@ cConfig QuietConfig() {
 int Usage() {
   std::fprintf(stderr, "usage: murvelon-make-presets ROOT [--report] [--wav DIR]\n");
   return 2;
-}
-
-// In-place radix-2 transform; size a power of two.
-void Fft(std::vector<std::complex<double>>& a) {
-  const size_t n = a.size();
-  for (size_t i = 1, j = 0; i < n; ++i) {
-    size_t bit = n >> 1;
-    for (; j & bit; bit >>= 1) j ^= bit;
-    j ^= bit;
-    if (i < j) std::swap(a[i], a[j]);
-  }
-  for (size_t len = 2; len <= n; len <<= 1) {
-    const double angle = -2.0 * std::numbers::pi / double(len);
-    const std::complex<double> w(std::cos(angle), std::sin(angle));
-    for (size_t i = 0; i < n; i += len) {
-      std::complex<double> wk(1.0, 0.0);
-      for (size_t k = 0; k < len / 2; ++k) {
-        const std::complex<double> u = a[i + k], v = a[i + k + len / 2] * wk;
-        a[i + k] = u + v;
-        a[i + k + len / 2] = u - v;
-        wk *= w;
-      }
-    }
-  }
 }
 
 double Db(double level) { return level > 0.0 ? 20.0 * std::log10(level / 32767.0) : -200.0; }

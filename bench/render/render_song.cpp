@@ -18,6 +18,7 @@
 
 #include "app/tracker.h"
 #include "bench/songs.h"
+#include "tests/support/digest.h"
 
 namespace {
 
@@ -92,14 +93,11 @@ int main(int argc, char** argv) {
   t.TransportCommand(kTransportPlay);
   const int32_t blocks = int32_t(seconds * t.Config().frequency / t.Renderer().BlockFrames());
   const int32_t samples = 2 * t.Renderer().BlockFrames();
-  uint64_t digest = 1469598103934665603ull;  // FNV-1a 64 over the samples
+  cDigest digest;  // the pinned renders' digest
   const auto start = std::chrono::steady_clock::now();
   for (int32_t b = 0; b < blocks; ++b) {
     const int16_t* pcm = t.RenderCallback(1);
-    for (int32_t i = 0; i < samples; ++i) {
-      digest ^= uint16_t(pcm[i]);
-      digest *= 1099511628211ull;
-    }
+    for (int32_t i = 0; i < samples; ++i) digest.AddSampleBytes(pcm[i]);
     renderLoad += t.Renderer().renderLoad;
     mixLoad += t.Renderer().mixLoad;
   }
@@ -107,7 +105,7 @@ int main(int argc, char** argv) {
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   const double audio = double(blocks) * t.Renderer().BlockFrames() / t.Config().frequency;
   std::printf("rendered %.2f s in %.3f s: %.1fx real time, digest %016llx\n", audio, elapsed,
-              elapsed > 0 ? audio / elapsed : 0.0, static_cast<unsigned long long>(digest));
+              elapsed > 0 ? audio / elapsed : 0.0, static_cast<unsigned long long>(digest.value));
   std::printf("the mix (MixBlock) took %.1f %% of the render time\n",
               renderLoad + mixLoad > 0 ? 100.0 * mixLoad / (renderLoad + mixLoad) : 0.0);
   return 0;

@@ -19,25 +19,17 @@
 #include "engine/sampler.h"
 #include "engine/wavestore.h"
 #include "engine/wavetables.h"
+#include "tests/support/digest.h"
 
 namespace {
 
 constexpr int kRate = 44100;
 
-struct cHash {
-  uint64_t value = 1469598103934665603ull;  // FNV-1a 64
-  void Add(const std::vector<float>& frames, int32_t count) {
-    for (int32_t i = 0; i < 2 * count; ++i) {
-      value ^= std::bit_cast<uint32_t>(frames[size_t(i)]);
-      value *= 1099511628211ull;
-    }
-  }
-};
 
 // Renders about `seconds` in blocks of 1 to 1500 frames (a fixed sequence),
 // calling `event` before each block with the block's number.
 uint64_t RenderScript(cGenerator& g, double seconds, const std::function<void(int)>& event) {
-  cHash hash;
+  cDigest hash;
   std::vector<float> frames(2 * 1500);
   uint32_t seed = 2024;
   int32_t done = 0;
@@ -46,7 +38,7 @@ uint64_t RenderScript(cGenerator& g, double seconds, const std::function<void(in
     seed = seed * 1664525u + 1013904223u;
     const int32_t n = 1 + int32_t((seed >> 8) % 1500);
     g.Render(frames.data(), n);
-    hash.Add(frames, n);
+    for (int32_t i = 0; i < 2 * n; ++i) hash.AddFloat(frames[size_t(i)]);
     done += n;
   }
   return hash.value;

@@ -12,6 +12,7 @@
 
 #include "app/tracker.h"
 #include "support/synthsong.h"
+#include "tests/support/digest.h"
 
 namespace {
 
@@ -27,18 +28,12 @@ uint64_t RenderDigest(cTracker& t, int seconds) {
   t.TransportCommand(kTransportPlay);
   const int32_t frames = t.Renderer().BlockFrames();
   const int32_t blocks = seconds * t.Config().frequency / frames;
-  uint64_t h = 1469598103934665603ull;
+  cDigest digest;
   for (int32_t b = 0; b < blocks; ++b) {
     const int16_t* pcm = t.RenderCallback(1);
-    for (int32_t i = 0; i < 2 * frames; ++i) {
-      const uint16_t v = uint16_t(pcm[i]);
-      for (uint8_t byte : {uint8_t(v), uint8_t(v >> 8)}) {
-        h ^= byte;
-        h *= 1099511628211ull;
-      }
-    }
+    for (int32_t i = 0; i < 2 * frames; ++i) digest.AddSampleBytes(pcm[i]);
   }
-  return h;
+  return digest.value;
 }
 
 // A fresh engine; the noise generators seed from rand(), so it starts from

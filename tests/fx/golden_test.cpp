@@ -8,17 +8,15 @@
 
 #include "fx/fxfactory.h"
 #include "fxtestutil.h"
+#include "tests/support/digest.h"
 
 namespace {
 
 // FNV-1a over the bit patterns of the samples.
 uint64_t Hash(const std::vector<float>& frames) {
-  uint64_t h = 1469598103934665603ull;
-  for (float v : frames) {
-    h ^= std::bit_cast<uint32_t>(v);
-    h *= 1099511628211ull;
-  }
-  return h;
+  cDigest digest;
+  for (float v : frames) digest.AddFloat(v);
+  return digest.value;
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "fxtestutil.h"
+#include "tests/support/digest.h"
 
 TEST(Reverb, WidthSharesTheWetSignalBetweenOwnAndCrossSide) {
   cReverb fx;
@@ -141,7 +142,7 @@ TEST(Reverb, ATailDecayingToSilenceGivesTheRecordedSamples) {
   fx.Init(44100);
   fx.SetParam(2, 0);  // the shortest room: the tail reaches the flushes in seconds
   fx.SetParam(3, 1000);
-  uint64_t hash = 1469598103934665603ull;  // FNV-1a 64 over the bit patterns
+  cDigest hash;
   std::vector<float> block(2 * 1500);
   uint32_t seed = 5;
   for (int b = 0; b < 4000; ++b) {
@@ -152,12 +153,9 @@ TEST(Reverb, ATailDecayingToSilenceGivesTheRecordedSamples) {
       block[size_t(i)] = b < 10 ? float(int32_t(seed >> 16) - 32768) * 0.5f : 0.0f;
     }
     fx.Process(block.data(), n);
-    for (int32_t i = 0; i < 2 * n; ++i) {
-      hash ^= std::bit_cast<uint32_t>(block[size_t(i)]);
-      hash *= 1099511628211ull;
-    }
+    for (int32_t i = 0; i < 2 * n; ++i) hash.AddFloat(block[size_t(i)]);
   }
-  EXPECT_EQ(hash, 0x7584d23b4afe13f8ull) << std::hex << hash;
+  EXPECT_EQ(hash.value, 0x7584d23b4afe13f8ull) << std::hex << hash.value;
   EXPECT_EQ(block[0], 0.0f);  // silent by now
 }
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/tracker.h"
+#include "tools/fft.h"
 #include "tools/starter_presets.h"
 
 namespace {
@@ -74,23 +75,7 @@ cPrint Print(const std::vector<float>& pcm) {
         0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * double(i) / double(kPoints - 1));
     x[i] = double(pcm[2 * (start + i)] + pcm[2 * (start + i) + 1]) * hann;
   }
-  for (size_t i = 1, j = 0; i < kPoints; ++i) {
-    size_t bit = kPoints >> 1;
-    for (; j & bit; bit >>= 1) j ^= bit;
-    j ^= bit;
-    if (i < j) std::swap(x[i], x[j]);
-  }
-  for (size_t len = 2; len <= kPoints; len <<= 1) {
-    const std::complex<double> w = std::polar(1.0, -2.0 * std::numbers::pi / double(len));
-    for (size_t i = 0; i < kPoints; i += len) {
-      std::complex<double> wk = 1.0;
-      for (size_t k = 0; k < len / 2; ++k, wk *= w) {
-        const std::complex<double> u = x[i + k], v = x[i + k + len / 2] * wk;
-        x[i + k] = u + v;
-        x[i + k + len / 2] = u - v;
-      }
-    }
-  }
+  Fft(x);
   // Third-octave bands from 50 Hz to 16 kHz.
   for (double low = 50.0; low < 16000.0; low *= std::cbrt(2.0)) {
     const double high = low * std::cbrt(2.0);
