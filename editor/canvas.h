@@ -27,3 +27,21 @@ class cTextCanvas {
   // the caller draws it.
   virtual void Scroll(int top, int height, int dy) = 0;
 };
+
+// A view of `lines` text lines from `top` whose cursor sits on line `half`,
+// moved by `moved` lines (down the list when positive): the picture is
+// scrolled, and the lines it exposes, the cursor's old line and its new
+// one are drawn by drawLine(line).
+template <class DrawLine>
+void ScrollLines(cTextCanvas& canvas, int top, int lines, int half, int moved,
+                 DrawLine&& drawLine) {
+  canvas.Scroll(top, lines * kLineHeight, -moved * kLineHeight);
+  if (moved > 0) {
+    for (int line = lines - moved; line < lines; ++line) drawLine(line);
+  } else {
+    for (int line = 0; line < -moved; ++line) drawLine(line);
+  }
+  const int oldCursorLine = half - moved;
+  if (oldCursorLine >= 0 && oldCursorLine < lines) drawLine(oldCursorLine);
+  drawLine(half);
+}

@@ -51,13 +51,14 @@ bool cPatternEditor::EditNoteAppMessage(const cKey& key) {
   return true;
 }
 
-bool cPatternEditor::PlayNoteAppMessage(const cKey& key) {
-  if (EditMode() != 0 && pattern.SubColumn() != 0) return false;
+bool cPatternEditor::PlayNoteAppMessage(const cKey& key, bool previewOnly) {
+  const int editMode = previewOnly ? 0 : EditMode();
+  if (editMode != 0 && pattern.SubColumn() != 0) return false;
   const auto note = NoteKeyOf(key);
   if (!note) return false;
   // A held key that only sounds keeps its note sounding rather than
   // starting it again with every repeat of the keyboard.
-  if (key.repeat && EditMode() == 0) return true;
+  if (key.repeat && editMode == 0) return true;
   PlayKeyNote(note->semitone, note->octaveOffset);
   return true;
 }

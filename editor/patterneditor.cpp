@@ -19,7 +19,6 @@ bool cPatternEditor::Playing() const {
 }
 
 int cPatternEditor::EditMode() const {
-  if (forcePlayMode) return 0;
   cLock lock(tracker.EngineLock());
   return tracker.Player().editMode;
 }

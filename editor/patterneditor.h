@@ -41,7 +41,9 @@ class cPatternEditor {
   bool AppMsgPattern(const cKey& key);
   bool AppMsgPlayNote(const cKey& key);
   bool EditNoteAppMessage(const cKey& key);
-  bool PlayNoteAppMessage(const cKey& key);
+  // previewOnly: the instrument and channel pages sound the note whatever
+  // the edit mode.
+  bool PlayNoteAppMessage(const cKey& key, bool previewOnly = false);
 
   // Entry at the cursor. semitone kNoteOffSemitone writes a release.
   void InsKeyNote(int semitone, int octaveOffset);
@@ -126,5 +128,4 @@ class cPatternEditor {
   cPatternView pattern;
   cSequenceView sequence;
   int shownPage = 0;
-  bool forcePlayMode = false;  // the instrument and channel pages only preview
 };

@@ -247,8 +247,5 @@ bool cPatternEditor::AppMsgPlayNote(const cKey& key) {
   }
   if (key.Ctrl()) return false;
   // Every note key previews here and nothing is written.
-  forcePlayMode = true;
-  const bool handled = PlayNoteAppMessage(key);
-  forcePlayMode = false;
-  return handled;
+  return PlayNoteAppMessage(key, true);
 }

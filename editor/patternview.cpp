@@ -128,16 +128,9 @@ void cPatternView::Draw() {
     return;
   }
   if (canvas == nullptr) return;
-  canvas->Scroll(RowTop(0), visibleRows * kLineHeight, -moved * kLineHeight);
   drawnRow = cursorRow;
-  if (moved > 0) {
-    for (int line = visibleRows - moved; line < visibleRows; ++line) DrawLine(line, false);
-  } else {
-    for (int line = 0; line < -moved; ++line) DrawLine(line, false);
-  }
-  const int oldCursorLine = half - moved;
-  if (oldCursorLine >= 0 && oldCursorLine < visibleRows) DrawLine(oldCursorLine, false);
-  DrawLine(half, true);
+  ScrollLines(*canvas, RowTop(0), visibleRows, half, moved,
+              [this](int line) { DrawLine(line, line == half); });
 }
 
 void cPatternView::FullDraw() {

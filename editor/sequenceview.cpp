@@ -79,15 +79,8 @@ void cSequenceView::Draw() {
   }
   drawnCursor = cursor;
   if (canvas == nullptr || song == nullptr) return;
-  canvas->Scroll(kLineHeight, lines * kLineHeight, -moved * kLineHeight);
-  if (moved > 0) {
-    for (int line = lines - moved; line < lines; ++line) DrawEntryLine(line);
-  } else {
-    for (int line = 0; line < -moved; ++line) DrawEntryLine(line);
-  }
-  const int oldCursorLine = half - moved;
-  if (oldCursorLine >= 0 && oldCursorLine < lines) DrawEntryLine(oldCursorLine);
-  DrawEntryLine(half);
+  ScrollLines(*canvas, kLineHeight, lines, half, moved,
+              [this](int line) { DrawEntryLine(line); });
 }
 
 void cSequenceView::FullDraw() {
