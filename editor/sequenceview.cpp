@@ -59,9 +59,7 @@ cRgb SequenceEntryColour(int index, bool cursor) {
   return fourth ? cRgb{208, 208, 192} : cRgb{216, 216, 200};
 }
 
-void cSequenceView::SetCursor(int position) {
-  cursor = position & 0xFFF;
-}
+void cSequenceView::SetCursor(int position) { cursor = position & 0xFFF; }
 
 void cSequenceView::Draw() {
   if (redraw != 0) {
@@ -79,8 +77,7 @@ void cSequenceView::Draw() {
   }
   drawnCursor = cursor;
   if (canvas == nullptr || song == nullptr) return;
-  ScrollLines(*canvas, kLineHeight, lines, half, moved,
-              [this](int line) { DrawEntryLine(line); });
+  ScrollLines(*canvas, kLineHeight, lines, half, moved, [this](int line) { DrawEntryLine(line); });
 }
 
 void cSequenceView::FullDraw() {

@@ -21,6 +21,7 @@ void TransposeTrack(cSongTables& song, int pattern, int channel, int first, int 
   const int last = std::min(first + count, kRows);
   for (int row = std::max(first, 0); row < last; ++row) {
     uint8_t& note = song.Cell(pattern, channel, row)[0];
-    if (note >= 1 && note <= kMaxNoteByte) note = uint8_t(std::clamp(note + step, 1, int(kMaxNoteByte)));
+    if (note >= 1 && note <= kMaxNoteByte)
+      note = uint8_t(std::clamp(note + step, 1, int(kMaxNoteByte)));
   }
 }

@@ -39,8 +39,7 @@ void RestartChannelEffects(cFxChains& effects, int channel);
 // An instrument (1-128) takes the generator the channel's current one is
 // (generators.currentChannel): its kind and parameters, and the note volume
 // starts at 127.
-void LoadChannelInstrument(cSongTables& song, cGenManager& generators, int channel,
-                           int instrument);
+void LoadChannelInstrument(cSongTables& song, cGenManager& generators, int channel, int instrument);
 
 class cRowProcessor {
  public:

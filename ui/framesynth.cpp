@@ -678,9 +678,8 @@ void TFrameSynth::SaveSynthClick(bool fm) {
   if (!editor->SavePreset(fm, path.toStdString())) {
     const int reason = errno;
     Report("Save Synth", "Preset could not be saved!", path,
-           reason != 0
-               ? QString::fromLocal8Bit(std::strerror(reason))
-               : QString("the instrument is not a ") + EngineName(fm ? kGenFM : kGenBass));
+           reason != 0 ? QString::fromLocal8Bit(std::strerror(reason))
+                       : QString("the instrument is not a ") + EngineName(fm ? kGenFM : kGenBass));
   }
 }
 

@@ -215,7 +215,8 @@ void TPatternEditorPart::SequenceResized() {
 }
 
 void TPatternEditorPart::FollowPlayback(bool followSequence, bool followPattern) {
-  if (cPatternEditor* e = Editor()) e->FollowPlayback(followSequence, followPattern, form.PatternMask());
+  if (cPatternEditor* e = Editor())
+    e->FollowPlayback(followSequence, followPattern, form.PatternMask());
 }
 
 void TPatternEditorPart::PlayClick() { form.PlayClick(); }

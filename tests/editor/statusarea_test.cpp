@@ -5,8 +5,8 @@
 #include <cmath>
 #include <vector>
 
-#include "editor/channelbox.h"
 #include "editor/analyser.h"
+#include "editor/channelbox.h"
 #include "editor/statustext.h"
 
 TEST(StatusText, CaptionAndLoadLine) {

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "tests/support/enginedefaults.h"
 #include "tests/support/rampwav.h"
 
 namespace {
@@ -49,17 +50,7 @@ class SynthEdit : public ::testing::Test {
   }
   // The block as the engine's defaults leave it: words the engine does not
   // use keep their values.
-  std::vector<int16_t> Defaults(int32_t engine) {
-    std::vector<int16_t> block = Block();
-    cGenManager& g = tracker.Generators();
-    const int32_t saved = g.generatorType[0];
-    g.currentChannel = 0;
-    g.SelectGenerator(engine);
-    g.GetDefaults(block.data());
-    g.SelectGenerator(saved);
-    block[kParamGenType] = int16_t(engine);
-    return block;
-  }
+  std::vector<int16_t> Defaults(int32_t engine) { return EngineDefaults(tracker, Block(), engine); }
 
   cTracker tracker{QuietConfig()};
   cSynthEditor editor{tracker};

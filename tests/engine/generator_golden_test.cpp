@@ -25,7 +25,6 @@ namespace {
 
 constexpr int kRate = 44100;
 
-
 // Renders about `seconds` in blocks of 1 to 1500 frames (a fixed sequence),
 // calling `event` before each block with the block's number.
 uint64_t RenderScript(cGenerator& g, double seconds, const std::function<void(int)>& event) {

@@ -1,8 +1,8 @@
+#include "song/songtables.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
-
-#include "song/songtables.h"
 
 TEST(SongTables, NewSongIsEmptyAndSilent) {
   cSongTables song;
@@ -24,8 +24,8 @@ TEST(SongTables, NewSongIsEmptyAndSilent) {
     }
   }
   EXPECT_EQ(std::memcmp(song.Cell(5, 2, 9), kEmptyCell, kCellBytes), 0);
-  EXPECT_EQ(song.Instrument(3)[10], 0);   // words 0-63 are zeroed
-  EXPECT_EQ(song.Instrument(3)[100], 77); // the rest is the generator defaults' business
+  EXPECT_EQ(song.Instrument(3)[10], 0);    // words 0-63 are zeroed
+  EXPECT_EQ(song.Instrument(3)[100], 77);  // the rest is the generator defaults' business
   EXPECT_EQ(song.channelCount, 8);
   EXPECT_EQ(song.masterVolume, 100);
   EXPECT_EQ(song.masterPan, -20);

@@ -24,6 +24,7 @@
 #include "app/tracker.h"
 #include "editor/synthcontrols.h"
 #include "editor/synthedit.h"
+#include "tests/support/enginedefaults.h"
 #include "tests/support/rampwav.h"
 #include "tests/ui/uitestsupport.h"
 #include "ui/envelopeview.h"
@@ -69,17 +70,7 @@ class TSynthWindow : public TWindowFixture {
   }
   // The block as the engine's defaults leave it.
   std::vector<int16_t> Defaults(int32_t engine) {
-    std::vector<int16_t> block = Words();
-    // The output thread renders through the same generators meanwhile.
-    std::lock_guard<std::recursive_mutex> lock(Tracker().EngineLock());
-    cGenManager& g = Tracker().Generators();
-    const int32_t saved = g.generatorType[0];
-    g.currentChannel = 0;
-    g.SelectGenerator(engine);
-    g.GetDefaults(block.data());
-    g.SelectGenerator(saved);
-    block[kParamGenType] = int16_t(engine);
-    return block;
+    return EngineDefaults(Tracker(), Words(), engine);
   }
   std::vector<int> ShownPages() {
     std::vector<int> shown;

@@ -16,8 +16,8 @@
 #include "app/tracker.h"
 #include "engine/generator.h"
 #include "tests/ui/uitestsupport.h"
-#include "ui/knob.h"
 #include "ui/analyserview.h"
+#include "ui/knob.h"
 #include "ui/threadedtimer.h"
 
 namespace {
