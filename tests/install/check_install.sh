@@ -2,9 +2,9 @@
 # Installs the build into a temporary prefix and checks what a Linux desktop
 # reads from it: the desktop entry, the AppStream file, the file types, the
 # icons, the manual pages and the copyright and changelog, which name the
-# version the programs print and none of the old placeholders; then runs the installed murvelon-cli in a
-# temporary home and compares its render of the installed demo with the build
-# tree's.
+# version the programs print and none of the old placeholders; then runs
+# the installed murvelon-cli in a temporary home and compares its render of
+# the installed demo with the build tree's.
 # usage: check_install.sh BUILD_DIR SOURCE_DIR HAS_DESKTOP_PROGRAM(0|1)
 set -euo pipefail
 build=$1 source=$2 desktop=$3
