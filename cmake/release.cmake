@@ -8,12 +8,6 @@
 # and writes the Debian changelog of every version to
 # ${PROJECT_BINARY_DIR}/doc/changelog (the package carries it gzipped as
 # usr/share/doc/murvelon/changelog.gz).
-set(changelog_md ${PROJECT_SOURCE_DIR}/CHANGELOG.md)
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${changelog_md})
-# Its lines as a list, keeping empty lines and semicolons.
-file(READ ${changelog_md} changelog_lines)
-string(REPLACE ";" "\\;" changelog_lines "${changelog_lines}")
-string(REPLACE "\n" ";" changelog_lines "${changelog_lines}")
 
 # Debian's changelog wants the weekday, which CMake cannot read from a
 # date: Sakamoto's method, 0 = Sunday.
@@ -36,60 +30,71 @@ function(murvelon_rfc2822_date iso out)
   set(${out} "${weekday}, ${day} ${month} ${year} 00:00:00 +0000" PARENT_SCOPE)
 endfunction()
 
-# One Debian entry: the markdown's items and their wrapped lines two
-# columns in, "-" items as "*".
-set(debian "")
-macro(murvelon_end_entry)
-  if(DEFINED version)
-    string(STRIP "${body}" body)
-    murvelon_rfc2822_date(${date} rfc2822)
-    string(APPEND debian "murvelon (${version}) unstable; urgency=medium\n\n  ${body}\n\n"
-                         " -- ${MURVELON_MAINTAINER}  ${rfc2822}\n\n")
-  endif()
-endmacro()
+# A function, so that its working names stay inside.
+function(murvelon_read_changelog)
+  set(changelog_md ${PROJECT_SOURCE_DIR}/CHANGELOG.md)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${changelog_md})
+  # Its lines as a list, keeping empty lines and semicolons.
+  file(READ ${changelog_md} changelog_lines)
+  string(REPLACE ";" "\\;" changelog_lines "${changelog_lines}")
+  string(REPLACE "\n" ";" changelog_lines "${changelog_lines}")
 
-set(versions)
-set(newest "none")
-set(MURVELON_APPSTREAM_RELEASES "")
-unset(version)
-foreach(line IN LISTS changelog_lines)
-  if(line MATCHES "^## ([0-9][0-9.]*) - ([0-9][0-9][0-9][0-9]-[0-1][0-9]-[0-3][0-9])$")
-    murvelon_end_entry()
-    set(version ${CMAKE_MATCH_1})
-    set(date ${CMAKE_MATCH_2})
-    set(body "")
-    if(NOT versions)
-      set(newest ${version})
-      set(MURVELON_RELEASE_DATE ${date})
+  # One Debian entry: the markdown's items and their wrapped lines two
+  # columns in, "-" items as "*".
+  set(debian "")
+  macro(murvelon_end_entry)
+    if(DEFINED version)
+      string(STRIP "${body}" body)
+      murvelon_rfc2822_date(${date} rfc2822)
+      string(APPEND debian "murvelon (${version}) unstable; urgency=medium\n\n  ${body}\n\n"
+                           " -- ${MURVELON_MAINTAINER}  ${rfc2822}\n\n")
     endif()
-    list(APPEND versions ${version})
-    string(APPEND MURVELON_APPSTREAM_RELEASES "\n    <release version=\"${version}\" date=\"${date}\"/>")
-  elseif(line MATCHES "^##")
-    message(FATAL_ERROR "CHANGELOG.md: \"${line}\" is not \"## VERSION - YYYY-MM-DD\"")
-  elseif(DEFINED version)
-    string(REGEX REPLACE "^- " "* " line "${line}")
-    if(line STREQUAL "")
-      string(APPEND body "\n")
-    else()
-      string(APPEND body "  ${line}\n")
+  endmacro()
+
+  unset(version)
+  set(newest "none")
+  set(MURVELON_APPSTREAM_RELEASES "")
+  foreach(line IN LISTS changelog_lines)
+    if(line MATCHES "^## ([0-9][0-9.]*) - ([0-9][0-9][0-9][0-9]-[0-1][0-9]-[0-3][0-9])$")
+      murvelon_end_entry()
+      set(version ${CMAKE_MATCH_1})
+      set(date ${CMAKE_MATCH_2})
+      set(body "")
+      if(newest STREQUAL "none")
+        set(newest ${version})
+        set(MURVELON_RELEASE_DATE ${date})
+      endif()
+      string(APPEND MURVELON_APPSTREAM_RELEASES "\n    <release version=\"${version}\" date=\"${date}\"/>")
+    elseif(line MATCHES "^##")
+      message(FATAL_ERROR "CHANGELOG.md: \"${line}\" is not \"## VERSION - YYYY-MM-DD\"")
+    elseif(DEFINED version)
+      string(REGEX REPLACE "^- " "* " line "${line}")
+      if(line STREQUAL "")
+        string(APPEND body "\n")
+      else()
+        string(APPEND body "  ${line}\n")
+      endif()
     endif()
+  endforeach()
+  murvelon_end_entry()
+  string(STRIP "${MURVELON_APPSTREAM_RELEASES}" MURVELON_APPSTREAM_RELEASES)
+
+  if(NOT newest STREQUAL PROJECT_VERSION)
+    message(FATAL_ERROR "CHANGELOG.md's newest entry is ${newest}, the project version is ${PROJECT_VERSION}: "
+                        "add an entry \"## ${PROJECT_VERSION} - YYYY-MM-DD\" at its top")
   endif()
-endforeach()
-murvelon_end_entry()
-string(STRIP "${MURVELON_APPSTREAM_RELEASES}" MURVELON_APPSTREAM_RELEASES)
+  string(REGEX MATCH "^([0-9]+)-([0-9]+)" _ ${MURVELON_RELEASE_DATE})
+  math(EXPR m "${CMAKE_MATCH_2} - 1")
+  set(months January February March April May June July August September October November December)
+  list(GET months ${m} month)
+  set(MURVELON_RELEASE_MONTH "${month} ${CMAKE_MATCH_1}" PARENT_SCOPE)
+  set(MURVELON_RELEASE_DATE ${MURVELON_RELEASE_DATE} PARENT_SCOPE)
+  set(MURVELON_APPSTREAM_RELEASES "${MURVELON_APPSTREAM_RELEASES}" PARENT_SCOPE)
 
-if(NOT newest STREQUAL PROJECT_VERSION)
-  message(FATAL_ERROR "CHANGELOG.md's newest entry is ${newest}, the project version is ${PROJECT_VERSION}: "
-                      "add an entry \"## ${PROJECT_VERSION} - YYYY-MM-DD\" at its top")
-endif()
-string(REGEX MATCH "^([0-9]+)-([0-9]+)" _ ${MURVELON_RELEASE_DATE})
-math(EXPR m "${CMAKE_MATCH_2} - 1")
-set(months January February March April May June July August September October November December)
-list(GET months ${m} month)
-set(MURVELON_RELEASE_MONTH "${month} ${CMAKE_MATCH_1}")
-
-# Written only when it changes, so that a configure does not rebuild the
-# package's changelog.gz.
-string(STRIP "${debian}" debian)
-file(WRITE ${PROJECT_BINARY_DIR}/doc/changelog.new "${debian}\n")
-file(COPY_FILE ${PROJECT_BINARY_DIR}/doc/changelog.new ${PROJECT_BINARY_DIR}/doc/changelog ONLY_IF_DIFFERENT)
+  # Written only when it changes, so that a configure does not rebuild the
+  # package's changelog.gz.
+  string(STRIP "${debian}" debian)
+  file(WRITE ${PROJECT_BINARY_DIR}/doc/changelog.new "${debian}\n")
+  file(COPY_FILE ${PROJECT_BINARY_DIR}/doc/changelog.new ${PROJECT_BINARY_DIR}/doc/changelog ONLY_IF_DIFFERENT)
+endfunction()
+murvelon_read_changelog()
