@@ -1,61 +1,28 @@
 // The controller's file commands: new song, song files, presets and module
 // import. Each holds the engine lock for the whole operation; the callers
-// pause the engine around them.
+// pause the engine around them. Songs and modules are read aside and take
+// the place of the song in memory only once read: a refused or failed load,
+// and one that runs out of memory, leave it as it was.
 
-#include <vector>
+#include <cerrno>
+#include <new>
 
+#include "app/songstage.h"
 #include "app/tracker.h"
-#include "engine/sampler.h"
-#include "song/modimport.h"
 #include "song/presets.h"
-#include "song/songfile.h"
 
 namespace {
 
-// What the song file needs from the engine: the reset, effect creation and
-// the wave store's list.
+// What saving a song needs from the engine: the wave store's list.
 class cTrackerSongHost : public cSongFileHost {
  public:
-  explicit cTrackerSongHost(cTracker& tracker) : tracker(tracker) {}
-  void NewModule() override { tracker.ResetSong(); }
-  cEffect* CreateEffect(int chain, int slot, uint32_t type) override {
-    cFxChains& fx = tracker.Effects();
-    fx.type[slot & 3][chain] = type;
-    fx.ChangeFxModule(chain, slot, int32_t(type));
-    return fx.GetFxObjPtr(slot, chain);
-  }
-  void WriteWaveList(cFileWriter& out) override { tracker.Waves().WriteWaveList(out); }
-  bool ReadWaveList(cFileReader& in) override { return tracker.Waves().ReadWaveList(in); }
+  explicit cTrackerSongHost(cWavManager& waves) : waves(waves) {}
+  void NewModule() override {}
+  cEffect* CreateEffect(int, int, uint32_t) override { return nullptr; }
+  void WriteWaveList(cFileWriter& out) override { waves.WriteWaveList(out); }
 
  private:
-  cTracker& tracker;
-};
-
-class cTrackerModHost : public cModHost {
- public:
-  explicit cTrackerModHost(cTracker& tracker) : tracker(tracker) {}
-  void NewModule() override { tracker.ResetSong(); }
-  void SetCurrentTempo(int32_t bpm, int32_t speed) override {
-    tracker.Player().SetBPM(bpm);
-    tracker.Player().SetSpeed(speed);
-  }
-  bool StoreWave(int slot, const char* name, const int8_t* data, int32_t frames, uint32_t flags,
-                 int32_t loopStart, int32_t loopEnd) override {
-    // Signed 8-bit samples become value x 256 in the wave's 16 bits.
-    samples.resize(size_t(frames));
-    for (int32_t i = 0; i < frames; ++i) samples[size_t(i)] = int16_t(data[i] * 256);
-    return tracker.Waves().SetSlot(slot, samples.data(), frames, flags, loopStart, loopEnd, name);
-  }
-  void SamplerDefaults(int16_t* block) override {
-    if (cSampler* sampler = tracker.Generators().Sampler(0)) sampler->GetDefaults(block);
-  }
-  void SetGeneratorType(int channel, int32_t type) override {
-    tracker.Generators().generatorType[channel & 0x0F] = type;
-  }
-
- private:
-  cTracker& tracker;
-  std::vector<int16_t> samples;
+  cWavManager& waves;
 };
 
 // Every word of a block from a file into the range its generator offers, as
@@ -79,46 +46,72 @@ void cTracker::NewModule() {
   SilenceAll(true);
 }
 
-int cTracker::SaveModule(const std::string& path) {
+// A song too large for the memory left is not saved; the old file stays.
+int cTracker::SaveModule(const std::string& path, cFileResult* why) {
   std::lock_guard<std::recursive_mutex> lock(engineLock);
-  cTrackerSongHost host(*this);
-  return ::SaveModule(path, *song, *effects, host);
+  try {
+    cTrackerSongHost host(*waves);
+    return ::SaveModule(path, *song, *effects, host, why);
+  } catch (const std::bad_alloc&) {
+    Tell(why, cFileResult::System(ENOMEM));
+    return 0;
+  }
 }
 
-int cTracker::LoadModule(const std::string& path) {
+int cTracker::LoadAside(cFileResult* why,
+                        const std::function<int(cSongStage&, cFileResult*)>& load) {
+  try {
+    cSongStage stage(*song, effects->factory, *generators, SongDefaults());
+    cFileResult result;
+    if (load(stage, &result) != 1) {
+      Tell(why, result);
+      return 0;
+    }
+    stage.Commit(*song, *effects, *waves, *player);
+    Tell(why, result);
+    return 1;
+  } catch (const std::bad_alloc&) {
+    Tell(why, cFileResult::System(ENOMEM));
+    return 0;
+  }
+}
+
+int cTracker::LoadModule(const std::string& path, cFileResult* why) {
   std::lock_guard<std::recursive_mutex> lock(engineLock);
-  cTrackerSongHost host(*this);
-  const int loaded = ::LoadModule(path, *song, *effects, host);
+  const int loaded = LoadAside(why, [&path](cSongStage& stage, cFileResult* result) {
+    return ::LoadModule(path, stage.Song(), stage.Effects(), stage, result);
+  });
   if (loaded == 1) FilterLoadedInstruments();
   return loaded;
 }
 
-int cTracker::LoadModuleMOD(const std::string& path) {
+int cTracker::LoadModuleMOD(const std::string& path, cFileResult* why) {
   std::lock_guard<std::recursive_mutex> lock(engineLock);
-  cTrackerModHost host(*this);
-  return ::LoadModuleMOD(path, *song, host);
+  return LoadAside(why, [&path](cSongStage& stage, cFileResult* result) {
+    return ::LoadModuleMOD(path, stage.Song(), stage, result);
+  });
 }
 
-int cTracker::SaveSynth(const std::string& path, int32_t block) {
+int cTracker::SaveSynth(const std::string& path, int32_t block, cFileResult* why) {
   std::lock_guard<std::recursive_mutex> lock(engineLock);
-  return ::SaveSynth(path, song->Instrument(block));
+  return ::SaveSynth(path, song->Instrument(block), why);
 }
 
-int cTracker::LoadSynth(const std::string& path, int32_t block) {
+int cTracker::LoadSynth(const std::string& path, int32_t block, cFileResult* why) {
   std::lock_guard<std::recursive_mutex> lock(engineLock);
-  const int loaded = ::LoadSynth(path, song->Instrument(block));
+  const int loaded = ::LoadSynth(path, song->Instrument(block), why);
   if (loaded == 1) FilterLoadedBlock(*generators, song->Instrument(block));
   return loaded;
 }
 
-int cTracker::SaveFMSynth(const std::string& path, int32_t block) {
+int cTracker::SaveFMSynth(const std::string& path, int32_t block, cFileResult* why) {
   std::lock_guard<std::recursive_mutex> lock(engineLock);
-  return ::SaveFMSynth(path, song->Instrument(block));
+  return ::SaveFMSynth(path, song->Instrument(block), why);
 }
 
-int cTracker::LoadFMSynth(const std::string& path, int32_t block) {
+int cTracker::LoadFMSynth(const std::string& path, int32_t block, cFileResult* why) {
   std::lock_guard<std::recursive_mutex> lock(engineLock);
-  const int loaded = ::LoadFMSynth(path, song->Instrument(block));
+  const int loaded = ::LoadFMSynth(path, song->Instrument(block), why);
   if (loaded == 1) FilterLoadedBlock(*generators, song->Instrument(block));
   return loaded;
 }

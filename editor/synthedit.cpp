@@ -94,9 +94,13 @@ void cSynthEditor::ChangeEngine(int32_t engine) {
   if (engine == kGenSampler) sample.SetWave(Layer());
 }
 
-bool cSynthEditor::LoadPreset(bool fm, const std::string& path) {
-  if (tracker.GetInsType(block + 1) != (fm ? kGenFM : kGenBass)) return false;
-  const int loaded = fm ? tracker.LoadFMSynth(path, block) : tracker.LoadSynth(path, block);
+bool cSynthEditor::LoadPreset(bool fm, const std::string& path, cFileResult* why) {
+  if (tracker.GetInsType(block + 1) != (fm ? kGenFM : kGenBass)) {
+    Tell(why, cFileResult::NotThisKind());
+    return false;
+  }
+  const int loaded =
+      fm ? tracker.LoadFMSynth(path, block, why) : tracker.LoadSynth(path, block, why);
   if (loaded != 1) return false;
   MarkModified();
   presetName[fm ? 1 : 0] = path;
@@ -104,8 +108,9 @@ bool cSynthEditor::LoadPreset(bool fm, const std::string& path) {
   return true;
 }
 
-bool cSynthEditor::SavePreset(bool fm, const std::string& path) {
-  if ((fm ? tracker.SaveFMSynth(path, block) : tracker.SaveSynth(path, block)) != 1) return false;
+bool cSynthEditor::SavePreset(bool fm, const std::string& path, cFileResult* why) {
+  if ((fm ? tracker.SaveFMSynth(path, block, why) : tracker.SaveSynth(path, block, why)) != 1)
+    return false;
   presetName[fm ? 1 : 0] = path;
   return true;
 }
@@ -118,11 +123,11 @@ void cSynthEditor::StopSamplers() {
   tracker.Generators().ResetSamplers();
 }
 
-bool cSynthEditor::LoadSample(const std::string& path) {
+bool cSynthEditor::LoadSample(const std::string& path, cFileResult* why) {
   StopSamplers();
   // The file is read outside the engine lock; the store takes the lock only
   // to put the new sound into the slot.
-  const bool loaded = tracker.Waves().ImportWav(Layer(), path);
+  const bool loaded = tracker.Waves().ImportWav(Layer(), path, why);
   if (loaded) MarkModified();
   sample.SetWave(Layer());
   return loaded;

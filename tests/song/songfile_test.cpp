@@ -1,5 +1,6 @@
-#include <gtest/gtest.h>
+#include "song/songfile.h"
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -7,7 +8,6 @@
 #include <fstream>
 
 #include "song/presets.h"
-#include "song/songfile.h"
 
 namespace {
 
@@ -63,7 +63,8 @@ struct SongFileFixture : ::testing::Test {
   }
   void AddEffect(int chain, int slot, uint32_t type) {
     host.CreateEffect(chain, slot, type);
-    for (uint32_t i = 0; i < type; ++i) fx.Object(slot, chain)->SetParam(int(i), int32_t(100 * chain + 10 * slot + i));
+    for (uint32_t i = 0; i < type; ++i)
+      fx.Object(slot, chain)->SetParam(int(i), int32_t(100 * chain + 10 * slot + i));
   }
   // A song touching every saved table.
   void Compose() {
@@ -190,8 +191,9 @@ TEST_F(SongFileFixture, ForeignOrOversizedFilesLeaveTheSongUntouched) {
   const size_t patternCount = sequenceCount + 4 + 8 * 10 + 8;
   std::vector<uint8_t> wrongMagic = good;
   wrongMagic[3] = '4';
-  for (const auto& bytes : {wrongMagic, withWord(40, 17), withWord(sequenceCount, 4097),
-                            withWord(patternCount, 257), std::vector<uint8_t>{'Z', 'Q'}}) {
+  for (const auto& bytes :
+       {wrongMagic, withWord(40, 17), withWord(sequenceCount, 4097), withWord(patternCount, 257),
+        std::vector<uint8_t>{'Z', 'Q'}, std::vector<uint8_t>(good.begin(), good.begin() + 31)}) {
     cSongTables target;
     cFxChains targetFx;
     cTestHost targetHost(target, targetFx);
@@ -206,12 +208,15 @@ TEST_F(SongFileFixture, ForeignOrOversizedFilesLeaveTheSongUntouched) {
 TEST_F(SongFileFixture, ATruncatedFileLoadsAsFarAsItGoes) {
   Compose();
   const std::vector<uint8_t> good = Save();
-  for (size_t cut : {size_t(4), size_t(50), size_t(200), good.size() / 2, good.size() - 3}) {
+  for (size_t cut : {size_t(50), size_t(200), good.size() / 2, good.size() - 3}) {
     cSongTables target;
     cFxChains targetFx;
     cTestHost targetHost(target, targetFx);
     cFileReader in(std::vector<uint8_t>(good.begin(), good.begin() + long(cut)));
-    EXPECT_TRUE(ReadModule(in, target, targetFx, targetHost)) << cut;
+    cFileResult why;
+    EXPECT_TRUE(ReadModule(in, target, targetFx, targetHost, &why)) << cut;
+    EXPECT_EQ(why.problem, eFileProblem::kEndsEarly) << cut;
+    EXPECT_TRUE(target.modified) << cut;
     EXPECT_LE(target.channelCount, kChannels);
   }
   // Cut inside the instrument table: the general fields and patterns arrived.
@@ -230,8 +235,8 @@ TEST_F(SongFileFixture, LoadingMendsDamagedValues) {
   song.masterVolume = -5;
   song.speed = 1000;
   song.Instrument(4)[31] = 0;
-  song.Instrument(4)[22] = int16_t(-3);   // 0xFFFD
-  song.Instrument(4)[23] = int16_t(-256); // 0xFF00
+  song.Instrument(4)[22] = int16_t(-3);    // 0xFFFD
+  song.Instrument(4)[23] = int16_t(-256);  // 0xFF00
   song.Instrument(5)[31] = 2;
   song.Instrument(5)[22] = -3;  // FM instruments keep theirs
   fx.send[2][1] = 5000;
@@ -258,8 +263,11 @@ TEST_F(SongFileFixture, AFailedSaveKeepsThePreviousFile) {
   const std::string path = (dir / "keep.zqm").string();
   { std::ofstream(path) << "previous"; }
   std::filesystem::create_directory(dir / "blocker.zqm");
-  EXPECT_EQ(SaveModule((dir / "blocker.zqm").string(), song, fx, host), 0);
-  EXPECT_EQ(SaveModule((dir / "missing" / "x.zqm").string(), song, fx, host), 0);
+  cFileResult why;
+  EXPECT_EQ(SaveModule((dir / "blocker.zqm").string(), song, fx, host, &why), 0);
+  EXPECT_EQ(FileResultReason(why), "Is a directory");
+  EXPECT_EQ(SaveModule((dir / "missing" / "x.zqm").string(), song, fx, host, &why), 0);
+  EXPECT_EQ(FileResultReason(why), "No such file or directory");
   song.modified = true;
   ASSERT_EQ(SaveModule(path, song, fx, host), 1);
   EXPECT_FALSE(song.modified);
@@ -292,7 +300,8 @@ TEST_F(SongFileFixture, PresetsKeepToTheirGeneratorType) {
   std::vector<uint8_t> bytes(4 + sizeof block);
   std::memcpy(bytes.data(), "ZQB1", 4);
   std::memcpy(bytes.data() + 4, block, sizeof block);
-  std::ofstream(bass, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), long(bytes.size()));
+  std::ofstream(bass, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), long(bytes.size()));
   ASSERT_EQ(LoadSynth(bass, loaded), 1);
   EXPECT_EQ(loaded[31], 2);
 

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,6 +12,7 @@
 #include <vector>
 
 #include "app/tracker.h"
+#include "song/songfile.h"
 
 namespace {
 
@@ -89,7 +89,8 @@ TEST_F(CliTest, RenderIsTheSameBitForBitEveryTime) {
   EXPECT_EQ(a, Bytes(Path("b.wav")));
   // The note sounds: some sample is far from the dither.
   bool loud = false;
-  for (size_t i = 44; i + 1 < a.size() && !loud; i += 2) loud = std::abs(int16_t(a[i] | a[i + 1] << 8)) > 1000;
+  for (size_t i = 44; i + 1 < a.size() && !loud; i += 2)
+    loud = std::abs(int16_t(a[i] | a[i + 1] << 8)) > 1000;
   EXPECT_TRUE(loud);
 }
 
@@ -147,9 +148,11 @@ TEST_F(CliTest, ConvertThenInfoRoundTrips) {
   mod[1085] = 0xAC;  // period 428
   mod[1086] = 0x10;
   for (int i = 0; i < 16; ++i) mod.push_back(uint8_t(i * 16));
-  std::ofstream(Path("in.mod"), std::ios::binary).write(reinterpret_cast<const char*>(mod.data()), long(mod.size()));
+  std::ofstream(Path("in.mod"), std::ios::binary)
+      .write(reinterpret_cast<const char*>(mod.data()), long(mod.size()));
 
-  ASSERT_EQ(Cli("convert " + Path("in.mod") + " -o " + Path("out.zqm") + " --ini " + ini).status, 0);
+  ASSERT_EQ(Cli("convert " + Path("in.mod") + " -o " + Path("out.zqm") + " --ini " + ini).status,
+            0);
   const cRun fromMod = Cli("info " + Path("in.mod") + " --ini " + ini);
   const cRun fromSong = Cli("info " + Path("out.zqm") + " --ini " + ini);
   ASSERT_EQ(fromMod.status, 0) << fromMod.out;
@@ -163,16 +166,32 @@ TEST_F(CliTest, ConvertThenInfoRoundTrips) {
 
 TEST_F(CliTest, FilesAndUsageErrorsHaveTheirExitCodes) {
   std::ofstream(Path("junk.zqm")) << "no song here";
+  // Larger than any song: refused at once, with the window's reason. Cut
+  // short: said, and the command goes on with what was read.
+  std::ofstream(Path("huge.zqm")) << "ZQ23";
+  const uint64_t largest = LargestSongBytes(cWavManager::kLargestWaveListBytes);
+  std::filesystem::resize_file(Path("huge.zqm"), largest + 1);
+  std::vector<uint8_t> demo = Bytes(MURVELON_SOURCE_DIR "/Songs/demo.zqm");
+  demo.resize(demo.size() - 284);
+  std::ofstream(Path("cut.zqm"), std::ios::binary)
+      .write(reinterpret_cast<const char*>(demo.data()), std::streamsize(demo.size()));
   struct Case {
     std::string arguments;
     int status;
-    const char* says;
+    std::string says;
   };
-  for (const Case& c : {Case{"info " + Path("junk.zqm"), 1, "Song format not recognized!"},
-                        Case{"info " + Path("missing.zqm"), 1, "cannot read"},
-                        Case{"render " + Path("junk.zqm"), 2, "needs -o"}, Case{"frobnicate", 2, "unknown command"},
-                        Case{"info a b", 2, "too many"}, Case{"render x -o y --seconds -3", 2, "--seconds"},
-                        Case{"--version", 0, "murvelon-cli"}, Case{"play --help", 0, "--device"}}) {
+  for (const Case& c :
+       {Case{"info " + Path("junk.zqm"), 1, "Song format not recognized!"},
+        Case{"info " + Path("missing.zqm"), 1, "cannot read"},
+        Case{"info " + dir.string(), 1, "cannot read " + dir.string() + ": Is a directory"},
+        Case{"info " + Path("huge.zqm"), 1,
+             Path("huge.zqm") + ": the file (" + std::to_string(largest + 1) +
+                 " bytes) is larger than the largest song"},
+        Case{"info " + Path("cut.zqm"), 0,
+             "warning: " + Path("cut.zqm") + ": the file ends early: 2 of 3 samples were read"},
+        Case{"render " + Path("junk.zqm"), 2, "needs -o"}, Case{"frobnicate", 2, "unknown command"},
+        Case{"info a b", 2, "too many"}, Case{"render x -o y --seconds -3", 2, "--seconds"},
+        Case{"--version", 0, "murvelon-cli"}, Case{"play --help", 0, "--device"}}) {
     const cRun run = Cli(c.arguments + " --ini " + ini);
     EXPECT_EQ(run.status, c.status) << c.arguments << "\n" << run.out;
     EXPECT_NE(run.out.find(c.says), std::string::npos) << c.arguments << "\n" << run.out;

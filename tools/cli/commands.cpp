@@ -6,7 +6,6 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <thread>
 #include <vector>
 
@@ -15,27 +14,41 @@
 #include "audio/cpuspd.h"
 #include "audio/devicechoice.h"
 #include "audio/wavfile.h"
+#include "song/filereader.h"
 #include "tools/cli/cli.h"
 
 namespace {
 
-enum class eSongKind { kUnreadable, kUnknown, kSong, kModule };
+enum class eSongKind { kUnknown, kSong, kModule };
 
-eSongKind SniffSong(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return eSongKind::kUnreadable;
-  std::vector<char> head(1084, 0);
-  in.read(head.data(), std::streamsize(head.size()));
-  if (in.bad()) return eSongKind::kUnreadable;
-  if (std::memcmp(head.data(), "ZQ23", 4) == 0) return eSongKind::kSong;
-  if (std::memcmp(head.data() + 1080, "M.K.", 4) == 0) return eSongKind::kModule;
+// From the first bytes; why says when the file cannot be read at all.
+eSongKind SniffSong(const std::string& path, cFileResult* why) {
+  cFileReader in;
+  if (!in.Open(path, why)) return eSongKind::kUnknown;
+  if (in.Matches(0, "ZQ23", 4)) return eSongKind::kSong;
+  if (in.Matches(1080, "M.K.", 4)) return eSongKind::kModule;
+  *why = in.FaultOr(cFileResult::NotThisKind());
   return eSongKind::kUnknown;
+}
+
+// The window's words on standard error: what failed, then the file and why.
+void PrintLoadFailure(const std::string& path, const cFileResult& why) {
+  if (why.problem == eFileProblem::kSystem) {
+    std::fprintf(stderr, "murvelon-cli: cannot read %s: %s\n", path.c_str(),
+                 FileResultReason(why).c_str());
+    return;
+  }
+  std::fprintf(stderr, "murvelon-cli: %s: Song format not recognized!\n", path.c_str());
+  const std::string reason = FileResultReason(why);
+  if (!reason.empty()) std::fprintf(stderr, "murvelon-cli: %s: %s\n", path.c_str(), reason.c_str());
 }
 
 volatile std::sig_atomic_t interrupted = 0;
 void OnInterrupt(int) { interrupted = 1; }
 
-double Seconds(std::chrono::steady_clock::duration d) { return std::chrono::duration<double>(d).count(); }
+double Seconds(std::chrono::steady_clock::duration d) {
+  return std::chrono::duration<double>(d).count();
+}
 
 }  // namespace
 
@@ -48,13 +61,10 @@ cConfig LoadCliConfig(const cCliOptions& options) {
 }
 
 std::unique_ptr<cTracker> OpenSong(const cConfig& config, const std::string& path, bool withAudio) {
-  const eSongKind kind = SniffSong(path);
-  if (kind == eSongKind::kUnreadable) {
-    std::fprintf(stderr, "murvelon-cli: cannot read %s: %s\n", path.c_str(), std::strerror(errno));
-    return nullptr;
-  }
+  cFileResult why;
+  const eSongKind kind = SniffSong(path, &why);
   if (kind == eSongKind::kUnknown) {
-    std::fprintf(stderr, "murvelon-cli: %s: Song format not recognized!\n", path.c_str());
+    PrintLoadFailure(path, why);
     return nullptr;
   }
   auto tracker = std::make_unique<cTracker>(config);
@@ -64,14 +74,20 @@ std::unique_ptr<cTracker> OpenSong(const cConfig& config, const std::string& pat
     std::_Exit(kExitFile);
   });
   if (!tracker->SystemStart(withAudio)) return nullptr;
-  if (!tracker->DeviceWarning().empty()) std::fprintf(stderr, "murvelon-cli: %s\n", tracker->DeviceWarning().c_str());
+  if (!tracker->DeviceWarning().empty())
+    std::fprintf(stderr, "murvelon-cli: %s\n", tracker->DeviceWarning().c_str());
   tracker->PauseEngine();
-  const int loaded = kind == eSongKind::kSong ? tracker->LoadModule(path) : tracker->LoadModuleMOD(path);
+  const int loaded = kind == eSongKind::kSong ? tracker->LoadModule(path, &why)
+                                              : tracker->LoadModuleMOD(path, &why);
   tracker->ResumeEngine();
   if (loaded != 1) {
-    std::fprintf(stderr, "murvelon-cli: %s: Song format not recognized!\n", path.c_str());
+    PrintLoadFailure(path, why);
     return nullptr;
   }
+  // Read in part: said, and the command goes on with what was read.
+  if (!why.Ok())
+    std::fprintf(stderr, "murvelon-cli: warning: %s: %s\n", path.c_str(),
+                 FileResultReason(why).c_str());
   return tracker;
 }
 
@@ -84,7 +100,8 @@ int RunRender(const cCliOptions& options) {
   cWavFile wav;
   const int32_t rate = tracker->Config().frequency;
   if (!wav.Create(options.output, uint32_t(rate))) {
-    std::fprintf(stderr, "murvelon-cli: cannot create %s: %s\n", options.output.c_str(), std::strerror(errno));
+    std::fprintf(stderr, "murvelon-cli: cannot create %s: %s\n", options.output.c_str(),
+                 std::strerror(errno));
     return kExitFile;
   }
   const int64_t blockFrames = tracker->Renderer().BlockFrames();
@@ -108,7 +125,8 @@ int RunRender(const cCliOptions& options) {
   }
   const double elapsed = Seconds(std::chrono::steady_clock::now() - started);
   if (!wav.Finish()) {
-    std::fprintf(stderr, "murvelon-cli: writing %s failed: %s\n", options.output.c_str(), std::strerror(errno));
+    std::fprintf(stderr, "murvelon-cli: writing %s failed: %s\n", options.output.c_str(),
+                 std::strerror(errno));
     return kExitFile;
   }
   const double audio = double(written) / rate;
@@ -186,8 +204,10 @@ int RunConvert(const cCliOptions& options) {
   config.cpuCalc = 0;
   std::unique_ptr<cTracker> tracker = OpenSong(config, options.input, false);
   if (!tracker) return kExitFile;
-  if (tracker->SaveModule(options.output) != 1) {
-    std::fprintf(stderr, "murvelon-cli: could not save %s: %s\n", options.output.c_str(), std::strerror(errno));
+  cFileResult why;
+  if (tracker->SaveModule(options.output, &why) != 1) {
+    std::fprintf(stderr, "murvelon-cli: could not save %s: %s\n", options.output.c_str(),
+                 FileResultReason(why).c_str());
     return kExitFile;
   }
   return kExitOk;
