@@ -23,17 +23,28 @@
 #include "song/songfile.h"
 
 // Allocations of more than this many bytes fail while it is not 0: a load
-// that runs out of memory, without using it up.
+// that runs out of memory, without using it up. Every form of new is
+// replaced, as a sanitizer replaces each of them on its own.
 static std::atomic<size_t> failAbove{0};
 
-void* operator new(size_t size) {
+static void* Allocate(size_t size) noexcept {
   const size_t limit = failAbove.load(std::memory_order_relaxed);
-  void* p = (limit != 0 && size > limit) ? nullptr : std::malloc(size ? size : 1);
-  if (p == nullptr) throw std::bad_alloc();
-  return p;
+  return (limit != 0 && size > limit) ? nullptr : std::malloc(size ? size : 1);
 }
+static void* AllocateOrThrow(size_t size) {
+  if (void* p = Allocate(size)) return p;
+  throw std::bad_alloc();
+}
+void* operator new(size_t size) { return AllocateOrThrow(size); }
+void* operator new[](size_t size) { return AllocateOrThrow(size); }
+void* operator new(size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
+void* operator new[](size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
 void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
 void operator delete(void* p, size_t) noexcept { std::free(p); }
+void operator delete[](void* p, size_t) noexcept { std::free(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
 
 namespace {
 
@@ -138,7 +149,7 @@ TEST_F(DamagedFiles, ASongCutShortKeepsWhatWasReadWholeAndSaysWhatWasNot) {
     int waves;
   };
   const Case cases[] = {
-      {"shorter than its header", 20, nullptr},
+      {"shorter than its header", 20, nullptr, 0, false, 0, 0},
       {"header only", 32, "the file ends early before the song settings", 126, false, 0, 0},
       {"cut inside the patterns", patterns + 12 + 2 * (8 + 6 * 512) + 100,
        "the file ends early: 2 of 3 patterns were read", 140, false, 0, 0},
