@@ -96,9 +96,10 @@ size_t cFileReader::Fetch(size_t offset, uint8_t* out, size_t count) const {
     const ssize_t n = ::pread(fd, target, wanted, off_t(at));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
-      // The file is shorter than it was when opened, or unreadable from here.
+      // The file is shorter than it was when opened, or unreadable from
+      // here: it ends here (and never before what was read already).
       if (n < 0) readError = errno;
-      size = at;
+      size = std::max(at, position);
       return got;
     }
     if (direct) {
@@ -276,7 +277,7 @@ bool cFileWriter::Commit(const std::string& path, cFileResult* why) const {
     if (!done && reason == 0) reason = errno != 0 ? errno : EIO;
     return done;
   };
-  bool ok = step(WriteAll(fd, bytes)) && step(::fsync(fd) == 0);
+  bool ok = step(WriteAll(fd, bytes));
   if (ok && replacing) {
     // The owner and group as far as the user may set them (a group the user
     // is not in gives way to the user's own), then the mode, which a change
@@ -286,6 +287,7 @@ bool cFileWriter::Commit(const std::string& path, cFileResult* why) const {
     (void)ownerKept;
     ok = step(::fchmod(fd, mode) == 0);
   }
+  ok = ok && step(::fsync(fd) == 0);
   if (ok && temporary.empty()) {
     const std::string linked = TemporaryName(folder, name);
     ok = step(LinkUnnamed(fd, linked));

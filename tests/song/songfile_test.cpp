@@ -21,7 +21,7 @@ class cPlainEffect : public cEffect {
   }
   int32_t GetParam(int32_t i) override { return i >= 0 && i < count ? values[i] : -1; }
   int count;
-  int32_t values[16] = {};
+  int32_t values[kFxMostParams] = {};
 };
 
 // Effect type t has t parameters; types above 11 make no object.
@@ -177,6 +177,24 @@ TEST_F(SongFileFixture, AnEffectAddsItsCountAndValues) {
   const size_t empty = Save().size();
   AddEffect(kChannels, 0, 6);
   EXPECT_EQ(Save().size(), empty + 4 + 4 * 6);
+}
+
+// Every table at its limit and every slot holding the effect with the most
+// parameters: the size a file larger than which is refused at once.
+TEST_F(SongFileFixture, TheLargestSongIsAsLargeAsTheLimitSays) {
+  song.SetChannelCount(kChannels);
+  song.end = kPositions - 1;
+  song.SetPattern(7, kPatterns - 1);
+  for (int chain = 0; chain < kFxChains; ++chain) {
+    for (int slot = 0; slot < kFxSlots; ++slot) {
+      fx.type[slot][chain] = 1;
+      fx.object[slot][chain] = std::make_unique<cPlainEffect>(kFxMostParams);
+    }
+  }
+  const uint64_t emptyWaveList = 4;
+  cFileWriter out;
+  WriteModule(out, song, fx, host);
+  EXPECT_EQ(out.Bytes().size() + emptyWaveList, LargestSongBytes(emptyWaveList));
 }
 
 TEST_F(SongFileFixture, ForeignOrOversizedFilesLeaveTheSongUntouched) {
