@@ -20,7 +20,10 @@
 #include "fx/fxchains.h"
 #include "sequencer/instrumentaccess.h"
 #include "sequencer/player.h"
+#include "song/fileresult.h"
 #include "song/songtables.h"
+
+class cSongStage;
 
 // The configuration as the controller uses it: a rate outside 8000-192000 Hz
 // is replaced by 44100 and error describes it; the latency is rounded as the
@@ -97,16 +100,18 @@ class cTracker : private cTickSource {
   // on the last block of a half. Returns the output cursor after the block.
   int16_t* RenderCallback(int32_t flag);
 
-  // File commands; 1 on success, 0 on failure. Loading a file that is not
-  // a song (or not a module) leaves the current song as it was.
+  // File commands; 1 on success, 0 on failure, and why, when given, says
+  // what happened. A load that fails for any reason, running out of memory
+  // too, leaves the current song as it was. A song or module that ends
+  // early or is damaged loads as far as it goes: 1, and why says so.
   void NewModule();  // the song reset, then silence
-  int SaveModule(const std::string& path);
-  int LoadModule(const std::string& path);
-  int LoadModuleMOD(const std::string& path);
-  int SaveSynth(const std::string& path, int32_t block);
-  int LoadSynth(const std::string& path, int32_t block);
-  int SaveFMSynth(const std::string& path, int32_t block);
-  int LoadFMSynth(const std::string& path, int32_t block);
+  int SaveModule(const std::string& path, cFileResult* why = nullptr);
+  int LoadModule(const std::string& path, cFileResult* why = nullptr);
+  int LoadModuleMOD(const std::string& path, cFileResult* why = nullptr);
+  int SaveSynth(const std::string& path, int32_t block, cFileResult* why = nullptr);
+  int LoadSynth(const std::string& path, int32_t block, cFileResult* why = nullptr);
+  int SaveFMSynth(const std::string& path, int32_t block, cFileResult* why = nullptr);
+  int LoadFMSynth(const std::string& path, int32_t block, cFileResult* why = nullptr);
 
   void SetEngine(int32_t on);
   void SetFxEngine(int32_t on);
@@ -265,7 +270,12 @@ class cTracker : private cTickSource {
   void StartAtFirstEntry();
   cSongDefaults SongDefaults() const;
   void FilterLoadedInstruments();
+  // Runs load on a stage of its own and, when it returned 1, makes the
+  // stage's song the one in memory.
+  int LoadAside(cFileResult* why, const std::function<int(cSongStage&, cFileResult*)>& load);
   void FillInstrumentDefaults();
+  // A copy of an instrument block, taken under the lock.
+  void CopyInstrument(int32_t block, int16_t* words);
   int32_t SamplesPerTick() const override;
 
   std::string startupError;  // before config: the constructor fills both

@@ -83,26 +83,31 @@ void cSynthEditor::ChangeEngine(int32_t engine) {
   if (engine == kGenSampler) sample.SetWave(Layer());
 }
 
-bool cSynthEditor::LoadPreset(bool fm, const std::string& path) {
-  if (tracker.GetInsType(block + 1) != (fm ? kGenFM : kGenBass)) return false;
-  const int loaded = fm ? tracker.LoadFMSynth(path, block) : tracker.LoadSynth(path, block);
+bool cSynthEditor::LoadPreset(bool fm, const std::string& path, cFileResult* why) {
+  if (tracker.GetInsType(block + 1) != (fm ? kGenFM : kGenBass)) {
+    Tell(why, cFileResult::NotThisKind());
+    return false;
+  }
+  const int loaded =
+      fm ? tracker.LoadFMSynth(path, block, why) : tracker.LoadSynth(path, block, why);
   if (loaded != 1) return false;
   presetName[fm ? 1 : 0] = path;
   tracker.SetInstrument(tracker.GetInstrument());
   return true;
 }
 
-bool cSynthEditor::SavePreset(bool fm, const std::string& path) {
-  if ((fm ? tracker.SaveFMSynth(path, block) : tracker.SaveSynth(path, block)) != 1) return false;
+bool cSynthEditor::SavePreset(bool fm, const std::string& path, cFileResult* why) {
+  if ((fm ? tracker.SaveFMSynth(path, block, why) : tracker.SaveSynth(path, block, why)) != 1)
+    return false;
   presetName[fm ? 1 : 0] = path;
   return true;
 }
 
 // The file is read before anything changes: a file that fails leaves the
 // wave, the instrument and the voices as they were.
-bool cSynthEditor::LoadSample(const std::string& path) {
+bool cSynthEditor::LoadSample(const std::string& path, cFileResult* why) {
   cWaveSlot sound;
-  if (!cWavManager::ReadWav(path, &sound)) return false;
+  if (!cWavManager::ReadWav(path, &sound, why)) return false;
   tracker.Edits().PutSample("Load Sample", Layer(), sound);
   sample.SetWave(Layer());
   return true;

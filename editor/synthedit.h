@@ -53,14 +53,15 @@ class cSynthEditor : private cLoopWriter {
   // Presets of the virtual-analogue (fm false, .zqb) or FM synthesizer
   // (.zqf). A load happens only into an instrument of that engine and then
   // selects the instrument again, so that the frame refreshes.
-  bool LoadPreset(bool fm, const std::string& path);
-  bool SavePreset(bool fm, const std::string& path);
+  // why, when given, says why a preset did not load or save.
+  bool LoadPreset(bool fm, const std::string& path, cFileResult* why = nullptr);
+  bool SavePreset(bool fm, const std::string& path, cFileResult* why = nullptr);
   // The save dialog's default: the path of the last preset loaded or saved,
   // else the name "Synth" or "FMSynth".
   const std::string& PresetName(bool fm) const { return presetName[fm ? 1 : 0]; }
 
   // The layer's wave: a WAV file loaded into it, or deleted.
-  bool LoadSample(const std::string& path);
+  bool LoadSample(const std::string& path, cFileResult* why = nullptr);
   void DeleteSample();
   int32_t Layer() { return Params()[2] & 0x7F; }
   cSampleEditor& Sample() { return sample; }

@@ -1,6 +1,7 @@
 #include "engine/wavestore.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -114,10 +115,10 @@ void cWavManager::PutSlot(int32_t slot, const cWaveSlot& value) {
   }
 }
 
-bool cWavManager::ReadWav(const std::string& path, cWaveSlot* dest) {
+bool cWavManager::ReadWav(const std::string& path, cWaveSlot* dest, cFileResult* why) {
   cWavReader reader;
   cWavSound sound;
-  if (!dest || !reader.Read(path, &sound)) return false;
+  if (!dest || !reader.Read(path, &sound, why)) return false;
   // Named after the file: the text after the last separator of either kind.
   const size_t cut = path.find_last_of("/\\");
   const std::string name = cut == std::string::npos ? path : path.substr(cut + 1);
@@ -126,10 +127,13 @@ bool cWavManager::ReadWav(const std::string& path, cWaveSlot* dest) {
   return true;
 }
 
-bool cWavManager::ImportWav(int32_t slot, const std::string& path) {
-  if (slot < 0 || slot >= kWaveSlots) return false;
+bool cWavManager::ImportWav(int32_t slot, const std::string& path, cFileResult* why) {
+  if (slot < 0 || slot >= kWaveSlots) {
+    Tell(why, cFileResult::System(EINVAL));
+    return false;
+  }
   cWaveSlot sound;
-  if (!ReadWav(path, &sound)) return false;
+  if (!ReadWav(path, &sound, why)) return false;
   PutSlot(slot, sound);
   return true;
 }
@@ -208,12 +212,24 @@ void cWavManager::WriteWaveList(cFileWriter& out) const {
   }
 }
 
-bool cWavManager::ReadWaveList(cFileReader& in) {
+bool cWavManager::ReadWaveList(cFileReader& in, cFileResult* why) {
   ClearAll();
-  int32_t count;
-  if (!in.Read(&count)) return false;
-  if (count == 0) return true;
-  if (count < 0 || count > kWaveSlots) return false;
+  int32_t count = 0;
+  // Waves read whole so far stay; the result says how many of how many.
+  auto stop = [&in, why, &count](eFileProblem problem, int32_t done) {
+    const uint64_t total = uint64_t(std::max(count, 0));
+    Tell(why, in.FaultOr(problem == eFileProblem::kDamaged
+                             ? cFileResult::Damaged(eSongPart::kSamples, uint64_t(done), total)
+                             : cFileResult::EndsEarly(eSongPart::kSamples, uint64_t(done), total)));
+    return false;
+  };
+  constexpr auto kEnds = eFileProblem::kEndsEarly;
+  constexpr auto kDamaged = eFileProblem::kDamaged;
+  if (!in.Read(&count)) return stop(kEnds, 0);
+  if (count < 0 || count > kWaveSlots) {
+    count = 0;
+    return stop(kDamaged, 0);
+  }
 
   struct Info {
     int32_t length;
@@ -224,36 +240,54 @@ bool cWavManager::ReadWaveList(cFileReader& in) {
   Info info[kWaveSlots];
   bool announced[kWaveSlots] = {};
   bool filled[kWaveSlots] = {};
-  uint64_t dataBytes = 0;  // what the data records must hold
   for (int32_t n = 0; n < count; ++n) {
     char marker[8];
     int32_t slot;
-    if (!in.ReadBytes(marker, 8) || !in.Read(&slot)) return false;
-    if (slot < 0 || slot >= kWaveSlots || announced[slot]) return false;
+    if (!in.ReadBytes(marker, 8) || !in.Read(&slot)) return stop(kEnds, 0);
+    if (slot < 0 || slot >= kWaveSlots || announced[slot]) return stop(kDamaged, 0);
     Info& r = info[slot];
     if (!in.ReadBytes(r.name, kListNameBytes) || !in.Read(&r.length) || !in.Read(&r.flags) ||
         !in.Read(&r.loopStart) || !in.Read(&r.loopEnd)) {
-      return false;
+      return stop(kEnds, 0);
     }
-    if (r.length < 0) return false;
+    if (r.length < 0 || r.length > kMaxWaveFrames) return stop(kDamaged, 0);
     announced[slot] = true;
-    dataBytes += 12 + 2 * uint64_t(WaveSamples(r.length, r.flags));
   }
-  if (dataBytes > in.Remaining()) return false;
 
   for (int32_t n = 0; n < count; ++n) {
     char marker[8];
     int32_t slot;
-    if (!in.ReadBytes(marker, 8) || !in.Read(&slot)) return false;
-    if (slot < 0 || slot >= kWaveSlots || !announced[slot] || filled[slot]) return false;
+    if (!in.ReadBytes(marker, 8) || !in.Read(&slot)) return stop(kEnds, n);
+    if (slot < 0 || slot >= kWaveSlots || !announced[slot] || filled[slot])
+      return stop(kDamaged, n);
     const Info& r = info[slot];
     const size_t samples = size_t(WaveSamples(r.length, r.flags));
+    // Sample data the file does not hold is never asked for.
+    if (samples > in.Remaining() / 2) {
+      in.Seek(in.Size());
+      return stop(kEnds, n);
+    }
     std::unique_ptr<int16_t[]> buffer(new (std::nothrow) int16_t[samples + 2 * kWaveMargin]());
-    if (!buffer || !in.ReadSamples(buffer.get() + kWaveMargin, samples)) return false;
+    if (!buffer) {
+      Tell(why, cFileResult::System(ENOMEM));
+      return false;
+    }
+    if (!in.ReadSamples(buffer.get() + kWaveMargin, samples)) return stop(kEnds, n);
     // The name field of the list holds 32 bytes and may lack its zero.
     Install(slot, std::move(buffer), r.length, r.flags, r.loopStart, r.loopEnd, r.name,
             kListNameBytes);
     filled[slot] = true;
   }
+  Tell(why, {});
   return true;
+}
+
+void cWavManager::TakeSlots(cWavManager& other) {
+  auto lock = Lock();
+  for (int32_t i = 0; i < kWaveSlots; ++i) {
+    std::swap(entries[i], other.entries[i]);
+    std::swap(buffers[i], other.buffers[i]);
+    ++generation[i];
+    ++other.generation[i];
+  }
 }

@@ -53,11 +53,12 @@ class cWavManager {
   void ClearSlot(int32_t slot);
   void ClearAll();
 
-  // Reads a WAV file into the slot; false (slot unchanged) on any fault.
-  bool ImportWav(int32_t slot, const std::string& path);
+  // Reads a WAV file into the slot; false (slot unchanged) on any fault,
+  // and why says which.
+  bool ImportWav(int32_t slot, const std::string& path, cFileResult* why = nullptr);
   // Reads a WAV file into a slot value, named after the file, without
-  // touching the store; false on any fault.
-  static bool ReadWav(const std::string& path, cWaveSlot* dest);
+  // touching the store; false on any fault, and why says which.
+  static bool ReadWav(const std::string& path, cWaveSlot* dest, cFileResult* why = nullptr);
 
   // The slot as a value, and a slot put back from one. Neither allocates:
   // the buffer is shared. Putting a slot whose buffer differs from the one
@@ -92,10 +93,20 @@ class cWavManager {
   // The wave list of the song file, right after its "#WAVINF#" marker.
   void WriteWaveList(cFileWriter& out) const;
   // Clears every slot, then reads the list. False, without writing outside
-  // the store, when the list is damaged (a slot index outside 0-127 or named
-  // twice, a negative length, more sample data than the file holds) or a
-  // buffer cannot be had; the slots read completely so far stay filled.
-  bool ReadWaveList(cFileReader& in);
+  // the store, when the list ends early, is damaged (a slot index outside
+  // 0-127 or named twice, a length outside 0-kMaxWaveFrames, data for a slot
+  // not announced) or a buffer cannot be had; the waves read whole so far
+  // stay, and why says how many of how many that is (or the system's
+  // reason when a buffer could not be had).
+  bool ReadWaveList(cFileReader& in, cFileResult* why = nullptr);
+  // The most bytes a wave list can hold: every slot at the longest stereo
+  // wave.
+  static constexpr uint64_t kLargestWaveListBytes =
+      4 + uint64_t(kWaveSlots) * (60 + 12 + 4 * uint64_t(kMaxWaveFrames));
+
+  // Takes every slot of other in exchange for its own, under the engine
+  // lock: a song loaded aside becomes the store's at once.
+  void TakeSlots(cWavManager& other);
 
  private:
   void ClearSlotLocked(int32_t slot);

@@ -11,6 +11,8 @@
 // Sample buffers carry this many zero samples before and after the sound, so
 // that interpolation may read a few frames past either end.
 constexpr int32_t kWaveMargin = 64;
+// The most frames a wave may hold: play positions are signed 32-bit frames.
+constexpr int32_t kMaxWaveFrames = 0x3FFFFF00;
 
 // A sound read from a WAV file, in the sample buffer layout: kWaveMargin
 // zeros, frames x channels samples (interleaved), kWaveMargin zeros.
@@ -27,9 +29,11 @@ struct cWavSound {
 // "data". 8-bit samples become (byte - 128) x 256.
 class cWavReader {
  public:
-  // False on any fault of the file (nothing is returned then).
-  bool Read(const std::string& path, cWavSound* sound);
-  bool Read(cFileReader& in, cWavSound* sound);
+  // False on any fault of the file (nothing is returned then); why says
+  // whether the system refused, the file ends early or is no WAV file this
+  // reader takes.
+  bool Read(const std::string& path, cWavSound* sound, cFileResult* why = nullptr);
+  bool Read(cFileReader& in, cWavSound* sound, cFileResult* why = nullptr);
 
   // Of the last file read; kept as the reader's state.
   int32_t sampleRate = 0;

@@ -122,6 +122,11 @@ class cSongTables {
   // zeroed; filling them with generator defaults is the caller's part.
   void Reset(const cSongDefaults& defaults);
 
+  // Every table and value of other, copied into this song's own memory (so
+  // that whoever holds a pointer into it keeps it): a song loaded aside
+  // becomes this one.
+  void CopyFrom(const cSongTables& other);
+
   // Song settings, all signed 32-bit as stored.
   // Each within its range above.
   int32_t channelCount = 4;

@@ -4,7 +4,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QEvent>
-#include <QFile>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -21,7 +20,6 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
-#include <cerrno>
 #include <cstring>
 #include <mutex>
 
@@ -74,10 +72,9 @@ const cSynthControl& ControlAt(int index) { return SynthControls()[size_t(index)
 
 // Why a file could not be read: the system's reason when it cannot be
 // opened, else what its contents are not.
-QString ReadFailure(const QString& path, const QString& notWhat) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return file.errorString();
-  return notWhat;
+// Why a file operation failed; notWhat when the file was not of the kind.
+QString Reason(const cFileResult& why, const QString& notWhat) {
+  return QString::fromStdString(FileResultReason(why, notWhat.toStdString()));
 }
 
 // A knob over its label; the unlabelled knobs keep the row's height and
@@ -647,9 +644,10 @@ void TFrameSynth::LoadSynthClick(bool fm) {
       form.Prompts().OpenFileName(this, "Load Synth", folder, fm ? kFMSynthFilter : kSynthFilter);
   if (path.isEmpty()) return;
   // The preset selects the instrument again, which refreshes the frame.
-  if (!editor->LoadPreset(fm, path.toStdString())) {
+  cFileResult why;
+  if (!editor->LoadPreset(fm, path.toStdString(), &why)) {
     Report("Load Synth", "Preset could not be loaded!", path,
-           ReadFailure(path, fm ? "not an FM synth preset (*.zqf)" : "not a synth preset (*.zqb)"));
+           Reason(why, fm ? "not an FM synth preset (*.zqf)" : "not a synth preset (*.zqb)"));
   }
 }
 
@@ -664,12 +662,10 @@ void TFrameSynth::SaveSynthClick(bool fm) {
   const QString path = form.Prompts().SaveFileName(
       this, "Save Synth", suggested, fm ? kFMSynthFilter : kSynthFilter, fm ? "zqf" : "zqb");
   if (path.isEmpty()) return;
-  errno = 0;
-  if (!editor->SavePreset(fm, path.toStdString())) {
-    const int reason = errno;
+  cFileResult why;
+  if (!editor->SavePreset(fm, path.toStdString(), &why)) {
     Report("Save Synth", "Preset could not be saved!", path,
-           reason != 0 ? QString::fromLocal8Bit(std::strerror(reason))
-                       : QString("the instrument is not a ") + EngineName(fm ? kGenFM : kGenBass));
+           Reason(why, QString("the instrument is not a ") + EngineName(fm ? kGenFM : kGenBass)));
   }
 }
 
@@ -684,11 +680,12 @@ void TFrameSynth::LoadSampleClick() {
 // A file that does not load leaves the layer's wave as it was.
 bool TFrameSynth::LoadSampleFile(const QString& path) {
   if (!editor) return false;
-  const bool loaded = editor->LoadSample(path.toStdString());
+  cFileResult why;
+  const bool loaded = editor->LoadSample(path.toStdString(), &why);
   ShowSample();
   if (!loaded) {
     Report("Load Sample", "Sample could not be loaded!", path,
-           ReadFailure(path, "not a WAV file of 8 or 16 bits, mono or stereo"));
+           Reason(why, "not a WAV file of 8 or 16 bits, mono or stereo"));
   }
   return loaded;
 }

@@ -21,7 +21,7 @@ class cPlainEffect : public cEffect {
   }
   int32_t GetParam(int32_t i) override { return i >= 0 && i < count ? values[i] : -1; }
   int count;
-  int32_t values[16] = {};
+  int32_t values[kFxMostParams] = {};
 };
 
 // Effect type t has t parameters; types above 11 make no object.
@@ -177,6 +177,24 @@ TEST_F(SongFileFixture, AnEffectAddsItsCountAndValues) {
   EXPECT_EQ(Save().size(), empty + 4 + 4 * 6);
 }
 
+// Every table at its limit and every slot holding the effect with the most
+// parameters: the size a file larger than which is refused at once.
+TEST_F(SongFileFixture, TheLargestSongIsAsLargeAsTheLimitSays) {
+  song.SetChannelCount(kChannels);
+  song.end = kPositions - 1;
+  song.SetPattern(7, kPatterns - 1);
+  for (int chain = 0; chain < kFxChains; ++chain) {
+    for (int slot = 0; slot < kFxSlots; ++slot) {
+      fx.type[slot][chain] = 1;
+      fx.object[slot][chain] = std::make_unique<cPlainEffect>(kFxMostParams);
+    }
+  }
+  const uint64_t emptyWaveList = 4;
+  cFileWriter out;
+  WriteModule(out, song, fx, host);
+  EXPECT_EQ(out.Bytes().size() + emptyWaveList, LargestSongBytes(emptyWaveList));
+}
+
 TEST_F(SongFileFixture, ForeignOrOversizedFilesLeaveTheSongUntouched) {
   Compose();
   const std::vector<uint8_t> good = Save();
@@ -189,8 +207,9 @@ TEST_F(SongFileFixture, ForeignOrOversizedFilesLeaveTheSongUntouched) {
   const size_t patternCount = sequenceCount + 4 + 8 * 10 + 8;
   std::vector<uint8_t> wrongMagic = good;
   wrongMagic[3] = '4';
-  for (const auto& bytes : {wrongMagic, withWord(40, 17), withWord(sequenceCount, 4097),
-                            withWord(patternCount, 257), std::vector<uint8_t>{'Z', 'Q'}}) {
+  for (const auto& bytes :
+       {wrongMagic, withWord(40, 17), withWord(sequenceCount, 4097), withWord(patternCount, 257),
+        std::vector<uint8_t>{'Z', 'Q'}, std::vector<uint8_t>(good.begin(), good.begin() + 31)}) {
     cSongTables target;
     cFxChains targetFx;
     cTestHost targetHost(target, targetFx);
@@ -205,12 +224,14 @@ TEST_F(SongFileFixture, ForeignOrOversizedFilesLeaveTheSongUntouched) {
 TEST_F(SongFileFixture, ATruncatedFileLoadsAsFarAsItGoes) {
   Compose();
   const std::vector<uint8_t> good = Save();
-  for (size_t cut : {size_t(4), size_t(50), size_t(200), good.size() / 2, good.size() - 3}) {
+  for (size_t cut : {size_t(50), size_t(200), good.size() / 2, good.size() - 3}) {
     cSongTables target;
     cFxChains targetFx;
     cTestHost targetHost(target, targetFx);
     cFileReader in(std::vector<uint8_t>(good.begin(), good.begin() + long(cut)));
-    EXPECT_TRUE(ReadModule(in, target, targetFx, targetHost)) << cut;
+    cFileResult why;
+    EXPECT_TRUE(ReadModule(in, target, targetFx, targetHost, &why)) << cut;
+    EXPECT_EQ(why.problem, eFileProblem::kEndsEarly) << cut;
     EXPECT_LE(target.channelCount, kChannels);
   }
   // Cut inside the instrument table: the general fields and patterns arrived.
@@ -257,8 +278,11 @@ TEST_F(SongFileFixture, AFailedSaveKeepsThePreviousFile) {
   const std::string path = (dir / "keep.zqm").string();
   { std::ofstream(path) << "previous"; }
   std::filesystem::create_directory(dir / "blocker.zqm");
-  EXPECT_EQ(SaveModule((dir / "blocker.zqm").string(), song, fx, host), 0);
-  EXPECT_EQ(SaveModule((dir / "missing" / "x.zqm").string(), song, fx, host), 0);
+  cFileResult why;
+  EXPECT_EQ(SaveModule((dir / "blocker.zqm").string(), song, fx, host, &why), 0);
+  EXPECT_EQ(FileResultReason(why), "Is a directory");
+  EXPECT_EQ(SaveModule((dir / "missing" / "x.zqm").string(), song, fx, host, &why), 0);
+  EXPECT_EQ(FileResultReason(why), "No such file or directory");
   ASSERT_EQ(SaveModule(path, song, fx, host), 1);
   // Nothing but the two targets is left in the folder.
   int entries = 0;

@@ -13,6 +13,7 @@
 
 #include "app/tracker.h"
 #include "app/trackerinside.h"
+#include "song/songfile.h"
 
 namespace {
 
@@ -166,14 +167,29 @@ TEST_F(CliTest, ConvertThenInfoRoundTrips) {
 
 TEST_F(CliTest, FilesAndUsageErrorsHaveTheirExitCodes) {
   std::ofstream(Path("junk.zqm")) << "no song here";
+  // Larger than any song: refused at once, with the window's reason. Cut
+  // short: said, and the command goes on with what was read.
+  std::ofstream(Path("huge.zqm")) << "ZQ23";
+  const uint64_t largest = LargestSongBytes(cWavManager::kLargestWaveListBytes);
+  std::filesystem::resize_file(Path("huge.zqm"), largest + 1);
+  std::vector<uint8_t> demo = Bytes(MURVELON_SOURCE_DIR "/Songs/demo.zqm");
+  demo.resize(demo.size() - 284);
+  std::ofstream(Path("cut.zqm"), std::ios::binary)
+      .write(reinterpret_cast<const char*>(demo.data()), std::streamsize(demo.size()));
   struct Case {
     std::string arguments;
     int status;
-    const char* says;
+    std::string says;
   };
   for (const Case& c :
        {Case{"info " + Path("junk.zqm"), 1, "Song format not recognized!"},
         Case{"info " + Path("missing.zqm"), 1, "cannot read"},
+        Case{"info " + dir.string(), 1, "cannot read " + dir.string() + ": Is a directory"},
+        Case{"info " + Path("huge.zqm"), 1,
+             Path("huge.zqm") + ": the file (" + std::to_string(largest + 1) +
+                 " bytes) is larger than the largest song"},
+        Case{"info " + Path("cut.zqm"), 0,
+             "warning: " + Path("cut.zqm") + ": the file ends early: 2 of 3 samples were read"},
         Case{"render " + Path("junk.zqm"), 2, "needs -o"}, Case{"frobnicate", 2, "unknown command"},
         Case{"info a b", 2, "too many"}, Case{"render x -o y --seconds -3", 2, "--seconds"},
         Case{"--version", 0, "murvelon-cli"}, Case{"play --help", 0, "--device"}}) {

@@ -18,6 +18,7 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
+#include <filesystem>
 #include <fstream>
 #include <vector>
 
@@ -445,8 +446,13 @@ TEST(FrameSynth, AFileThatDoesNotLoadIsReportedAndChangesNothing) {
     QString path;
     const char* reason;
   };
+  // A 16-bit WAV file cut inside its samples.
+  const QString cut = w.Path("cut.wav");
+  ASSERT_TRUE(WriteRampWav(cut.toStdString(), 100, 1));
+  std::filesystem::resize_file(cut.toStdString(), 44 + 150);
   for (const Case& c : {Case{w.Path("missing.wav"), "No such file or directory"},
-                        Case{junk, "not a WAV file of 8 or 16 bits, mono or stereo"}}) {
+                        Case{junk, "not a WAV file of 8 or 16 bits, mono or stereo"},
+                        Case{cut, "the file ends early"}}) {
     w.prompts.told.clear();
     w.Tracker().Edits().MarkSaved();
     w.prompts.files = {c.path};

@@ -9,13 +9,16 @@
 #include <QSpinBox>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <thread>
 
 #include "app/tracker.h"
 #include "app/trackerinside.h"
 #include "engine/generator.h"
+#include "song/songfile.h"
 #include "tests/ui/uitestsupport.h"
 #include "ui/analyserview.h"
 #include "ui/knob.h"
@@ -112,15 +115,56 @@ TEST(MainForm, AFailedSaveIsReportedAndTheSongStaysModified) {
   EXPECT_EQ(w.Form().windowTitle(), "Murvelon ver. 0.o150a  -  Tadrelo 2oo3  -  song.zqm");
 }
 
-TEST(MainForm, AFileThatIsNotASongLeavesTheSongAndTheCaption) {
+// The message names the file and, where the system gave one, its reason.
+TEST(MainForm, AFileThatDoesNotLoadLeavesTheSongAndTheCaptionAndSaysWhy) {
   TWindowFixture w({}, kDemo);
-  const QString junk = w.Path("junk.zqm");
+  const QString junk = w.Path("junk.zqm"), empty = w.Path("empty.zqm"), huge = w.Path("huge.zqm");
   std::ofstream(junk.toStdString()) << "not a song at all";
-  EXPECT_FALSE(w.Form().LoadSongFile(junk));
+  std::ofstream(empty.toStdString()) << "";
+  const uint64_t largest = LargestSongBytes(cWavManager::kLargestWaveListBytes);
+  { std::ofstream(huge.toStdString()) << "ZQ23"; }
+  std::filesystem::resize_file(huge.toStdString(), largest + 1);  // sparse: nothing written
+  struct Case {
+    QString path;
+    std::string reason;
+  };
+  for (const Case& c : {Case{w.Path("missing.zqm"), ": No such file or directory"},
+                        Case{w.Path(""), ": Is a directory"}, Case{empty, ""}, Case{junk, ""},
+                        Case{huge, ": the file (" + std::to_string(largest + 1) +
+                                       " bytes) is larger than the largest song (" +
+                                       std::to_string(largest) + " bytes)"}}) {
+    SCOPED_TRACE(c.path.toStdString());
+    w.prompts.told.clear();
+    EXPECT_FALSE(w.Form().LoadSongFile(c.path));
+    ASSERT_EQ(w.prompts.told.size(), 1u);
+    EXPECT_EQ(w.prompts.told[0],
+              "Load Song: Song format not recognized!\n" + c.path.toStdString() + c.reason);
+    EXPECT_EQ(Inside(w.Tracker()).Song().channelCount, 7);
+    EXPECT_EQ(w.Form().windowTitle(), "Murvelon ver. 0.o150a  -  Tadrelo 2oo3  -  demo.zqm");
+  }
+}
+
+// The demo without its last 284 bytes: the first two waves and everything
+// before them load; the song is then no file's, and a save asks where.
+TEST(MainForm, ASongCutShortLoadsWhatItHoldsSaysWhatItLacksAndHasNoName) {
+  TWindowFixture w;
+  std::ifstream in(kDemo, std::ios::binary);
+  std::vector<char> bytes((std::istreambuf_iterator<char>(in)), {});
+  bytes.resize(bytes.size() - 284);
+  const QString cut = w.Path("cut.zqm");
+  std::ofstream(cut.toStdString(), std::ios::binary).write(bytes.data(), long(bytes.size()));
+
+  EXPECT_TRUE(w.Form().LoadSongFile(cut));
   ASSERT_EQ(w.prompts.told.size(), 1u);
-  EXPECT_EQ(w.prompts.told[0], "Load Song: Song format not recognized!");
+  EXPECT_EQ(w.prompts.told[0], "Load Song: The file ends early: 2 of 3 samples were read");
   EXPECT_EQ(Inside(w.Tracker()).Song().channelCount, 7);
-  EXPECT_EQ(w.Form().windowTitle(), "Murvelon ver. 0.o150a  -  Tadrelo 2oo3  -  demo.zqm");
+  EXPECT_TRUE(Inside(w.Tracker()).Waves().InUse(1));
+  EXPECT_FALSE(Inside(w.Tracker()).Waves().InUse(2));
+  EXPECT_TRUE(w.Tracker().Modified());
+  EXPECT_EQ(w.Form().windowTitle(), "Murvelon ver. 0.o150a  -  Tadrelo 2oo3");
+  EXPECT_FALSE(w.Form().SaveSongClick());  // the dialog is cancelled
+  ASSERT_EQ(w.prompts.suggested.size(), 1u);
+  EXPECT_EQ(w.prompts.suggested[0], w.Path("Songs/Module.zqm").toStdString());
 }
 
 TEST(MainForm, ChoosingAChannelCountSetsItAndMarksTheSong) {
@@ -277,5 +321,6 @@ TEST(MainForm, CommandsThatReplaceTheSongAskOnceBeforeLosingChanges) {
   w.prompts.files = {mod};
   EXPECT_FALSE(w.Form().ImportModClick());
   ASSERT_EQ(w.prompts.told.size(), 1u);
-  EXPECT_EQ(w.prompts.told[0], "Import ProTracker Song: Song format not recognized!");
+  EXPECT_EQ(w.prompts.told[0],
+            "Import ProTracker Song: Song format not recognized!\n" + mod.toStdString());
 }
