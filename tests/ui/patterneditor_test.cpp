@@ -549,3 +549,48 @@ TEST(KeyOfEvent, TranslatesPrintedKeysAndKeepsTheScanCode) {
     EXPECT_EQ(key.modifiers, c.cKeyModifiers) << c.qtKey;
   }
 }
+
+// Ctrl+Z and Ctrl+Y (or Ctrl+Shift+Z) take a typed note back and forth; the
+// Edit menu names the step; a number box with the focus keeps Ctrl+Z.
+TEST(PatternWindow, UndoAndRedoFromTheKeysAndTheEditMenu) {
+  TPatternWindow w;
+  QAction* undo = w.Form().Action("Undo");
+  QAction* redo = w.Form().Action("Redo");
+  ASSERT_NE(undo, nullptr);
+  ASSERT_NE(redo, nullptr);
+  EXPECT_FALSE(undo->isEnabled());
+  EXPECT_EQ(undo->text(), "Undo");
+  w.SetEditMode(1);
+  w.Cursor(4, 0);
+  EXPECT_TRUE(w.Key(Qt::Key_Q, {}, 24, "q"));
+  ASSERT_EQ(w.Cell(0, 4)[0], 49);
+  EXPECT_TRUE(undo->isEnabled());
+  EXPECT_EQ(undo->text(), "Undo Note");
+  w.Cursor(30, 15);  // the cursor has moved on: undo brings it back
+
+  QTest::keyClick(&w.Form(), Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(w.Cell(0, 4)[0], 0);
+  EXPECT_EQ(w.View().cursorRow, 4);
+  EXPECT_EQ(w.View().CursorChannel(), 0);
+  EXPECT_EQ(redo->text(), "Redo Note");
+  EXPECT_FALSE(w.Tracker().Modified());
+  QTest::keyClick(&w.Form(), Qt::Key_Y, Qt::ControlModifier);
+  EXPECT_EQ(w.Cell(0, 4)[0], 49);
+  QTest::keyClick(&w.Form(), Qt::Key_Z, Qt::ControlModifier);
+  QTest::keyClick(&w.Form(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(w.Cell(0, 4)[0], 49);
+  EXPECT_TRUE(w.Tracker().Modified());
+
+  // In a number box Ctrl+Z is the box's own.
+  QSpinBox* bpm = w.Form().BpmField();
+  bpm->setFocus();
+  QTest::keyClick(bpm, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(w.Cell(0, 4)[0], 49);
+  bpm->clearFocus();
+
+  // The menu does what the keys do.
+  undo->trigger();
+  EXPECT_EQ(w.Cell(0, 4)[0], 0);
+  redo->trigger();
+  EXPECT_EQ(w.Cell(0, 4)[0], 49);
+}
