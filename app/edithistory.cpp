@@ -1,6 +1,7 @@
 #include "app/edithistory.h"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 namespace {
@@ -38,7 +39,7 @@ void MergeChanges(std::vector<Change>& into, std::vector<Change>&& later, Key ke
     if (same == into.end()) {
       into.push_back(change);
     } else {
-      std::copy(std::begin(change.after), std::end(change.after), std::begin(same->after));
+      std::memcpy(&same->after, &change.after, sizeof change.after);
     }
   }
 }

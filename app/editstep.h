@@ -25,8 +25,8 @@ struct cEditLocation {
 // Cells of one pattern; a cell is channel x 64 + row.
 struct cCellChange {
   uint16_t cell;
-  uint8_t before[kCellBytes];
-  uint8_t after[kCellBytes];
+  cCell before;
+  cCell after;
 };
 struct cPatternDelta {
   int32_t pattern = 0;

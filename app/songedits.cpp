@@ -23,8 +23,8 @@ bool SameSlot(const cWaveSlot& a, const cWaveSlot& b) {
 
 cSongEdits::cSongEdits(cTracker& t)
     : tracker(t),
-      patternBefore(new uint8_t[kPatternBytes]),
-      patternAfter(new uint8_t[kPatternBytes]),
+      patternBefore(new cCell[kChannels * kRows]),
+      patternAfter(new cCell[kChannels * kRows]),
       sequenceBefore(new uint8_t[kSequenceBytes]),
       sequenceAfter(new uint8_t[kSequenceBytes]) {}
 
@@ -70,22 +70,17 @@ void cSongEdits::MarkUnsaved() {
 
 // Patterns and the sequence.
 
-void cSongEdits::CopyPattern(int32_t pattern, uint8_t* dest) {
-  std::memcpy(dest, tracker.song->Cell(pattern, 0, 0), kPatternBytes);
+void cSongEdits::CopyPattern(int32_t pattern, cCell* dest) {
+  std::copy_n(tracker.song->Pattern(pattern), kChannels * kRows, dest);
 }
 
 cPatternDelta cSongEdits::DiffPattern(int32_t pattern) const {
   cPatternDelta delta;
   delta.pattern = pattern & 0xFF;
-  for (size_t cell = 0; cell < kPatternBytes / kCellBytes; ++cell) {
-    const uint8_t* before = patternBefore.get() + cell * kCellBytes;
-    const uint8_t* after = patternAfter.get() + cell * kCellBytes;
-    if (std::memcmp(before, after, kCellBytes) == 0) continue;
-    cCellChange change;
-    change.cell = uint16_t(cell);
-    std::memcpy(change.before, before, kCellBytes);
-    std::memcpy(change.after, after, kCellBytes);
-    delta.cells.push_back(change);
+  for (int cell = 0; cell < kChannels * kRows; ++cell) {
+    const cCell& before = patternBefore[size_t(cell)];
+    const cCell& after = patternAfter[size_t(cell)];
+    if (before != after) delta.cells.push_back(cCellChange{uint16_t(cell), before, after});
   }
   return delta;
 }
@@ -439,9 +434,8 @@ void cSongEdits::ApplyLocked(const cEditDelta& d, bool backwards, std::unique_pt
                              std::unique_ptr<cEffect>* displaced) {
   cSongTables& song = *tracker.song;
   if (auto* p = std::get_if<cPatternDelta>(&d)) {
-    uint8_t* cells = song.Cell(p->pattern, 0, 0);
-    for (const cCellChange& c : p->cells)
-      std::memcpy(cells + size_t(c.cell) * kCellBytes, backwards ? c.before : c.after, kCellBytes);
+    cCell* cells = song.Pattern(p->pattern);
+    for (const cCellChange& c : p->cells) cells[c.cell] = backwards ? c.before : c.after;
   } else if (auto* s = std::get_if<cSequenceDelta>(&d)) {
     uint32_t* entries = reinterpret_cast<uint32_t*>(song.Sequence());
     for (const cEntryChange& e : s->entries)

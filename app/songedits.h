@@ -167,7 +167,7 @@ class cSongEdits {
   // Engine lock held.
   cSongSettings ReadSettings();
   void WriteSettings(const cSongSettings& s);
-  void CopyPattern(int32_t pattern, uint8_t* dest);
+  void CopyPattern(int32_t pattern, cCell* dest);
   void CaptureSequence(uint8_t* entries, cSequenceRange* range);
   // Engine lock held: the player takes its position's mode word again.
   void FollowSequence();
@@ -200,7 +200,7 @@ class cSongEdits {
   int32_t cursorChannel = 0, cursorRow = 0;
   // Copies taken under the lock, made once: a pattern and the sequence,
   // before and after an edit.
-  std::unique_ptr<uint8_t[]> patternBefore, patternAfter;
+  std::unique_ptr<cCell[]> patternBefore, patternAfter;
   std::unique_ptr<uint8_t[]> sequenceBefore, sequenceAfter;
 };
 

@@ -28,14 +28,13 @@ QApplication& App() {
 
 // Every cell in use: notes, instruments, volumes, pans and both effects.
 struct cFullPattern {
-  uint8_t bytes[kPatternBytes];
+  cCell cells[kChannels * kRows];
   cFullPattern() {
-    for (size_t i = 0; i < kPatternBytes; i += kCellBytes) {
-      const auto n = uint8_t(i / kCellBytes);
-      const uint8_t cell[kCellBytes] = {
-          uint8_t(1 + n % 108), uint8_t(1 + n % 127), uint8_t(n % 0xA0), uint8_t(0x40 + n % 0x40),
-          uint8_t(n % 16),      uint8_t(n),           uint8_t(n % 7),    uint8_t(255 - n)};
-      std::copy(cell, cell + kCellBytes, bytes + i);
+    for (int i = 0; i < kChannels * kRows; ++i) {
+      const auto n = uint8_t(i);
+      cells[i] = cCell{uint8_t(1 + n % 108),     uint8_t(1 + n % 127), uint8_t(n % 0xA0),
+                       uint8_t(0x40 + n % 0x40), uint8_t(n % 16),      n,
+                       uint8_t(n % 7),           uint8_t(255 - n)};
     }
   }
 };
@@ -50,7 +49,7 @@ struct cViewOnScreen {
     view.SetCanvas(&canvas);
     view.Start(1920, 1080, 16);
     view.modeWord = 0x55555555;  // every channel plays
-    view.Snapshot(pattern.bytes);
+    view.Snapshot(pattern.cells);
     view.FullDraw();  // the glyphs are rendered once, on first use
   }
 };
@@ -60,7 +59,7 @@ struct cViewOnScreen {
 static void BM_PatternViewFullDraw(benchmark::State& state) {
   cViewOnScreen screen(double(state.range(0)) / 100.0);
   for (auto _ : state) {
-    screen.view.redraw = 4;
+    screen.view.RequestFullDraw();
     screen.view.Draw();
     benchmark::DoNotOptimize(screen.canvas.Image().constBits());
   }

@@ -1,49 +1,47 @@
 #include "editor/blockops.h"
 
-#include <cstring>
+#include <algorithm>
 
 namespace {
 
 struct cClipRange {
-  uint8_t* cells;
-  uint8_t* store;
-  size_t bytes;
+  cCell* cells;
+  cCell* store;
+  size_t count;
 };
 
 cClipRange RangeOf(cSongTables& song, eClip size, const cClipPlace& at) {
-  uint8_t* clip = song.CopyBuffer();
+  cCell* clip = song.CopyBuffer();
   switch (size) {
     case eClip::kPattern:
-      return {song.Cell(at.pattern, 0, 0), clip + kPatternClipOffset, kPatternBytes};
+      return {song.Pattern(at.pattern), clip + kPatternClipOffset, size_t(kChannels * kRows)};
     case eClip::kTrack:
-      return {song.Cell(at.pattern, at.channel, 0), clip + kTrackClipOffset, kChannelBytes};
+      return {&song.Cell(at.pattern, at.channel, 0), clip + kTrackClipOffset, size_t(kRows)};
     case eClip::kBlock:
     default:
-      return {song.Cell(at.pattern, at.channel, (at.row & 63) / kBlockRows * kBlockRows),
-              clip + kBlockClipOffset, kBlockRows * kCellBytes};
+      return {&song.Cell(at.pattern, at.channel, (at.row & 63) / kBlockRows * kBlockRows),
+              clip + kBlockClipOffset, size_t(kBlockRows)};
   }
-}
-
-void FillEmpty(uint8_t* cells, size_t bytes) {
-  for (size_t i = 0; i < bytes; i += kCellBytes) std::memcpy(cells + i, kEmptyCell, kCellBytes);
 }
 
 }  // namespace
 
-void ClearClipStores(cSongTables& song) { FillEmpty(song.CopyBuffer(), kCopyBufferBytes); }
+void ClearClipStores(cSongTables& song) {
+  std::fill_n(song.CopyBuffer(), kCopyBufferCells, kEmptyCell);
+}
 
 void CopyToClip(cSongTables& song, eClip size, const cClipPlace& at) {
   const cClipRange range = RangeOf(song, size, at);
-  std::memcpy(range.store, range.cells, range.bytes);
+  std::copy_n(range.cells, range.count, range.store);
 }
 
 void CutToClip(cSongTables& song, eClip size, const cClipPlace& at) {
   const cClipRange range = RangeOf(song, size, at);
-  std::memcpy(range.store, range.cells, range.bytes);
-  FillEmpty(range.cells, range.bytes);
+  std::copy_n(range.cells, range.count, range.store);
+  std::fill_n(range.cells, range.count, kEmptyCell);
 }
 
 void PasteFromClip(cSongTables& song, eClip size, const cClipPlace& at) {
   const cClipRange range = RangeOf(song, size, at);
-  std::memcpy(range.cells, range.store, range.bytes);
+  std::copy_n(range.store, range.count, range.cells);
 }

@@ -18,10 +18,12 @@ struct cClipPlace {
   int row = 0;  // a block is the quarter of the track that holds this row
 };
 
-constexpr size_t kPatternClipOffset = 0;
-constexpr size_t kTrackClipOffset = kPatternBytes;                  // 8192
-constexpr size_t kBlockClipOffset = kPatternBytes + kChannelBytes;  // 8704
 constexpr int kBlockRows = 16;
+// Where each store starts in the copy buffer, in cells.
+constexpr size_t kPatternClipOffset = 0;
+constexpr size_t kTrackClipOffset = kChannels * kRows;         // byte 8192
+constexpr size_t kBlockClipOffset = kTrackClipOffset + kRows;  // byte 8704
+static_assert(kBlockClipOffset + kBlockRows <= kCopyBufferCells);
 
 // Fills all three stores with empty cells.
 void ClearClipStores(cSongTables& song);

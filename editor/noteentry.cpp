@@ -1,41 +1,21 @@
 // Note and hex entry into the cell under the cursor, clearing, and note
 // preview.
 
-#include <algorithm>
 #include <string>
 
 #include "app/tracker.h"
 #include "editor/notekeys.h"
 #include "editor/patterneditor.h"
-#include "editor/patterntext.h"
+#include "editor/subcolumns.h"
 
-const char* SubColumnHelp(int subColumn) {
-  static constexpr const char* kHelp[kSubColumns] = {"Note",
-                                                     "Instrument [01 - 7F]",
-                                                     "Instrument [01 - 7F]",
-                                                     "Channel Volume [00 - 7F]",
-                                                     "Channel Volume [00 - 7F]",
-                                                     "Channel Pan [00 - 7F]",
-                                                     "Channel Pan [00 - 7F]",
-                                                     "FX1 Command",
-                                                     "FX1 Command",
-                                                     "FX1 Parameter",
-                                                     "FX1 Parameter",
-                                                     "FX2 Command",
-                                                     "FX2 Command",
-                                                     "FX2 Parameter",
-                                                     "FX2 Parameter"};
-  return subColumn >= 0 && subColumn < kSubColumns ? kHelp[subColumn] : "";
-}
-
-void cPatternEditor::NoteHowTo() { host.SetStatusText(0, SubColumnHelp(pattern.SubColumn())); }
+void cPatternEditor::NoteHowTo() { host.SetStatusText(0, SubColumnOf(pattern.SubColumn()).help); }
 
 void cPatternEditor::ChannelNum() {
   host.SetStatusText(0, "Channel: " + std::to_string(pattern.CursorChannel()));
 }
 
 bool cPatternEditor::EditNoteAppMessage(const cKey& key) {
-  if (pattern.SubColumn() == 0) {
+  if (pattern.SubColumn() == kNoteSubColumn) {
     const auto note = NoteKeyOf(key);
     if (!note) return false;
     InsKeyNote(note->semitone, note->octaveOffset);
@@ -49,7 +29,7 @@ bool cPatternEditor::EditNoteAppMessage(const cKey& key) {
 
 bool cPatternEditor::PlayNoteAppMessage(const cKey& key, bool previewOnly) {
   const int editMode = previewOnly ? 0 : EditMode();
-  if (editMode != 0 && pattern.SubColumn() != 0) return false;
+  if (editMode != 0 && pattern.SubColumn() != kNoteSubColumn) return false;
   const auto note = NoteKeyOf(key);
   if (!note) return false;
   // A held key that only sounds keeps its note sounding rather than
@@ -87,12 +67,12 @@ void cPatternEditor::InsKeyNote(int semitone, int octaveOffset) {
   const uint8_t note = uint8_t(NoteValue(cNoteKey{semitone, octaveOffset}, song.octave));
   const uint8_t instrument = uint8_t(song.currentInstrument);
   bool written = false;
-  EditCell(release ? "Note Off" : "Note", [&](uint8_t* cell) {
+  EditCell(release ? "Note Off" : "Note", [&](cCell& cell) {
     if (release) {
-      cell[0] = kNoteRelease;
+      cell.note = kNoteRelease;
     } else {
-      cell[0] = note;
-      cell[1] = instrument;
+      cell.note = note;
+      cell.instrument = instrument;
     }
     return written = true;
   });
@@ -103,30 +83,13 @@ void cPatternEditor::InsKeyNote(int semitone, int octaveOffset) {
 }
 
 void cPatternEditor::InsValNote(int digit) {
-  if (EditMode() == 0 || digit < 0 || digit > 15) return;
-  const int sub = pattern.SubColumn();
-  if (sub == 0) return;
+  if (EditMode() == 0) return;
+  const cSubColumn& column = SubColumnOf(pattern.SubColumn());
+  if (column.nibble == eNibble::kNote || digit < 0 || digit > column.maxDigit) return;
   bool written = false;
-  EditCell("Typing", [&](uint8_t* cell) {
-    if (sub <= 2) {
-      if (sub == 1 && digit > 7) return false;
-      cell[1] =
-          sub == 1 ? uint8_t((cell[1] & 0x0F) | digit << 4) : uint8_t((cell[1] & 0xF0) | digit);
-    } else if (sub <= 6) {
-      uint8_t& value = cell[sub <= 4 ? 2 : 3];
-      const bool high = sub == 3 || sub == 5;
-      if (high && digit > 9) return false;
-      if (value == 0xFF) {
-        // 0x80-0x9F are slides: a first 8 or 9 gives a slide of 1, not 0.
-        value = high ? uint8_t(digit * 16 + (digit >= 8 ? 1 : 0)) : uint8_t(digit);
-      } else {
-        value = high ? uint8_t((value & 0x0F) | digit << 4) : uint8_t((value & 0xF0) | digit);
-      }
-    } else {
-      uint8_t& value = cell[4 + (sub - 7) / 2];
-      const bool high = (sub - 7) % 2 == 0;
-      value = high ? uint8_t((value & 0x0F) | digit << 4) : uint8_t((value & 0xF0) | digit);
-    }
+  EditCell("Typing", [&](cCell& cell) {
+    uint8_t& value = cell.*column.field;
+    value = column.Typed(value, digit);
     return written = true;
   });
   if (written) AfterEntry(true);
@@ -134,27 +97,18 @@ void cPatternEditor::InsValNote(int digit) {
 
 void cPatternEditor::ClrValNote(int mode) {
   if (EditMode() == 0) return;
-  const int sub = pattern.SubColumn();
+  const cSubColumn& column = SubColumnOf(pattern.SubColumn());
   // A clear on a channel the song lacks still moves the cursor on.
   SyncEditedChannel();
   tracker.Edits().EditPattern("Clear", pattern.currentPattern, [&](cSongTables& song) {
-    uint8_t* cell = song.Cell(pattern.currentPattern, pattern.CursorChannel(), pattern.cursorRow);
+    cCell& cell = song.Cell(pattern.currentPattern, pattern.CursorChannel(), pattern.cursorRow);
     if (mode == 0) {
-      cell[0] = cell[1] = 0;
+      cell.note = kEmptyCell.note;
+      cell.instrument = kEmptyCell.instrument;
     } else if (mode == 1) {
-      std::copy(kEmptyCell, kEmptyCell + kCellBytes, cell);
-    } else if (sub == 0) {
-      cell[0] = 0;
-    } else if (sub <= 2) {
-      cell[1] = 0;
-    } else if (sub <= 4) {
-      cell[2] = 0xFF;
-    } else if (sub <= 6) {
-      cell[3] = 0xFF;
-    } else if (sub <= 10) {
-      cell[4] = cell[5] = 0;
+      cell = kEmptyCell;
     } else {
-      cell[6] = cell[7] = 0;
+      column.Clear(cell);
     }
     return true;
   });

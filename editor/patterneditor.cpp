@@ -16,13 +16,12 @@ int cPatternEditor::EditMode() const { return tracker.PlayerState().editMode; }
 // The song's cells change on this thread only: the working copy is read
 // from them directly.
 void cPatternEditor::Snapshot() {
-  pattern.Snapshot(tracker.Song().Cell(pattern.currentPattern, 0, 0));
+  pattern.Snapshot(tracker.Song().Pattern(pattern.currentPattern));
 }
 
 void cPatternEditor::Redraw() {
   Snapshot();
-  pattern.redraw = 4;
-  pattern.Draw();
+  pattern.FullDraw();
   host.RepaintPattern();
 }
 
@@ -102,8 +101,8 @@ bool cPatternEditor::TakeSongPosition(int position) {
   if (shown == pattern.currentPattern && modes == pattern.modeWord) return false;
   pattern.currentPattern = shown;
   pattern.modeWord = modes;
-  pattern.Snapshot(song.Cell(shown, 0, 0));
-  pattern.redraw = 4;
+  pattern.Snapshot(song.Pattern(shown));
+  pattern.RequestFullDraw();
   return true;
 }
 
@@ -117,8 +116,7 @@ void cPatternEditor::StartViews(int patternWidth, int patternHeight) {
 void cPatternEditor::ResetViews() {
   sequence.SetCursor(0);
   pattern.SetRow(0);
-  pattern.cursorColumn = 0;
-  pattern.firstVisible = 0;
+  pattern.CursorHome();
   StartViews(pattern.width, pattern.height);
 }
 
@@ -128,26 +126,23 @@ void cPatternEditor::ResetViews() {
 void cPatternEditor::GoTo(const cEditLocation& where) {
   if (!Playing()) sequence.SetCursor(where.position);
   pattern.SetRow(where.row);
-  pattern.cursorColumn = where.channel * 15 + pattern.SubColumn();
+  pattern.cursorColumn = where.channel * kSubColumns + pattern.SubColumn();
   StartViews(pattern.width, pattern.height);
 }
 
 void cPatternEditor::DrawAll() {
-  sequence.redraw = 4;
-  sequence.Draw();
+  sequence.FullDraw();
   host.RepaintSequence();
   if (!TakeSongPosition(tracker.PlayerState().position)) Snapshot();
   pattern.editMode = EditMode();
-  pattern.redraw = 4;
-  pattern.Draw();
+  pattern.FullDraw();
   host.RepaintPattern();
   host.ShowEditMode(pattern.editMode);
 }
 
 void cPatternEditor::SetMaskDisplay(bool on) {
   pattern.maskDisplay = on ? 1 : 0;
-  pattern.redraw = 4;
-  pattern.Draw();
+  pattern.FullDraw();
   host.RepaintPattern();
 }
 
@@ -272,9 +267,9 @@ void cPatternEditor::FollowPattern(const cPlayerState& player, bool mask) {
     pattern.maskDisplay = mask ? 1 : 0;
     pattern.currentPattern = shown;
     pattern.modeWord = player.modeWord;
-    pattern.redraw = 4;
+    pattern.RequestFullDraw();
   }
-  pattern.Snapshot(tracker.Song().Cell(shown, 0, 0));
+  pattern.Snapshot(tracker.Song().Pattern(shown));
   // -1 stands for "before the first row" after a jump; the view waits.
   if (player.row >= 0 && player.row < kRows) pattern.SetRow(player.row);
 }

@@ -9,11 +9,13 @@
 // controller's edit path, and the player is read through its snapshots.
 
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "editor/blockops.h"
 #include "editor/editorhost.h"
 #include "editor/keys.h"
+#include "editor/keytable.h"
 #include "editor/patternview.h"
 #include "editor/sequenceview.h"
 
@@ -24,9 +26,6 @@ struct cEditLocation;
 // The song that Ctrl+F5 loads, relative to the data folder.
 constexpr const char* kQuickLoadSong = "Songs/_Pelvano_05l_ye.zqm";
 
-// Status-bar panel 0's help for the cursor's sub-column.
-const char* SubColumnHelp(int subColumn);
-
 class cPatternEditor {
  public:
   // Fills the three clip stores with empty cells.
@@ -35,8 +34,12 @@ class cPatternEditor {
   cPatternView& PatternView() { return pattern; }
   cSequenceView& SequenceView() { return sequence; }
 
-  // The key filter: true when the key was consumed. Global keys first, then
-  // the handler of the shown page.
+  // Every key of every page, in the order the key filter tries them.
+  static std::span<const cKeyRow> Keys();
+
+  // The key filter: true when the key was consumed. The key runs on the
+  // shown page: the first row of Keys() that names it decides; a key that
+  // no row names is a note or a digit, or with Ctrl the menus'.
   bool AppMessage(const cKey& key);
   bool AppMsgPattern(const cKey& key);
   bool AppMsgPlayNote(const cKey& key);
@@ -126,9 +129,15 @@ class cPatternEditor {
   // The pattern view on the playing pattern and row.
   void FollowPattern(const cPlayerState& player, bool mask);
   void SyncEditedChannel();
+  // Runs the first row of Keys() that names the key on the page; false when
+  // none does. *consumed: whether the key stops here.
+  bool RunKey(const cKey& key, uint8_t page, bool* consumed);
+  void AfterKey(uint8_t then, uint8_t page);
   // A row insert, delete or transpose on the cursor's track, as one step.
   void EditTrack(const char* what, auto&& change);
-  void TabKey(bool ctrl, bool shift);
+  void InsertRow();
+  void DeleteRow();
+  void Transpose(eClip range, int step);
 
   cTracker& tracker;
   cEditorHost& host;

@@ -10,8 +10,14 @@ constexpr char kHex[] = "0123456789ABCDEF";
 constexpr char kSemitoneNames[12][3] = {{'C', '-'}, {'C', '#'}, {'D', '-'}, {'D', '#'},
                                         {'E', '-'}, {'F', '-'}, {'F', '#'}, {'G', '-'},
                                         {'G', '#'}, {'A', '-'}, {'A', '#'}, {'B', '-'}};
-constexpr int kSubColumnBase[kSubColumns] = {4,  8,  9,  11, 12, 14, 15, 17,
-                                             18, 19, 20, 22, 23, 24, 25};
+
+// Where each field of a cell is drawn: under its sub-columns.
+constexpr int kNoteAt = FieldPosition(&cCell::note);
+constexpr int kInstrumentAt = FieldPosition(&cCell::instrument);
+constexpr int kVolumeAt = FieldPosition(&cCell::volume);
+constexpr int kPanAt = FieldPosition(&cCell::pan);
+constexpr int kEffect1At = FieldPosition(&cCell::command1);
+constexpr int kEffect2At = FieldPosition(&cCell::command2);
 
 void HexByte(uint8_t value, char* out) {
   out[0] = kHex[value >> 4];
@@ -44,7 +50,7 @@ void NoteName(uint8_t note, char out[3]) {
 }
 
 void VolumeText(uint8_t value, char out[2]) {
-  if (value == 0xFF) {
+  if (value == kNoChange) {
     out[0] = out[1] = '.';
   } else if (value < 0x80) {
     HexByte(value, out);
@@ -54,18 +60,18 @@ void VolumeText(uint8_t value, char out[2]) {
   }
 }
 
-void ChannelText(const uint8_t* cell, char out[kChannelChars]) {
+void ChannelText(const cCell& cell, char out[kChannelChars]) {
   std::memset(out, ' ', kChannelChars);
-  NoteName(cell[0], out + 1);
-  if (cell[1] == 0) {
-    out[5] = out[6] = '.';
+  NoteName(cell.note, out + kNoteAt);
+  if (cell.instrument == 0) {
+    out[kInstrumentAt] = out[kInstrumentAt + 1] = '.';
   } else {
-    HexByte(cell[1], out + 5);
+    HexByte(cell.instrument, out + kInstrumentAt);
   }
-  VolumeText(cell[2], out + 8);
-  VolumeText(cell[3], out + 11);
-  EffectText(cell[4], cell[5], out + 14);
-  EffectText(cell[6], cell[7], out + 19);
+  VolumeText(cell.volume, out + kVolumeAt);
+  VolumeText(cell.pan, out + kPanAt);
+  EffectText(cell.command1, cell.parameter1, out + kEffect1At);
+  EffectText(cell.command2, cell.parameter2, out + kEffect2At);
 }
 
 void RowNumberText(int row, char out[kRowNumberChars]) {
@@ -79,7 +85,7 @@ void RowNumberText(int row, char out[kRowNumberChars]) {
 }
 
 int SubColumnPosition(int channel, int subColumn) {
-  return kSubColumnBase[subColumn] + kChannelChars * channel;
+  return kRowNumberChars + kChannelChars * channel + SubColumnOf(subColumn).position;
 }
 
 cRgb PatternRowColour(int row, bool masked, bool cursorRow) {

@@ -6,11 +6,11 @@
 #include <cstdint>
 
 #include "editor/canvas.h"
+#include "editor/subcolumns.h"
 
 constexpr int kRowNumberChars = 3;
 constexpr int kChannelChars = 24;
 constexpr int kChannelWidth = kChannelChars * kCharWidth;  // 192 pixels
-constexpr int kSubColumns = 15;
 
 // "..." for no note, "C-0" .. "B-8" for 1-108, "off" for a release.
 void NoteName(uint8_t note, char out[3]);
@@ -20,13 +20,13 @@ void NoteName(uint8_t note, char out[3]);
 void VolumeText(uint8_t value, char out[2]);
 
 // The 24 characters of one channel's cell.
-void ChannelText(const uint8_t* cell, char out[kChannelChars]);
+void ChannelText(const cCell& cell, char out[kChannelChars]);
 
 // "07 " for a row of the pattern, blanks for rows outside it.
 void RowNumberText(int row, char out[kRowNumberChars]);
 
 // Character column of sub-column k of channel c, counted from the row's
-// first character.
+// first character (k held to 0-14).
 int SubColumnPosition(int channel, int subColumn);
 
 // Background of a row (rows outside 0-63 included), by the channel's mask

@@ -26,10 +26,12 @@ void cPatternView::Start(int w, int h, int count) {
   }
   firstVisible = std::clamp(firstVisible, 0, std::max(channels - visibleChannels, 0));
   ScrollChannelsToCursor();
-  redraw = 4;
+  RequestFullDraw();
 }
 
-void cPatternView::Snapshot(const uint8_t* pattern) { std::memcpy(work, pattern, kPatternBytes); }
+void cPatternView::Snapshot(const cCell* pattern) {
+  std::copy_n(pattern, kChannels * kRows, &work[0][0]);
+}
 
 void cPatternView::SetRow(int row) {
   if (rows <= 0) return;
@@ -57,6 +59,12 @@ void cPatternView::NextChannel() {
 void cPatternView::PreviousChannel() {
   cursorColumn = (cursorColumn / kSubColumns - 1) * kSubColumns;
   NormaliseColumn();
+}
+
+void cPatternView::CursorHome() {
+  cursorColumn = 0;
+  firstVisible = 0;
+  RequestFullDraw();
 }
 
 void cPatternView::NormaliseColumn() {
@@ -117,7 +125,7 @@ void cPatternView::ScrollMark(int* x1, int* x2) const {
 }
 
 void cPatternView::Draw() {
-  if (redraw != 0) {
+  if (fullDrawRequested) {
     FullDraw();
     return;
   }
@@ -134,7 +142,7 @@ void cPatternView::Draw() {
 }
 
 void cPatternView::FullDraw() {
-  redraw = 0;
+  fullDrawRequested = false;
   drawnRow = cursorRow;
   if (canvas == nullptr) return;
   DrawHeader();
@@ -143,7 +151,7 @@ void cPatternView::FullDraw() {
 }
 
 void cPatternView::DrawCursorRow() {
-  if (redraw != 0 || drawnRow != cursorRow) {
+  if (fullDrawRequested || drawnRow != cursorRow) {
     Draw();
     return;
   }

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "editor/canvas.h"
+#include "editor/subcolumns.h"
 #include "song/songtables.h"
 
 class cPatternView {
@@ -19,11 +20,9 @@ class cPatternView {
   void Start(int width, int height, int channels);
   void SetCanvas(cTextCanvas* target) { canvas = target; }
 
-  // Copies the shown pattern into the working copy.
-  void Snapshot(const uint8_t* pattern);
-  const uint8_t* WorkingCell(int channel, int row) const {
-    return work + size_t(channel & 15) * kChannelBytes + size_t(row & 63) * kCellBytes;
-  }
+  // Copies the shown pattern (its 1024 cells) into the working copy.
+  void Snapshot(const cCell* pattern);
+  const cCell& WorkingCell(int channel, int row) const { return work[channel & 15][row & 63]; }
 
   // The cursor row with wrap-around: past the last row continues on row 0.
   void SetRow(int row);
@@ -38,15 +37,20 @@ class cPatternView {
   // Wraps the column into the song's channels and scrolls the view so that
   // the cursor is seen; draws what that changed.
   void NormaliseColumn();
+  // The cursor on the first channel's note, that channel at the left edge;
+  // the next draw is a full one. The row stays.
+  void CursorHome();
 
-  int CursorChannel() const { return cursorColumn / 15; }
-  int SubColumn() const { return cursorColumn % 15; }
+  int CursorChannel() const { return cursorColumn / kSubColumns; }
+  int SubColumn() const { return cursorColumn % kSubColumns; }
   bool Masked(int channel) const;
 
   // Full when requested or when the row moved by more than half - 1 rows;
   // otherwise moves the picture and draws the exposed rows and the old and
   // new cursor rows; nothing when the row did not change.
   void Draw();
+  // The next Draw draws the whole picture.
+  void RequestFullDraw() { fullDrawRequested = true; }
   void FullDraw();
   void DrawCursorRow();
 
@@ -69,7 +73,7 @@ class cPatternView {
   int RowTop(int line) const { return kLineHeight * (1 + line); }
   // x of the cursor mark and its width.
   int CursorX() const;
-  int CursorWidth() const { return SubColumn() == 0 ? 24 : 8; }
+  int CursorWidth() const { return kCharWidth * SubColumnOf(SubColumn()).width; }
   // The ends of the mark on the scroll bar; equal when there is none.
   void ScrollMark(int* x1, int* x2) const;
   // Channels drawn: the visible ones that the song has.
@@ -81,7 +85,6 @@ class cPatternView {
   int visibleChannels = 0;
   int visibleRows = 5;  // odd
   int half = 2;
-  int redraw = 4;  // 4: the next draw is a full one
   int cursorRow = 0;
   int cursorColumn = 0;  // channel x 15 + sub-column
   int firstVisible = 0;  // first visible channel
@@ -98,6 +101,7 @@ class cPatternView {
   bool ScrollChannelsToCursor();
 
   cTextCanvas* canvas = nullptr;
+  bool fullDrawRequested = true;
   int drawnRow = 0;  // the cursor row of the picture as drawn
-  uint8_t work[kPatternBytes] = {};
+  cCell work[kChannels][kRows] = {};
 };

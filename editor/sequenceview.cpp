@@ -62,7 +62,7 @@ cRgb SequenceEntryColour(int index, bool cursor) {
 void cSequenceView::SetCursor(int position) { cursor = position & 0xFFF; }
 
 void cSequenceView::Draw() {
-  if (redraw != 0) {
+  if (fullDrawRequested) {
     FullDraw();
     return;
   }
@@ -81,7 +81,7 @@ void cSequenceView::Draw() {
 }
 
 void cSequenceView::FullDraw() {
-  redraw = 0;
+  fullDrawRequested = false;
   drawnCursor = cursor;
   if (canvas == nullptr || song == nullptr) return;
   canvas->Text(0, 0, SequenceHeaderText(), kSequenceHeaderColour);
@@ -129,13 +129,13 @@ eSequenceClick cSequenceView::Click(int x, int y, int button, cSongTables& edite
       if (middle) return eSequenceClick::kNothing;
       const int step = c == 4 ? 16 : 1;
       edited.SetPattern(index, (edited.GetPattern(index) + uint32_t(sign * step)) & 0xFF);
-      redraw = 4;
+      RequestFullDraw();
       return eSequenceClick::kPatternChanged;
     }
     if (c >= 7) {
       const int channel = c - 7 > 15 ? 15 : c - 7;
       edited.SetChannelMode(index, channel, (edited.GetChannelMode(index, channel) + sign) & 3);
-      redraw = 4;
+      RequestFullDraw();
       return eSequenceClick::kModeChanged;
     }
     return eSequenceClick::kNothing;
@@ -157,7 +157,7 @@ eSequenceClick cSequenceView::Click(int x, int y, int button, cSongTables& edite
     if (field == nullptr || middle) return eSequenceClick::kNothing;
     *field += sign * kDigitSteps[digit];
     edited.NormaliseRange();
-    redraw = 4;
+    RequestFullDraw();
     return eSequenceClick::kRangeChanged;
   }
   return eSequenceClick::kNothing;
@@ -168,7 +168,7 @@ void cSequenceView::InsertEntry(cSongTables& edited) {
   const size_t at = size_t(cursor) * 8;
   std::memmove(entries + at + 8, entries + at, kSequenceBytes - at - 8);
   std::memset(entries + at, 0, 8);
-  redraw = 4;
+  RequestFullDraw();
 }
 
 void cSequenceView::DeleteEntry(cSongTables& edited) {
@@ -176,5 +176,5 @@ void cSequenceView::DeleteEntry(cSongTables& edited) {
   const size_t at = size_t(cursor) * 8;
   std::memmove(entries + at, entries + at + 8, kSequenceBytes - at - 8);
   std::memset(entries + kSequenceBytes - 8, 0, 8);
-  redraw = 4;
+  RequestFullDraw();
 }

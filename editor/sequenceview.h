@@ -32,7 +32,7 @@ class cSequenceView {
  public:
   void Start(const cSongTables* tables) {
     song = tables;
-    redraw = 4;
+    RequestFullDraw();
   }
   void SetCanvas(cTextCanvas* target) { canvas = target; }
 
@@ -43,6 +43,8 @@ class cSequenceView {
 
   void Draw();
   void FullDraw();
+  // The next Draw draws every line.
+  void RequestFullDraw() { fullDrawRequested = true; }
 
   // A press at (x, y) in pixels with one of the buttons: the cursor moves,
   // or an entry or the range of the song changes.
@@ -55,7 +57,6 @@ class cSequenceView {
   void DeleteEntry(cSongTables& song);
 
   int cursor = 0;
-  int redraw = 4;
   static constexpr int half = 3;
   static constexpr int lines = 2 * half + 1;
 
@@ -65,5 +66,6 @@ class cSequenceView {
 
   const cSongTables* song = nullptr;
   cTextCanvas* canvas = nullptr;
+  bool fullDrawRequested = true;
   int drawnCursor = 0;
 };

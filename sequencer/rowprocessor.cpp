@@ -1,17 +1,10 @@
 #include "sequencer/rowprocessor.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "engine/genmanager.h"
 #include "fx/fxchains.h"
 #include "song/songtables.h"
-
-namespace {
-
-constexpr uint8_t kEmptyByte = 0xFF;  // volume and pan: nothing to do
-
-}  // namespace
 
 void RestartChannelEffects(cFxChains& effects, int channel) {
   for (int slot = 0; slot < kFxSlots; ++slot) {
@@ -56,56 +49,50 @@ void cRowProcessor::InterpretChannel(const cRowPlace& place, cRowSequencer& sequ
   generators.currentChannel = c;
 
   // The cell is read once; everything below uses the copy.
-  uint8_t cell[kCellBytes];
-  std::memcpy(cell, song.Cell(place.pattern, c, place.row), kCellBytes);
-  const uint8_t note = cell[0];
-  uint8_t instrument = cell[1];
-  const uint8_t volume = cell[2], pan = cell[3];
-  const uint8_t command1 = cell[4], parameter1 = cell[5];
-  const uint8_t command2 = cell[6], parameter2 = cell[7];
+  const cCell cell = song.Cell(place.pattern, c, place.row);
 
-  SequencerCommand(sequencer, command1, parameter1);
-  SequencerCommand(sequencer, command2, parameter2);
+  SequencerCommand(sequencer, cell.command1, cell.parameter1);
+  SequencerCommand(sequencer, cell.command2, cell.parameter2);
 
   // An instrument byte above 128 comes only from a damaged file: no
   // instrument.
-  if (instrument > kInstruments) instrument = 0;
+  const uint8_t instrument = cell.instrument <= kInstruments ? cell.instrument : 0;
   if (instrument != 0) LoadChannelInstrument(song, generators, c, instrument);
   generators.SetInstrumentNumber(instrument);
 
-  generators.SetCommand(0, command1 * 256 + parameter1);
-  generators.SetCommand(1, command2 * 256 + parameter2);
+  generators.SetCommand(0, cell.Effect1());
+  generators.SetCommand(1, cell.Effect2());
 
-  if (note == kNoteRelease) {
+  if (cell.note == kNoteRelease) {
     generators.ReleaseChannel();
-  } else if (note >= 1 && note <= kMaxNoteByte) {
-    generators.NoteOn(note - 1);
+  } else if (cell.note >= 1 && cell.note <= kMaxNoteByte) {
+    generators.NoteOn(cell.note - 1);
   }  // 0 is no note; 110-255 only come from damaged files
 
-  if (volume != kEmptyByte) {
+  if (cell.volume != kNoChange) {
     int32_t v = song.noteVolume[c];
-    if ((volume >> 4) == 0x8) {
-      v += volume & 15;
-    } else if ((volume >> 4) == 0x9) {
-      v -= volume & 15;
+    if ((cell.volume >> 4) == 0x8) {
+      v += cell.volume & 15;
+    } else if ((cell.volume >> 4) == 0x9) {
+      v -= cell.volume & 15;
     } else {
-      v = volume;
+      v = cell.volume;
     }
     song.noteVolume[c] = std::clamp(v, 0, 127);
   }
 
-  if (pan != kEmptyByte) {
-    if (pan <= 127) {
-      generators.SetPan(pan);
-    } else if ((pan >> 4) == 0x8) {
-      generators.PanSlide(pan & 15);
-    } else if ((pan >> 4) == 0x9) {
-      generators.PanSlide(-(pan & 15));
+  if (cell.pan != kNoChange) {
+    if (cell.pan <= 127) {
+      generators.SetPan(cell.pan);
+    } else if ((cell.pan >> 4) == 0x8) {
+      generators.PanSlide(cell.pan & 15);
+    } else if ((cell.pan >> 4) == 0x9) {
+      generators.PanSlide(-(cell.pan & 15));
     }
   }
 
-  SlotCommand(c, command1, parameter1);
-  SlotCommand(c, command2, parameter2);
+  SlotCommand(c, cell.command1, cell.parameter1);
+  SlotCommand(c, cell.command2, cell.parameter2);
 }
 
 void cRowProcessor::SequencerCommand(cRowSequencer& sequencer, uint8_t command, uint8_t parameter) {

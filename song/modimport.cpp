@@ -101,23 +101,23 @@ bool ReadModuleMOD(cFileReader& in, cSongTables& song, cModHost& host, cFileResu
       for (int c = 0; c < 4; ++c) {
         uint8_t b[4];
         if (!in.ReadBytes(b, 4)) break;
-        uint8_t* cell = song.Cell(p, c, r);
-        cell[0] = ModPeriodToNote((b[0] & 0x0F) * 256 + b[1]);
-        cell[1] = uint8_t((b[0] & 0x10) | (b[2] >> 4));
+        cCell& cell = song.Cell(p, c, r);
+        cell.note = ModPeriodToNote((b[0] & 0x0F) * 256 + b[1]);
+        cell.instrument = uint8_t((b[0] & 0x10) | (b[2] >> 4));
         const int effect = b[2] & 0x0F;
         const uint8_t parameter = b[3];
         if (effect == 0x3 || effect == 0xC || effect == 0xF) {
-          cell[4] = uint8_t(effect);
-          cell[5] = parameter;
+          cell.command1 = uint8_t(effect);
+          cell.parameter1 = parameter;
         } else if (effect == 0xD) {
           // The module names the break's row in decimal digits (D10 is row
           // 10); a row past the pattern's end starts the next one at its top.
           const int row = (parameter >> 4) * 10 + (parameter & 0x0F);
-          cell[4] = uint8_t(effect);
-          cell[5] = uint8_t(row < kRows ? row : 0);
+          cell.command1 = uint8_t(effect);
+          cell.parameter1 = uint8_t(row < kRows ? row : 0);
         } else if (effect == 0x0 && parameter != 0) {
-          cell[4] = 0x08;  // arpeggio
-          cell[5] = parameter;
+          cell.command1 = 0x08;  // arpeggio
+          cell.parameter1 = parameter;
         }
       }
     }

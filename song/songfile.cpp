@@ -102,7 +102,7 @@ void WriteModule(cFileWriter& out, const cSongTables& song, const cFxChains& fx,
   out.Write<uint32_t>(patterns);
   for (uint32_t p = 0; p < patterns; ++p) {
     WriteNumberedMarker(out, "#PAT %02X#", int(p));
-    out.WriteBytes(song.Cell(int(p), 0, 0), kChannelBytes * channels);
+    out.WriteBytes(song.Pattern(int(p)), kChannelBytes * channels);
   }
 
   out.WriteMarker("#INSINF#");
@@ -196,8 +196,7 @@ class cSongReader {
     uint32_t patterns = 0;
     if (!Opening(&patterns)) return Stop(eSongPart::kPatterns, 0, 0);
     for (uint32_t p = 0; p < patterns; ++p) {
-      if (!in.Skip(kMarkerBytes) ||
-          !in.ReadBytes(song.Cell(int(p), 0, 0), kChannelBytes * channels))
+      if (!in.Skip(kMarkerBytes) || !in.ReadBytes(song.Pattern(int(p)), kChannelBytes * channels))
         return Stop(eSongPart::kPatterns, p, patterns);
     }
     return true;

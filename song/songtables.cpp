@@ -3,18 +3,13 @@
 #include <algorithm>
 #include <cstring>
 
-cSongTables::cSongTables() : memory(new uint8_t[kSongMemoryBytes]()) {
+cSongTables::cSongTables() : memory(std::make_unique<cSongMemory>()) {
   std::memset(instruments, 0, sizeof instruments);
   Reset(cSongDefaults{});
 }
 
 void cSongTables::ClearPattern(int pattern) {
-  uint8_t* p = PatternStore() + size_t(pattern & 0xFF) * kPatternBytes;
-  // One empty cell, then the cleared part copied onto the rest, doubling.
-  std::memcpy(p, kEmptyCell, kCellBytes);
-  for (size_t done = kCellBytes; done < kPatternBytes; done *= 2) {
-    std::memcpy(p + done, p, std::min(done, kPatternBytes - done));
-  }
+  std::fill_n(Pattern(pattern), kChannels * kRows, kEmptyCell);
 }
 
 uint32_t cSongTables::GetPattern(int position) const { return Entry(position)[0]; }
@@ -80,7 +75,7 @@ void cSongTables::Reset(const cSongDefaults& defaults) {
 static_assert(sizeof(cSongTables) == 33016, "copy the new field in CopyFrom");
 
 void cSongTables::CopyFrom(const cSongTables& other) {
-  std::memcpy(memory.get(), other.memory.get(), kSongMemoryBytes);
+  *memory = *other.memory;
   std::memcpy(instruments, other.instruments, sizeof instruments);
   channelCount = other.channelCount;
   masterVolume = other.masterVolume;

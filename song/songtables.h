@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "song/cell.h"
+
 static_assert(std::endian::native == std::endian::little,
               "song tables are stored little-endian, as they lie in memory");
 
@@ -22,7 +24,7 @@ constexpr int kChains = 20;  // 16 channel chains, then the 4 aux buses
 constexpr int kSlots = 4;
 constexpr int kAuxBuses = 4;
 
-constexpr size_t kCellBytes = 8;
+constexpr size_t kCellBytes = sizeof(cCell);
 constexpr size_t kChannelBytes = kRows * kCellBytes;              // 512
 constexpr size_t kPatternBytes = kChannels * kChannelBytes;       // 8192
 constexpr size_t kSequenceBytes = kPositions * 8;                 // 32768
@@ -31,9 +33,7 @@ constexpr size_t kCopyBufferBytes = 9216;
 constexpr size_t kSongMemoryBytes = kSequenceBytes + kPatternStoreBytes + kCopyBufferBytes;
 static_assert(kSongMemoryBytes == 2139136);
 
-constexpr uint8_t kNoteRelease = 109;
-constexpr uint8_t kMaxNoteByte = 108;  // note number 107, stored plus one
-constexpr uint8_t kEmptyCell[kCellBytes] = {0x00, 0x00, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00};
+constexpr size_t kCopyBufferCells = kCopyBufferBytes / kCellBytes;
 
 // A closed range of a song setting.
 struct cSettingRange {
@@ -77,19 +77,23 @@ class cSongTables {
  public:
   cSongTables();
 
-  // The song memory block, carved into sequence, pattern store, copy buffer.
-  uint8_t* Memory() { return memory.get(); }
-  uint8_t* Sequence() { return memory.get(); }
-  uint8_t* PatternStore() { return memory.get() + kSequenceBytes; }
-  uint8_t* CopyBuffer() { return memory.get() + kSequenceBytes + kPatternStoreBytes; }
+  // The song memory block as bytes: sequence, pattern store, copy buffer.
+  uint8_t* Memory() { return reinterpret_cast<uint8_t*>(memory.get()); }
+  uint8_t* Sequence() { return reinterpret_cast<uint8_t*>(memory->sequence); }
 
   // Cell of pattern p, channel c, row r; arguments are reduced into range.
-  uint8_t* Cell(int pattern, int channel, int row) {
-    return PatternStore() + CellOffset(pattern, channel, row);
+  cCell& Cell(int pattern, int channel, int row) {
+    return memory->patterns[pattern & 0xFF][channel & 0x0F][row & 0x3F];
   }
-  const uint8_t* Cell(int pattern, int channel, int row) const {
-    return memory.get() + kSequenceBytes + CellOffset(pattern, channel, row);
+  const cCell& Cell(int pattern, int channel, int row) const {
+    return memory->patterns[pattern & 0xFF][channel & 0x0F][row & 0x3F];
   }
+  // The 1024 cells of a pattern, channel by channel: a channel's 64 rows
+  // follow one another, and the first n channels are the first n x 64 cells.
+  cCell* Pattern(int pattern) { return &memory->patterns[pattern & 0xFF][0][0]; }
+  const cCell* Pattern(int pattern) const { return &memory->patterns[pattern & 0xFF][0][0]; }
+  // The pattern editor's clip stores (kCopyBufferCells cells).
+  cCell* CopyBuffer() { return memory->clip; }
   void ClearPattern(int pattern);
 
   // Sequence accessors; every position is reduced to its low 12 bits.
@@ -147,17 +151,18 @@ class cSongTables {
   int32_t rowAdd = 1;             // 0-16
 
  private:
-  static size_t CellOffset(int pattern, int channel, int row) {
-    return size_t(pattern & 0xFF) * kPatternBytes + size_t(channel & 0x0F) * kChannelBytes +
-           size_t(row & 0x3F) * kCellBytes;
-  }
-  uint32_t* Entry(int position) {
-    return reinterpret_cast<uint32_t*>(Sequence()) + 2 * (position & 0xFFF);
-  }
-  const uint32_t* Entry(int position) const {
-    return reinterpret_cast<const uint32_t*>(memory.get()) + 2 * (position & 0xFFF);
-  }
+  // The song memory block: one allocation, in this order, with no gaps.
+  struct cSongMemory {
+    uint32_t sequence[kPositions][2];  // pattern, channel modes
+    cCell patterns[kPatterns][kChannels][kRows];
+    cCell clip[kCopyBufferCells];
+  };
+  static_assert(sizeof(cSongMemory) == kSongMemoryBytes);
+  static_assert(offsetof(cSongMemory, patterns) == kSequenceBytes);
 
-  std::unique_ptr<uint8_t[]> memory;
+  uint32_t* Entry(int position) { return memory->sequence[position & 0xFFF]; }
+  const uint32_t* Entry(int position) const { return memory->sequence[position & 0xFFF]; }
+
+  std::unique_ptr<cSongMemory> memory;
   int16_t instruments[kInstruments][kInstrumentWords];
 };

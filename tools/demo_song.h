@@ -159,21 +159,21 @@ class cPatternWriter {
 
   // A note (note number 0-107) with its instrument; volume 0-127 or -1.
   void Note(int channel, int row, int note, int instrument, int volume = -1) {
-    uint8_t* cell = song.Cell(pattern, channel, row);
-    cell[0] = uint8_t(note + 1);
-    cell[1] = uint8_t(instrument);
-    if (volume >= 0) cell[2] = uint8_t(volume);
+    cCell& cell = song.Cell(pattern, channel, row);
+    cell.note = uint8_t(note + 1);
+    cell.instrument = uint8_t(instrument);
+    if (volume >= 0) cell.volume = uint8_t(volume);
   }
-  void Release(int channel, int row) { song.Cell(pattern, channel, row)[0] = kNoteRelease; }
+  void Release(int channel, int row) { song.Cell(pattern, channel, row).note = kNoteRelease; }
   void Volume(int channel, int row, int volume) {
-    song.Cell(pattern, channel, row)[2] = uint8_t(volume);
+    song.Cell(pattern, channel, row).volume = uint8_t(volume);
   }
-  void Pan(int channel, int row, int pan) { song.Cell(pattern, channel, row)[3] = uint8_t(pan); }
+  void Pan(int channel, int row, int pan) { song.Cell(pattern, channel, row).pan = uint8_t(pan); }
   // column 0 or 1
   void Command(int channel, int row, int column, int command, int parameter) {
-    uint8_t* cell = song.Cell(pattern, channel, row);
-    cell[4 + 2 * column] = uint8_t(command);
-    cell[5 + 2 * column] = uint8_t(parameter);
+    cCell& cell = song.Cell(pattern, channel, row);
+    (column == 0 ? cell.command1 : cell.command2) = uint8_t(command);
+    (column == 0 ? cell.parameter1 : cell.parameter2) = uint8_t(parameter);
   }
 
  private:

@@ -19,11 +19,6 @@
 #include "ui/patternview.h"
 #include "ui/sequenceview.h"
 
-const char* const kPatternKeyHelp =
-    "Space edit/play  F9 play  F7 pattern  F8 continue  Esc panic  F1-F5 rows  "
-    "Shift+F3/F4/F5 cut/copy/paste track  Ctrl+F3/F4 pattern  Ctrl+Shift+F3/F4/F5 block  "
-    "Ins/Bksp row  Keypad +/- transpose";
-
 TPatternEditorPart::TPatternEditorPart(TMainForm& f) : QObject(&f), form(f) {
   setObjectName("PatternEditor");
   patternView = new TPatternView(*this, form.PatternSlot());
@@ -31,7 +26,7 @@ TPatternEditorPart::TPatternEditorPart(TMainForm& f) : QObject(&f), form(f) {
   BuildSequencePanel();
   BuildEditMenu();
   ConnectControls();
-  form.KeyHelpLabel()->setText(kPatternKeyHelp);
+  form.KeyHelpLabel()->setText(QString::fromStdString(KeyHelpLine(cPatternEditor::Keys())));
   form.KeyHelpLabel()->setWordWrap(true);
   filter = new TAppMessage(*this, this);
   qApp->installEventFilter(filter);

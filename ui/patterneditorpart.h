@@ -20,9 +20,6 @@ class TMainForm;
 class TPatternView;
 class TSequenceView;
 
-// The pattern page's key help line.
-extern const char* const kPatternKeyHelp;
-
 class TPatternEditorPart : public QObject, public cEditorHost, public TSongPart {
  public:
   explicit TPatternEditorPart(TMainForm& form);

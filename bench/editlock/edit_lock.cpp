@@ -66,7 +66,7 @@ int main(int argc, char** argv) {
       {"typed note",
        [&](int r) {
          edits.EditPattern("Note", 1, [&](cSongTables& s) {
-           s.Cell(1, r % 4, r % 64)[0] = uint8_t(1 + r % 100);
+           s.Cell(1, r % 4, r % 64).note = uint8_t(1 + r % 100);
            return true;
          });
        }},

@@ -14,8 +14,8 @@ cEditStep CellStep(const char* name, int before, int after, uint32_t mergeKey = 
   cPatternDelta delta;
   cCellChange change{};
   change.cell = 0;
-  change.before[0] = uint8_t(before);
-  change.after[0] = uint8_t(after);
+  change.before.note = uint8_t(before);
+  change.after.note = uint8_t(after);
   delta.cells.push_back(change);
   delta.cells.resize(1 + extra, change);
   cEditStep step;
@@ -26,10 +26,10 @@ cEditStep CellStep(const char* name, int before, int after, uint32_t mergeKey = 
 }
 
 uint8_t After(const cEditStep* step) {
-  return std::get<cPatternDelta>(step->deltas[0]).cells[0].after[0];
+  return std::get<cPatternDelta>(step->deltas[0]).cells[0].after.note;
 }
 uint8_t Before(const cEditStep* step) {
-  return std::get<cPatternDelta>(step->deltas[0]).cells[0].before[0];
+  return std::get<cPatternDelta>(step->deltas[0]).cells[0].before.note;
 }
 
 TEST(EditHistory, TheBudgetDropsTheOldestStepsAndKeepsTheSaveState) {

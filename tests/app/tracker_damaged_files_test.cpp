@@ -84,7 +84,7 @@ struct DamagedFiles : ::testing::Test {
   // The song in memory that a failed load must leave as it is.
   void MarkTheSongInMemory() {
     t.Edits().EditPattern("Note", 0, [](cSongTables& song) {
-      song.Cell(0, 0, 0)[0] = 77;
+      song.Cell(0, 0, 0).note = 77;
       return true;
     });
     const int16_t held[] = {5, 6, 7};
@@ -104,7 +104,7 @@ struct DamagedFiles : ::testing::Test {
     s.bpm = 140;
     s.SetPattern(1, 2);
     s.end = 1;
-    s.Cell(2, 5, 10)[0] = 49;
+    s.Cell(2, 5, 10).note = 49;
     for (int i = 0; i < kInstruments; ++i) {
       const int kind = i < 3 ? kGenSampler : kGenFM;
       Inside(saved).Generators().Generator(kind, 0)->GetDefaults(s.Instrument(i));
@@ -130,7 +130,7 @@ struct DamagedFiles : ::testing::Test {
   }
 
   void ExpectTheSongInMemoryKept() {
-    EXPECT_EQ(Inside(t).Song().Cell(0, 0, 0)[0], 77);
+    EXPECT_EQ(Inside(t).Song().Cell(0, 0, 0).note, 77);
     EXPECT_TRUE(t.Modified());
     EXPECT_TRUE(Inside(t).Waves().InUse(40));
   }
@@ -179,9 +179,9 @@ TEST_F(DamagedFiles, ASongCutShortKeepsWhatWasReadWholeAndSaysWhatWasNot) {
     ASSERT_EQ(loaded, 1);
     EXPECT_EQ(FileResultReason(why), c.said);
     EXPECT_EQ(t.Modified(), !why.Ok());  // read in part: not the file's song
-    EXPECT_EQ(Inside(t).Song().Cell(0, 0, 0)[0], 0);
+    EXPECT_EQ(Inside(t).Song().Cell(0, 0, 0).note, 0);
     EXPECT_EQ(Inside(t).Song().bpm, c.bpm);
-    EXPECT_EQ(Inside(t).Song().Cell(2, 5, 10)[0], c.lastPattern ? 49 : 0);
+    EXPECT_EQ(Inside(t).Song().Cell(2, 5, 10).note, c.lastPattern ? 49 : 0);
     int fromFile = 0;
     for (int i = 0; i < kInstruments; ++i) fromFile += t.GetInsType(i + 1) != kGenBass ? 1 : 0;
     EXPECT_EQ(fromFile, c.instruments);

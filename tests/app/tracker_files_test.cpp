@@ -36,7 +36,7 @@ TEST_F(TrackerFiles, ASongWithEffectsAndWavesComesBackWhole) {
   Inside(a).Song().SetPattern(1, 3);
   Inside(a).Song().SetChannelMode(1, 5, kModePlay);
   Inside(a).Song().end = 1;
-  Inside(a).Song().Cell(3, 5, 10)[0] = 49;
+  Inside(a).Song().Cell(3, 5, 10).note = 49;
   Inside(a).Effects().type[1][5] = 3;
   Inside(a).ChangeFxModule(5, 1, 3);
   Inside(a).GetFxObjPtr(1, 5)->SetParam(0, 830);
@@ -53,7 +53,7 @@ TEST_F(TrackerFiles, ASongWithEffectsAndWavesComesBackWhole) {
   ASSERT_EQ(b.LoadModule(path), 1);
   EXPECT_EQ(Inside(b).Song().channelCount, 6);
   EXPECT_EQ(Inside(b).Song().GetChannelMode(1, 5), kModePlay);
-  EXPECT_EQ(Inside(b).Song().Cell(3, 5, 10)[0], 49);
+  EXPECT_EQ(Inside(b).Song().Cell(3, 5, 10).note, 49);
   EXPECT_EQ(
       std::memcmp(Inside(b).Song().InstrumentTable(), Inside(a).Song().InstrumentTable(), 32768),
       0);

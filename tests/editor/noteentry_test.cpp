@@ -22,12 +22,12 @@ TEST_F(PatternEditorTest, NoteKeysWriteTheNoteAndTheCurrentInstrumentAndSoundIt)
     editor.SetOctave(c.octave);
     editor.SetInstrument(5);
     Cursor(10, 0);
-    std::copy(kEmptyCell, kEmptyCell + kCellBytes, Cell(0, 10));
+    Cell(0, 10) = kEmptyCell;
     tracker.Edits().MarkSaved();
     EXPECT_TRUE(Press(c.vk));
-    EXPECT_EQ(Cell(0, 10)[0], c.written) << char(c.vk);
+    EXPECT_EQ(Cell(0, 10).note, c.written) << char(c.vk);
     if (c.written != kNoteRelease) {
-      EXPECT_EQ(Cell(0, 10)[1], 5);
+      EXPECT_EQ(Cell(0, 10).instrument, 5);
     }
     EXPECT_TRUE(tracker.Modified());
     EXPECT_EQ(view().cursorRow, 11);
@@ -51,7 +51,7 @@ TEST_F(PatternEditorTest, TheRowAdvanceWrapsAndMayBeZero) {
     Cursor(c.row, 0);
     Press('Z');
     EXPECT_EQ(view().cursorRow, c.after) << c.row << " + " << c.rowAdd;
-    EXPECT_EQ(Cell(0, c.row)[0], 37);
+    EXPECT_EQ(Cell(0, c.row).note, 37);
   }
   // A row advance of 0 still shows the note at once.
   EXPECT_EQ(patternCanvas.Line(view().RowTop(view().half), 32, 3), "C-3");
@@ -66,36 +66,51 @@ TEST_F(PatternEditorTest, WhilePlayingANoteStaysOnTheRowButADigitMovesOn) {
   FakePlaying(1);
   Cursor(8, 0);
   Press('Z');
-  EXPECT_EQ(Cell(0, 8)[0], 37);
+  EXPECT_EQ(Cell(0, 8).note, 37);
   EXPECT_EQ(view().cursorRow, 8);
   Cursor(8, 2);
   Press('3');
-  EXPECT_EQ(Cell(0, 8)[1], 0x03);
+  EXPECT_EQ(Cell(0, 8).instrument, 0x03);
   EXPECT_EQ(view().cursorRow, 9);
 }
 
 TEST_F(PatternEditorTest, HexDigitsAndTheirRefusals) {
   SetEditMode(1);
   struct Case {
-    int subColumn, byte;
+    int subColumn;
+    uint8_t cCell::*byte;
     uint8_t before;
     int vk;
     uint8_t after;  // equal to before: refused, and the cursor stays
   };
   for (Case c : {
-           Case{1, 1, 0x00, '8', 0x00},  Case{1, 1, 0x05, '7', 0x75},  Case{2, 1, 0x75, 'F', 0x7F},
-           Case{3, 2, 0xFF, '9', 0x91},  Case{4, 2, 0x91, '4', 0x94},  Case{3, 2, 0x40, 'A', 0x40},
-           Case{3, 2, 0x40, '9', 0x90},  Case{3, 2, 0xFF, '8', 0x81},  Case{3, 2, 0xFF, '7', 0x70},
-           Case{4, 2, 0xFF, 'C', 0x0C},  Case{5, 3, 0xFF, '2', 0x20},  Case{6, 3, 0x20, 'B', 0x2B},
-           Case{5, 3, 0x20, 'E', 0x20},  Case{7, 4, 0x00, 'A', 0xA0},  Case{8, 4, 0xA0, '3', 0xA3},
-           Case{9, 5, 0x00, 'F', 0xF0},  Case{10, 5, 0xF0, '1', 0xF1}, Case{11, 6, 0x12, 'D', 0xD2},
-           Case{12, 6, 0xD2, 'E', 0xDE}, Case{13, 7, 0x00, '9', 0x90}, Case{14, 7, 0x90, '9', 0x99},
+           Case{1, &cCell::instrument, 0x00, '8', 0x00},
+           Case{1, &cCell::instrument, 0x05, '7', 0x75},
+           Case{2, &cCell::instrument, 0x75, 'F', 0x7F},
+           Case{3, &cCell::volume, 0xFF, '9', 0x91},
+           Case{4, &cCell::volume, 0x91, '4', 0x94},
+           Case{3, &cCell::volume, 0x40, 'A', 0x40},
+           Case{3, &cCell::volume, 0x40, '9', 0x90},
+           Case{3, &cCell::volume, 0xFF, '8', 0x81},
+           Case{3, &cCell::volume, 0xFF, '7', 0x70},
+           Case{4, &cCell::volume, 0xFF, 'C', 0x0C},
+           Case{5, &cCell::pan, 0xFF, '2', 0x20},
+           Case{6, &cCell::pan, 0x20, 'B', 0x2B},
+           Case{5, &cCell::pan, 0x20, 'E', 0x20},
+           Case{7, &cCell::command1, 0x00, 'A', 0xA0},
+           Case{8, &cCell::command1, 0xA0, '3', 0xA3},
+           Case{9, &cCell::parameter1, 0x00, 'F', 0xF0},
+           Case{10, &cCell::parameter1, 0xF0, '1', 0xF1},
+           Case{11, &cCell::command2, 0x12, 'D', 0xD2},
+           Case{12, &cCell::command2, 0xD2, 'E', 0xDE},
+           Case{13, &cCell::parameter2, 0x00, '9', 0x90},
+           Case{14, &cCell::parameter2, 0x90, '9', 0x99},
        }) {
     Cursor(30, 15 + c.subColumn);  // channel 1
-    Cell(1, 30)[c.byte] = c.before;
+    Cell(1, 30).*c.byte = c.before;
     tracker.Edits().MarkSaved();
     EXPECT_TRUE(Press(c.vk));
-    EXPECT_EQ(Cell(1, 30)[c.byte], c.after) << "sub " << c.subColumn << " key " << char(c.vk);
+    EXPECT_EQ(Cell(1, 30).*c.byte, c.after) << "sub " << c.subColumn << " key " << char(c.vk);
     const bool refused = c.after == c.before;
     EXPECT_EQ(view().cursorRow, refused ? 30 : 31) << "sub " << c.subColumn;
     EXPECT_EQ(tracker.Modified(), !refused);
@@ -118,18 +133,18 @@ TEST_F(PatternEditorTest, EntryIsRefusedOnAChannelTheSongDoesNotHave) {
   Press('Z');
   view().cursorColumn = 3 * 15 + 2;
   Press('1');
-  EXPECT_EQ(Cell(3, 0)[0], 0);
-  EXPECT_EQ(Cell(3, 0)[1], 0);
+  EXPECT_EQ(Cell(3, 0).note, 0);
+  EXPECT_EQ(Cell(3, 0).instrument, 0);
   EXPECT_EQ(view().cursorRow, 0);
   EXPECT_FALSE(tracker.Modified());
 }
 
 TEST_F(PatternEditorTest, ClearingTheCellOrTheFieldUnderTheCursor) {
   SetEditMode(1);
-  const uint8_t full[8] = {37, 2, 0x40, 0x20, 0x0A, 0x0B, 0x0C, 0x0D};
+  const cCell full{37, 2, 0x40, 0x20, 0x0A, 0x0B, 0x0C, 0x0D};
   struct Case {
     int vk, modifiers, subColumn;
-    uint8_t after[8];
+    cCell after;
   };
   for (Case c : {
            Case{kVkDelete, 0, 5, {0, 0, 0x40, 0x20, 0x0A, 0x0B, 0x0C, 0x0D}},
@@ -142,22 +157,20 @@ TEST_F(PatternEditorTest, ClearingTheCellOrTheFieldUnderTheCursor) {
            Case{kVkOemPeriod, kModCtrl, 12, {37, 2, 0x40, 0x20, 0x0A, 0x0B, 0, 0}},
        }) {
     Cursor(7, 15 * 2 + c.subColumn);
-    std::memcpy(Cell(2, 7), full, 8);
+    Cell(2, 7) = full;
     tracker.Edits().MarkSaved();
     EXPECT_TRUE(Press(c.vk, c.modifiers));
-    EXPECT_EQ(std::vector<uint8_t>(Cell(2, 7), Cell(2, 7) + 8),
-              std::vector<uint8_t>(c.after, c.after + 8))
-        << c.vk << " on sub-column " << c.subColumn;
+    EXPECT_EQ(Cell(2, 7), c.after) << c.vk << " on sub-column " << c.subColumn;
     EXPECT_TRUE(tracker.Modified());
     EXPECT_EQ(view().cursorRow, 8);
   }
   // Consumed in play mode too, doing nothing.
   SetEditMode(0);
   Cursor(7, 30);
-  std::memcpy(Cell(2, 7), full, 8);
+  Cell(2, 7) = full;
   EXPECT_TRUE(Press(kVkDelete, kModCtrl));
   EXPECT_TRUE(Press(kVkOemPeriod));
-  EXPECT_EQ(Cell(2, 7)[0], 37);
+  EXPECT_EQ(Cell(2, 7).note, 37);
   EXPECT_EQ(view().cursorRow, 7);
 }
 
@@ -166,7 +179,7 @@ TEST_F(PatternEditorTest, PlayModeSoundsWithoutWriting) {
   ASSERT_EQ(editor.EditMode(), 0);
   EXPECT_TRUE(Press('Z'));
   EXPECT_TRUE(HeardNote(0, 36));
-  EXPECT_EQ(Cell(0, 4)[0], 0);
+  EXPECT_EQ(Cell(0, 4).note, 0);
   EXPECT_EQ(view().cursorRow, 4);
   EXPECT_EQ(editor.previewSounding, 1);
   // Off a note column too; a key that is no note goes on.
@@ -195,8 +208,8 @@ TEST_F(PatternEditorTest, AHeldNoteKeySoundsOnceUnlessItWrites) {
   SetEditMode(1);
   EXPECT_TRUE(editor.AppMessage(held));
   EXPECT_TRUE(editor.AppMessage(held));
-  EXPECT_EQ(Cell(0, 4)[0], 37);
-  EXPECT_EQ(Cell(0, 5)[0], 37);
+  EXPECT_EQ(Cell(0, 4).note, 37);
+  EXPECT_EQ(Cell(0, 5).note, 37);
   EXPECT_EQ(view().cursorRow, 6);
   EXPECT_TRUE(HeardNote(0, 36));
 }
@@ -206,10 +219,10 @@ TEST_F(PatternEditorTest, OnADigitColumnNoteKeysNeitherWriteNorSoundUnlessTheyAr
   Cursor(12, 4);  // the volume's low digit
   Heard();
   EXPECT_FALSE(Press('Z'));
-  EXPECT_EQ(Cell(0, 12)[2], 0xFF);
+  EXPECT_EQ(Cell(0, 12).volume, 0xFF);
   EXPECT_EQ(view().cursorRow, 12);
   EXPECT_TRUE(Press('C'));
-  EXPECT_EQ(Cell(0, 12)[2], 12);
+  EXPECT_EQ(Cell(0, 12).volume, 12);
   EXPECT_TRUE(Heard().empty());
 }
 
@@ -242,7 +255,7 @@ TEST_F(PatternEditorTest, TheOtherPagesOnlyPreviewAndTabMovesTheChannel) {
   Cursor(3, 0);
   EXPECT_TRUE(Press('Z'));
   EXPECT_TRUE(HeardNote(0, 36));
-  EXPECT_EQ(Cell(0, 3)[0], 0);
+  EXPECT_EQ(Cell(0, 3).note, 0);
   EXPECT_EQ(editor.EditMode(), 1);
   EXPECT_TRUE(Press(kVkTab));
   EXPECT_EQ(host.status[0], "Channel: 1");
@@ -253,7 +266,7 @@ TEST_F(PatternEditorTest, TheOtherPagesOnlyPreviewAndTabMovesTheChannel) {
   EXPECT_FALSE(Press(kVkDelete));  // what is no note goes on
   EXPECT_FALSE(Press('A'));
   EXPECT_FALSE(Press('Z', kModCtrl));
-  EXPECT_EQ(Cell(3, 3)[0], 0);
+  EXPECT_EQ(Cell(3, 3).note, 0);
 }
 
 // German and French keyboards print other letters on the piano's keys; the
@@ -274,12 +287,12 @@ TEST_F(PatternEditorTest, NotesFollowThePhysicalKeysOnOtherLayouts) {
                  {'Z', 25, 51}}) {   // French Z, US W: D, an octave up
     Cursor(0, 0);
     EXPECT_TRUE(Press(c.vk, 0, c.scanCode));
-    EXPECT_EQ(Cell(0, 0)[0], c.note) << char(c.vk) << " at " << c.scanCode;
+    EXPECT_EQ(Cell(0, 0).note, c.note) << char(c.vk) << " at " << c.scanCode;
   }
   Cursor(0, 0);
   EXPECT_FALSE(Press('Q', 0, 38));  // French Q sits where US has A: no note
   EXPECT_EQ(view().cursorRow, 0);
   Cursor(0, 1);
-  EXPECT_TRUE(Press('5', 0, 14));  // a digit of the digit row enters hex
-  EXPECT_EQ(Cell(0, 0)[1], 0x51);  // over instrument 1
+  EXPECT_TRUE(Press('5', 0, 14));          // a digit of the digit row enters hex
+  EXPECT_EQ(Cell(0, 0).instrument, 0x51);  // over instrument 1
 }

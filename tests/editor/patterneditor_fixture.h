@@ -39,7 +39,7 @@ class PatternEditorTest : public ::testing::Test {
     view().cursorColumn = column;
     view().NormaliseColumn();
   }
-  uint8_t* Cell(int channel, int row) {
+  cCell& Cell(int channel, int row) {
     return Inside(tracker).Song().Cell(view().currentPattern, channel, row);
   }
   cPatternView& view() { return editor.PatternView(); }

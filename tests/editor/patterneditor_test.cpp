@@ -17,7 +17,7 @@ int X(int c) { return c * 8 + 3; }
 TEST_F(PatternEditorTest, ASequenceClickMovesTheSongPositionAndTheShownPattern) {
   song().SetPattern(1, 7);
   song().SetModeWord(1, 0x55);
-  Cell(0, 0)[0] = 1;  // pattern 0 differs from pattern 7
+  Cell(0, 0).note = 1;  // pattern 0 differs from pattern 7
   tracker.Edits().MarkSaved();
   editor.SequenceMouseDown(X(2), kCursorLineY, kButtonLeft);  // index + 1
   EXPECT_EQ(editor.SequenceView().cursor, 1);
@@ -26,7 +26,7 @@ TEST_F(PatternEditorTest, ASequenceClickMovesTheSongPositionAndTheShownPattern) 
   EXPECT_EQ(Inside(tracker).Player().modeWord, 0x55u);
   EXPECT_EQ(view().currentPattern, 7);
   EXPECT_EQ(view().modeWord, 0x55u);
-  EXPECT_EQ(view().WorkingCell(0, 0)[0], 0);
+  EXPECT_EQ(view().WorkingCell(0, 0).note, 0);
   EXPECT_FALSE(tracker.Modified());  // a cursor is no part of the song
 
   // A mode changed at the song position reaches the player and the view.
@@ -111,7 +111,7 @@ TEST_F(PatternEditorTest, TheViewsFollowPlaybackOnThePatternPage) {
 
 TEST_F(PatternEditorTest, DrawAllShowsTheSongPositionsPatternAndTheMode) {
   song().SetPattern(0, 4);
-  song().Cell(4, 1, 0)[0] = 13;
+  song().Cell(4, 1, 0).note = 13;
   editor.DrawAll();
   EXPECT_EQ(view().currentPattern, 4);
   const int y = view().RowTop(view().half);
@@ -127,7 +127,7 @@ TEST_F(PatternEditorTest, DrawAllShowsTheSongPositionsPatternAndTheMode) {
   EXPECT_EQ(view().visibleChannels, 0);
   SetEditMode(1);
   Press('Z');
-  EXPECT_EQ(Cell(0, 0)[0], 0);  // no channel to write into
+  EXPECT_EQ(Cell(0, 0).note, 0);  // no channel to write into
 }
 
 // A press on a cell puts the cursor there; while playing only the column

@@ -76,7 +76,7 @@ TEST_F(PatternEditorTest, ChannelKeysWrapAroundTheSongsChannels) {
 TEST_F(PatternEditorTest, RowInsertAndDeleteWorkOnTheCursorsTrack) {
   SetEditMode(1);
   auto number = [&](int channel) {
-    for (int r = 0; r < kRows; ++r) Cell(channel, r)[0] = uint8_t(r + 1);
+    for (int r = 0; r < kRows; ++r) Cell(channel, r).note = uint8_t(r + 1);
   };
   struct Case {
     int vk, modifiers, row;
@@ -100,9 +100,9 @@ TEST_F(PatternEditorTest, RowInsertAndDeleteWorkOnTheCursorsTrack) {
     EXPECT_TRUE(Press(c.vk, c.modifiers));
     EXPECT_EQ(view().cursorRow, c.cursorAfter);
     for (auto [row, note] : c.notes) {
-      EXPECT_EQ(Cell(1, row)[0], note) << c.vk << " on row " << c.row << ", row " << row;
+      EXPECT_EQ(Cell(1, row).note, note) << c.vk << " on row " << c.row << ", row " << row;
     }
-    EXPECT_EQ(Cell(2, 5)[0], 6);  // the channel beside it stays
+    EXPECT_EQ(Cell(2, 5).note, 6);  // the channel beside it stays
     EXPECT_EQ(tracker.Modified(), c.modifies);
   }
   SetEditMode(0);
@@ -110,18 +110,18 @@ TEST_F(PatternEditorTest, RowInsertAndDeleteWorkOnTheCursorsTrack) {
   Cursor(5, 15);
   EXPECT_TRUE(Press(kVkInsert));
   EXPECT_TRUE(Press(kVkBack));
-  EXPECT_EQ(Cell(1, 5)[0], 6);
+  EXPECT_EQ(Cell(1, 5).note, 6);
   EXPECT_EQ(view().cursorRow, 5);
 }
 
 TEST_F(PatternEditorTest, TransposeTheBlockOrTheTrack) {
   SetEditMode(1);
   auto fill = [&] {
-    for (int r = 0; r < kRows; ++r) Cell(2, r)[0] = 50;
-    Cell(2, 16)[0] = 108;
-    Cell(2, 17)[0] = 1;
-    Cell(2, 18)[0] = kNoteRelease;
-    Cell(2, 19)[0] = 0;
+    for (int r = 0; r < kRows; ++r) Cell(2, r).note = 50;
+    Cell(2, 16).note = 108;
+    Cell(2, 17).note = 1;
+    Cell(2, 18).note = kNoteRelease;
+    Cell(2, 19).note = 0;
   };
   struct Case {
     int vk, modifiers;
@@ -139,7 +139,7 @@ TEST_F(PatternEditorTest, TransposeTheBlockOrTheTrack) {
     const int rows[] = {15, 16, 17, 18, 19, 20, 32};
     const int want[] = {c.row15, c.row16, c.row17, c.row18, c.row19, c.row20, c.row32};
     for (int i = 0; i < 7; ++i) {
-      EXPECT_EQ(Cell(2, rows[i])[0], want[i]) << c.vk << " " << c.modifiers << " row " << rows[i];
+      EXPECT_EQ(Cell(2, rows[i]).note, want[i]) << c.vk << " " << c.modifiers << " row " << rows[i];
     }
   }
 }
@@ -147,7 +147,7 @@ TEST_F(PatternEditorTest, TransposeTheBlockOrTheTrack) {
 TEST_F(PatternEditorTest, BlockKeysCutOnlyInEditModeAndCopyAlways) {
   auto mark = [&] {
     for (int c = 0; c < 4; ++c) {
-      for (int r = 0; r < kRows; ++r) Cell(c, r)[1] = uint8_t(16 * c + r % 16 + 1);
+      for (int r = 0; r < kRows; ++r) Cell(c, r).instrument = uint8_t(16 * c + r % 16 + 1);
     }
   };
   mark();
@@ -155,43 +155,43 @@ TEST_F(PatternEditorTest, BlockKeysCutOnlyInEditModeAndCopyAlways) {
   // Play mode: cuts go on, copies are made.
   EXPECT_FALSE(Press(kVkF3, kModShift));
   EXPECT_FALSE(Press(kVkF3, kModCtrl | kModShift));
-  EXPECT_EQ(Cell(1, 20)[1], 16 + 5);
+  EXPECT_EQ(Cell(1, 20).instrument, 16 + 5);
   tracker.Edits().MarkSaved();
   EXPECT_TRUE(Press(kVkF4, kModCtrl | kModShift));  // copy block
   EXPECT_TRUE(Press(kVkF4, kModShift));             // copy track
   EXPECT_FALSE(tracker.Modified());
   EXPECT_TRUE(Press(kVkF5, kModShift));  // pastes need edit mode
-  EXPECT_EQ(Cell(1, 20)[1], 16 + 5);
+  EXPECT_EQ(Cell(1, 20).instrument, 16 + 5);
 
   SetEditMode(1);
   Cursor(50, 45);  // channel 3, rows 48..63
   EXPECT_TRUE(Press(kVkF5, kModCtrl | kModShift));
-  EXPECT_EQ(Cell(3, 50)[1], 16 + 3);  // channel 1's block, row 18
-  EXPECT_EQ(Cell(3, 47)[1], 48 + 16);
+  EXPECT_EQ(Cell(3, 50).instrument, 16 + 3);  // channel 1's block, row 18
+  EXPECT_EQ(Cell(3, 47).instrument, 48 + 16);
   EXPECT_TRUE(tracker.Modified());
   Cursor(0, 30);
   EXPECT_TRUE(Press(kVkF5, kModShift));  // the track of channel 1
-  EXPECT_EQ(Cell(2, 63)[1], 16 + 16);
+  EXPECT_EQ(Cell(2, 63).instrument, 16 + 16);
   tracker.Edits().MarkSaved();
   EXPECT_TRUE(Press(kVkF3, kModShift));  // cut track
-  EXPECT_EQ(Cell(2, 5)[1], 0);
+  EXPECT_EQ(Cell(2, 5).instrument, 0);
   EXPECT_TRUE(tracker.Modified());
   EXPECT_TRUE(Press(kVkF3, kModCtrl));  // cut pattern
-  EXPECT_EQ(Cell(0, 5)[1], 0);
+  EXPECT_EQ(Cell(0, 5).instrument, 0);
   editor.Paste(eClip::kPattern);  // the Edit menu's paste
-  EXPECT_EQ(Cell(0, 5)[1], 6);
-  EXPECT_EQ(Cell(2, 5)[1], 0);  // the track was cut before the pattern was taken
+  EXPECT_EQ(Cell(0, 5).instrument, 6);
+  EXPECT_EQ(Cell(2, 5).instrument, 0);  // the track was cut before the pattern was taken
 
   // Copy the pattern from the keyboard; a cut block clears its 16 rows only.
   mark();
   EXPECT_TRUE(Press(kVkF4, kModCtrl));
   Cursor(37, 15);                                   // channel 1, rows 32..47
   EXPECT_TRUE(Press(kVkF3, kModCtrl | kModShift));  // cut block
-  EXPECT_EQ(Cell(1, 37)[1], 0);
-  EXPECT_EQ(Cell(1, 31)[1], 16 + 16);
-  EXPECT_EQ(Cell(1, 48)[1], 16 + 1);
+  EXPECT_EQ(Cell(1, 37).instrument, 0);
+  EXPECT_EQ(Cell(1, 31).instrument, 16 + 16);
+  EXPECT_EQ(Cell(1, 48).instrument, 16 + 1);
   editor.Paste(eClip::kPattern);
-  EXPECT_EQ(Cell(1, 37)[1], 16 + 6);
+  EXPECT_EQ(Cell(1, 37).instrument, 16 + 6);
 }
 
 TEST_F(PatternEditorTest, GlobalKeysReachTheWindow) {
@@ -228,8 +228,8 @@ TEST_F(PatternEditorTest, CtrlWithKeysTheEditorDoesNotNameGoesToTheMenus) {
   for (int vk : {int('S'), int('N'), int('O'), int('Q'), int('Z')}) {
     EXPECT_FALSE(Press(vk, kModCtrl)) << char(vk);
   }
-  EXPECT_EQ(Cell(0, 0)[0], 0);
+  EXPECT_EQ(Cell(0, 0).note, 0);
   EXPECT_TRUE(Heard().empty());
   EXPECT_TRUE(Press('Z', kModShift));  // Shift is no menu key
-  EXPECT_EQ(Cell(0, 0)[0], 37);
+  EXPECT_EQ(Cell(0, 0).note, 37);
 }

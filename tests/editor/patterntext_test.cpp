@@ -6,9 +6,7 @@
 
 namespace {
 
-std::string Text(std::initializer_list<uint8_t> bytes) {
-  uint8_t cell[8];
-  std::copy(bytes.begin(), bytes.end(), cell);
+std::string Text(const cCell& cell) {
   char out[kChannelChars];
   ChannelText(cell, out);
   return std::string(out, kChannelChars);
@@ -18,7 +16,7 @@ std::string Text(std::initializer_list<uint8_t> bytes) {
 
 TEST(PatternText, ChannelTexts) {
   struct Case {
-    std::initializer_list<uint8_t> cell;
+    cCell cell;
     const char* text;
   };
   for (Case c : {
@@ -83,7 +81,7 @@ TEST(PatternText, SubColumnPositions) {
   EXPECT_EQ(SubColumnPosition(0, 14), 25);
   EXPECT_EQ(SubColumnPosition(2, 3), 11 + 48);
   // Each sub-column sits on its field in the channel's text.
-  const std::string text = Text({13, 0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC, 0xDE});
+  const std::string text = Text(cCell{13, 0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC, 0xDE});
   EXPECT_EQ(text.substr(SubColumnPosition(0, 0) - 3, 3), "C-1");
   std::string digits;
   for (int k = 1; k < kSubColumns; ++k) digits += text[SubColumnPosition(0, k) - 3];

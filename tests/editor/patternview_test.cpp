@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "editor/patterntext.h"
 #include "editorfixture.h"
 
@@ -15,17 +13,17 @@ struct cViewFixture {
   cViewFixture(int width, int height, int channels) {
     for (int c = 0; c < kChannels; ++c) {
       for (int r = 0; r < kRows; ++r) {
-        uint8_t* cell = pattern + c * kChannelBytes + r * kCellBytes;
-        std::memcpy(cell, kEmptyCell, kCellBytes);
-        cell[1] = uint8_t(c + 1);
-        cell[2] = uint8_t(r);
+        cCell& cell = pattern[c * kRows + r];
+        cell = kEmptyCell;
+        cell.instrument = uint8_t(c + 1);
+        cell.volume = uint8_t(r);
       }
     }
     view.SetCanvas(&canvas);
     view.Start(width, height, channels);
     view.Snapshot(pattern);
   }
-  uint8_t pattern[kPatternBytes];
+  cCell pattern[kChannels * kRows];
   cRecordingCanvas canvas;
   cPatternView view;
 };

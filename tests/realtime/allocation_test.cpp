@@ -197,7 +197,7 @@ TEST(RealTime, EditsUndoAndRedoAllocateNothingUnderTheEngineLock) {
   allocations = 0;
   edits.SetLockObserver([](bool held) { counting = held; });
   EXPECT_TRUE(edits.EditPattern("Note", 0, [](cSongTables& s) {
-    s.Cell(0, 1, 2)[0] = 40;
+    s.Cell(0, 1, 2).note = 40;
     return true;
   }));
   EXPECT_TRUE(edits.EditSequence([](cSongTables& s) {

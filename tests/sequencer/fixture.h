@@ -85,11 +85,11 @@ struct SequencerFixture : ::testing::Test {
   cSongTables& Song() { return Inside(t).Song(); }
   cPlayer& Player() { return Inside(t).Player(); }
 
-  void SetCell(int pattern, int channel, int row, std::array<uint8_t, 8> cell) {
-    std::copy(cell.begin(), cell.end(), Song().Cell(pattern, channel, row));
+  void SetCell(int pattern, int channel, int row, const cCell& cell) {
+    Song().Cell(pattern, channel, row) = cell;
   }
   // An empty cell with one effect command in column 1.
-  static std::array<uint8_t, 8> Command(uint8_t command, uint8_t parameter) {
+  static cCell Command(uint8_t command, uint8_t parameter) {
     return {0, 0, 0xFF, 0xFF, command, parameter, 0, 0};
   }
 

@@ -73,9 +73,8 @@ TEST_F(SequencerFixture, CommandsAThroughDReachTheChannelsSlots) {
         fx[s] = effect.get();
         Inside(t).Effects().object[s][3] = std::move(effect);
       }
-      std::array<uint8_t, 8> cell{0, 0, 0xFF, 0xFF, 0, 0, 0, 0};
-      cell[4 + 2 * column] = c.command;
-      cell[5 + 2 * column] = 0x40;
+      const cCell cell = column == 0 ? cCell{0, 0, 0xFF, 0xFF, c.command, 0x40, 0, 0}
+                                     : cCell{0, 0, 0xFF, 0xFF, 0, 0, c.command, 0x40};
       SetCell(0, 3, 0, cell);
       Start();
       Player().ProcessTick();

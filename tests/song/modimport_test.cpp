@@ -101,13 +101,13 @@ TEST(ModImport, NotesAndEffectsMapOrDrop) {
   for (auto w :
        {Want{0, 0, 37, 17, 0, 0}, Want{1, 1, 0, 3, 0x08, 0x37}, Want{2, 2, 25, 1, 0x0C, 0x40},
         Want{3, 3, 60, 2, 0x0D, 10}, Want{4, 0, 0, 0, 0, 0}}) {
-    const uint8_t* cell = song.Cell(0, w.channel, w.row);
-    EXPECT_EQ(cell[0], w.note) << w.row;
-    EXPECT_EQ(cell[1], w.instrument) << w.row;
-    EXPECT_EQ(cell[2], 255);
-    EXPECT_EQ(cell[3], 255);
-    EXPECT_EQ(cell[4], w.command) << w.row;
-    EXPECT_EQ(cell[5], w.parameter) << w.row;
+    const cCell& cell = song.Cell(0, w.channel, w.row);
+    EXPECT_EQ(cell.note, w.note) << w.row;
+    EXPECT_EQ(cell.instrument, w.instrument) << w.row;
+    EXPECT_EQ(cell.volume, 255);
+    EXPECT_EQ(cell.pan, 255);
+    EXPECT_EQ(cell.command1, w.command) << w.row;
+    EXPECT_EQ(cell.parameter1, w.parameter) << w.row;
   }
   EXPECT_EQ(song.GetChannelMode(0, 3), kModePlay);
   EXPECT_EQ(song.GetChannelMode(0, 4), kModeSkip);
@@ -152,7 +152,7 @@ TEST(ModImport, PatternBreakRowsAreDecimal) {
   cFileReader in(m);
   ASSERT_TRUE(ReadModuleMOD(in, song, host));
   for (int i = 0; i < int(std::size(cases)); ++i) {
-    EXPECT_EQ(song.Cell(0, 0, i)[4], 0x0D);
-    EXPECT_EQ(song.Cell(0, 0, i)[5], cases[i].row) << std::hex << cases[i].parameter;
+    EXPECT_EQ(song.Cell(0, 0, i).command1, 0x0D);
+    EXPECT_EQ(song.Cell(0, 0, i).parameter1, cases[i].row) << std::hex << cases[i].parameter;
   }
 }

@@ -81,8 +81,8 @@ struct SongFileFixture : ::testing::Test {
       song.SetPattern(p, uint32_t(p * 3));
       song.SetModeWord(p, 0x5555u + uint32_t(p) * 0x01010101u);
     }
-    for (int c = 0; c < 6; ++c) song.Cell(27, c, c * 7)[0] = uint8_t(1 + c);
-    song.Cell(0, 5, 63)[7] = 0xEE;
+    for (int c = 0; c < 6; ++c) song.Cell(27, c, c * 7).note = uint8_t(1 + c);
+    song.Cell(0, 5, 63).parameter2 = 0xEE;
     for (int i = 0; i < kInstruments; ++i) {
       for (int w = 0; w < kInstrumentWords; ++w) song.Instrument(i)[w] = int16_t(i * 7 + w);
       song.Instrument(i)[31] = int16_t(i % 3);
@@ -116,7 +116,7 @@ TEST_F(SongFileFixture, SavingAndLoadingReproducesEveryTable) {
   for (int c = 0; c < 6; ++c) EXPECT_EQ(loaded.channelVolume[c], 50 + c);
   EXPECT_EQ(std::memcmp(loaded.Sequence(), song.Sequence(), kSequenceBytes), 0);
   for (int p = 0; p <= 27; ++p) {
-    ASSERT_EQ(std::memcmp(loaded.Cell(p, 0, 0), song.Cell(p, 0, 0), 6 * kChannelBytes), 0) << p;
+    ASSERT_EQ(std::memcmp(loaded.Pattern(p), song.Pattern(p), 6 * kChannelBytes), 0) << p;
   }
   EXPECT_EQ(std::memcmp(loaded.InstrumentTable(), song.InstrumentTable(), 32768), 0);
   for (int slot = 0; slot < kFxSlots; ++slot) {
@@ -241,7 +241,7 @@ TEST_F(SongFileFixture, ATruncatedFileLoadsAsFarAsItGoes) {
   cFileReader in(std::vector<uint8_t>(good.begin(), good.end() - 3000 - 32768 / 2));
   ASSERT_TRUE(ReadModule(in, target, targetFx, targetHost));
   EXPECT_EQ(target.bpm, 140);
-  EXPECT_EQ(target.Cell(27, 5, 35)[0], 6);
+  EXPECT_EQ(target.Cell(27, 5, 35).note, 6);
 }
 
 TEST_F(SongFileFixture, LoadingMendsDamagedValues) {

@@ -8,7 +8,7 @@ TEST(SongTables, NewSongIsEmptyAndSilent) {
   cSongTables song;
   song.SetPattern(7, 12);
   song.SetChannelMode(7, 3, kModePlay);
-  song.Cell(5, 2, 9)[0] = 40;
+  song.Cell(5, 2, 9).note = 40;
   song.Instrument(3)[10] = 99;
   song.Instrument(3)[100] = 77;
   song.mixer.solo = 2;
@@ -20,10 +20,10 @@ TEST(SongTables, NewSongIsEmptyAndSilent) {
   }
   for (int p : {0, 5, 255}) {
     for (int c : {0, 15}) {
-      EXPECT_EQ(std::memcmp(song.Cell(p, c, 63), kEmptyCell, kCellBytes), 0);
+      EXPECT_EQ(song.Cell(p, c, 63), kEmptyCell);
     }
   }
-  EXPECT_EQ(std::memcmp(song.Cell(5, 2, 9), kEmptyCell, kCellBytes), 0);
+  EXPECT_EQ(song.Cell(5, 2, 9), kEmptyCell);
   EXPECT_EQ(song.Instrument(3)[10], 0);    // words 0-63 are zeroed
   EXPECT_EQ(song.Instrument(3)[100], 77);  // the rest is the generator defaults' business
   EXPECT_EQ(song.channelCount, 8);
@@ -43,11 +43,14 @@ TEST(SongTables, NewSongIsEmptyAndSilent) {
 
 TEST(SongTables, CellsLieChannelMajorInOneBlock) {
   cSongTables song;
-  EXPECT_EQ(song.PatternStore() - song.Memory(), ptrdiff_t(kSequenceBytes));
-  EXPECT_EQ(song.CopyBuffer() - song.Memory(), ptrdiff_t(kSequenceBytes + kPatternStoreBytes));
-  EXPECT_EQ(song.Cell(3, 5, 7) - song.PatternStore(), 3 * 8192 + 5 * 512 + 7 * 8);
+  auto at = [&](const cCell* cell) {
+    return reinterpret_cast<const uint8_t*>(cell) - song.Memory();
+  };
+  EXPECT_EQ(at(song.Pattern(0)), ptrdiff_t(kSequenceBytes));
+  EXPECT_EQ(at(song.CopyBuffer()), ptrdiff_t(kSequenceBytes + kPatternStoreBytes));
+  EXPECT_EQ(at(&song.Cell(3, 5, 7)), ptrdiff_t(kSequenceBytes + 3 * 8192 + 5 * 512 + 7 * 8));
   // The first n channels of a pattern are its first n x 512 bytes.
-  EXPECT_EQ(song.Cell(1, 1, 0) - song.Cell(1, 0, 63), 8);
+  EXPECT_EQ(&song.Cell(1, 1, 0) - &song.Cell(1, 0, 63), 1);
 }
 
 TEST(SongTables, SequencePositionsWrapAndPatternsKeepEightBits) {

@@ -54,23 +54,23 @@ inline void ComposeBusySong(cTracker& t, int channels = 8, bool effectsOnEveryCh
   for (int p = 0; p < 2; ++p) {
     for (int c = 0; c < channels; ++c) {
       for (int r = 0; r < kRows; ++r) {
-        uint8_t* cell = song.Cell(p, c, r);
+        cCell& cell = song.Cell(p, c, r);
         const int step = r + c * 3 + p * 7;
-        cell[0] = (r % 4 == 0) ? uint8_t(37 + (step % 24)) : (r % 16 == 14 ? kNoteRelease : 0);
-        cell[1] = (r % 4 == 0) ? instruments[(c + r / 4 + p) % 3] : 0;
-        cell[2] = (r % 8 == 2) ? 0x84 : (r % 8 == 6 ? 0x92 : (r % 4 == 0 ? 100 : 0xFF));
-        cell[3] = (r % 6 == 3) ? uint8_t(0x80 | (step % 4))
-                               : (r % 4 == 0 ? uint8_t(step * 9 % 128) : 0xFF);
-        cell[4] = generatorCommands[step % 8];
-        cell[5] = uint8_t(0x10 + step % 0x30);
-        cell[6] = uint8_t(0xA0 + 0x10 * (step % 4) + (step % 3));  // slots 1-4 of the channel
-        cell[7] = uint8_t(step * 5);
+        cell.note = (r % 4 == 0) ? uint8_t(37 + (step % 24)) : (r % 16 == 14 ? kNoteRelease : 0);
+        cell.instrument = (r % 4 == 0) ? instruments[(c + r / 4 + p) % 3] : 0;
+        cell.volume = (r % 8 == 2) ? 0x84 : (r % 8 == 6 ? 0x92 : (r % 4 == 0 ? 100 : 0xFF));
+        cell.pan = (r % 6 == 3) ? uint8_t(0x80 | (step % 4))
+                                : (r % 4 == 0 ? uint8_t(step * 9 % 128) : 0xFF);
+        cell.command1 = generatorCommands[step % 8];
+        cell.parameter1 = uint8_t(0x10 + step % 0x30);
+        cell.command2 = uint8_t(0xA0 + 0x10 * (step % 4) + (step % 3));  // slots 1-4 of the channel
+        cell.parameter2 = uint8_t(step * 5);
       }
     }
   }
   // A tempo change halfway through the second pattern.
-  song.Cell(1, 0, 32)[4] = 0x0F;
-  song.Cell(1, 0, 32)[5] = 140;
+  song.Cell(1, 0, 32).command1 = 0x0F;
+  song.Cell(1, 0, 32).parameter1 = 140;
 
   cFxChains& fx = Inside(t).Effects();
   for (int c = 0; c < channels; ++c) {

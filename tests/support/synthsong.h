@@ -32,9 +32,9 @@ inline void ComposeSynthSong(cTracker& t) {
   for (int p = 0; p < 2; ++p) {
     for (int c = 0; c < 16; ++c) {
       for (int r = 0; r < kRows; r += 2) {
-        uint8_t* cell = song.Cell(p, c, r);
-        cell[0] = uint8_t(25 + 12 * (c % 4) + chord[(c / 4 + r / 8 + p) % 4]);
-        cell[1] = uint8_t(c % 2 == 0 ? kBusyBass : kBusyFM);
+        cCell& cell = song.Cell(p, c, r);
+        cell.note = uint8_t(25 + 12 * (c % 4) + chord[(c / 4 + r / 8 + p) % 4]);
+        cell.instrument = uint8_t(c % 2 == 0 ? kBusyBass : kBusyFM);
       }
     }
   }

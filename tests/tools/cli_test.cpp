@@ -65,9 +65,9 @@ struct CliTest : ::testing::Test {
     Inside(t).Song().bpm = bpm;
     if (withNote) {
       Inside(t).Song().SetChannelMode(0, 0, kModePlay);
-      uint8_t* cell = Inside(t).Song().Cell(0, 0, 0);
-      cell[0] = 49;
-      cell[1] = 1;
+      cCell& cell = Inside(t).Song().Cell(0, 0, 0);
+      cell.note = 49;
+      cell.instrument = 1;
       Inside(t).Effects().type[0][0] = 3;
       Inside(t).ChangeFxModule(0, 0, 3);
     }

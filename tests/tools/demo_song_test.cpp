@@ -77,7 +77,7 @@ TEST_F(DemoSong, LoadsBackWithEveryGeneratorAndSeveralEffects) {
     for (int c = 0; c < s.channelCount; ++c) {
       if (s.GetChannelMode(position, c) != kModePlay) continue;
       for (int row = 0; row < kRows; ++row) {
-        const int instrument = s.Cell(pattern, c, row)[1];
+        const int instrument = s.Cell(pattern, c, row).instrument;
         if (instrument != 0) generators.insert(s.Instrument(instrument - 1)[31]);
       }
     }

@@ -31,7 +31,7 @@ constexpr const char* kDemo = MURVELON_SOURCE_DIR "/Songs/demo.zqm";
 // Note 49 in the first cell of pattern 0, as one edit.
 void MarkModified(cTracker& t) {
   t.Edits().EditPattern("Note", 0, [](cSongTables& song) {
-    song.Cell(0, 0, 0)[0] = 49;
+    song.Cell(0, 0, 0).note = 49;
     return true;
   });
 }
@@ -83,11 +83,11 @@ TEST(MainForm, NewAsksBeforeDiscardingChanges) {
   EXPECT_FALSE(w.Form().NewSongClick());
   ASSERT_EQ(w.prompts.asked.size(), 1u);
   EXPECT_EQ(w.prompts.asked[0], "New Song: Song has not been saved, discard it?");
-  EXPECT_EQ(Inside(w.Tracker()).Song().Cell(0, 0, 0)[0], 49);  // kept
+  EXPECT_EQ(Inside(w.Tracker()).Song().Cell(0, 0, 0).note, 49);  // kept
 
   w.prompts.answers = {true};
   EXPECT_TRUE(w.Form().NewSongClick());
-  EXPECT_EQ(Inside(w.Tracker()).Song().Cell(0, 0, 0)[0], 0);
+  EXPECT_EQ(Inside(w.Tracker()).Song().Cell(0, 0, 0).note, 0);
   EXPECT_FALSE(w.Tracker().Modified());
   // Nothing to lose: no question.
   EXPECT_TRUE(w.Form().NewSongClick());
@@ -309,7 +309,7 @@ TEST(MainForm, CommandsThatReplaceTheSongAskOnceBeforeLosingChanges) {
     w.prompts.answers = {false};
     w.prompts.files = {kDemo};
     EXPECT_FALSE(c.run(w.Form())) << c.title;
-    EXPECT_EQ(Inside(w.Tracker()).Song().Cell(0, 0, 0)[0], 49) << c.title;
+    EXPECT_EQ(Inside(w.Tracker()).Song().Cell(0, 0, 0).note, 49) << c.title;
     // Yes, once; then the dialog (where there is one) and the work.
     w.prompts.answers = {true, false};
     w.prompts.files = {QString(c.title) == "Import ProTracker Song" ? mod : QString(kDemo)};

@@ -87,7 +87,7 @@ class TPatternWindow : public TWindowFixture {
   void SetEditMode(int mode) {
     if (Editor().EditMode() != mode) Form().TB_RecClick();
   }
-  uint8_t* Cell(int channel, int row) {
+  cCell& Cell(int channel, int row) {
     return Inside(Tracker()).Song().Cell(View().currentPattern, channel, row);
   }
   int PlayerValue(int32_t cPlayer::*field) {
@@ -128,16 +128,16 @@ TEST(PatternWindow, TypedNotesFollowThePhysicalKeysOnGermanAndFrenchKeyboards) {
                  {"fr", Qt::Key_Comma, 58, ",", 48},                 // US M: B
                  {"fr", Qt::Key_Semicolon, 59, ";", 49}}) {          // US comma
     w.Cursor(8, 0);
-    w.Cell(0, 8)[0] = 0;
+    w.Cell(0, 8).note = 0;
     EXPECT_TRUE(w.Key(c.qtKey, {}, c.scanCode, QString::fromUtf8(c.text)))
         << c.layout << " " << c.text;
-    EXPECT_EQ(w.Cell(0, 8)[0], c.note) << c.layout << " " << c.text;
+    EXPECT_EQ(w.Cell(0, 8).note, c.note) << c.layout << " " << c.text;
   }
   // French Q lies where US has A, which is no note.
   w.Cursor(8, 0);
-  w.Cell(0, 8)[0] = 0;
+  w.Cell(0, 8).note = 0;
   EXPECT_FALSE(w.Key(Qt::Key_Q, {}, 38, "q"));
-  EXPECT_EQ(w.Cell(0, 8)[0], 0);
+  EXPECT_EQ(w.Cell(0, 8).note, 0);
 
   struct Digit {
     int qtKey, scanCode;
@@ -149,9 +149,9 @@ TEST(PatternWindow, TypedNotesFollowThePhysicalKeysOnGermanAndFrenchKeyboards) {
                   {Qt::Key_Ampersand, 10, "&", 0x11},    // and 1
                   {Qt::Key_C, 54, "c", 0x1C}}) {         // German and US C
     w.Cursor(8, 2);                                      // the instrument's low digit
-    w.Cell(0, 8)[1] = 0x11;
+    w.Cell(0, 8).instrument = 0x11;
     EXPECT_TRUE(w.Key(d.qtKey, {}, d.scanCode, QString::fromUtf8(d.text))) << d.text;
-    EXPECT_EQ(w.Cell(0, 8)[1], d.instrument) << d.text;
+    EXPECT_EQ(w.Cell(0, 8).instrument, d.instrument) << d.text;
   }
   // The last key's code is shown.
   EXPECT_EQ(w.Form().KeyCodeLabel()->text(), "0043");
@@ -180,12 +180,12 @@ TEST(PatternWindow, TheGlobalKeysDriveTransportPagesAndMode) {
   w.Form().Action("Synth")->trigger();
   EXPECT_EQ(w.Editor().ShownPage(), 1);
   w.Cursor(5, 0);
-  w.Cell(0, 5)[0] = 0;
+  w.Cell(0, 5).note = 0;
   EXPECT_TRUE(w.Key(Qt::Key_Z, {}, 52, "z"));
-  EXPECT_EQ(w.Cell(0, 5)[0], 0);
+  EXPECT_EQ(w.Cell(0, 5).note, 0);
   w.Form().Action("Pattern")->trigger();
   EXPECT_TRUE(w.Key(Qt::Key_Z, {}, 52, "z"));
-  EXPECT_EQ(w.Cell(0, 5)[0], 37);
+  EXPECT_EQ(w.Cell(0, 5).note, 37);
 
   EXPECT_TRUE(w.Key(Qt::Key_F7));
   EXPECT_EQ(w.PlayerValue(&cPlayer::playing), 1);
@@ -256,7 +256,7 @@ TEST(PatternWindow, TypingIntoASpinBoxOrADialogNeverEntersNotes) {
   w.Key(Qt::Key_Z, {}, 52, "z");
   w.Key(Qt::Key_5, {}, 14, "5");  // a piano key on the digit row
   w.Key(Qt::Key_Space, {}, 65, " ");
-  EXPECT_EQ(w.Cell(0, 0)[0], 0);
+  EXPECT_EQ(w.Cell(0, 0).note, 0);
   EXPECT_EQ(w.View().cursorRow, 0);
   EXPECT_EQ(w.Editor().EditMode(), 1);
   // Enter hands the keys back, with the octave typed.
@@ -264,7 +264,7 @@ TEST(PatternWindow, TypingIntoASpinBoxOrADialogNeverEntersNotes) {
   EXPECT_FALSE(octave->hasFocus());
   EXPECT_EQ(Inside(w.Tracker()).Song().octave, 5);
   EXPECT_TRUE(w.Key(Qt::Key_Z, {}, 52, "z"));
-  EXPECT_EQ(w.Cell(0, 0)[0], 61);
+  EXPECT_EQ(w.Cell(0, 0).note, 61);
 
   // Escape leaves the field, and still silences the voices.
   octave->setFocus();
@@ -289,12 +289,12 @@ TEST(PatternWindow, TypingIntoASpinBoxOrADialogNeverEntersNotes) {
     // Sent past the dialog to the main window: the filter stays out of it.
     QKeyEvent press(QEvent::KeyPress, Qt::Key_Z, {}, 52, 0, 0, "z");
     QApplication::sendEvent(w.Form().windowHandle(), &press);
-    EXPECT_EQ(w.Cell(0, 1)[0], 0) << modal;
+    EXPECT_EQ(w.Cell(0, 1).note, 0) << modal;
     EXPECT_EQ(w.Editor().EditMode(), 1);
   }
   TPatternWindow::Activate(w.Form());
   EXPECT_TRUE(w.Key(Qt::Key_Z, {}, 52, "z"));
-  EXPECT_EQ(w.Cell(0, 1)[0], 61);
+  EXPECT_EQ(w.Cell(0, 1).note, 61);
 
   // A click on the pattern takes the keys back from a field.
   w.Form().BpmField()->setFocus();
@@ -303,7 +303,7 @@ TEST(PatternWindow, TypingIntoASpinBoxOrADialogNeverEntersNotes) {
       QPoint(SubColumnPosition(0, 0) * kCharWidth + 2, w.View().RowTop(w.View().half) + 8));
   EXPECT_FALSE(w.Form().BpmField()->hasFocus());
   EXPECT_TRUE(w.Key(Qt::Key_X, {}, 53, "x"));
-  EXPECT_EQ(w.Cell(0, 2)[0], 63);
+  EXPECT_EQ(w.Cell(0, 2).note, 63);
 }
 
 // Stepping the octave with the arrows leaves the keys with the pattern, so
@@ -324,7 +324,7 @@ TEST(PatternWindow, AClickOnASpinBoxsArrowsLeavesTheKeysWithThePattern) {
   EXPECT_EQ(Inside(w.Tracker()).Song().octave, 4);
   EXPECT_EQ(QApplication::focusWidget(), nullptr);
   EXPECT_TRUE(w.Key(Qt::Key_Z, {}, 52, "z"));
-  EXPECT_EQ(w.Cell(0, 0)[0], 49);
+  EXPECT_EQ(w.Cell(0, 0).note, 49);
 }
 
 TEST(PatternWindow, TheEditMenuCutsCopiesAndPastesTracksAndPatterns) {
@@ -339,28 +339,28 @@ TEST(PatternWindow, TheEditMenuCutsCopiesAndPastesTracksAndPatterns) {
 
   // In play mode too.
   ASSERT_EQ(w.Editor().EditMode(), 0);
-  w.Cell(1, 5)[0] = 40;
+  w.Cell(1, 5).note = 40;
   w.Cursor(5, 15);
   item("TrackCopy")->trigger();
   EXPECT_FALSE(w.Tracker().Modified());
   w.Cursor(5, 30);
   item("TrackPaste")->trigger();
-  EXPECT_EQ(w.Cell(2, 5)[0], 40);
+  EXPECT_EQ(w.Cell(2, 5).note, 40);
   EXPECT_TRUE(w.Tracker().Modified());
-  EXPECT_EQ(w.View().WorkingCell(2, 5)[0], 40);  // what the view draws
+  EXPECT_EQ(w.View().WorkingCell(2, 5).note, 40);  // what the view draws
 
   item("PatternCut")->trigger();
-  EXPECT_EQ(w.Cell(1, 5)[0], 0);
-  EXPECT_EQ(w.Cell(2, 5)[0], 0);
+  EXPECT_EQ(w.Cell(1, 5).note, 0);
+  EXPECT_EQ(w.Cell(2, 5).note, 0);
   item("PatternPaste")->trigger();
-  EXPECT_EQ(w.Cell(1, 5)[0], 40);
-  EXPECT_EQ(w.Cell(2, 5)[0], 40);
+  EXPECT_EQ(w.Cell(1, 5).note, 40);
+  EXPECT_EQ(w.Cell(2, 5).note, 40);
   item("TrackCut")->trigger();
-  EXPECT_EQ(w.Cell(2, 5)[0], 0);
+  EXPECT_EQ(w.Cell(2, 5).note, 0);
   item("PatternCopy")->trigger();
-  w.Cell(1, 5)[0] = 0;
+  w.Cell(1, 5).note = 0;
   item("PatternPaste")->trigger();
-  EXPECT_EQ(w.Cell(1, 5)[0], 40);
+  EXPECT_EQ(w.Cell(1, 5).note, 40);
 }
 
 TEST(PatternWindow, TheSpinEditsSetOctaveRowAdvanceAndInstrument) {
@@ -375,8 +375,8 @@ TEST(PatternWindow, TheSpinEditsSetOctaveRowAdvanceAndInstrument) {
   w.SetEditMode(1);
   w.Cursor(3, 0);
   w.Key(Qt::Key_Z, {}, 52, "z");
-  EXPECT_EQ(w.Cell(0, 3)[0], 85);
-  EXPECT_EQ(w.Cell(0, 3)[1], 9);
+  EXPECT_EQ(w.Cell(0, 3).note, 85);
+  EXPECT_EQ(w.Cell(0, 3).instrument, 9);
   EXPECT_EQ(w.View().cursorRow, 19);
 }
 
@@ -563,34 +563,34 @@ TEST(PatternWindow, UndoAndRedoFromTheKeysAndTheEditMenu) {
   w.SetEditMode(1);
   w.Cursor(4, 0);
   EXPECT_TRUE(w.Key(Qt::Key_Q, {}, 24, "q"));
-  ASSERT_EQ(w.Cell(0, 4)[0], 49);
+  ASSERT_EQ(w.Cell(0, 4).note, 49);
   EXPECT_TRUE(undo->isEnabled());
   EXPECT_EQ(undo->text(), "Undo Note");
   w.Cursor(30, 15);  // the cursor has moved on: undo brings it back
 
   QTest::keyClick(&w.Form(), Qt::Key_Z, Qt::ControlModifier);
-  EXPECT_EQ(w.Cell(0, 4)[0], 0);
+  EXPECT_EQ(w.Cell(0, 4).note, 0);
   EXPECT_EQ(w.View().cursorRow, 4);
   EXPECT_EQ(w.View().CursorChannel(), 0);
   EXPECT_EQ(redo->text(), "Redo Note");
   EXPECT_FALSE(w.Tracker().Modified());
   QTest::keyClick(&w.Form(), Qt::Key_Y, Qt::ControlModifier);
-  EXPECT_EQ(w.Cell(0, 4)[0], 49);
+  EXPECT_EQ(w.Cell(0, 4).note, 49);
   QTest::keyClick(&w.Form(), Qt::Key_Z, Qt::ControlModifier);
   QTest::keyClick(&w.Form(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
-  EXPECT_EQ(w.Cell(0, 4)[0], 49);
+  EXPECT_EQ(w.Cell(0, 4).note, 49);
   EXPECT_TRUE(w.Tracker().Modified());
 
   // In a number box Ctrl+Z is the box's own.
   QSpinBox* bpm = w.Form().BpmField();
   bpm->setFocus();
   QTest::keyClick(bpm, Qt::Key_Z, Qt::ControlModifier);
-  EXPECT_EQ(w.Cell(0, 4)[0], 49);
+  EXPECT_EQ(w.Cell(0, 4).note, 49);
   bpm->clearFocus();
 
   // The menu does what the keys do.
   undo->trigger();
-  EXPECT_EQ(w.Cell(0, 4)[0], 0);
+  EXPECT_EQ(w.Cell(0, 4).note, 0);
   redo->trigger();
-  EXPECT_EQ(w.Cell(0, 4)[0], 49);
+  EXPECT_EQ(w.Cell(0, 4).note, 49);
 }
