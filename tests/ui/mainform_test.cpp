@@ -258,9 +258,8 @@ TEST(MainForm, PagesAndEditMode) {
   TWindowFixture w;
   w.Form().TB_SynthClick();
   EXPECT_EQ(w.Form().ShownPage(), kPageSynth);
-  EXPECT_EQ(w.Form().PageFlag(), 1);
   w.Form().TB_PatternClick();
-  EXPECT_EQ(w.Form().PageFlag(), 0);
+  EXPECT_EQ(w.Form().ShownPage(), kPagePattern);
   w.Form().TB_RecClick();
   EXPECT_EQ(w.Form().StatusPanel(1)->text(), "Edit Mode");
   w.Form().TB_RecClick();
