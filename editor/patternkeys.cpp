@@ -79,9 +79,8 @@ bool cPatternEditor::AppMsgPattern(const cKey& key) {
   const bool edit = EditMode() != 0;
   const bool playing = Playing();
 
-  // A row move while stopped: under the lock, as the display timer sets the
-  // row while playing.
-  // The cursor is the view's own: no lock to move it.
+  // Rows move by key only while stopped: while playing, the display timer
+  // sets the row. The cursor is the view's own, so moving it takes no lock.
   auto moveRow = [&](auto&& change) {
     if (playing) return;
     change();

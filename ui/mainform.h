@@ -148,9 +148,6 @@ class TMainForm : public QMainWindow {
   QCheckBox* DisplayBox(int tag) { return displayBoxes[tag]; }
   TPatternEditorPart* PatternEditor() { return patternEditor; }
 
-  // The longest engine-lock hold of DoTimer1 and DoTimer2 so far.
-  std::chrono::nanoseconds LongestTimerLockHold() const { return longestLockHold; }
-
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
@@ -196,7 +193,6 @@ class TMainForm : public QMainWindow {
   void ShowTempoFields(int32_t bpm, int32_t speed);
   void ShowPage(int page);
   void RecomputeTimer1();
-  void StartTimer1IfPlaying();
   void Transport(int32_t command);
 
   cConfig config;
@@ -227,7 +223,6 @@ class TMainForm : public QMainWindow {
   cMessageCountdown messageCountdown;
   int32_t spectrumCountdown = 2;
   float displayLoad = 0.0f;  // percent
-  std::chrono::nanoseconds longestLockHold{0};
   int shownPage = kPagePattern;
 
   // File dialogs' starting places.

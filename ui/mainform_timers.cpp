@@ -15,27 +15,6 @@
 #include "ui/scope.h"
 #include "ui/threadedtimer.h"
 
-namespace {
-
-// The engine lock for a short read, timed: the audio thread waits while a
-// display holds it.
-class cTimedLock {
- public:
-  cTimedLock(std::recursive_mutex& mutex, std::chrono::nanoseconds& longest)
-      : guard(mutex), longest(longest), since(std::chrono::steady_clock::now()) {}
-  ~cTimedLock() {
-    const auto held = std::chrono::steady_clock::now() - since;
-    if (held > longest) longest = std::chrono::duration_cast<std::chrono::nanoseconds>(held);
-  }
-
- private:
-  std::lock_guard<std::recursive_mutex> guard;
-  std::chrono::nanoseconds& longest;
-  std::chrono::steady_clock::time_point since;
-};
-
-}  // namespace
-
 TThreadedTimer* TMainForm::Timer(int n) { return n >= 1 && n <= 3 ? timers[n - 1] : nullptr; }
 
 // Timer1: the sequence and pattern views follow playback.
@@ -44,7 +23,7 @@ void TMainForm::DoTimer1() {
   bool playing;
   int32_t interval;
   {
-    cTimedLock lock(tracker->EngineLock(), longestLockHold);
+    std::lock_guard<std::recursive_mutex> lock(tracker->EngineLock());
     playing = tracker->Player().playing != 0;
     interval = tracker->Player().timer1Interval;
   }
@@ -67,7 +46,7 @@ void TMainForm::DoTimer2() {
   bool timer1Running;
   int32_t interval, bpm, speed;
   {
-    cTimedLock lock(tracker->EngineLock(), longestLockHold);
+    std::lock_guard<std::recursive_mutex> lock(tracker->EngineLock());
     if (WavGfx()) {
       // Every third call the spectrum takes 1024 frames from the write
       // position on, wrapping at the accumulator's end.
@@ -98,7 +77,7 @@ void TMainForm::DoTimer2() {
 // While playing the fields show the tempo in use, otherwise the song's; a
 // field the user is typing into is left alone.
 void TMainForm::ReadTempo(bool fromPlayer, int32_t& bpm, int32_t& speed) {
-  cTimedLock lock(tracker->EngineLock(), longestLockHold);
+  std::lock_guard<std::recursive_mutex> lock(tracker->EngineLock());
   const bool playing = fromPlayer && tracker->Player().playing != 0;
   bpm = playing ? tracker->Player().currentBpm : tracker->Song().bpm;
   speed = playing ? tracker->Player().currentSpeed : tracker->Song().speed;

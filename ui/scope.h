@@ -19,8 +19,8 @@ class TScopeView : public QWidget, public TSongPart {
 
   void Attach(cTracker& tracker) override;
   void SongChanged() override;
-  // Display timer, engine lock held: copies the traces; the paint draws.
-  // Timer2: copies the song's traces under the engine lock, paints after.
+  // Timer2, without the engine lock: copies the song's traces under the
+  // lock, which the copy takes itself; the paint draws after.
   void RefreshDisplay();
 
   const cScope& Scope() const { return scope; }

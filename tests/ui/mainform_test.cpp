@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QSpinBox>
 #include <chrono>
-#include <cstdio>
 #include <fstream>
 #include <functional>
 #include <thread>
@@ -221,8 +220,7 @@ TEST(MainForm, PagesAndEditMode) {
 }
 
 // The timers run on their own while the demo plays through the null device:
-// the views follow, the spectrum moves, the status area counts voices. The
-// longest engine-lock hold of the display timers is printed for the record.
+// the views follow, the spectrum moves, the status area counts voices.
 TEST(MainForm, TheTimersFollowTheDemoWhileItPlays) {
   TWindowFixture w({}, kDemo);
   w.Form().resize(1280, 800);
@@ -240,8 +238,6 @@ TEST(MainForm, TheTimersFollowTheDemoWhileItPlays) {
   EXPECT_FALSE(w.Form().Timer(1)->Enabled());
   EXPECT_GT(voicesSeen, 0);
   EXPECT_GT(barsSeen, 0);
-  std::printf("longest engine-lock hold of the display timers: %.1f us\n",
-              double(w.Form().LongestTimerLockHold().count()) / 1000.0);
 }
 
 TEST(MainForm, CommandsThatReplaceTheSongAskOnceBeforeLosingChanges) {
