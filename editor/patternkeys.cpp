@@ -79,7 +79,7 @@ std::span<const cKeyRow> cPatternEditor::Keys() {
     {kVkF5,          kCtrlOnly,     kAll,       kAlways,   kStays,   [](E& e) { e.host.LoadSongFile(kQuickLoadSong); }, kThenNothing, nullptr},
     {kVkF5,          kAnyModifiers, kOtherPages, kAlways,  kStays,   nullptr, kThenNothing, nullptr},
 
-    // Row moves; while playing the player moves the row.
+    // Rows move by key only while stopped: while playing, the display timer sets the row.
     {kVkUp,          kAnyModifiers, kPattern,   kStopped,  kStays,   [](E& e) { e.pattern.RowUp(1); }, kThenMove, &kRowMoveDoc},
     {kVkDown,        kAnyModifiers, kPattern,   kStopped,  kStays,   [](E& e) { e.pattern.RowDown(1); }, kThenMove, &kRowMoveDoc},
     {kVkPrior,       kWithoutCtrl,  kPattern,   kStopped,  kStays,   [](E& e) { e.pattern.RowUp(4); }, kThenMove, &kRowMoveDoc},

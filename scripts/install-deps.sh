@@ -9,7 +9,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev librtaudio-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth xdotool fonts-dejavu-core
   desktop-file-utils appstream libxml2-utils groff-base librsvg2-bin dpkg-dev file lintian
