@@ -55,7 +55,7 @@ enum class eRefused : uint8_t {
 // What follows a row's action, in this order.
 enum : uint8_t {
   kThenNothing = 0,
-  kThenRepaint = 1,  // the picture as drawn is shown again
+  kThenRepaint = 1,  // the pattern picture as drawn is shown again, where it is shown
   kThenMove = 2,     // a fresh working copy, the view draws what moved and is shown
   kThenRedraw = 4,   // a fresh working copy, the whole view drawn and shown
   // Status panel 0 tells the cursor's sub-column on the pattern page, its

@@ -183,7 +183,8 @@ void cPatternEditor::AfterKey(uint8_t then, uint8_t page) {
     Redraw();
   } else if (then & kThenMove) {
     Move();
-  } else if (then & kThenRepaint) {
+  } else if ((then & kThenRepaint) && page == kPatternPage) {
+    // The other pages cover the pattern picture: Tab there only draws it.
     host.RepaintPattern();
   }
   if (then & kThenHelp) {

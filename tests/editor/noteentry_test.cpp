@@ -257,8 +257,10 @@ TEST_F(PatternEditorTest, TheOtherPagesOnlyPreviewAndTabMovesTheChannel) {
   EXPECT_TRUE(HeardNote(0, 36));
   EXPECT_EQ(Cell(0, 3).note, 0);
   EXPECT_EQ(editor.EditMode(), 1);
+  const int repaints = host.patternRepaints;
   EXPECT_TRUE(Press(kVkTab));
   EXPECT_EQ(host.status[0], "Channel: 1");
+  EXPECT_EQ(host.patternRepaints, repaints);  // the pattern picture is not shown here
   EXPECT_EQ(tracker.EditedChannel(), 1);
   EXPECT_TRUE(Press(kVkTab, kModShift));
   Press(kVkTab, kModShift);
