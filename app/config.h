@@ -26,6 +26,10 @@ struct cConfig {
   int32_t speed = 6;
   int32_t panelBuffering = 1;
   int32_t cpuCalc = 1;
+  // "MIDI"
+  std::string midiInput = "none";  // none, all, or a port name
+  int32_t midiVelocity = 0;        // non-zero: a MIDI note's velocity goes into the volume column
+  int32_t midiNoteOff = 0;         // non-zero: a MIDI note-off in edit mode writes "off"
 
   // Where the wavetable cache is read and written; empty builds the tables
   // in memory without a cache.

@@ -30,6 +30,15 @@ void ReadInt(QSettings& ini, const char* key, int32_t* value) {
   if (ok) *value = n;
 }
 
+// An empty value keeps the default.
+void ReadText(QSettings& ini, const char* key, std::string* value) {
+  const QVariant v = ini.value(key);
+  if (!v.isValid()) return;
+  // A name may hold commas, which the ini reader splits into a list.
+  const QString text = v.canConvert<QStringList>() ? v.toStringList().join(",") : v.toString();
+  if (!text.trimmed().isEmpty()) *value = text.trimmed().toStdString();
+}
+
 }  // namespace
 
 cPaths DefaultPaths() { return DefaultPathsFor(ExecutableFolder().string()); }
@@ -74,12 +83,7 @@ cConfig GetConfig(const std::string& iniPath) {
   ReadInt(ini, "DirectSound/PriorityClass", &config.priorityClass);
   ReadInt(ini, "DirectSound/ThreadPriority", &config.threadPriority);
   ReadInt(ini, "DirectSound/SoundDevice", &config.soundDevice);
-  if (const QVariant device = ini.value("DirectSound/Device"); device.isValid()) {
-    // A device name may hold commas, which the ini reader splits into a list.
-    const QString name =
-        device.canConvert<QStringList>() ? device.toStringList().join(",") : device.toString();
-    if (!name.trimmed().isEmpty()) config.device = name.trimmed().toStdString();
-  }
+  ReadText(ini, "DirectSound/Device", &config.device);
   ReadInt(ini, "Tracker/Chans", &config.chans);
   ReadInt(ini, "Tracker/RowAdd", &config.rowAdd);
   ReadInt(ini, "Tracker/Octave", &config.octave);
@@ -89,5 +93,8 @@ cConfig GetConfig(const std::string& iniPath) {
   ReadInt(ini, "Tracker/Speed", &config.speed);
   ReadInt(ini, "Tracker/PanelBuffering", &config.panelBuffering);
   ReadInt(ini, "Tracker/CPUcalc", &config.cpuCalc);
+  ReadText(ini, "MIDI/Input", &config.midiInput);
+  ReadInt(ini, "MIDI/MidiVelocity", &config.midiVelocity);
+  ReadInt(ini, "MIDI/MidiNoteOff", &config.midiNoteOff);
   return config;
 }

@@ -26,6 +26,6 @@ cPaths DefaultPaths();
 // The same for a program in exeFolder.
 cPaths DefaultPathsFor(const std::string& exeFolder);
 
-// Reads every key of "DirectSound" and "Tracker"; a missing file, a missing
+// Reads every key of "DirectSound", "Tracker" and "MIDI"; a missing file, a missing
 // key or a value that is not a number gives the key's default.
 cConfig GetConfig(const std::string& iniPath);

@@ -15,6 +15,7 @@
 #include "audio/cpuspd.h"
 #include "audio/devicechoice.h"
 #include "audio/wavfile.h"
+#include "midi/midiinput.h"
 #include "tools/cli/cli.h"
 
 namespace {
@@ -35,7 +36,9 @@ eSongKind SniffSong(const std::string& path) {
 volatile std::sig_atomic_t interrupted = 0;
 void OnInterrupt(int) { interrupted = 1; }
 
-double Seconds(std::chrono::steady_clock::duration d) { return std::chrono::duration<double>(d).count(); }
+double Seconds(std::chrono::steady_clock::duration d) {
+  return std::chrono::duration<double>(d).count();
+}
 
 }  // namespace
 
@@ -64,9 +67,11 @@ std::unique_ptr<cTracker> OpenSong(const cConfig& config, const std::string& pat
     std::_Exit(kExitFile);
   });
   if (!tracker->SystemStart(withAudio)) return nullptr;
-  if (!tracker->DeviceWarning().empty()) std::fprintf(stderr, "murvelon-cli: %s\n", tracker->DeviceWarning().c_str());
+  if (!tracker->DeviceWarning().empty())
+    std::fprintf(stderr, "murvelon-cli: %s\n", tracker->DeviceWarning().c_str());
   tracker->PauseEngine();
-  const int loaded = kind == eSongKind::kSong ? tracker->LoadModule(path) : tracker->LoadModuleMOD(path);
+  const int loaded =
+      kind == eSongKind::kSong ? tracker->LoadModule(path) : tracker->LoadModuleMOD(path);
   tracker->ResumeEngine();
   if (loaded != 1) {
     std::fprintf(stderr, "murvelon-cli: %s: Song format not recognized!\n", path.c_str());
@@ -84,7 +89,8 @@ int RunRender(const cCliOptions& options) {
   cWavFile wav;
   const int32_t rate = tracker->Config().frequency;
   if (!wav.Create(options.output, uint32_t(rate))) {
-    std::fprintf(stderr, "murvelon-cli: cannot create %s: %s\n", options.output.c_str(), std::strerror(errno));
+    std::fprintf(stderr, "murvelon-cli: cannot create %s: %s\n", options.output.c_str(),
+                 std::strerror(errno));
     return kExitFile;
   }
   const int64_t blockFrames = tracker->Renderer().BlockFrames();
@@ -108,7 +114,8 @@ int RunRender(const cCliOptions& options) {
   }
   const double elapsed = Seconds(std::chrono::steady_clock::now() - started);
   if (!wav.Finish()) {
-    std::fprintf(stderr, "murvelon-cli: writing %s failed: %s\n", options.output.c_str(), std::strerror(errno));
+    std::fprintf(stderr, "murvelon-cli: writing %s failed: %s\n", options.output.c_str(),
+                 std::strerror(errno));
     return kExitFile;
   }
   const double audio = double(written) / rate;
@@ -187,7 +194,8 @@ int RunConvert(const cCliOptions& options) {
   std::unique_ptr<cTracker> tracker = OpenSong(config, options.input, false);
   if (!tracker) return kExitFile;
   if (tracker->SaveModule(options.output) != 1) {
-    std::fprintf(stderr, "murvelon-cli: could not save %s: %s\n", options.output.c_str(), std::strerror(errno));
+    std::fprintf(stderr, "murvelon-cli: could not save %s: %s\n", options.output.c_str(),
+                 std::strerror(errno));
     return kExitFile;
   }
   return kExitOk;
@@ -197,5 +205,17 @@ int RunDevices() {
   const std::vector<std::string> devices = ListSoundDevices();
   for (const std::string& name : devices) std::printf("%s\n", name.c_str());
   if (devices.empty()) std::fprintf(stderr, "murvelon-cli: no sound output device found\n");
+  return kExitOk;
+}
+
+int RunMidiPorts() {
+  std::string problem;
+  const std::vector<std::string> ports = ListMidiPorts(&problem);
+  for (const std::string& name : ports) std::printf("%s\n", name.c_str());
+  if (!problem.empty()) {
+    std::fprintf(stderr, "murvelon-cli: %s\n", problem.c_str());
+  } else if (ports.empty()) {
+    std::fprintf(stderr, "murvelon-cli: no MIDI source found\n");
+  }
   return kExitOk;
 }
