@@ -37,9 +37,22 @@ void cLiveNotes::SourcesClosed() { stopRequests.fetch_add(1, std::memory_order_r
 
 void cLiveNotes::StartBlock(cSongTables& song, cGenManager& generators, int channel) {
   cEngineNotes engine(song, generators);
-  cMidiEvent event;
-  for (auto& queue : toEngine) {
-    while (queue.Pop(event)) notes.Feed(event, channel, engine);
+  // In the order the events arrived, whichever source they came from: a
+  // note-off from one keyboard and a note-on from another may meet on one
+  // channel.
+  for (;;) {
+    cSpscQueue<cMidiEvent, kQueueLength>* first = nullptr;
+    int64_t firstNs = 0;
+    for (auto& queue : toEngine) {
+      const cMidiEvent* next = queue.Peek();
+      if (next != nullptr && (first == nullptr || next->arrivalNs < firstNs)) {
+        first = &queue;
+        firstNs = next->arrivalNs;
+      }
+    }
+    cMidiEvent event;
+    if (first == nullptr || !first->Pop(event)) break;
+    notes.Feed(event, channel, engine);
   }
   const uint32_t stops = stopRequests.load(std::memory_order_acquire);
   if (stops != stopsDone) {

@@ -23,6 +23,13 @@ class cSpscQueue {
     return true;
   }
 
+  // consumer thread: the item Pop would take, or null.
+  const T* Peek() const {
+    const uint32_t tail = readIndex.load(std::memory_order_relaxed);
+    if (writeIndex.load(std::memory_order_acquire) == tail) return nullptr;
+    return &items[tail & (N - 1)];
+  }
+
   // consumer thread
   bool Pop(T& item) {
     const uint32_t tail = readIndex.load(std::memory_order_relaxed);
