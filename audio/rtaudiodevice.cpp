@@ -289,6 +289,7 @@ void cRtAudioDevice::FillDeviceFrames(int16_t* out, uint32_t frames, bool underf
   } else {
     ReadAtCursor(out, frames);
   }
+  if (cOnsetWatch* watch = ArmedOnsetWatch()) watch->Played(out, frames, SteadyNowNs(), 0.0);
 }
 
 void cRtAudioDevice::ReadAtCursor(int16_t* out, uint32_t frames) {

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdlib>
 
+#include "audio/onsetwatch.h"
 #include "audio/quietsound.h"
 #include "midi/jackports.h"
 
@@ -18,12 +19,6 @@ struct cPort {
 };
 
 constexpr const char* kClientName = "Murvelon";
-
-int64_t SteadyNs() {
-  return std::chrono::duration_cast<std::chrono::nanoseconds>(
-             std::chrono::steady_clock::now().time_since_epoch())
-      .count();
-}
 
 // With an error callback RtMidi reports instead of throwing or printing.
 void IgnoreError(RtMidiError::Type, const std::string&, void*) {}
@@ -123,7 +118,7 @@ void cMidiInput::OnMessage(double, std::vector<unsigned char>* message, void* us
   if (message == nullptr) return;
   cMidiEvent event = DecodeMidi(message->data(), message->size());
   if (event.kind == eMidiKind::none) return;
-  event.arrivalNs = SteadyNs();
+  event.arrivalNs = SteadyNowNs();
   const auto* source = static_cast<const cSource*>(user);
   source->owner->receiver.Receive(source->slot, event);
 }

@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Murvelon needs to build, test, benchmark and
 # package (the checkers of the desktop entry, AppStream file, MIME file and
-# manual pages; the icon renderer; dpkg-shlibdeps for the .deb).
+# manual pages; the icon renderer; dpkg-shlibdeps for the .deb; jackd2, for
+# the JACK server the output and MIDI tests start).
 # Silent and quick when everything is present.
 set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev librtaudio-dev
+  qt6-base-dev librtaudio-dev librtmidi-dev libjack-jackd2-dev libsamplerate0-dev
+  jackd2
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth xdotool fonts-dejavu-core
