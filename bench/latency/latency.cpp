@@ -67,10 +67,15 @@ cFigures Measure(cTracker& t, cOnsetWatch& watch, int latencyMs, int notes, bool
       std::lock_guard<std::recursive_mutex> lock(t.EngineLock());
       ReleaseLiveNote(t.Generators(), 0);
     }
-    // Silence now, and the sound already in the device's buffer plays out.
+    // Silence now, and the sound already in the device's buffer plays out:
+    // the next note starts only after a stretch in which nothing loud played.
     SleepMs(20);
     t.SilenceAll(false);
-    SleepMs(2 * latencyMs + 60);
+    for (int tries = 0; tries < 20; ++tries) {
+      watch.Arm(64);
+      SleepMs(2 * latencyMs + 60);
+      if (watch.OnsetNs() == 0) break;
+    }
   }
   if (ms.empty()) return {0, 0, 0, missed};
   std::sort(ms.begin(), ms.end());
