@@ -4,6 +4,7 @@
 
 #include <iostream>
 #include <mutex>
+#include <streambuf>
 
 extern "C" {
 static void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}
@@ -25,6 +26,25 @@ void QuietSoundLibraries() {
   });
 }
 
-cMutedCerr::cMutedCerr() : saved(std::cerr.rdbuf(&sink)) {}
+namespace {
 
-cMutedCerr::~cMutedCerr() { std::cerr.rdbuf(saved); }
+struct cSink : std::streambuf {
+  int overflow(int c) override { return traits_type::not_eof(c); }
+};
+
+std::mutex muteLock;
+int mutes = 0;                      // under muteLock
+std::streambuf* unmuted = nullptr;  // under muteLock
+cSink sink;
+
+}  // namespace
+
+cMutedCerr::cMutedCerr() {
+  std::lock_guard<std::mutex> guard(muteLock);
+  if (mutes++ == 0) unmuted = std::cerr.rdbuf(&sink);
+}
+
+cMutedCerr::~cMutedCerr() {
+  std::lock_guard<std::mutex> guard(muteLock);
+  if (--mutes == 0) std::cerr.rdbuf(unmuted);
+}

@@ -206,12 +206,16 @@ int32_t cRtAudioDevice::Open(uint32_t sampleRate, uint32_t bufferBytes) {
   return 0;
 }
 
+// Streams are stopped by abortStream: the output has gone silent before it
+// stops a device, so there is nothing to drain, and RtAudio's draining stop
+// of a JACK stream waits for a process cycle that a server which has
+// dropped the client never runs.
 void cRtAudioDevice::Close() {
   running.store(false);
   if (stream) {
     cMutedCerr quiet;
     try {
-      if (stream->audio->isStreamRunning()) stream->audio->stopStream();
+      if (stream->audio->isStreamRunning()) stream->audio->abortStream();
     } catch (...) {
     }
     try {
@@ -251,7 +255,7 @@ void cRtAudioDevice::Stop() {
   if (!stream) return;
   cMutedCerr quiet;
   try {
-    if (stream->audio->isStreamRunning()) stream->audio->stopStream();
+    if (stream->audio->isStreamRunning()) stream->audio->abortStream();
   } catch (...) {
   }
 }
@@ -268,7 +272,7 @@ bool cRtAudioDevice::Restore() {
   if (!stream) return false;
   const uint64_t errors = streamErrors.load();
   try {
-    if (stream->audio->isStreamRunning()) stream->audio->stopStream();
+    if (stream->audio->isStreamRunning()) stream->audio->abortStream();
     stream->audio->startStream();
   } catch (...) {
     return false;
