@@ -12,6 +12,7 @@
 
 #include "app/configfile.h"
 #include "app/tracker.h"
+#include "app/trackerinside.h"
 #include "audio/cpuspd.h"
 #include "audio/devicechoice.h"
 #include "audio/wavfile.h"
@@ -93,7 +94,7 @@ int RunRender(const cCliOptions& options) {
                  std::strerror(errno));
     return kExitFile;
   }
-  const int64_t blockFrames = tracker->Renderer().BlockFrames();
+  const int64_t blockFrames = Inside(*tracker).Renderer().BlockFrames();
   const int64_t limit = int64_t(rate) * 60 * 60;
   int64_t wanted = options.seconds >= 0 ? int64_t(options.seconds * rate + 0.5) : limit;
   const auto started = std::chrono::steady_clock::now();
@@ -106,7 +107,7 @@ int RunRender(const cCliOptions& options) {
     const int64_t n = std::min(blockFrames, wanted - written);
     if (!wav.Append(block, uint32_t(n))) break;
     written += n;
-    if (options.seconds < 0 && !wrapped && tracker->Player().wrapCount > 0) {
+    if (options.seconds < 0 && !wrapped && Inside(*tracker).Player().wrapCount > 0) {
       // The song has played once: two seconds of tail, then stop.
       wrapped = true;
       wanted = std::min(limit, written + 2 * int64_t(rate));
@@ -145,7 +146,7 @@ int RunPlay(const cCliOptions& options) {
     clock = std::thread([&tracker, &measured] {
       const uint32_t cyclesPerMs = cpuSPD(nullptr).Measure();
       if (cyclesPerMs == 0) return;
-      std::lock_guard<std::recursive_mutex> lock(tracker->EngineLock());
+      std::lock_guard<std::recursive_mutex> lock(Inside(*tracker).EngineLock());
       tracker->RenderMeter().Calibrate(cyclesPerMs);
       tracker->MixMeter().Calibrate(cyclesPerMs);
       measured = true;
@@ -162,13 +163,13 @@ int RunPlay(const cCliOptions& options) {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     int32_t position, pattern, row, wraps;
     {
-      std::lock_guard<std::recursive_mutex> lock(tracker->EngineLock());
-      const cPlayer& p = tracker->Player();
+      std::lock_guard<std::recursive_mutex> lock(Inside(*tracker).EngineLock());
+      const cPlayer& p = Inside(*tracker).Player();
       position = p.position;
       pattern = p.pattern;
       row = p.row;
       wraps = p.wrapCount;
-      load = tracker->Renderer().renderLoad + tracker->Renderer().mixLoad;
+      load = Inside(*tracker).Renderer().renderLoad + Inside(*tracker).Renderer().mixLoad;
     }
     const unsigned long long underruns = tracker->Output() ? tracker->Output()->Underruns() : 0;
     std::printf("\rposition %04d  pattern %03d  row %02d  ", position, pattern, row < 0 ? 0 : row);
