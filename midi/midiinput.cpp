@@ -55,9 +55,10 @@ bool AlsaPortName(const std::string& full, std::string& name) {
 }
 
 std::string PortName(eApi api, const std::string& full) {
+  if (api != kAlsa) return full;
   std::string name;
-  if (api == kAlsa) AlsaPortName(full, name);
-  return api == kAlsa ? name : full;
+  AlsaPortName(full, name);
+  return name;
 }
 
 }  // namespace
