@@ -58,15 +58,13 @@ void cCurveEnvelope::Run(float* values, int32_t frames) {
     if (state == kAttack || state == kDecay || state == kRelease) {
       // The ramp in registers until it passes its end, as Advance runs it.
       float v = value, s = step, r = run;
-      const float a = accel, limit = length + 1.0f;
-      const bool rising = state == kAttack;
-      const float end = rising ? 1.0f : state == kDecay ? sustain : 0.0f;
+      const float a = accel;
       bool passed = false;
       while (i < frames) {
         v += s;
         s += a;
         r += 1.0f;
-        passed = r > limit || (rising ? v >= end : v <= end);
+        passed = Passed(v, r);
         if (passed) break;
         values[i++] = v;
       }
