@@ -79,7 +79,7 @@ class cBass : public cGenerator {
     float rateHz = 0.0f;
     int32_t rateWord = 0, range = 0;
     float depth = 0.0f;
-    float out = 0.0f;
+    float out = 0.0f;  // kept by LFO 3, which holds it through its delay
     bool freeRunning = false;
   };
   void ApplyWord(int32_t index, int16_t value);
