@@ -48,6 +48,12 @@ __m128 FlushDenormals(__m128 x) {
   return _mm_andnot_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(exponent, _mm_setzero_si128())), x);
 }
 
+// Whether any lane is a denormal or a zero, which FlushDenormals would change.
+bool NeedsFlush(__m128 x) {
+  const __m128i exponent = _mm_and_si128(_mm_castps_si128(x), _mm_set1_epi32(0x7F800000));
+  return _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(exponent, _mm_setzero_si128()))) != 0;
+}
+
 void StoreLanes(__m128 v, float* a, float* b, float* c, float* d) {
   _mm_store_ss(a, v);
   _mm_store_ss(b, _mm_shuffle_ps(v, v, _MM_SHUFFLE(1, 1, 1, 1)));
@@ -106,7 +112,10 @@ MURVELON_VEX_CLONES void RunCombs(cReverbComb* combs, const float* input, float*
         __m128 w[4];
         const __m128 y[4] = {y0, y1, y2, y3};
         for (int t = 0; t < 4; ++t) {
-          memory = FlushDenormals(_mm_add_ps(_mm_mul_ps(y[t], damp2), _mm_mul_ps(memory, damp1)));
+          memory = _mm_add_ps(_mm_mul_ps(y[t], damp2), _mm_mul_ps(memory, damp1));
+          // The flush taken as a branch keeps its test out of the feedback
+          // chain from one frame to the next; a sounding room seldom needs it.
+          if (NeedsFlush(memory)) memory = FlushDenormals(memory);
           w[t] = _mm_add_ps(x[t], _mm_mul_ps(memory, feedback));
         }
         (g == 0 ? memoryA : memoryB) = memory;
