@@ -1,10 +1,12 @@
 // The controller's file commands: new song, song files, presets and module
-// import. Each holds the engine lock for the whole operation; the callers
-// pause the engine around them.
+// import. Songs are read and written under the engine lock, and the callers
+// pause the engine around them; presets never hold the lock across a file.
 
+#include <algorithm>
 #include <vector>
 
 #include "app/tracker.h"
+#include "app/trackerinside.h"
 #include "engine/sampler.h"
 #include "song/modimport.h"
 #include "song/presets.h"
@@ -16,7 +18,7 @@ namespace {
 // the wave store's list.
 class cTrackerSongHost : public cSongFileHost {
  public:
-  explicit cTrackerSongHost(cTracker& tracker) : tracker(tracker) {}
+  explicit cTrackerSongHost(cTracker& tracker) : tracker{tracker} {}
   void NewModule() override { tracker.ResetSong(); }
   cEffect* CreateEffect(int chain, int slot, uint32_t type) override {
     cFxChains& fx = tracker.Effects();
@@ -28,12 +30,12 @@ class cTrackerSongHost : public cSongFileHost {
   bool ReadWaveList(cFileReader& in) override { return tracker.Waves().ReadWaveList(in); }
 
  private:
-  cTracker& tracker;
+  cTrackerInside tracker;
 };
 
 class cTrackerModHost : public cModHost {
  public:
-  explicit cTrackerModHost(cTracker& tracker) : tracker(tracker) {}
+  explicit cTrackerModHost(cTracker& tracker) : tracker{tracker} {}
   void NewModule() override { tracker.ResetSong(); }
   void SetCurrentTempo(int32_t bpm, int32_t speed) override {
     tracker.Player().SetBPM(bpm);
@@ -54,7 +56,7 @@ class cTrackerModHost : public cModHost {
   }
 
  private:
-  cTracker& tracker;
+  cTrackerInside tracker;
   std::vector<int16_t> samples;
 };
 
@@ -73,52 +75,96 @@ void cTracker::FilterLoadedInstruments() {
   for (int i = 0; i < kInstruments; ++i) FilterLoadedBlock(*generators, song->Instrument(i));
 }
 
+// A new, loaded or imported song starts with an empty history, as saved,
+// and with the song position, the pattern and the row of entry 0.
 void cTracker::NewModule() {
-  std::lock_guard<std::recursive_mutex> lock(engineLock);
-  ResetSong();
-  SilenceAll(true);
+  {
+    std::lock_guard<std::recursive_mutex> lock(engineLock);
+    ResetSong();
+    SilenceAll(true);
+  }
+  StartAtFirstEntry();
+  edits->Clear();
 }
 
 int cTracker::SaveModule(const std::string& path) {
-  std::lock_guard<std::recursive_mutex> lock(engineLock);
-  cTrackerSongHost host(*this);
-  return ::SaveModule(path, *song, *effects, host);
+  int saved;
+  {
+    std::lock_guard<std::recursive_mutex> lock(engineLock);
+    cTrackerSongHost host(*this);
+    saved = ::SaveModule(path, *song, *effects, host);
+  }
+  if (saved == 1) edits->MarkSaved();
+  return saved;
 }
 
 int cTracker::LoadModule(const std::string& path) {
-  std::lock_guard<std::recursive_mutex> lock(engineLock);
-  cTrackerSongHost host(*this);
-  const int loaded = ::LoadModule(path, *song, *effects, host);
-  if (loaded == 1) FilterLoadedInstruments();
+  int loaded;
+  {
+    std::lock_guard<std::recursive_mutex> lock(engineLock);
+    cTrackerSongHost host(*this);
+    loaded = ::LoadModule(path, *song, *effects, host);
+    if (loaded == 1) FilterLoadedInstruments();
+  }
+  if (loaded == 1) {
+    StartAtFirstEntry();
+    edits->Clear();
+  }
   return loaded;
 }
 
 int cTracker::LoadModuleMOD(const std::string& path) {
-  std::lock_guard<std::recursive_mutex> lock(engineLock);
-  cTrackerModHost host(*this);
-  return ::LoadModuleMOD(path, *song, host);
-}
-
-int cTracker::SaveSynth(const std::string& path, int32_t block) {
-  std::lock_guard<std::recursive_mutex> lock(engineLock);
-  return ::SaveSynth(path, song->Instrument(block));
-}
-
-int cTracker::LoadSynth(const std::string& path, int32_t block) {
-  std::lock_guard<std::recursive_mutex> lock(engineLock);
-  const int loaded = ::LoadSynth(path, song->Instrument(block));
-  if (loaded == 1) FilterLoadedBlock(*generators, song->Instrument(block));
+  int loaded;
+  {
+    std::lock_guard<std::recursive_mutex> lock(engineLock);
+    cTrackerModHost host(*this);
+    loaded = ::LoadModuleMOD(path, *song, host);
+  }
+  if (loaded == 1) {
+    StartAtFirstEntry();
+    edits->Clear();
+  }
   return loaded;
+}
+
+// Presets are copied under the lock and written after it, or read before
+// it and stored through the edit path: a file never waits inside the lock.
+int cTracker::SaveSynth(const std::string& path, int32_t block) {
+  int16_t words[kInstrumentWords];
+  {
+    std::lock_guard<std::recursive_mutex> lock(engineLock);
+    const int16_t* params = song->Instrument(block);
+    std::copy(params, params + kInstrumentWords, words);
+  }
+  return ::SaveSynth(path, words);
 }
 
 int cTracker::SaveFMSynth(const std::string& path, int32_t block) {
-  std::lock_guard<std::recursive_mutex> lock(engineLock);
-  return ::SaveFMSynth(path, song->Instrument(block));
+  int16_t words[kInstrumentWords];
+  {
+    std::lock_guard<std::recursive_mutex> lock(engineLock);
+    const int16_t* params = song->Instrument(block);
+    std::copy(params, params + kInstrumentWords, words);
+  }
+  return ::SaveFMSynth(path, words);
+}
+
+// The preset fills a copy of the block (a preset may hold fewer words than
+// the block), which the edit path stores as one step.
+int cTracker::LoadSynth(const std::string& path, int32_t block) {
+  int16_t words[kInstrumentWords];
+  const int16_t* params = song->Instrument(block);
+  std::copy(params, params + kInstrumentWords, words);
+  if (::LoadSynth(path, words) != 1) return 0;
+  edits->PutInstrument("Load Synth", block & 0x7F, words);
+  return 1;
 }
 
 int cTracker::LoadFMSynth(const std::string& path, int32_t block) {
-  std::lock_guard<std::recursive_mutex> lock(engineLock);
-  const int loaded = ::LoadFMSynth(path, song->Instrument(block));
-  if (loaded == 1) FilterLoadedBlock(*generators, song->Instrument(block));
-  return loaded;
+  int16_t words[kInstrumentWords];
+  const int16_t* params = song->Instrument(block);
+  std::copy(params, params + kInstrumentWords, words);
+  if (::LoadFMSynth(path, words) != 1) return 0;
+  edits->PutInstrument("Load FM Synth", block & 0x7F, words);
+  return 1;
 }

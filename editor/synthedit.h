@@ -1,7 +1,6 @@
 #pragma once
 // What the instrument editor does with a change of one of its controls: the
-// word it writes through the controller, under the engine lock where the
-// audio thread must not see a half-done change, the text it shows, the
+// word it writes through the song's edit path, the text it shows, the
 // engine change, the presets and the samples. The frame builds its widgets
 // from SynthControls() and forwards their changes here. UI thread only.
 
@@ -22,7 +21,7 @@ struct cControlResult {
   bool sampleChanged = false;    // the sample page shows another wave or loop
 };
 
-class cSynthEditor {
+class cSynthEditor : private cLoopWriter {
  public:
   explicit cSynthEditor(cTracker& tracker);
 
@@ -30,7 +29,7 @@ class cSynthEditor {
   // this, under the engine lock, when an instrument is selected.
   void Load(int32_t block);
   int32_t Block() const { return block; }
-  const int16_t* Params() { return tracker.GetParams(block); }
+  const int16_t* Params() const { return tracker.GetParams(block); }
   int32_t Engine() { return Params()[kParamGenType]; }
 
   // Around a refresh, while the frame sets its controls from the block:
@@ -41,7 +40,8 @@ class cSynthEditor {
   // What the control at the index of SynthControls() shows for the block.
   int32_t ControlValue(int32_t index);
 
-  // A control at the index of SynthControls() changed to value.
+  // A control at the index of SynthControls() changed to value. The changes
+  // of one drag of a control merge into one step.
   cControlResult ControlChanged(int32_t index, int32_t value);
 
   // The engine change: the edited channel's voices stop, then after a wait
@@ -69,9 +69,9 @@ class cSynthEditor {
   cEnvelopeShape Envelope(const cEnvelopeImage& image, int32_t width, int32_t height);
 
  private:
-  std::string FormatParam(int32_t word, int16_t value);
-  void StopSamplers();
-  void MarkModified() { tracker.Song().modified = true; }
+  // The loop writes of the sample page, through the edit path.
+  bool SetLoop(int32_t slot, int32_t loopStart, int32_t loopEnd) override;
+  bool SetLoopMode(int32_t slot, uint32_t mode) override;
 
   cTracker& tracker;
   int32_t block = 0;

@@ -67,14 +67,13 @@ void cWavManager::ClearAll() {
   for (int32_t i = 0; i < kWaveSlots; ++i) ClearSlotLocked(i);
 }
 
-void cWavManager::Install(int32_t slot, std::unique_ptr<int16_t[]> buffer, int32_t length,
-                          uint32_t flags, int32_t loopStart, int32_t loopEnd, const char* name,
-                          size_t nameBytes) {
-  auto lock = Lock();
-  ClearSlotLocked(slot);
-  buffers[slot] = std::move(buffer);
-  cWaveEntry& e = entries[slot];
-  e.data = buffers[slot].get();
+cWaveSlot cWavManager::MakeSlot(std::unique_ptr<int16_t[]> buffer, int32_t length, uint32_t flags,
+                                int32_t loopStart, int32_t loopEnd, const char* name,
+                                size_t nameBytes) {
+  cWaveSlot made;
+  made.buffer = std::move(buffer);
+  cWaveEntry& e = made.entry;
+  e.data = made.buffer.get();
   e.length = length;
   e.flags = flags;
   // Every way into a slot passes here: loop points outside the wave (from a
@@ -83,17 +82,55 @@ void cWavManager::Install(int32_t slot, std::unique_ptr<int16_t[]> buffer, int32
   e.loopEnd = loopEnd;
   if (length > 0) HoldLoopInside(e);
   SetName(e.name, name, nameBytes);
+  return made;
+}
+
+void cWavManager::Install(int32_t slot, std::unique_ptr<int16_t[]> buffer, int32_t length,
+                          uint32_t flags, int32_t loopStart, int32_t loopEnd, const char* name,
+                          size_t nameBytes) {
+  PutSlot(slot, MakeSlot(std::move(buffer), length, flags, loopStart, loopEnd, name, nameBytes));
+}
+
+cWaveSlot cWavManager::GetSlot(int32_t slot) const {
+  cWaveSlot value;
+  if (slot < 0 || slot >= kWaveSlots) return value;
+  auto lock = Lock();
+  value.entry = entries[slot];
+  value.buffer = buffers[slot];
+  return value;
+}
+
+void cWavManager::PutSlot(int32_t slot, const cWaveSlot& value) {
+  if (slot < 0 || slot >= kWaveSlots) return;
+  auto lock = Lock();
+  if (buffers[slot] != value.buffer) ++generation[slot];
+  buffers[slot] = value.buffer;
+  entries[slot] = value.entry;
+  entries[slot].data = buffers[slot].get();
+  if (!entries[slot].data) {
+    entries[slot].length = 0;
+    entries[slot].flags = 0;
+    entries[slot].loopStart = entries[slot].loopEnd = 0;
+  }
+}
+
+bool cWavManager::ReadWav(const std::string& path, cWaveSlot* dest) {
+  cWavReader reader;
+  cWavSound sound;
+  if (!dest || !reader.Read(path, &sound)) return false;
+  // Named after the file: the text after the last separator of either kind.
+  const size_t cut = path.find_last_of("/\\");
+  const std::string name = cut == std::string::npos ? path : path.substr(cut + 1);
+  *dest = MakeSlot(std::move(sound.buffer), sound.frames, sound.channels == 2 ? kWaveStereoFlag : 0,
+                   0, sound.frames - 1, name.c_str(), name.size());
+  return true;
 }
 
 bool cWavManager::ImportWav(int32_t slot, const std::string& path) {
   if (slot < 0 || slot >= kWaveSlots) return false;
-  cWavSound sound;
-  if (!reader.Read(path, &sound)) return false;
-  // Named after the file: the text after the last separator of either kind.
-  const size_t cut = path.find_last_of("/\\");
-  const std::string name = cut == std::string::npos ? path : path.substr(cut + 1);
-  Install(slot, std::move(sound.buffer), sound.frames, sound.channels == 2 ? kWaveStereoFlag : 0, 0,
-          sound.frames - 1, name.c_str(), name.size());
+  cWaveSlot sound;
+  if (!ReadWav(path, &sound)) return false;
+  PutSlot(slot, sound);
   return true;
 }
 

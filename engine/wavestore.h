@@ -23,12 +23,21 @@ constexpr uint32_t kWaveStereoFlags = 0xF0;  // any of them: read as stereo
 constexpr uint32_t kWaveLoopModeMask = 0x07;
 
 struct cWaveEntry {
-  int16_t* data;   // the whole buffer, margins included; null when empty
-  int32_t length;  // frames; 0 = empty
+  const int16_t* data;  // the whole buffer, margins included; null when empty
+  int32_t length;       // frames; 0 = empty
   uint32_t flags;
   int32_t loopStart;  // first frame of the loop
   int32_t loopEnd;    // last frame of the loop
   char name[kWaveNameBytes];
+};
+
+// A slot as a value: its entry and the buffer that holds its sound. A
+// buffer is never changed once it is made (a new sound is a new buffer), so
+// the edit history, an autosave copy or an export can hold a slot without
+// copying the sound; entry.data points into buffer.
+struct cWaveSlot {
+  cWaveEntry entry{};
+  std::shared_ptr<const int16_t[]> buffer;
 };
 
 class cWavManager {
@@ -46,6 +55,16 @@ class cWavManager {
 
   // Reads a WAV file into the slot; false (slot unchanged) on any fault.
   bool ImportWav(int32_t slot, const std::string& path);
+  // Reads a WAV file into a slot value, named after the file, without
+  // touching the store; false on any fault.
+  static bool ReadWav(const std::string& path, cWaveSlot* dest);
+
+  // The slot as a value, and a slot put back from one. Neither allocates:
+  // the buffer is shared. Putting a slot whose buffer differs from the one
+  // held counts as a change of the slot; the same buffer with other loop
+  // points or flags does not (a sounding voice keeps its sound).
+  cWaveSlot GetSlot(int32_t slot) const;
+  void PutSlot(int32_t slot, const cWaveSlot& value);
 
   // Puts a copy of frames x (1 or 2) samples into the slot with the given
   // flags and loop; the sample editor and the MOD import fill slots this way.
@@ -82,12 +101,13 @@ class cWavManager {
   void ClearSlotLocked(int32_t slot);
   void Install(int32_t slot, std::unique_ptr<int16_t[]> buffer, int32_t length, uint32_t flags,
                int32_t loopStart, int32_t loopEnd, const char* name, size_t nameBytes);
+  static cWaveSlot MakeSlot(std::unique_ptr<int16_t[]> buffer, int32_t length, uint32_t flags,
+                            int32_t loopStart, int32_t loopEnd, const char* name, size_t nameBytes);
   std::unique_lock<std::recursive_mutex> Lock() const;
 
-  cWavReader reader;
   std::recursive_mutex* engineLock = nullptr;
   cWaveEntry entries[kWaveSlots];
-  std::unique_ptr<int16_t[]> buffers[kWaveSlots];
+  std::shared_ptr<const int16_t[]> buffers[kWaveSlots];
   uint32_t generation[kWaveSlots] = {};
 };
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/tracker.h"
+#include "app/trackerinside.h"
 #include "support/busysong.h"
 #include "support/modsong.h"
 
@@ -116,15 +117,14 @@ int main(int argc, char** argv) {
   tiny.resize(1084 + 1024);  // one pattern, no sample data
   Put("mod", "truncated.mod", tiny);
 
-
   Put("wav", "mono16.wav", Wav(1, 16, 200, false));
   Put("wav", "stereo8.wav", Wav(2, 8, 150, true));
 
   {
     cFileWriter list;
     std::vector<int16_t> small(40, 1000);
-    t.Waves().SetSlot(7, small.data(), 20, 0x10 | 0x01, 2, 18, "stereo loop");
-    t.Waves().WriteWaveList(list);
+    Inside(t).Waves().SetSlot(7, small.data(), 20, 0x10 | 0x01, 2, 18, "stereo loop");
+    Inside(t).Waves().WriteWaveList(list);
     Put("wavelist", "busy.list", list.Bytes());
   }
 

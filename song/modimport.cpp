@@ -19,8 +19,8 @@ constexpr int kPeriods[36] = {856, 808, 762, 720, 678, 640, 604, 570, 538, 508, 
                               214, 202, 190, 180, 170, 160, 151, 143, 135, 127, 120, 113};
 
 struct SampleHeader {
-  int32_t length = 0;  // bytes
-  int32_t volume = 0;  // 0-64
+  int32_t length = 0;                     // bytes
+  int32_t volume = 0;                     // 0-64
   int32_t loopStart = 0, loopLength = 0;  // bytes
 };
 
@@ -152,7 +152,6 @@ bool ReadModuleMOD(cFileReader& in, cSongTables& song, cModHost& host) {
 
   for (int c = 0; c < 4; ++c) host.SetGeneratorType(c, 1);
   song.SetChannelCount(4);
-  song.modified = false;
   return true;
 }
 

@@ -110,12 +110,11 @@ void WriteModule(cFileWriter& out, const cSongTables& song, const cFxChains& fx,
   host.WriteWaveList(out);
 }
 
-int SaveModule(const std::string& path, cSongTables& song, const cFxChains& fx,
+int SaveModule(const std::string& path, const cSongTables& song, const cFxChains& fx,
                cSongFileHost& host) {
   cFileWriter out;
   WriteModule(out, song, fx, host);
   if (!out.Commit(path)) return 0;
-  song.modified = false;
   return 1;
 }
 
@@ -203,7 +202,6 @@ bool ReadModule(cFileReader& in, cSongTables& song, cFxChains& fx, cSongFileHost
   if (in.Remaining() > 0) host.ReadWaveList(in);
 
   if (haveChannels) song.SetChannelCount(int(channels));
-  song.modified = false;
   return true;
 }
 

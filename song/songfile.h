@@ -28,13 +28,15 @@ class cSongFileHost {
 };
 
 // 1 on success, 0 on any failure; a failed save leaves the old file as it was.
-int SaveModule(const std::string& path, cSongTables& song, const cFxChains& fx, cSongFileHost& host);
+int SaveModule(const std::string& path, const cSongTables& song, const cFxChains& fx,
+               cSongFileHost& host);
 // 1 on success; 0 when the file cannot be read, is not a song file or states
 // counts beyond the tables, and the current song is then untouched.
 int LoadModule(const std::string& path, cSongTables& song, cFxChains& fx, cSongFileHost& host);
 
 // The same on bytes in memory.
-void WriteModule(cFileWriter& out, const cSongTables& song, const cFxChains& fx, cSongFileHost& host);
+void WriteModule(cFileWriter& out, const cSongTables& song, const cFxChains& fx,
+                 cSongFileHost& host);
 bool ReadModule(cFileReader& in, cSongTables& song, cFxChains& fx, cSongFileHost& host);
 
 // An effect's parameter block: its count, then each value; nothing for none.

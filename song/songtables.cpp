@@ -55,7 +55,6 @@ bool cSongTables::SetChannelCount(int count) {
 }
 
 void cSongTables::Reset(const cSongDefaults& defaults) {
-  modified = false;
   bpm = defaults.bpm;
   speed = defaults.speed;
   masterVolume = defaults.masterVolume;

@@ -48,7 +48,8 @@ constexpr cSettingRange kChannelCountRange{0, kChannels};
 constexpr cSettingRange kMasterVolumeRange{0, 200};  // percent
 constexpr cSettingRange kMasterPanRange{-100, 100};  // left to right
 constexpr cSettingRange kBpmRange{32, 255};
-constexpr cSettingRange kSpeedRange{0, 31};  // ticks per row; 0 halts the rows
+constexpr cSettingRange kSpeedRange{0, 31};           // ticks per row; 0 halts the rows
+constexpr cSettingRange kChannelVolumeRange{0, 300};  // percent
 
 // Channel modes of a sequence position.
 enum : int { kModeSkip = 0, kModePlay = 1, kModeRelease = 2, kModeCut = 3 };
@@ -130,7 +131,6 @@ class cSongTables {
   int32_t speed = 6;  // ticks per row
   int32_t start = 0, end = 0, repeat = 0;
   int32_t channelVolume[kChannels];  // percent
-  bool modified = false;
 
   // Channel mixer state, not saved.
   cMixerFlags mixer;

@@ -526,19 +526,16 @@ void TFrameSynth::Attach(cTracker& t) {
   editor = std::make_unique<cSynthEditor>(t);
   // Called by the controller when an instrument is selected: the block
   // under the engine lock, the refresh after it.
-  t.SetInstrumentEditor([this](int32_t block, int16_t*) { editor->Load(block); },
+  t.SetInstrumentEditor([this](int32_t block, const int16_t*) { editor->Load(block); },
                         [this] { Refresh(); });
   sampleImage->SetEditor(&editor->Sample());
   const QString music = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
   sampleFolder = QDir(music).exists() ? music : QDir::homePath();
 }
 
-void TFrameSynth::SongChanged() {
+void TFrameSynth::SongChanged(eSongChange) {
   if (!editor) return;
-  {
-    std::lock_guard<std::recursive_mutex> lock(tracker->EngineLock());
-    editor->Load(tracker->Song().currentInstrument - 1);
-  }
+  editor->Load(tracker->Song().currentInstrument - 1);
   Refresh();
 }
 
@@ -546,13 +543,9 @@ void TFrameSynth::Refresh() {
   if (!editor) return;
   const auto table = SynthControls();
   std::vector<int32_t> values(table.size());
-  int32_t engine;
-  {
-    std::lock_guard<std::recursive_mutex> lock(tracker->EngineLock());
-    editor->BeginRefresh();
-    for (size_t i = 0; i < table.size(); ++i) values[i] = editor->ControlValue(int32_t(i));
-    engine = editor->Engine();
-  }
+  editor->BeginRefresh();
+  for (size_t i = 0; i < table.size(); ++i) values[i] = editor->ControlValue(int32_t(i));
+  const int32_t engine = editor->Engine();
   // The controls report what they are set to; the editor writes none of it.
   for (size_t i = 0; i < table.size(); ++i) SetControl(int(i), values[i]);
   ShowPages(engine);
@@ -618,11 +611,8 @@ void TFrameSynth::Changed(int index, int value) {
 void TFrameSynth::DrawEnvelopes() {
   const auto images = EnvelopeImages();
   std::vector<cEnvelopeShape> shapes;
-  {
-    std::lock_guard<std::recursive_mutex> lock(tracker->EngineLock());
-    for (const cEnvelopeImage& image : images)
-      shapes.push_back(editor->Envelope(image, TEnvelopeView::kWidth, TEnvelopeView::kHeight));
-  }
+  for (const cEnvelopeImage& image : images)
+    shapes.push_back(editor->Envelope(image, TEnvelopeView::kWidth, TEnvelopeView::kHeight));
   for (size_t i = 0; i < images.size(); ++i) envelopes[i]->SetShape(shapes[i]);
 }
 

@@ -31,7 +31,7 @@ class TFrameSynth : public QWidget, public TSongPart {
   ~TFrameSynth() override;
 
   void Attach(cTracker& tracker) override;
-  void SongChanged() override;
+  void SongChanged(eSongChange reason) override;
 
   // Every control shows the instrument's words, the pages its engine has
   // and the wave of its layer; nothing is written.

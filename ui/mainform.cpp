@@ -43,6 +43,7 @@
 #include "ui/scope.h"
 #include "ui/sequenceview.h"
 #include "ui/songpart.h"
+#include "ui/stepcloser.h"
 #include "ui/threadedtimer.h"
 
 namespace {
@@ -160,6 +161,13 @@ void TMainForm::FormCreate() {
   patternEditor = new TPatternEditorPart(*this);
   AddPart(patternEditor);
 
+  // The changes of one drag, wheel burst or typed number are one undo step.
+  qApp->installEventFilter(new TStepCloser(
+      [this] {
+        if (tracker) tracker->Edits().CloseStep();
+      },
+      this));
+
   for (int i = 0; i < 3; ++i) timers[i] = new TThreadedTimer(this);
   timers[0]->SetOnTimer([this](TThreadedTimer*) { DoTimer1(); });
   timers[1]->SetOnTimer([this](TThreadedTimer*) { DoTimer2(); });
@@ -234,7 +242,8 @@ bool TMainForm::SystemStart() {
   if (!tracker->SystemStart(false)) return false;
   spectrum = std::make_unique<cSpectrum>(tracker->Config().frequency);
   for (TSongPart* part : parts) part->Attach(*tracker);
-  RedrawAll();
+  tracker->Edits().SetHistoryListener([this] { ShowHistory(); });
+  RedrawAll(eSongChange::kNewSong);
   if (!tracker->StartAudio()) return false;
   if (!tracker->DeviceWarning().empty())
     panels[2]->setText(QString::fromStdString(tracker->DeviceWarning()));
@@ -371,6 +380,45 @@ void TMainForm::BuildMenus() {
   item("Quit", "&Quit", QKeySequence::Quit, [this] { close(); });
   editMenu = menuBar()->addMenu("&Edit");
   editMenu->setObjectName("EditMenu");
+  // A number box with the focus keeps these keys for its own text.
+  QAction* undo = editMenu->addAction("Undo");
+  undo->setObjectName("Undo");
+  undo->setShortcut(QKeySequence::Undo);
+  connect(undo, &QAction::triggered, this, [this] { UndoClick(); });
+  QAction* redo = editMenu->addAction("Redo");
+  redo->setObjectName("Redo");
+  redo->setShortcuts(
+      {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+  connect(redo, &QAction::triggered, this, [this] { RedoClick(); });
+  editMenu->addSeparator();
+  ShowHistory();
+}
+
+// The Edit menu names the step undo and redo would take, greyed when there
+// is none.
+void TMainForm::ShowHistory() {
+  QAction* undo = Action("Undo");
+  QAction* redo = Action("Redo");
+  if (!undo || !redo) return;
+  const bool ready = tracker != nullptr;
+  undo->setText(QString::fromStdString(ready ? tracker->Edits().UndoText() : "Undo"));
+  redo->setText(QString::fromStdString(ready ? tracker->Edits().RedoText() : "Redo"));
+  undo->setEnabled(ready && tracker->Edits().CanUndo());
+  redo->setEnabled(ready && tracker->Edits().CanRedo());
+}
+
+void TMainForm::UndoClick() { StepHistory(true); }
+void TMainForm::RedoClick() { StepHistory(false); }
+
+// The song goes back or forth by one step; the cursors go where the step
+// was made, and every part shows the song as it now is.
+void TMainForm::StepHistory(bool back) {
+  if (!tracker) return;
+  cEditLocation where;
+  const bool stepped = back ? tracker->Edits().Undo(&where) : tracker->Edits().Redo(&where);
+  if (!stepped) return;
+  if (patternEditor) patternEditor->GoTo(where);
+  RedrawAll(eSongChange::kUndone);
 }
 
 void TMainForm::BuildToolBar() {
@@ -551,7 +599,7 @@ void TMainForm::DisplayBoxClick(int tag, bool on) {
 }
 
 // Every part and the window's own controls show the song as it now is.
-void TMainForm::RedrawAll() {
+void TMainForm::RedrawAll(eSongChange reason) {
   if (!tracker) return;
   ShowChannelBox();
   ShowMasterKnobs();
@@ -559,24 +607,20 @@ void TMainForm::RedrawAll() {
   ReadTempo(false, bpm, speed);
   ShowTempoFields(bpm, speed);
   {
-    std::lock_guard<std::recursive_mutex> lock(tracker->EngineLock());
+    const cSongTables& song = tracker->Song();
     const QSignalBlocker b1(SE_Octave), b2(SE_RowAdd), b3(SE_Instr);
-    SE_Octave->setValue(tracker->Song().octave);
-    SE_RowAdd->setValue(tracker->Song().rowAdd);
-    SE_Instr->setValue(tracker->Song().currentInstrument);
+    SE_Octave->setValue(song.octave);
+    SE_RowAdd->setValue(song.rowAdd);
+    SE_Instr->setValue(song.currentInstrument);
   }
   ShowEditMode();
-  for (TSongPart* part : parts) part->SongChanged();
+  for (TSongPart* part : parts) part->SongChanged(reason);
+  ShowHistory();
   update();
 }
 
 void TMainForm::ShowChannelBox() {
-  int32_t count;
-  {
-    std::lock_guard<std::recursive_mutex> lock(tracker->EngineLock());
-    count = tracker->Song().channelCount;
-  }
-  const cChannelBox box = ChannelBoxFor(count);
+  const cChannelBox box = ChannelBoxFor(tracker->Song().channelCount);
   const QSignalBlocker block(channelBox);
   channelBox->clear();
   for (const cChannelBoxEntry& entry : box.entries)
@@ -585,16 +629,10 @@ void TMainForm::ShowChannelBox() {
 }
 
 void TMainForm::ShowMasterKnobs() {
-  int32_t volume, pan;
-  {
-    std::lock_guard<std::recursive_mutex> lock(tracker->EngineLock());
-    volume = tracker->Song().masterVolume;
-    pan = tracker->Song().masterPan;
-  }
   // The knobs follow the song without writing it back.
   followingSong = true;
-  mKnob1->SetCurValue(volume);
-  mKnob2->SetCurValue(pan);
+  mKnob1->SetCurValue(tracker->Song().masterVolume);
+  mKnob2->SetCurValue(tracker->Song().masterPan);
   followingSong = false;
 }
 
@@ -602,58 +640,34 @@ void TMainForm::ShowMasterKnobs() {
 // even counts, and an entry for the song's own odd count keeps it.
 void TMainForm::ChannelBoxChange(int index) {
   if (!tracker || index < 0) return;
-  const int count = channelBox->itemData(index).toInt();
-  {
-    std::lock_guard<std::recursive_mutex> lock(tracker->EngineLock());
-    cSongTables& song = tracker->Song();
-    if (count == song.channelCount) return;
-    song.SetChannelCount(count);
-    song.modified = true;
-  }
-  RedrawAll();
+  if (!tracker->Edits().SetChannelCount(channelBox->itemData(index).toInt())) return;
+  RedrawAll(eSongChange::kEdited);
 }
 
 // The song's tempo, and while playing also the tempo in use: a field that
-// set only the one in use would be put back by the next redraw.
+// set only the one in use would be put back by the next redraw. The steps
+// of one field merge until the field is left.
 void TMainForm::BpmEdited(int value) {
   if (!tracker) return;
-  {
-    std::lock_guard<std::recursive_mutex> lock(tracker->EngineLock());
-    tracker->Song().bpm = kBpmRange.Clamp(value);
-    tracker->Song().modified = true;
-    if (tracker->Player().playing) tracker->Player().SetBPM(tracker->Song().bpm);
-  }
+  tracker->Edits().SetBpm(value, MergeKey(eMergeKind::kSetting, 0));
   RecomputeTimer1();
 }
 
 void TMainForm::SpeedEdited(int value) {
   if (!tracker) return;
-  {
-    std::lock_guard<std::recursive_mutex> lock(tracker->EngineLock());
-    tracker->Song().speed = kSpeedRange.Clamp(value);
-    tracker->Song().modified = true;
-    if (tracker->Player().playing) tracker->Player().SetSpeed(tracker->Song().speed);
-  }
+  tracker->Edits().SetSpeed(value, MergeKey(eMergeKind::kSetting, 1));
   RecomputeTimer1();
 }
 
 void TMainForm::MasterVolumeChange(int value) {
   if (!tracker || followingSong) return;
-  {
-    std::lock_guard<std::recursive_mutex> lock(tracker->EngineLock());
-    tracker->Song().masterVolume = value;
-    tracker->Song().modified = true;
-  }
+  tracker->Edits().SetMasterVolume(value, MergeKey(eMergeKind::kSetting, 2));
   SystemMessage(QString::fromStdString(MasterVolumeMessage(value)));
 }
 
 void TMainForm::MasterPanChange(int value) {
   if (!tracker || followingSong) return;
   const int32_t pan = MasterPanFromKnob(value);
-  {
-    std::lock_guard<std::recursive_mutex> lock(tracker->EngineLock());
-    tracker->Song().masterPan = pan;
-    tracker->Song().modified = true;
-  }
+  tracker->Edits().SetMasterPan(pan, MergeKey(eMergeKind::kSetting, 3));
   SystemMessage(QString::fromStdString(MasterPanMessage(pan)));
 }

@@ -17,6 +17,7 @@
 #include "app/configfile.h"
 #include "editor/analyser.h"
 #include "editor/statustext.h"
+#include "ui/songpart.h"
 
 class QAction;
 class QCheckBox;
@@ -103,7 +104,10 @@ class TMainForm : public QMainWindow {
   int PageFlag() const { return shownPage == kPagePattern ? 0 : 1; }
 
   // Every part reads the song again and the window's own controls follow it.
-  void RedrawAll();
+  void RedrawAll(eSongChange reason);
+  // The Edit menu's Undo and Redo.
+  void UndoClick();
+  void RedoClick();
   // Shows "Edit Mode" or "Play Mode" and the Rec button's state.
   void ShowEditMode();
 
@@ -148,9 +152,6 @@ class TMainForm : public QMainWindow {
   QCheckBox* DisplayBox(int tag) { return displayBoxes[tag]; }
   TPatternEditorPart* PatternEditor() { return patternEditor; }
 
-  // The longest engine-lock hold of DoTimer1 and DoTimer2 so far.
-  std::chrono::nanoseconds LongestTimerLockHold() const { return longestLockHold; }
-
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
@@ -191,8 +192,10 @@ class TMainForm : public QMainWindow {
   void MasterPanChange(int value);
   void ShowChannelBox();
   void ShowMasterKnobs();
-  // Engine lock taken: the tempo in use while playing (fromPlayer), else the song's.
+  // The tempo in use while playing (fromPlayer), else the song's.
   void ReadTempo(bool fromPlayer, int32_t& bpm, int32_t& speed);
+  void ShowHistory();
+  void StepHistory(bool back);
   void ShowTempoFields(int32_t bpm, int32_t speed);
   void ShowPage(int page);
   void RecomputeTimer1();
@@ -227,7 +230,6 @@ class TMainForm : public QMainWindow {
   cMessageCountdown messageCountdown;
   int32_t spectrumCountdown = 2;
   float displayLoad = 0.0f;  // percent
-  std::chrono::nanoseconds longestLockHold{0};
   int shownPage = kPagePattern;
 
   // File dialogs' starting places.

@@ -18,12 +18,8 @@ constexpr const char* kModFilter = "ProTracker Module (*.mod);;All files (*)";
 }  // namespace
 
 bool TMainForm::AskDiscard(const QString& title) {
-  bool modified;
-  {
-    std::lock_guard<std::recursive_mutex> lock(tracker->EngineLock());
-    modified = tracker->Song().modified;
-  }
-  return !modified || prompts->AskYesNo(this, title, "Song has not been saved, discard it?");
+  return !tracker->Modified() ||
+         prompts->AskYesNo(this, title, "Song has not been saved, discard it?");
 }
 
 // The engine stops before the song is touched: the timers first, then
@@ -59,7 +55,7 @@ bool TMainForm::NewSongClick() {
   Wait(100);
   ResumeEngine();
   ForgetFileName();
-  RedrawAll();
+  RedrawAll(eSongChange::kNewSong);
   return true;
 }
 
@@ -86,7 +82,7 @@ bool TMainForm::LoadChosenSong(const QString& path) {
     saveName = path;
   }
   ResumeEngine();
-  RedrawAll();
+  RedrawAll(loaded ? eSongChange::kNewSong : eSongChange::kEdited);
   if (!loaded) prompts->Inform(this, "Load Song", "Song format not recognized!");
   return loaded;
 }
@@ -139,7 +135,7 @@ bool TMainForm::ImportChosenMod(const QString& path) {
   const bool imported = tracker->LoadModuleMOD(path.toStdString()) == 1;
   ResumeEngine();
   if (imported) ForgetFileName();
-  RedrawAll();
+  RedrawAll(imported ? eSongChange::kNewSong : eSongChange::kEdited);
   if (!imported) prompts->Inform(this, "Import ProTracker Song", "Song format not recognized!");
   return imported;
 }

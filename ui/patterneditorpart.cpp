@@ -11,7 +11,6 @@
 #include <QSpinBox>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <mutex>
 
 #include "app/tracker.h"
 #include "editor/patterneditor.h"
@@ -172,21 +171,20 @@ void TPatternEditorPart::Attach(cTracker& tracker) {
   editor->StartViews(patternView->Canvas().Width(), patternView->Canvas().Height());
 }
 
-// New, Load and Import leave the song unmodified, and the cursors go back
-// to its start; a change of the channel count marks it, and they stay.
-void TPatternEditorPart::SongChanged() {
+// A new song puts the cursors at its start; an edit or an undo leaves them
+// where they are (an undo has put them where its step was made).
+void TPatternEditorPart::SongChanged(eSongChange reason) {
   cPatternEditor* e = Editor();
   if (e == nullptr) return;
-  bool modified;
-  {
-    std::lock_guard<std::recursive_mutex> lock(form.Tracker()->EngineLock());
-    modified = form.Tracker()->Song().modified;
-  }
-  if (modified) {
-    e->StartViews(patternView->Canvas().Width(), patternView->Canvas().Height());
-  } else {
+  if (reason == eSongChange::kNewSong) {
     e->ResetViews();
+  } else {
+    e->StartViews(patternView->Canvas().Width(), patternView->Canvas().Height());
   }
+}
+
+void TPatternEditorPart::GoTo(const cEditLocation& where) {
+  if (cPatternEditor* e = Editor()) e->GoTo(where);
 }
 
 bool TPatternEditorPart::AppMessage(const cKey& key) {

@@ -13,6 +13,7 @@
 #include "ui/songpart.h"
 
 class cPatternEditor;
+struct cEditLocation;
 class QToolButton;
 class TAppMessage;
 class TMainForm;
@@ -50,7 +51,9 @@ class TPatternEditorPart : public QObject, public cEditorHost, public TSongPart 
 
   // TSongPart.
   void Attach(cTracker& tracker) override;
-  void SongChanged() override;
+  void SongChanged(eSongChange reason) override;
+  // After an undo or a redo: the cursors where the step was made.
+  void GoTo(const cEditLocation& where);
 
   // cEditorHost.
   void PlayClick() override;

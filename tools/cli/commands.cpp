@@ -12,6 +12,7 @@
 
 #include "app/configfile.h"
 #include "app/tracker.h"
+#include "app/trackerinside.h"
 #include "audio/cpuspd.h"
 #include "audio/devicechoice.h"
 #include "audio/wavfile.h"
@@ -35,7 +36,9 @@ eSongKind SniffSong(const std::string& path) {
 volatile std::sig_atomic_t interrupted = 0;
 void OnInterrupt(int) { interrupted = 1; }
 
-double Seconds(std::chrono::steady_clock::duration d) { return std::chrono::duration<double>(d).count(); }
+double Seconds(std::chrono::steady_clock::duration d) {
+  return std::chrono::duration<double>(d).count();
+}
 
 }  // namespace
 
@@ -64,9 +67,11 @@ std::unique_ptr<cTracker> OpenSong(const cConfig& config, const std::string& pat
     std::_Exit(kExitFile);
   });
   if (!tracker->SystemStart(withAudio)) return nullptr;
-  if (!tracker->DeviceWarning().empty()) std::fprintf(stderr, "murvelon-cli: %s\n", tracker->DeviceWarning().c_str());
+  if (!tracker->DeviceWarning().empty())
+    std::fprintf(stderr, "murvelon-cli: %s\n", tracker->DeviceWarning().c_str());
   tracker->PauseEngine();
-  const int loaded = kind == eSongKind::kSong ? tracker->LoadModule(path) : tracker->LoadModuleMOD(path);
+  const int loaded =
+      kind == eSongKind::kSong ? tracker->LoadModule(path) : tracker->LoadModuleMOD(path);
   tracker->ResumeEngine();
   if (loaded != 1) {
     std::fprintf(stderr, "murvelon-cli: %s: Song format not recognized!\n", path.c_str());
@@ -84,10 +89,11 @@ int RunRender(const cCliOptions& options) {
   cWavFile wav;
   const int32_t rate = tracker->Config().frequency;
   if (!wav.Create(options.output, uint32_t(rate))) {
-    std::fprintf(stderr, "murvelon-cli: cannot create %s: %s\n", options.output.c_str(), std::strerror(errno));
+    std::fprintf(stderr, "murvelon-cli: cannot create %s: %s\n", options.output.c_str(),
+                 std::strerror(errno));
     return kExitFile;
   }
-  const int64_t blockFrames = tracker->Renderer().BlockFrames();
+  const int64_t blockFrames = Inside(*tracker).Renderer().BlockFrames();
   const int64_t limit = int64_t(rate) * 60 * 60;
   int64_t wanted = options.seconds >= 0 ? int64_t(options.seconds * rate + 0.5) : limit;
   const auto started = std::chrono::steady_clock::now();
@@ -100,7 +106,7 @@ int RunRender(const cCliOptions& options) {
     const int64_t n = std::min(blockFrames, wanted - written);
     if (!wav.Append(block, uint32_t(n))) break;
     written += n;
-    if (options.seconds < 0 && !wrapped && tracker->Player().wrapCount > 0) {
+    if (options.seconds < 0 && !wrapped && Inside(*tracker).Player().wrapCount > 0) {
       // The song has played once: two seconds of tail, then stop.
       wrapped = true;
       wanted = std::min(limit, written + 2 * int64_t(rate));
@@ -108,7 +114,8 @@ int RunRender(const cCliOptions& options) {
   }
   const double elapsed = Seconds(std::chrono::steady_clock::now() - started);
   if (!wav.Finish()) {
-    std::fprintf(stderr, "murvelon-cli: writing %s failed: %s\n", options.output.c_str(), std::strerror(errno));
+    std::fprintf(stderr, "murvelon-cli: writing %s failed: %s\n", options.output.c_str(),
+                 std::strerror(errno));
     return kExitFile;
   }
   const double audio = double(written) / rate;
@@ -138,7 +145,7 @@ int RunPlay(const cCliOptions& options) {
     clock = std::thread([&tracker, &measured] {
       const uint32_t cyclesPerMs = cpuSPD(nullptr).Measure();
       if (cyclesPerMs == 0) return;
-      std::lock_guard<std::recursive_mutex> lock(tracker->EngineLock());
+      std::lock_guard<std::recursive_mutex> lock(Inside(*tracker).EngineLock());
       tracker->RenderMeter().Calibrate(cyclesPerMs);
       tracker->MixMeter().Calibrate(cyclesPerMs);
       measured = true;
@@ -155,13 +162,13 @@ int RunPlay(const cCliOptions& options) {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     int32_t position, pattern, row, wraps;
     {
-      std::lock_guard<std::recursive_mutex> lock(tracker->EngineLock());
-      const cPlayer& p = tracker->Player();
+      std::lock_guard<std::recursive_mutex> lock(Inside(*tracker).EngineLock());
+      const cPlayer& p = Inside(*tracker).Player();
       position = p.position;
       pattern = p.pattern;
       row = p.row;
       wraps = p.wrapCount;
-      load = tracker->Renderer().renderLoad + tracker->Renderer().mixLoad;
+      load = Inside(*tracker).Renderer().renderLoad + Inside(*tracker).Renderer().mixLoad;
     }
     const unsigned long long underruns = tracker->Output() ? tracker->Output()->Underruns() : 0;
     std::printf("\rposition %04d  pattern %03d  row %02d  ", position, pattern, row < 0 ? 0 : row);
@@ -187,7 +194,8 @@ int RunConvert(const cCliOptions& options) {
   std::unique_ptr<cTracker> tracker = OpenSong(config, options.input, false);
   if (!tracker) return kExitFile;
   if (tracker->SaveModule(options.output) != 1) {
-    std::fprintf(stderr, "murvelon-cli: could not save %s: %s\n", options.output.c_str(), std::strerror(errno));
+    std::fprintf(stderr, "murvelon-cli: could not save %s: %s\n", options.output.c_str(),
+                 std::strerror(errno));
     return kExitFile;
   }
   return kExitOk;
