@@ -28,7 +28,13 @@
   KEY("Tracker", "BPM", int32_t, bpm, 126)                                                       \
   KEY("Tracker", "Speed", int32_t, speed, 6)                                                     \
   KEY("Tracker", "PanelBuffering", int32_t, panelBuffering, 1)                                   \
-  KEY("Tracker", "CPUcalc", int32_t, cpuCalc, 1)
+  KEY("Tracker", "CPUcalc", int32_t, cpuCalc, 1)                                                 \
+  /* none, all, or a port name */                                                                \
+  KEY("MIDI", "Input", std::string, midiInput, "none")                                           \
+  /* non-zero: a MIDI note's velocity goes into the volume column */                             \
+  KEY("MIDI", "MidiVelocity", int32_t, midiVelocity, 0)                                          \
+  /* non-zero: a MIDI note-off in edit mode writes "off" */                                      \
+  KEY("MIDI", "MidiNoteOff", int32_t, midiNoteOff, 0)
 
 struct cConfig {
 #define MURVELON_CONFIG_FIELD(section, key, type, field, fallback) type field = fallback;
