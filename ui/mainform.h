@@ -197,6 +197,8 @@ class TMainForm : public QMainWindow, public TPatternServices {
   void ShowPage(int page);
   void RecomputeTimer1();
   void Transport(int32_t command);
+  // The MIDI events waiting for the window go into the pattern editor.
+  void TakeMidiEvents();
 
   cConfig config;
   cPaths paths;
