@@ -378,6 +378,10 @@ void TMainForm::BuildMenus() {
   redo->setShortcuts(
       {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
   connect(redo, &QAction::triggered, this, [this] { RedoClick(); });
+  QAction* preferences = editMenu->addAction("Preferences...");
+  preferences->setObjectName("Preferences");
+  preferences->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+  connect(preferences, &QAction::triggered, this, [this] { PreferencesClick(); });
   editMenu->addSeparator();
   ShowHistory();
 }
