@@ -20,6 +20,7 @@
 #include "app/tracker.h"
 #include "app/trackerinside.h"
 #include "engine/generator.h"
+#include "midi/midimessage.h"
 #include "song/songfile.h"
 #include "tests/ui/uitestsupport.h"
 #include "ui/analyserview.h"
@@ -384,4 +385,24 @@ TEST(MainForm, PreferencesControlsAreNamed) {
     }
   }
   EXPECT_EQ(controls, 8);  // device, rate, latency, MIDI, two check boxes, OK, Cancel
+}
+
+// A MIDI event wakes the window, which writes it without waiting for a
+// timer; a program change shows in the instrument edit.
+TEST(MainForm, MidiEventsReachThePatternThroughTheWindow) {
+  TWindowFixture w("[MIDI]\nMidiVelocity=1\n");
+  w.Form().TB_RecClick();
+  const auto event = [](std::initializer_list<uint8_t> bytes) {
+    const std::vector<uint8_t> b(bytes);
+    return DecodeMidi(b.data(), b.size());
+  };
+  w.Tracker().LiveNotes().Receive(0, event({0xC0, 8}));
+  w.Tracker().LiveNotes().Receive(0, event({0x90, 60, 0x30}));
+  QApplication::processEvents();
+  EXPECT_EQ(w.Form().InstrumentEdit()->value(), 9);
+  const uint8_t* cell = w.Tracker().Song().Cell(0, 0, 0);
+  EXPECT_EQ(cell[0], 49);
+  EXPECT_EQ(cell[1], 9);
+  EXPECT_EQ(cell[2], 0x30);
+  EXPECT_EQ(w.Tracker().Edits().UndoText(), "Undo Note");
 }
