@@ -88,6 +88,12 @@ class cTracker : private cTickSource {
   bool StartAudio();
   // The audio stop sequence; never call it holding the engine lock.
   void StopAudio();
+  // Stops the output and starts it on another device (as the settings name
+  // devices) while the song plays on. False, with why, when that device
+  // fails: the previous one plays again.
+  bool ChangeDevice(const std::string& name, std::string* why);
+  // The device the output plays on.
+  const std::string& DeviceName() const { return deviceName; }
   cAudioOutput* Output() { return output.get(); }
   // Set when "default" fell back to playing silently.
   const std::string& DeviceWarning() const { return deviceWarning; }
@@ -275,6 +281,9 @@ class cTracker : private cTickSource {
   void DefaultParams(int32_t block);
 
   void ProcessTick() override;
+  // Makes, opens and starts the output on a device: how far it got.
+  enum class eOutputStep { kOpen, kStart, kPlaying };
+  eOutputStep OpenOutput(const std::string& name, int32_t* code = nullptr);
   // After New, Load, Import and the engine restart: the song position, the
   // pattern and the first row are those of entry 0.
   void StartAtFirstEntry();
@@ -313,6 +322,7 @@ class cTracker : private cTickSource {
   std::function<void()> editorRefresh;
   std::function<void(const std::string&)> fatalHandler;
   std::string deviceWarning;
+  std::string deviceName = config.device;  // window thread
   std::unique_ptr<cLiveNotes> liveNotes = std::make_unique<cLiveNotes>();
   std::unique_ptr<cMidiInput> midiInput;  // closed before the notes it feeds
   // Last, so that it is closed first: its thread calls into everything above.

@@ -46,25 +46,63 @@ bool cTracker::StartAudio() {
     renderer->tickRemainder = 0;
   }
   if (output) output->CloseAudio();
-  std::unique_ptr<cSoundDevice> device = ChooseSoundDevice(config.device, &deviceWarning);
+  switch (OpenOutput(deviceName)) {
+    case eOutputStep::kPlaying:
+      Wait(50);
+      return true;
+    case eOutputStep::kStart:
+      ErrorExit("DirectSound Starting error!");
+      return false;
+    default:
+      ErrorExit("DirectSound Initialization error!");
+      return false;
+  }
+}
+
+cTracker::eOutputStep cTracker::OpenOutput(const std::string& name, int32_t* code) {
+  int32_t ignored = 0;
+  if (code == nullptr) code = &ignored;
+  std::unique_ptr<cSoundDevice> device = ChooseSoundDevice(name, &deviceWarning);
   if (!device) {
-    ErrorExit("DirectSound Initialization error!");
-    return false;
+    *code = kAudioNoDevice;
+    return eOutputStep::kOpen;
   }
   output = std::make_unique<cAudioOutput>(std::move(device));
-  if (output->OpenAudio([this](int32_t flag) { return RenderCallback(flag); }, config.frequency,
-                        config.latency) != 0) {
-    ErrorExit("DirectSound Initialization error!");
-    return false;
-  }
+  *code = output->OpenAudio([this](int32_t flag) { return RenderCallback(flag); }, config.frequency,
+                            config.latency);
+  if (*code != 0) return eOutputStep::kOpen;
   output->SetRenderEnabled(true);
-  if (output->StartAudio() != 0) {
+  *code = output->StartAudio();
+  if (*code != 0) {
     output->CloseAudio();
-    ErrorExit("DirectSound Starting error!");
+    return eOutputStep::kStart;
+  }
+  return eOutputStep::kPlaying;
+}
+
+// The song, the player and the engine go on as they are: only the output
+// stops and starts. A device that fails is said why, and the one that
+// played plays again.
+bool cTracker::ChangeDevice(const std::string& name, std::string* why) {
+  if (why) why->clear();
+  StopAudio();
+  int32_t code = 0;
+  if (OpenOutput(name, &code) == eOutputStep::kPlaying) {
+    deviceName = name;
+    Wait(50);
+    return true;
+  }
+  if (why) {
+    *why = "The sound device \"" + name + "\" cannot be used (error " + std::to_string(code) +
+           "): \"" + deviceName + "\" plays on.";
+  }
+  if (output) output->CloseAudio();
+  if (OpenOutput(deviceName) != eOutputStep::kPlaying) {
+    ErrorExit("DirectSound Initialization error!");
     return false;
   }
   Wait(50);
-  return true;
+  return false;
 }
 
 void cTracker::StopAudio() {

@@ -1,12 +1,16 @@
 // Note and hex entry into the cell under the cursor, clearing, and note
 // preview.
 
+#include <algorithm>
+#include <functional>
 #include <string>
 
 #include "app/tracker.h"
 #include "editor/notekeys.h"
 #include "editor/patterneditor.h"
+#include "editor/patterntext.h"
 #include "editor/subcolumns.h"
+#include "midi/midimessage.h"
 
 void cPatternEditor::NoteHowTo() { host.SetStatusText(0, SubColumnOf(pattern.SubColumn()).help); }
 
@@ -50,8 +54,11 @@ void cPatternEditor::AfterEntry(bool advance) {
 
 // One typed entry is one step of the history, made where the cursor is.
 bool cPatternEditor::EditCell(const char* what, auto&& change) {
+  return EditCellOn(pattern.CursorChannel(), what, change);
+}
+
+bool cPatternEditor::EditCellOn(int channel, const char* what, auto&& change) {
   SyncEditedChannel();
-  const int channel = pattern.CursorChannel();
   const int row = pattern.cursorRow;
   return tracker.Edits().EditPattern(what, pattern.currentPattern, [&](cSongTables& song) {
     if (channel >= song.channelCount) return false;
@@ -125,4 +132,65 @@ void cPatternEditor::PlayKeyNote(int semitone, int octaveOffset) {
   const int note = NoteValue(cNoteKey{semitone, octaveOffset}, song.octave);
   tracker.PreviewNote(channel, note, song.currentInstrument);
   previewSounding = 1;
+}
+
+namespace {
+
+// What the note tracker decides, handed to the editor.
+class cWindowNotes : public cMidiNoteSink {
+ public:
+  std::function<void(int, int, int)> start;
+  std::function<void(int)> release;
+  std::function<void(int)> select;
+  void StartNote(int channel, int noteByte, int volume) override {
+    start(channel, noteByte, volume);
+  }
+  void ReleaseNote(int channel) override { release(channel); }
+  void SelectInstrument(int instrument) override { select(instrument); }
+};
+
+}  // namespace
+
+bool cPatternEditor::MidiEvent(const cMidiEvent& event, const cMidiEntryOptions& options) {
+  // The keys are tracked whatever the mode, so that a key held into edit
+  // mode releases as the engine releases it.
+  const bool write = EditMode() != 0 && shownPage == 0;
+  bool selected = false;
+  cWindowNotes notes;
+  notes.start = [&](int channel, int noteByte, int volume) {
+    if (write) WriteMidiCell(channel, uint8_t(noteByte), options.velocity ? volume : -1);
+  };
+  notes.release = [&](int channel) {
+    if (write && options.noteOff) WriteMidiCell(channel, kNoteRelease, -1);
+  };
+  notes.select = [&](int instrument) {
+    SetInstrument(instrument);
+    selected = true;
+  };
+  midiNotes.Feed(event, pattern.CursorChannel(), notes);
+  return selected;
+}
+
+void cPatternEditor::ForgetMidiNotes() {
+  cWindowNotes nothing;
+  nothing.release = [](int) {};
+  midiNotes.StopAll(nothing);
+}
+
+// volume -1 leaves the volume column as it is.
+void cPatternEditor::WriteMidiCell(int channel, uint8_t note, int volume) {
+  const bool playing = Playing();
+  // While playing the note lands on the row playing now, which the display
+  // timer may not have shown yet.
+  if (playing && shownPage == 0) FollowPattern(tracker.PlayerState(), pattern.maskDisplay != 0);
+  const bool release = note == kNoteRelease;
+  if (!release) tracker.RestartChannelEffects(channel);
+  const uint8_t instrument = uint8_t(tracker.Song().currentInstrument);
+  const bool written = EditCellOn(channel, release ? "Note Off" : "Note", [&](cCell& cell) {
+    cell.note = note;
+    if (!release) cell.instrument = instrument;
+    if (volume >= 0) cell.volume = uint8_t(volume);
+    return true;
+  });
+  if (written) AfterEntry(!playing);
 }

@@ -18,13 +18,21 @@
 #include "editor/keytable.h"
 #include "editor/patternview.h"
 #include "editor/sequenceview.h"
+#include "midi/notetracker.h"
 
 class cTracker;
+struct cMidiEvent;
 struct cPlayerState;
 struct cEditLocation;
 
 // The song that Ctrl+F5 loads, relative to the data folder.
 constexpr const char* kQuickLoadSong = "Songs/_Pelvano_05l_ye.zqm";
+
+// What a MIDI note writes besides the note and the current instrument.
+struct cMidiEntryOptions {
+  bool velocity = false;  // the velocity into the volume column
+  bool noteOff = false;   // a note-off that releases its channel writes "off"
+};
 
 class cPatternEditor {
  public:
@@ -55,6 +63,15 @@ class cPatternEditor {
   void ClrValNote(int mode);
   // Note preview on the cursor's channel; kNoteOffSemitone releases it.
   void PlayKeyNote(int semitone, int octaveOffset);
+  // A MIDI event as the window takes it (the engine has sounded it). In
+  // edit mode on the pattern page a note is written as a note key writes
+  // it, into the note column of the cursor's channel whatever its
+  // sub-column, and a note-off that releases a channel may write "off" on
+  // the row the cursor then is; a program change selects the instrument.
+  // True when the current instrument changed.
+  bool MidiEvent(const cMidiEvent& event, const cMidiEntryOptions& options);
+  // The MIDI input changed or closed: no key is held any more.
+  void ForgetMidiNotes();
   void NoteHowTo();
   void ChannelNum();
 
@@ -121,6 +138,10 @@ class cPatternEditor {
   // change(cell) on the cursor's cell, as one step; refused (false) on a
   // channel the song lacks or when change refuses.
   bool EditCell(const char* what, auto&& change);
+  // The same on another channel than the cursor's.
+  bool EditCellOn(int channel, const char* what, auto&& change);
+  // A MIDI note or release, written where a note key would write it.
+  void WriteMidiCell(int channel, uint8_t note, int volume);
   void ShowEditMode();
   cClipPlace Place() const;
   // The pattern view takes the pattern and modes of the song position;
@@ -144,4 +165,5 @@ class cPatternEditor {
   cPatternView pattern;
   cSequenceView sequence;
   int shownPage = 0;
+  cMidiNoteTracker midiNotes;  // the keys held, as the engine tracks them
 };

@@ -223,6 +223,11 @@ bool TMainForm::SystemStart() {
   if (!tracker->StartAudio()) return false;
   if (!tracker->DeviceWarning().empty())
     panels[2]->setText(QString::fromStdString(tracker->DeviceWarning()));
+  // MIDI events wake the window at once, not at its next display timer.
+  tracker->LiveNotes().SetWindowNotify([this] {
+    QMetaObject::invokeMethod(
+        this, [this] { TakeMidiEvents(); }, Qt::QueuedConnection);
+  });
   // A machine without MIDI says so here, once; it is no error.
   if (const std::string midi = tracker->OpenMidiInput(config.midiInput); !midi.empty())
     panels[2]->setText(QString::fromStdString(midi));
@@ -373,6 +378,10 @@ void TMainForm::BuildMenus() {
   redo->setShortcuts(
       {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
   connect(redo, &QAction::triggered, this, [this] { RedoClick(); });
+  QAction* preferences = editMenu->addAction("Preferences...");
+  preferences->setObjectName("Preferences");
+  preferences->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+  connect(preferences, &QAction::triggered, this, [this] { PreferencesClick(); });
   editMenu->addSeparator();
   ShowHistory();
 }

@@ -110,6 +110,15 @@ class TMainForm : public QMainWindow, public TPatternServices {
   // The Edit menu's Undo and Redo.
   void UndoClick();
   void RedoClick();
+  // Edit > Preferences...: the window, then what OK chose applied.
+  void PreferencesClick();
+  // Applies chosen settings: a new output device stops and starts the
+  // output (a failing one leaves the previous playing), a new MIDI input
+  // listens; the rate and the latency wait for the next start. The keys
+  // that changed are written into the settings file. Returns what the
+  // message label then says.
+  QString ApplyPreferences(const cConfig& chosen);
+  const std::string& IniPath() const { return iniPath; }
   // Shows "Edit Mode" or "Play Mode" and the Rec button's state.
   void ShowEditMode() override;
 
@@ -197,6 +206,8 @@ class TMainForm : public QMainWindow, public TPatternServices {
   void ShowPage(int page);
   void RecomputeTimer1();
   void Transport(int32_t command);
+  // The MIDI events waiting for the window go into the pattern editor.
+  void TakeMidiEvents();
 
   cConfig config;
   cPaths paths;

@@ -1,11 +1,13 @@
 // The main window's transport, pages and edit mode. The keys reach them
-// through the pattern editor's key filter (ui/appmessage.cpp).
+// through the pattern editor's key filter (ui/appmessage.cpp); MIDI events through the
+// pattern editor part.
 
 #include <QAction>
 #include <QLabel>
 #include <QStackedWidget>
 
 #include "app/tracker.h"
+#include "editor/patterneditor.h"
 #include "ui/mainform.h"
 #include "ui/patterneditorpart.h"
 #include "ui/threadedtimer.h"
@@ -72,3 +74,9 @@ void TMainForm::ShowPage(int page) {
 void TMainForm::TB_PatternClick() { ShowPage(kPagePattern); }
 void TMainForm::TB_SynthClick() { ShowPage(kPageSynth); }
 void TMainForm::TB_ChansClick() { ShowPage(kPageChans); }
+
+void TMainForm::TakeMidiEvents() {
+  if (patternEditor == nullptr || shutDown) return;
+  patternEditor->TakeMidiEvents(
+      cMidiEntryOptions{config.midiVelocity != 0, config.midiNoteOff != 0});
+}

@@ -8,12 +8,14 @@
 #include <QLabel>
 #include <QLayout>
 #include <QMenu>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 #include "app/tracker.h"
 #include "editor/patterneditor.h"
+#include "midi/midimessage.h"
 #include "ui/appmessage.h"
 #include "ui/patternview.h"
 #include "ui/sequenceview.h"
@@ -153,6 +155,18 @@ void TPatternEditorPart::ConnectControls() {
 
 void TPatternEditorPart::SetMaskDisplay(bool on) {
   if (cPatternEditor* e = Editor()) e->SetMaskDisplay(on);
+}
+
+void TPatternEditorPart::TakeMidiEvents(const cMidiEntryOptions& options) {
+  cPatternEditor* e = Editor();
+  if (e == nullptr) return;
+  cMidiEvent event;
+  while (tracker->LiveNotes().NextForWindow(event)) {
+    if (e->MidiEvent(event, options)) {
+      const QSignalBlocker blocker(widgets.instrument);
+      widgets.instrument->setValue(tracker->Song().currentInstrument);
+    }
+  }
 }
 
 void TPatternEditorPart::Attach(cTracker& t) {

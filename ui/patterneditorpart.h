@@ -14,6 +14,7 @@
 #include "ui/songpart.h"
 
 class cPatternEditor;
+struct cMidiEntryOptions;
 struct cEditLocation;
 class QToolButton;
 class TAppMessage;
@@ -51,6 +52,10 @@ class TPatternEditorPart : public QObject, public cEditorHost, public TSongPart 
   // Timer1 while the transport plays: the views move to the playing
   // position and row.
   void FollowPlayback(bool followSequence, bool followPattern);
+
+  // The MIDI events waiting for the window: written into the pattern as
+  // the options say; a program change shows in the instrument edit.
+  void TakeMidiEvents(const cMidiEntryOptions& options);
 
   // TSongPart.
   void Attach(cTracker& tracker) override;

@@ -3,9 +3,16 @@
 // a server name no other run shares, which every JACK client of this
 // process then talks to (JACK_DEFAULT_SERVER). Started() is false where
 // jackd is missing or does not come up; the test then skips, saying so.
+//
+// One test server at a time on the machine, across processes: a JACK client
+// binds its notification socket in /dev/shm under its own name only, not
+// the server's, so two clients of one name on two servers (RtAudio's probe
+// client "RtApiJackCount", jack_wait's, ours) unbind each other and one of
+// them fails to open. Parallel test runs wait here for each other instead.
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -16,6 +23,10 @@
 class cJackServer {
  public:
   explicit cJackServer(int rate = 48000) {
+    lockFile = ::open("/dev/shm/murvelon-test-jack.lock", O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (lockFile < 0)
+      lockFile = ::open("/tmp/murvelon-test-jack.lock", O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (lockFile >= 0) ::flock(lockFile, LOCK_EX);
     name = "murvelon-test-" + std::to_string(::getpid());
     ::setenv("JACK_DEFAULT_SERVER", name.c_str(), 1);
     ::setenv("JACK_NO_START_SERVER", "1", 1);
@@ -57,12 +68,15 @@ class cJackServer {
     }
     pid = 0;
     started = false;
+    if (lockFile >= 0) ::close(lockFile);  // the next test's server may start
+    lockFile = -1;
   }
 
  private:
   std::string name;
   pid_t pid = 0;
   bool started = false;
+  int lockFile = -1;
 };
 
 #define SKIP_WITHOUT_JACK(server) \

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -15,12 +16,15 @@
 #include <iterator>
 #include <thread>
 
+#include "app/preferences.h"
 #include "app/tracker.h"
 #include "app/trackerinside.h"
 #include "engine/generator.h"
+#include "midi/midimessage.h"
 #include "song/songfile.h"
 #include "tests/ui/uitestsupport.h"
 #include "ui/analyserview.h"
+#include "ui/formpreferences.h"
 #include "ui/knob.h"
 #include "ui/threadedtimer.h"
 
@@ -321,4 +325,84 @@ TEST(MainForm, CommandsThatReplaceTheSongAskOnceBeforeLosingChanges) {
   ASSERT_EQ(w.prompts.told.size(), 1u);
   EXPECT_EQ(w.prompts.told[0],
             "Import ProTracker Song: Song format not recognized!\n" + mod.toStdString());
+}
+
+// Preferences' OK while the demo plays: the output moves to a WAV recording
+// and the song plays on, untouched; a device that fails leaves it there and
+// says why; the settings file gets the changed keys and keeps the rest.
+TEST(MainForm, PreferencesMoveTheOutputWhileTheDemoPlays) {
+  TWindowFixture w("; my own comment\nUnknownKey=keep me\n", kDemo);
+  w.Form().PlayClick();
+  const auto playFor = [&](int milliseconds) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    while (std::chrono::steady_clock::now() < until)
+      QApplication::processEvents(QEventLoop::AllEvents, 20);
+  };
+  playFor(300);
+  const std::string recording = w.Path("played.wav").toStdString();
+
+  cConfig chosen = w.Form().Config();
+  chosen.device = "wav:" + recording;
+  chosen.latency = 40;
+  EXPECT_EQ(w.Form().ApplyPreferences(chosen), kNextStartNote);
+  EXPECT_EQ(w.Tracker().DeviceName(), "wav:" + recording);
+  playFor(500);
+  EXPECT_NE(w.Tracker().PlayerState().playing, 0);
+  EXPECT_FALSE(w.Tracker().Modified());
+  w.Tracker().StopAudio();  // the recording is complete
+  std::ifstream played(recording, std::ios::binary | std::ios::ate);
+  EXPECT_GT(int64_t(played.tellg()), 44 + 4 * 44100 / 10);  // more than 0.1 s of sound
+  ASSERT_TRUE(w.Tracker().StartAudio());
+
+  chosen = w.Form().Config();
+  chosen.device = "wav:/no/such/folder/x.wav";
+  chosen.midiVelocity = 1;
+  EXPECT_EQ(w.Form().ApplyPreferences(chosen).toStdString(),
+            "The sound device \"wav:/no/such/folder/x.wav\" cannot be used (error 100): \"wav:" +
+                recording + "\" plays on.");
+  EXPECT_EQ(w.Tracker().DeviceName(), "wav:" + recording);
+  EXPECT_NE(w.Tracker().PlayerState().playing, 0);
+  w.Form().StopClick();
+
+  std::ifstream file(w.options.iniPath);
+  const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(text, "[DirectSound]\nDevice=wav:" + recording +
+                      "\nLatency=40\n[Tracker]\nCPUcalc=0\n; my own comment\nUnknownKey=keep me\n"
+                      "\n[MIDI]\nMidiVelocity=1\n");
+}
+
+// Every control of the Preferences window has a name a screen reader says.
+TEST(MainForm, PreferencesControlsAreNamed) {
+  TQtEnvironment::App();
+  cConfig config;
+  TFormPreferences window(nullptr, config, {"system"}, {"Keys:out"});
+  int controls = 0;
+  for (QWidget* child : window.findChildren<QWidget*>()) {
+    if (qobject_cast<QAbstractButton*>(child) || qobject_cast<QComboBox*>(child) ||
+        qobject_cast<QAbstractSpinBox*>(child)) {
+      ++controls;
+      EXPECT_FALSE(child->accessibleName().isEmpty()) << child->metaObject()->className();
+    }
+  }
+  EXPECT_EQ(controls, 8);  // device, rate, latency, MIDI, two check boxes, OK, Cancel
+}
+
+// A MIDI event wakes the window, which writes it without waiting for a
+// timer; a program change shows in the instrument edit.
+TEST(MainForm, MidiEventsReachThePatternThroughTheWindow) {
+  TWindowFixture w("[MIDI]\nMidiVelocity=1\n");
+  w.Form().TB_RecClick();
+  const auto event = [](std::initializer_list<uint8_t> bytes) {
+    const std::vector<uint8_t> b(bytes);
+    return DecodeMidi(b.data(), b.size());
+  };
+  w.Tracker().LiveNotes().Receive(0, event({0xC0, 8}));
+  w.Tracker().LiveNotes().Receive(0, event({0x90, 60, 0x30}));
+  QApplication::processEvents();
+  EXPECT_EQ(w.Form().InstrumentEdit()->value(), 9);
+  const cCell& cell = w.Tracker().Song().Cell(0, 0, 0);
+  EXPECT_EQ(cell.note, 49);
+  EXPECT_EQ(cell.instrument, 9);
+  EXPECT_EQ(cell.volume, 0x30);
+  EXPECT_EQ(w.Tracker().Edits().UndoText(), "Undo Note");
 }

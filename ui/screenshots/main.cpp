@@ -26,6 +26,7 @@
 #include "editor/synthcontrols.h"
 #include "editor/synthedit.h"
 #include "ui/formfxparm.h"
+#include "ui/formpreferences.h"
 #include "ui/framechans.h"
 #include "ui/framesynth.h"
 #include "ui/mainform.h"
@@ -181,5 +182,14 @@ int main(int argc, char** argv) {
   ok = Save(form, folder, "pattern-play-mode", suffix) && ok;
   form.StopClick();
   ok = SaveSynthPages(form, folder, suffix, scratch.path()) && ok;
+  {
+    cConfig shown = form.Config();
+    shown.midiInput = "Keys:out";
+    shown.midiVelocity = 1;
+    TFormPreferences preferences(&form, shown, {"system", "pulse"}, {"Keys:out"});
+    preferences.adjustSize();
+    Settle(100);
+    ok = Save(preferences, folder, "preferences", suffix) && ok;
+  }
   return ok ? 0 : 1;
 }

@@ -1,0 +1,12 @@
+#include "app/preferences.h"
+
+cPreferenceChanges ComparePreferences(const cConfig& before, const cConfig& after) {
+  cPreferenceChanges changes;
+  changes.device = before.device != after.device;
+  changes.midiInput = before.midiInput != after.midiInput;
+  changes.atNextStart = before.frequency != after.frequency || before.latency != after.latency;
+  ForEachConfigKey([&](const char*, const char*, auto field) {
+    if (before.*field != after.*field) changes.any = true;
+  });
+  return changes;
+}
