@@ -26,6 +26,7 @@ struct cConfig {
   int32_t speed = 6;
   int32_t panelBuffering = 1;
   int32_t cpuCalc = 1;
+  int32_t autosaveSeconds = 30;  // a copy of a modified song at most this often; 0: none
 
   // Where the wavetable cache is read and written; empty builds the tables
   // in memory without a cache.

@@ -10,6 +10,7 @@
 #include <QString>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -27,6 +28,7 @@ class QSpinBox;
 class QStackedWidget;
 class QToolBar;
 class QVBoxLayout;
+class TAutosaveKeeper;
 class TFormSystem;
 class TmKnob;
 class TPatternEditorPart;
@@ -84,6 +86,14 @@ class TMainForm : public QMainWindow {
   bool LoadSongFile(const QString& path);
   bool ImportModFile(const QString& path);
   bool SaveSongFile(const QString& path);
+  // The song's own file: where it was loaded from whole or saved to; empty
+  // for a new, imported or partly read song.
+  const QString& SongFile() const { return songFile; }
+  // A song recovered from an autosave takes the place of the one in
+  // memory: load runs with the engine paused and says whether it did. The
+  // song then remembers original (empty: none) as its file.
+  bool LoadRecovered(const std::function<bool()>& load, const QString& original);
+  TAutosaveKeeper* AutosaveKeeper() { return autosave; }
 
   // Transport.
   void PlayClick();
@@ -178,6 +188,7 @@ class TMainForm : public QMainWindow {
   void PauseEngine();
   void ResumeEngine();
   void SetCaption(const QString& fileName);
+  void SetSongFile(const QString& path);
   void ForgetFileName();
   bool LoadChosenSong(const QString& path);
   bool ImportChosenMod(const QString& path);
@@ -234,6 +245,8 @@ class TMainForm : public QMainWindow {
 
   // File dialogs' starting places.
   QString songFolder, saveName;
+  QString songFile;
+  TAutosaveKeeper* autosave = nullptr;
 
   // Controls.
   QMenu* fileMenu = nullptr;
