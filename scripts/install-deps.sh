@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Murvelon needs to build, test, benchmark and
-# package: the checkers of the desktop entry, AppStream file, MIME file,
+# package (libxcb1-dev for the window system's event names only: nothing links
+# it directly): the checkers of the desktop entry, AppStream file, MIME file,
 # manual pages and the .deb itself (lintian), the icon renderer, and
 # dpkg-shlibdeps for the .deb.
 # Silent and quick when everything is present.
@@ -8,7 +9,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev librtaudio-dev
+  qt6-base-dev libxcb1-dev librtaudio-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth xdotool fonts-dejavu-core

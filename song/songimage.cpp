@@ -11,7 +11,10 @@ uint32_t PatternsInUse(const cSongTables& song) {
 
 void cSongImage::Reserve(const cSongTables& song) {
   const size_t channelCount = size_t(kChannelCountRange.Clamp(song.channelCount));
-  cells.reserve(PatternsInUse(song) * kChannelBytes * channelCount);
+  const size_t needed = PatternsInUse(song) * kChannelBytes * channelCount;
+  // Filled, not only reserved: the pages are touched here, and the copy
+  // under the lock does not wait for the system to hand them over.
+  if (cells.size() < needed) cells.resize(needed);
 }
 
 void cSongImage::Take(const cSongTables& song, const cFxChains& fx) {

@@ -26,7 +26,7 @@ struct cFxSlotImage {
 class cSongImage {
  public:
   // Window thread, without the lock: room for the patterns the song uses
-  // now. Nothing here shrinks, so an image taken again and again settles.
+  // now. The room never shrinks, so an image taken again and again settles.
   void Reserve(const cSongTables& song);
   // Engine lock held: copies what the file holds.
   void Take(const cSongTables& song, const cFxChains& fx);
