@@ -29,7 +29,7 @@
 #include "editor/synthedit.h"
 #include "ui/envelopeview.h"
 #include "ui/knob.h"
-#include "ui/mainform.h"
+#include "ui/partservices.h"
 #include "ui/prompts.h"
 #include "ui/sampleeditor.h"
 
@@ -94,7 +94,7 @@ QWidget* KnobCell(QWidget* knob, const char* label) {
 
 }  // namespace
 
-TFrameSynth::TFrameSynth(TMainForm& form) : form(form) {
+TFrameSynth::TFrameSynth(QWidget* slot, TPartServices& services) : window(services) {
   setObjectName("FrameSynth");
   BuildControls();
   auto* column = new QVBoxLayout(this);
@@ -119,7 +119,7 @@ TFrameSynth::TFrameSynth(TMainForm& form) : form(form) {
   column->addWidget(pages, 1);
   column->addWidget(BuildStrip());
   for (size_t i = 0; i < controls.size(); ++i) Connect(int(i));
-  form.SynthSlot()->layout()->addWidget(this);
+  slot->layout()->addWidget(this);
 }
 
 // The window frees the parts before the engine: the engine must not call
@@ -137,7 +137,7 @@ void TFrameSynth::BuildControls() {
     switch (c.kind) {
       case K::Knob: {
         auto* knob = new TmKnob;
-        knob->SetGfxData(&form.KnobStrip());
+        knob->SetGfxData(&window.KnobStrip());
         knob->SetMin(c.min);
         knob->SetMaxValue(c.max);
         knob->SetCurValue(c.initial);
@@ -600,7 +600,7 @@ void TFrameSynth::Changed(int index, int value) {
   // A loop mode the layer could not take (it holds no wave) is put back.
   if (result.sampleChanged) ShowSample();
   if (!result.wrote) return;
-  if (!result.text.empty()) form.SystemMessage(QString::fromStdString(result.text));
+  if (!result.text.empty()) window.SystemMessage(QString::fromStdString(result.text));
   if (result.refresh) Refresh();
   if (result.redrawEnvelopes) DrawEnvelopes();
 }
@@ -630,7 +630,7 @@ void TFrameSynth::SampleViewChanged(bool changed) {
 
 void TFrameSynth::Report(const QString& title, const QString& text, const QString& path,
                          const QString& reason) {
-  form.Prompts().Inform(this, title, text + "\n" + path + ": " + reason);
+  window.Prompts().Inform(this, title, text + "\n" + path + ": " + reason);
 }
 
 void TFrameSynth::LoadSynthClick(bool fm) {
@@ -639,9 +639,9 @@ void TFrameSynth::LoadSynthClick(bool fm) {
   const QString folder =
       QFileInfo(last).isAbsolute()
           ? QFileInfo(last).absolutePath()
-          : QString::fromStdString(fm ? form.Paths().fmSynths : form.Paths().synths);
+          : QString::fromStdString(fm ? window.Paths().fmSynths : window.Paths().synths);
   const QString path =
-      form.Prompts().OpenFileName(this, "Load Synth", folder, fm ? kFMSynthFilter : kSynthFilter);
+      window.Prompts().OpenFileName(this, "Load Synth", folder, fm ? kFMSynthFilter : kSynthFilter);
   if (path.isEmpty()) return;
   // The preset selects the instrument again, which refreshes the frame.
   cFileResult why;
@@ -657,9 +657,9 @@ void TFrameSynth::SaveSynthClick(bool fm) {
   const QString suggested =
       QFileInfo(last).isAbsolute()
           ? last
-          : QString::fromStdString(fm ? form.Paths().fmSynths : form.Paths().synths) + "/" + last +
-                (fm ? ".zqf" : ".zqb");
-  const QString path = form.Prompts().SaveFileName(
+          : QString::fromStdString(fm ? window.Paths().fmSynths : window.Paths().synths) + "/" +
+                last + (fm ? ".zqf" : ".zqb");
+  const QString path = window.Prompts().SaveFileName(
       this, "Save Synth", suggested, fm ? kFMSynthFilter : kSynthFilter, fm ? "zqf" : "zqb");
   if (path.isEmpty()) return;
   cFileResult why;
@@ -671,7 +671,8 @@ void TFrameSynth::SaveSynthClick(bool fm) {
 
 void TFrameSynth::LoadSampleClick() {
   if (!editor) return;
-  const QString path = form.Prompts().OpenFileName(this, "Load Sample", sampleFolder, kWaveFilter);
+  const QString path =
+      window.Prompts().OpenFileName(this, "Load Sample", sampleFolder, kWaveFilter);
   if (path.isEmpty()) return;
   sampleFolder = QFileInfo(path).absolutePath();
   LoadSampleFile(path);

@@ -5,14 +5,11 @@
 
 #include "ui/mainform.h"
 
-#include <sys/resource.h>
-
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDir>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -27,10 +24,11 @@
 #include <QVBoxLayout>
 #include <thread>
 
+#include "app/startupchecks.h"
 #include "app/tracker.h"
 #include "app/version.h"
-#include "audio/devicechoice.h"
 #include "editor/channelbox.h"
+#include "editor/songsettings.h"
 #include "song/songtables.h"
 #include "ui/analyserview.h"
 #include "ui/autosavekeeper.h"
@@ -73,19 +71,6 @@ QLabel* SunkenLabel(const QString& text, QWidget* parent) {
   return label;
 }
 
-// Linux gives each thread its own nice value, and threads inherit the value
-// of the thread that makes them: the process's class is every thread's
-// value now, and the window thread's own can go higher still.
-constexpr int kHighClassNice = -10;
-constexpr int kHighestThreadNice = -15;
-
-bool RaiseProcessPriority() {
-  bool ok = true;
-  for (const QString& task : QDir("/proc/self/task").entryList(QDir::Dirs | QDir::NoDotAndDotDot))
-    ok = setpriority(PRIO_PROCESS, id_t(task.toInt()), kHighClassNice) == 0 && ok;
-  return ok;
-}
-
 // A slot holds one part and lets it grow.
 QWidget* Slot(QWidget* parent, const char* name) {
   auto* slot = new QWidget(parent);
@@ -116,27 +101,13 @@ void TMainForm::GetConfigAndProbe(const cStartOptions& options) {
   iniPath = options.iniPath.empty() ? paths.ini : options.iniPath;
   config = GetConfig(iniPath);
   config.wavetableCache = paths.wavetables;
-  {
-    std::string warning;
-    std::unique_ptr<cSoundDevice> device = ChooseSoundDevice(config.device, &warning);
-    bool opened = false;
-    if (device) {
-      cAudioOutput probe(std::move(device));
-      opened = probe.OpenAudio(nullptr, config.frequency, config.latency) == 0;
-      probe.CloseAudio();
-    }
-    if (!opened) {
-      prompts->Fatal("DirectSound Initialization error!");
-      shutDown = true;
-      return;
-    }
+  if (!ProbeSoundDevice(config)) {
+    prompts->Fatal("DirectSound Initialization error!");
+    shutDown = true;
+    return;
   }
-  // Raising priority needs a privilege most users lack: a warning, and
-  // the program goes on at normal priority.
-  if (config.priorityClass != 0 && !RaiseProcessPriority())
-    prompts->Inform(nullptr, "System", "Unable to set priority class!");
-  if (config.threadPriority != 0 && setpriority(PRIO_PROCESS, 0, kHighestThreadNice) != 0)
-    prompts->Inform(nullptr, "System", "Unable to set thread priority!");
+  for (const std::string& warning : ApplyPriorities(config))
+    prompts->Inform(nullptr, "System", QString::fromStdString(warning));
 }
 
 void TMainForm::FormCreate() {
@@ -152,14 +123,18 @@ void TMainForm::FormCreate() {
   layout->addWidget(BuildLowerArea(), 1);
   setCentralWidget(central);
   BuildStatusBar();
-  AddPart(new TFrameSynth(*this));
+  AddPart(new TFrameSynth(synthSlot, *this));
   AddPart(new TFrameChans(chansSlot));
   scopeView = new TScopeView(image3Slot);
   AddPart(scopeView);
 
   // The pattern editor: its two views, the sequence buttons, the Edit menu
   // and the key filter.
-  patternEditor = new TPatternEditorPart(*this);
+  patternEditor =
+      new TPatternEditorPart(*this,
+                             TPatternWidgets{this, image2Slot, image1Slot, keyHelp, label1,
+                                             editMenu, SE_Octave, SE_RowAdd, SE_Instr, patMsk},
+                             this);
   AddPart(patternEditor);
 
   // The changes of one drag, wheel burst or typed number are one undo step.
@@ -244,12 +219,16 @@ bool TMainForm::SystemStart() {
   tracker->SetFatalHandler([this](const std::string& message) { HandleFatal(message); });
   if (!tracker->SystemStart(false)) return false;
   spectrum = std::make_unique<cSpectrum>(tracker->Config().frequency);
+  settings = std::make_unique<cSongSettingsEditor>(*tracker);
   for (TSongPart* part : parts) part->Attach(*tracker);
   tracker->Edits().SetHistoryListener([this] { ShowHistory(); });
   RedrawAll(eSongChange::kNewSong);
   if (!tracker->StartAudio()) return false;
   if (!tracker->DeviceWarning().empty())
     panels[2]->setText(QString::fromStdString(tracker->DeviceWarning()));
+  // A machine without MIDI says so here, once; it is no error.
+  if (const std::string midi = tracker->OpenMidiInput(config.midiInput); !midi.empty())
+    panels[2]->setText(QString::fromStdString(midi));
   return true;
 }
 
@@ -308,6 +287,10 @@ void TMainForm::Wait(int milliseconds) {
 void TMainForm::AddPart(TSongPart* part) {
   parts.push_back(part);
   if (tracker) part->Attach(*tracker);
+}
+
+void TMainForm::SetStatusText(int panel, const QString& text) {
+  if (panel >= 0 && panel < 4) panels[panel]->setText(text);
 }
 
 void TMainForm::SystemMessage(const QString& text) {
@@ -596,8 +579,6 @@ void TMainForm::BuildStatusBar() {
   }
 }
 
-bool TMainForm::PatternMask() const { return patMsk->isChecked(); }
-
 void TMainForm::DisplayBoxClick(int tag, bool on) {
   if (tag < 0 || tag > 2) return;
   displayFlags[tag] = on ? 1 : 0;
@@ -646,34 +627,30 @@ void TMainForm::ShowMasterKnobs() {
 // even counts, and an entry for the song's own odd count keeps it.
 void TMainForm::ChannelBoxChange(int index) {
   if (!tracker || index < 0) return;
-  if (!tracker->Edits().SetChannelCount(channelBox->itemData(index).toInt())) return;
+  if (!settings->SetChannelCount(channelBox->itemData(index).toInt())) return;
   RedrawAll(eSongChange::kEdited);
 }
 
 // The song's tempo, and while playing also the tempo in use: a field that
-// set only the one in use would be put back by the next redraw. The steps
-// of one field merge until the field is left.
+// set only the one in use would be put back by the next redraw.
 void TMainForm::BpmEdited(int value) {
   if (!tracker) return;
-  tracker->Edits().SetBpm(value, MergeKey(eMergeKind::kSetting, 0));
+  settings->SetBpm(value);
   RecomputeTimer1();
 }
 
 void TMainForm::SpeedEdited(int value) {
   if (!tracker) return;
-  tracker->Edits().SetSpeed(value, MergeKey(eMergeKind::kSetting, 1));
+  settings->SetSpeed(value);
   RecomputeTimer1();
 }
 
 void TMainForm::MasterVolumeChange(int value) {
   if (!tracker || followingSong) return;
-  tracker->Edits().SetMasterVolume(value, MergeKey(eMergeKind::kSetting, 2));
-  SystemMessage(QString::fromStdString(MasterVolumeMessage(value)));
+  SystemMessage(QString::fromStdString(settings->SetMasterVolume(value)));
 }
 
 void TMainForm::MasterPanChange(int value) {
   if (!tracker || followingSong) return;
-  const int32_t pan = MasterPanFromKnob(value);
-  tracker->Edits().SetMasterPan(pan, MergeKey(eMergeKind::kSetting, 3));
-  SystemMessage(QString::fromStdString(MasterPanMessage(pan)));
+  SystemMessage(QString::fromStdString(settings->SetMasterPan(value)));
 }

@@ -258,9 +258,8 @@ TEST(MainForm, PagesAndEditMode) {
   TWindowFixture w;
   w.Form().TB_SynthClick();
   EXPECT_EQ(w.Form().ShownPage(), kPageSynth);
-  EXPECT_EQ(w.Form().PageFlag(), 1);
   w.Form().TB_PatternClick();
-  EXPECT_EQ(w.Form().PageFlag(), 0);
+  EXPECT_EQ(w.Form().ShownPage(), kPagePattern);
   w.Form().TB_RecClick();
   EXPECT_EQ(w.Form().StatusPanel(1)->text(), "Edit Mode");
   w.Form().TB_RecClick();
@@ -268,8 +267,7 @@ TEST(MainForm, PagesAndEditMode) {
 }
 
 // The timers run on their own while the demo plays through the null device:
-// the views follow, the spectrum moves, the status area counts voices. The
-// longest engine-lock hold of the display timers is printed for the record.
+// the views follow, the spectrum moves, the status area counts voices.
 TEST(MainForm, TheTimersFollowTheDemoWhileItPlays) {
   TWindowFixture w({}, kDemo);
   w.Form().resize(1280, 800);
