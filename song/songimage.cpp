@@ -37,7 +37,8 @@ void cSongImage::Take(const cSongTables& song, const cFxChains& fx) {
   // Within the capacity Reserve made, unless the song changed since.
   patterns = PatternsInUse(song);
   cells.resize(patterns * PatternBytes());
-  for (uint32_t p = 0; p < patterns; ++p)
+  // A song of no channels has no pattern bytes, and no buffer to copy into.
+  for (uint32_t p = 0; p < patterns && PatternBytes() > 0; ++p)
     std::memcpy(cells.data() + p * PatternBytes(), song.Cell(int(p), 0, 0), PatternBytes());
 
   std::memcpy(instruments, song.InstrumentTable(), sizeof instruments);
