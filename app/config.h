@@ -29,6 +29,8 @@
   KEY("Tracker", "Speed", int32_t, speed, 6)                                                     \
   KEY("Tracker", "PanelBuffering", int32_t, panelBuffering, 1)                                   \
   KEY("Tracker", "CPUcalc", int32_t, cpuCalc, 1)                                                 \
+  /* a copy of a modified song at most this often, in seconds; 0: none */                        \
+  KEY("Tracker", "AutosaveSeconds", int32_t, autosaveSeconds, 30)                                \
   /* none, all, or a port name */                                                                \
   KEY("MIDI", "Input", std::string, midiInput, "none")                                           \
   /* non-zero: a MIDI note's velocity goes into the volume column */                             \

@@ -54,6 +54,7 @@ cPaths DefaultPaths() { return DefaultPathsFor(ExecutableFolder().string()); }
 cPaths DefaultPathsFor(const std::string& exeFolder) {
   const std::filesystem::path exe = exeFolder;
   cPaths paths;
+  paths.state = StateFolder();
   std::error_code error;
   const std::filesystem::path shipped = exe.parent_path() / "share" / "murvelon";
   if (std::filesystem::is_directory(shipped, error))
@@ -78,6 +79,8 @@ cPaths DefaultPathsFor(const std::string& exeFolder) {
   paths.wavetables = cache / "murvelon" / "Wavetables" / "wf_sawt.raw";
   return paths;
 }
+
+std::string StateFolder() { return HomeFolder("XDG_STATE_HOME", "/.local/state") + "/murvelon"; }
 
 cConfig GetConfig(const std::string& iniPath) {
   cConfig config;

@@ -11,6 +11,7 @@ struct cPaths {
   std::string synths;      // Synths/
   std::string fmSynths;    // FMSynths/
   std::string wavetables;  // the wavetable cache file
+  std::string state;       // autosaves and session markers; empty: none are kept
   // What an installed program ships: Songs/, Synths/ and FMSynths/ holding
   // the demo song and the starter presets. Empty when there is none.
   std::string shipped;
@@ -25,6 +26,10 @@ struct cPaths {
 cPaths DefaultPaths();
 // The same for a program in exeFolder.
 cPaths DefaultPathsFor(const std::string& exeFolder);
+// Where the program keeps what it makes for itself: autosaves and session
+// markers. $XDG_STATE_HOME/murvelon, else ~/.local/state/murvelon, wherever
+// the program lives.
+std::string StateFolder();
 
 // Reads every key of the settings file; a missing or unreadable file, a
 // missing key or a value that is not of the key's type gives the key's

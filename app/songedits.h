@@ -124,6 +124,9 @@ class cSongEdits {
   void MarkSaved();
   void MarkUnsaved();
   bool Modified() const { return history.Modified(); }
+  // Counts every change of the history or of the saved state: autosave
+  // writes a copy only when it moved since the last one.
+  uint64_t Changes() const { return changes; }
   // Told after every change of the history or of the saved state: the
   // window's Edit menu and caption follow.
   void SetHistoryListener(std::function<void()> listener) { onHistory = std::move(listener); }
@@ -189,12 +192,14 @@ class cSongEdits {
                    std::unique_ptr<cEffect>* displaced);
 
   void HistoryChanged() {
+    ++changes;
     if (onHistory) onHistory();
   }
 
   cTracker& tracker;
   cEditHistory history;
   std::function<void()> onHistory;
+  uint64_t changes = 0;
   std::chrono::nanoseconds longestHold{0};
   void (*lockObserver)(bool held) = nullptr;
   int32_t cursorChannel = 0, cursorRow = 0;

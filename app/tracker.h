@@ -4,6 +4,7 @@
 // It composes and locks; the algorithms live in the engine folders.
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -26,6 +27,7 @@
 #include "song/fileresult.h"
 #include "song/songtables.h"
 
+class cSongSnapshot;
 class cSongStage;
 
 // The configuration as the controller uses it: a rate outside 8000-192000 Hz
@@ -121,6 +123,8 @@ class cTracker : private cTickSource {
   // too, leaves the current song as it was. A song or module that ends
   // early or is damaged loads as far as it goes: 1, and why says so.
   void NewModule();  // the song reset, then silence
+  // A save replacing a file keeps the old one as NAME.bak; the song is
+  // copied under the lock and written after it.
   int SaveModule(const std::string& path, cFileResult* why = nullptr);
   int LoadModule(const std::string& path, cFileResult* why = nullptr);
   int LoadModuleMOD(const std::string& path, cFileResult* why = nullptr);
@@ -186,6 +190,12 @@ class cTracker : private cTickSource {
     editorLoad = std::move(load);
     editorRefresh = std::move(refresh);
   }
+
+  // The song as its file holds it, into a snapshot: window thread, which
+  // sizes it first, then holds the engine lock only for the copy. Returns
+  // how long the lock was held. Allocates nothing under the lock for a
+  // snapshot taken before of the same song; the waves are shared.
+  std::chrono::nanoseconds TakeSnapshot(cSongSnapshot& into);
 
   // Every change of the song goes through the edit path.
   cSongEdits& Edits() { return *edits; }

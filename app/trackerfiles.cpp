@@ -1,31 +1,19 @@
 // The controller's file commands: new song, song files, presets and module
-// import. Songs are read and written under the engine lock, and the callers
-// pause the engine around them; presets never hold the lock across a file.
-// Songs and modules are read aside and take the place of the song in memory
-// only once read: a refused or failed load, and one that runs out of
-// memory, leave it as it was.
+// import. Songs are read under the engine lock and copied under it to be
+// written after it, and the callers pause the engine around them; presets never hold the lock
+// across a file. Songs and modules are read aside and take the place of the song in memory only
+// once read: a refused or failed load, and one that runs out of memory, leave it as it was.
 
 #include <algorithm>
 #include <cerrno>
 #include <new>
 
+#include "app/songsnapshot.h"
 #include "app/songstage.h"
 #include "app/tracker.h"
 #include "song/presets.h"
 
 namespace {
-
-// What saving a song needs from the engine: the wave store's list.
-class cTrackerSongHost : public cSongFileHost {
- public:
-  explicit cTrackerSongHost(cWavManager& waves) : waves(waves) {}
-  void NewModule() override {}
-  cEffect* CreateEffect(int, int, uint32_t) override { return nullptr; }
-  void WriteWaveList(cFileWriter& out) override { waves.WriteWaveList(out); }
-
- private:
-  cWavManager& waves;
-};
 
 // Every word of a block from a file into the range its generator offers, as
 // the editor keeps them: a damaged file must not reach a generator with
@@ -54,18 +42,26 @@ void cTracker::NewModule() {
   edits->Clear();
 }
 
+std::chrono::nanoseconds cTracker::TakeSnapshot(cSongSnapshot& into) {
+  into.ReleaseWaves();
+  into.Image().Reserve(*song);
+  std::lock_guard<std::recursive_mutex> lock(engineLock);
+  const auto since = std::chrono::steady_clock::now();
+  into.Image().Take(*song, *effects);
+  for (int32_t i = 0; i < kWaveSlots; ++i) into.waves[i] = waves->GetSlot(i);
+  return std::chrono::steady_clock::now() - since;
+}
+
 // A song too large for the memory left is not saved; the old file stays.
 int cTracker::SaveModule(const std::string& path, cFileResult* why) {
   int saved;
-  {
-    std::lock_guard<std::recursive_mutex> lock(engineLock);
-    try {
-      cTrackerSongHost host(*waves);
-      saved = ::SaveModule(path, *song, *effects, host, why);
-    } catch (const std::bad_alloc&) {
-      Tell(why, cFileResult::System(ENOMEM));
-      saved = 0;
-    }
+  try {
+    cSongSnapshot snapshot;
+    TakeSnapshot(snapshot);
+    saved = snapshot.Save(path, why, eReplaced::kKeepBackup) ? 1 : 0;
+  } catch (const std::bad_alloc&) {
+    Tell(why, cFileResult::System(ENOMEM));
+    saved = 0;
   }
   if (saved == 1) edits->MarkSaved();
   return saved;

@@ -183,14 +183,18 @@ bool cWavManager::InUse(int32_t slot) const {
   return entries[slot].length > 0 && entries[slot].data != nullptr;
 }
 
-void cWavManager::WriteWaveList(cFileWriter& out) const {
-  auto lock = Lock();
+namespace {
+
+// The wave list of the entries entry(0) to entry(127) gives.
+template <class EntryAt>
+void WriteEntries(cFileWriter& out, EntryAt&& entry) {
+  auto inUse = [](const cWaveEntry& e) { return e.length > 0 && e.data != nullptr; };
   int32_t count = 0;
-  for (int32_t i = 0; i < kWaveSlots; ++i) count += InUse(i) ? 1 : 0;
+  for (int32_t i = 0; i < kWaveSlots; ++i) count += inUse(entry(i)) ? 1 : 0;
   out.Write(count);
   for (int32_t i = 0; i < kWaveSlots; ++i) {
-    if (!InUse(i)) continue;
-    const cWaveEntry& e = entries[i];
+    const cWaveEntry& e = entry(i);
+    if (!inUse(e)) continue;
     char marker[8];
     Marker(marker, "#WLI %02X#", i);
     out.WriteBytes(marker, 8);
@@ -202,14 +206,25 @@ void cWavManager::WriteWaveList(cFileWriter& out) const {
     out.Write(e.loopEnd);
   }
   for (int32_t i = 0; i < kWaveSlots; ++i) {
-    if (!InUse(i)) continue;
-    const cWaveEntry& e = entries[i];
+    const cWaveEntry& e = entry(i);
+    if (!inUse(e)) continue;
     char marker[8];
     Marker(marker, "#WLD %02X#", i);
     out.WriteBytes(marker, 8);
     out.Write(i);
     out.WriteSamples(e.data + kWaveMargin, size_t(WaveSamples(e.length, e.flags)));
   }
+}
+
+}  // namespace
+
+void cWavManager::WriteWaveList(cFileWriter& out) const {
+  auto lock = Lock();
+  WriteEntries(out, [this](int32_t i) -> const cWaveEntry& { return entries[i]; });
+}
+
+void WriteWaveList(cFileWriter& out, const cWaveSlot (&slots)[kWaveSlots]) {
+  WriteEntries(out, [&slots](int32_t i) -> const cWaveEntry& { return slots[i].entry; });
 }
 
 bool cWavManager::ReadWaveList(cFileReader& in, cFileResult* why) {

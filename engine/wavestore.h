@@ -122,6 +122,10 @@ class cWavManager {
   uint32_t generation[kWaveSlots] = {};
 };
 
+// The wave list of slots taken from a store (GetSlot), as the store would
+// write it.
+void WriteWaveList(cFileWriter& out, const cWaveSlot (&slots)[kWaveSlots]);
+
 // Samples held by a slot of this length and these flags (2 per frame when
 // stereo).
 inline int64_t WaveSamples(int32_t length, uint32_t flags) {

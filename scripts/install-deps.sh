@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Murvelon needs to build, test, benchmark and
-# package: the checkers of the desktop entry, AppStream file, MIME file,
+# package (libxcb1-dev for the window system's event names only: nothing links
+# it directly): the checkers of the desktop entry, AppStream file, MIME file,
 # manual pages and the .deb itself (lintian), the icon renderer,
 # dpkg-shlibdeps for the .deb, and jackd2 for the JACK server that the
 # output and MIDI tests start.
@@ -9,7 +10,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev librtaudio-dev librtmidi-dev libjack-jackd2-dev libsamplerate0-dev
+  qt6-base-dev libxcb1-dev librtaudio-dev librtmidi-dev libjack-jackd2-dev libsamplerate0-dev
   jackd2
   libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev

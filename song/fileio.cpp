@@ -228,9 +228,30 @@ bool LinkUnnamed(int fd, const std::string& name) {
   return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
 }
 
+// The file about to be replaced gets a second name, NAME.bak, so that the
+// version before a save can be had back: linked under a temporary name and
+// renamed over the backup before it. Where the filesystem has no links,
+// its bytes are copied through a commit of their own.
+void KeepBackup(const std::string& target, const std::string& folder, const std::string& name) {
+  const std::string backup = target + ".bak";
+  RemoveStaleTemporaries(folder, name + ".bak");
+  const std::string linked = TemporaryName(folder, name + ".bak");
+  if (::link(target.c_str(), linked.c_str()) == 0) {
+    if (std::rename(linked.c_str(), backup.c_str()) != 0) ::unlink(linked.c_str());
+    return;
+  }
+  cFileReader in;
+  if (!in.Open(target)) return;
+  std::vector<uint8_t> old(in.Size());
+  if (!in.ReadBytes(old.data(), old.size())) return;
+  cFileWriter copy;
+  copy.WriteBytes(old.data(), old.size());
+  copy.Commit(backup);
+}
+
 }  // namespace
 
-bool cFileWriter::Commit(const std::string& path, cFileResult* why) const {
+bool cFileWriter::Commit(const std::string& path, cFileResult* why, eReplaced replaced) const {
   std::string target;
   if (!FollowLinks(path, &target)) {
     Tell(why, cFileResult::System(errno));
@@ -288,6 +309,7 @@ bool cFileWriter::Commit(const std::string& path, cFileResult* why) const {
     ok = step(::fchmod(fd, mode) == 0);
   }
   ok = ok && step(::fsync(fd) == 0);
+  if (ok && replacing && replaced == eReplaced::kKeepBackup) KeepBackup(target, folder, name);
   if (ok && temporary.empty()) {
     const std::string linked = TemporaryName(folder, name);
     ok = step(LinkUnnamed(fd, linked));

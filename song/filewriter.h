@@ -9,9 +9,18 @@
 #include <cstring>
 #include <string>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "song/fileresult.h"
+
+// What becomes of the file a commit replaces.
+enum class eReplaced {
+  kDrop,
+  // Kept as NAME.bak beside it (one generation: the last one replaced),
+  // given that name as atomically as the file itself is replaced.
+  kKeepBackup,
+};
 
 class cFileWriter {
  public:
@@ -35,6 +44,7 @@ class cFileWriter {
   void WriteMarker(const char* marker) { WriteBytes(marker, 8); }
 
   const std::vector<uint8_t>& Bytes() const { return bytes; }
+  std::vector<uint8_t> TakeBytes() { return std::move(bytes); }
 
   // Replaces the file at path with the bytes; false, with the system's
   // reason, on any failure, and the target is then as it was.
@@ -45,7 +55,10 @@ class cFileWriter {
   // one, so that a process killed while writing leaves nothing behind;
   // elsewhere a named one, ".NAME.murvelon-XXXXXX", and the next save to
   // the same target removes those of them whose writer is gone.
-  bool Commit(const std::string& path, cFileResult* why = nullptr) const;
+  // With kKeepBackup the replaced file stays as NAME.bak; a backup that
+  // cannot be made does not stop the save.
+  bool Commit(const std::string& path, cFileResult* why = nullptr,
+              eReplaced replaced = eReplaced::kDrop) const;
 
   // Tests: afterPiece runs after each piece of up to kPieceBytes written
   // (a test stops or kills the process there); namedTemporary takes the

@@ -18,7 +18,7 @@ int SavePreset(const std::string& path, const int16_t* block, int16_t type, cons
   cFileWriter out;
   out.WriteBytes(magic, 4);
   out.WriteBytes(block, sizeof(int16_t) * kInstrumentWords);
-  return out.Commit(path, why) ? 1 : 0;
+  return out.Commit(path, why, eReplaced::kKeepBackup) ? 1 : 0;
 }
 
 int LoadPreset(const std::string& path, int16_t* block, const char* magic, cFileResult* why) {

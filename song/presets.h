@@ -11,7 +11,7 @@ constexpr int kPresetBytes = 260;
 
 // 1 on success; 0 when the block is of another generator type (no file is
 // made; why: not this kind) or the file cannot be written (the old file
-// stays; why: the system's reason).
+// stays; why: the system's reason). A file replaced stays as NAME.bak.
 int SaveSynth(const std::string& path, const int16_t* block, cFileResult* why = nullptr);
 int SaveFMSynth(const std::string& path, const int16_t* block, cFileResult* why = nullptr);
 // 1 on success; 0 for an unreadable file, another magic (not this kind) or

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -49,14 +50,6 @@ uint64_t LargestSongBytes(uint64_t largestWaveList) {
          kMarkerBytes + largestWaveList;
 }
 
-void SaveFXparm(const cEffect* fx, cFileWriter& out) {
-  if (fx == nullptr) return;
-  auto* effect = const_cast<cEffect*>(fx);  // the effect interface has no const reads
-  const int32_t count = effect->GetNumParams();
-  out.Write<uint32_t>(uint32_t(count));
-  for (int32_t i = 0; i < count; ++i) out.Write<int32_t>(effect->GetParam(i));
-}
-
 bool LoadFXparm(cEffect* fx, cFileReader& in) {
   if (fx == nullptr) return true;
   uint32_t count = 0;
@@ -70,9 +63,8 @@ bool LoadFXparm(cEffect* fx, cFileReader& in) {
   return true;
 }
 
-void WriteModule(cFileWriter& out, const cSongTables& song, const cFxChains& fx,
-                 cSongFileHost& host) {
-  const uint32_t channels = uint32_t(kChannelCountRange.Clamp(song.channelCount));
+void WriteModule(cFileWriter& out, const cSongImage& song, cSongFileHost& host) {
+  const uint32_t channels = uint32_t(song.channels);
   out.WriteBytes(kMagic, 4);
   const uint8_t zeros[28] = {};
   out.WriteBytes(zeros, sizeof zeros);
@@ -86,39 +78,36 @@ void WriteModule(cFileWriter& out, const cSongTables& song, const cFxChains& fx,
   for (uint32_t c = 0; c < channels; ++c) out.Write<uint32_t>(uint32_t(song.channelVolume[c]));
 
   out.WriteMarker("#SEQINF#");
-  const uint32_t positions = uint32_t(std::max(song.end, song.repeat) & 0xFFF) + 1;
-  out.Write<uint32_t>(positions);
-  for (uint32_t p = 0; p < positions; ++p) {
-    out.Write<uint32_t>(song.GetPattern(int(p)));
-    out.Write<uint32_t>(song.GetModeWord(int(p)));
+  out.Write<uint32_t>(song.positions);
+  for (uint32_t p = 0; p < song.positions; ++p) {
+    out.Write<uint32_t>(song.sequence[p][0]);
+    out.Write<uint32_t>(song.sequence[p][1]);
   }
 
-  // Every pattern up to the highest one the whole sequence names, even
-  // beyond the positions saved.
   out.WriteMarker("#PATINF#");
-  uint32_t highest = 0;
-  for (int p = 0; p < kPositions; ++p) highest = std::max(highest, song.GetPattern(p));
-  const uint32_t patterns = std::min<uint32_t>(highest + 1, kPatterns);
-  out.Write<uint32_t>(patterns);
-  for (uint32_t p = 0; p < patterns; ++p) {
+  out.Write<uint32_t>(song.patterns);
+  for (uint32_t p = 0; p < song.patterns; ++p) {
     WriteNumberedMarker(out, "#PAT %02X#", int(p));
-    out.WriteBytes(song.Pattern(int(p)), kChannelBytes * channels);
+    out.WriteBytes(song.Pattern(p), song.PatternBytes());
   }
 
   out.WriteMarker("#INSINF#");
-  out.WriteBytes(song.InstrumentTable(), sizeof(int16_t) * kInstruments * kInstrumentWords);
+  out.WriteBytes(song.instruments, sizeof song.instruments);
 
   out.WriteMarker("#EFXINF#");
   auto writeChain = [&](int chain) {
     for (int slot = 0; slot < kFxSlots; ++slot) {
-      out.Write<uint32_t>(fx.type[slot][chain]);
-      SaveFXparm(fx.Object(slot, chain), out);
+      const cFxSlotImage& fx = song.effects[slot][chain];
+      out.Write<uint32_t>(fx.type);
+      if (fx.count < 0) continue;
+      out.Write<uint32_t>(uint32_t(fx.count));
+      for (int32_t i = 0; i < fx.count; ++i) out.Write<int32_t>(fx.values[i]);
     }
   };
   for (uint32_t c = 0; c < channels; ++c) {
     WriteNumberedMarker(out, "#FXN %02X#", int(c));
     writeChain(int(c));
-    for (int a = 0; a < kFxAuxBuses; ++a) out.Write<uint32_t>(uint32_t(fx.send[a][c]));
+    for (int a = 0; a < kFxAuxBuses; ++a) out.Write<uint32_t>(uint32_t(song.send[a][c]));
   }
   for (int a = 0; a < kFxAuxBuses; ++a) {
     WriteNumberedMarker(out, "#AUX %02X#", a);
@@ -129,12 +118,19 @@ void WriteModule(cFileWriter& out, const cSongTables& song, const cFxChains& fx,
   host.WriteWaveList(out);
 }
 
+void WriteModule(cFileWriter& out, const cSongTables& song, const cFxChains& fx,
+                 cSongFileHost& host) {
+  auto image = std::make_unique<cSongImage>();
+  image->Reserve(song);
+  image->Take(song, fx);
+  WriteModule(out, *image, host);
+}
+
 int SaveModule(const std::string& path, const cSongTables& song, const cFxChains& fx,
                cSongFileHost& host, cFileResult* why) {
   cFileWriter out;
   WriteModule(out, song, fx, host);
-  if (!out.Commit(path, why)) return 0;
-  return 1;
+  return out.Commit(path, why, eReplaced::kKeepBackup) ? 1 : 0;
 }
 
 namespace {

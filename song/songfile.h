@@ -8,6 +8,7 @@
 #include "fx/fxchains.h"
 #include "song/filereader.h"
 #include "song/filewriter.h"
+#include "song/songimage.h"
 #include "song/songtables.h"
 
 // What loading and saving need from the rest of the engine.
@@ -38,7 +39,8 @@ class cSongFileHost {
 uint64_t LargestSongBytes(uint64_t largestWaveList);
 
 // 1 on success, 0 on any failure; a failed save leaves the old file as it
-// was. why, when given, says what happened.
+// was, and a save that replaces a file keeps the old one as NAME.bak beside
+// it. why, when given, says what happened.
 int SaveModule(const std::string& path, const cSongTables& song, const cFxChains& fx,
                cSongFileHost& host, cFileResult* why = nullptr);
 // 1 when the song was read. A file that ends early or is damaged past its
@@ -51,13 +53,14 @@ int SaveModule(const std::string& path, const cSongTables& song, const cFxChains
 int LoadModule(const std::string& path, cSongTables& song, cFxChains& fx, cSongFileHost& host,
                cFileResult* why = nullptr);
 
-// The same on bytes in memory.
+// The same on bytes in memory: from the song's tables, or from an image of
+// them taken before.
 void WriteModule(cFileWriter& out, const cSongTables& song, const cFxChains& fx,
                  cSongFileHost& host);
+void WriteModule(cFileWriter& out, const cSongImage& song, cSongFileHost& host);
 bool ReadModule(cFileReader& in, cSongTables& song, cFxChains& fx, cSongFileHost& host,
                 cFileResult* why = nullptr);
 
-// An effect's parameter block: its count, then each value; nothing for none.
-void SaveFXparm(const cEffect* fx, cFileWriter& out);
-// False when the file ends inside the block.
+// Reads an effect's parameter block (its count, then each value) into the
+// effect; nothing for none. False when the file ends inside the block.
 bool LoadFXparm(cEffect* fx, cFileReader& in);

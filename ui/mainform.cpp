@@ -31,6 +31,7 @@
 #include "editor/songsettings.h"
 #include "song/songtables.h"
 #include "ui/analyserview.h"
+#include "ui/autosavekeeper.h"
 #include "ui/formsystem.h"
 #include "ui/framechans.h"
 #include "ui/framesynth.h"
@@ -157,6 +158,7 @@ void TMainForm::FormCreate() {
   PlaceWindow();
   songFolder = QString::fromStdString(paths.songs);
   saveName = songFolder + "/Module.zqm";
+  autosave = new TAutosaveKeeper(*this, paths.state, config.autosaveSeconds);
 }
 
 void TMainForm::PlaceWindow() {
@@ -190,6 +192,7 @@ void TMainForm::FormShow() {
   Wait(250);
   raise();
   activateWindow();
+  autosave->Start();
   if (!pendingSong.isEmpty()) {
     const QString song = pendingSong;
     pendingSong.clear();
@@ -272,6 +275,7 @@ TMainForm::~TMainForm() {
 void TMainForm::FormDestroy() {
   if (destroyed) return;
   destroyed = shutDown = true;
+  if (autosave) autosave->End();
   qApp->removeEventFilter(this);
   for (TThreadedTimer* timer : timers)
     if (timer != nullptr) timer->SetEnabled(false);
@@ -360,6 +364,8 @@ void TMainForm::BuildMenus() {
   };
   item("NewSong", "&New Song", QKeySequence::New, [this] { NewSongClick(); });
   item("LoadSong", "&Load Song...", QKeySequence::Open, [this] { LoadSongClick(); });
+  item("OpenAutosave", "Open A&utosave...", QKeySequence(),
+       [this] { autosave->OpenAutosaveClick(); });
   item("SaveSong", "&Save Song...", QKeySequence::Save, [this] { SaveSongClick(); });
   fileMenu->addSeparator();
   item("ImportMod", "&Import Protracker Song (*.mod)...", QKeySequence(),

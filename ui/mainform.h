@@ -10,6 +10,7 @@
 #include <QString>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -28,6 +29,7 @@ class QSpinBox;
 class QStackedWidget;
 class QToolBar;
 class QVBoxLayout;
+class TAutosaveKeeper;
 class TFormSystem;
 class TmKnob;
 class TPatternEditorPart;
@@ -87,6 +89,14 @@ class TMainForm : public QMainWindow, public TPatternServices {
   bool LoadSongFile(const QString& path) override;
   bool ImportModFile(const QString& path);
   bool SaveSongFile(const QString& path);
+  // The song's own file: where it was loaded from whole or saved to; empty
+  // for a new, imported or partly read song.
+  const QString& SongFile() const { return songFile; }
+  // A song recovered from an autosave takes the place of the one in
+  // memory: load runs with the engine paused and says whether it did. The
+  // song then remembers original (empty: none) as its file.
+  bool LoadRecovered(const std::function<bool()>& load, const QString& original);
+  TAutosaveKeeper* AutosaveKeeper() { return autosave; }
 
   // Transport.
   void PlayClick() override;
@@ -184,6 +194,7 @@ class TMainForm : public QMainWindow, public TPatternServices {
   void PauseEngine();
   void ResumeEngine();
   void SetCaption(const QString& fileName);
+  void SetSongFile(const QString& path);
   void ForgetFileName();
   bool LoadChosenSong(const QString& path);
   bool ImportChosenMod(const QString& path);
@@ -242,6 +253,8 @@ class TMainForm : public QMainWindow, public TPatternServices {
 
   // File dialogs' starting places.
   QString songFolder, saveName;
+  QString songFile;
+  TAutosaveKeeper* autosave = nullptr;
 
   // Controls.
   QMenu* fileMenu = nullptr;

@@ -57,6 +57,13 @@ void TMainForm::SetCaption(const QString& fileName) {
 void TMainForm::ForgetFileName() {
   SetCaption({});
   saveName = songFolder + "/Module.zqm";
+  songFile.clear();
+}
+
+void TMainForm::SetSongFile(const QString& path) {
+  SetCaption(QFileInfo(path).fileName());
+  saveName = path;
+  songFile = path;
 }
 
 bool TMainForm::NewSongClick() {
@@ -93,8 +100,7 @@ bool TMainForm::LoadChosenSong(const QString& path) {
   cFileResult why;
   const bool loaded = tracker->LoadModule(path.toStdString(), &why) == 1;
   if (loaded && why.Ok()) {
-    SetCaption(QFileInfo(path).fileName());
-    saveName = path;
+    SetSongFile(path);
   } else if (loaded) {
     ForgetFileName();
   }
@@ -124,10 +130,19 @@ bool TMainForm::SaveSongFile(const QString& path) {
     prompts->Inform(this, "Save Song", FailureText("Song could not be saved!", path, why));
     return false;
   }
-  SetCaption(QFileInfo(path).fileName());
-  saveName = path;
+  SetSongFile(path);
   songFolder = QFileInfo(path).absolutePath();
   return true;
+}
+
+bool TMainForm::LoadRecovered(const std::function<bool()>& load, const QString& original) {
+  PauseEngine();
+  const bool loaded = load();
+  ResumeEngine();
+  if (loaded && original.isEmpty()) ForgetFileName();
+  if (loaded && !original.isEmpty()) SetSongFile(original);
+  RedrawAll(loaded ? eSongChange::kNewSong : eSongChange::kEdited);
+  return loaded;
 }
 
 bool TMainForm::ImportModClick() {

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QInputDialog>
+#include <QListView>
 #include <QMessageBox>
 #include <cstdio>
 #include <cstdlib>
@@ -9,6 +11,24 @@
 bool TQtPrompts::AskYesNo(QWidget* parent, const QString& title, const QString& text) {
   return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No,
                                QMessageBox::No) == QMessageBox::Yes;
+}
+
+bool TQtPrompts::Propose(QWidget* parent, const QString& title, const QString& text) {
+  return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No,
+                               QMessageBox::Yes) == QMessageBox::Yes;
+}
+
+int TQtPrompts::ChooseItem(QWidget* parent, const QString& title, const QString& label,
+                           const QStringList& items) {
+  QInputDialog dialog(parent);
+  dialog.setWindowTitle(title);
+  dialog.setLabelText(label);
+  dialog.setOption(QInputDialog::UseListViewForComboBoxItems);
+  dialog.setComboBoxItems(items);
+  if (!items.isEmpty()) dialog.setTextValue(items.first());
+  for (QListView* list : dialog.findChildren<QListView*>()) list->setAccessibleName(label);
+  if (dialog.exec() != QDialog::Accepted) return -1;
+  return int(items.indexOf(dialog.textValue()));
 }
 
 void TQtPrompts::Inform(QWidget* parent, const QString& title, const QString& text) {

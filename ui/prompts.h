@@ -3,6 +3,7 @@
 // dialogs in the program, a script in the tests.
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -11,6 +12,13 @@ class TPrompts {
   virtual ~TPrompts() = default;
   // Yes/No; anything but Yes is false.
   virtual bool AskYesNo(QWidget* parent, const QString& title, const QString& text) = 0;
+  // Yes/No with Yes the default button, for an offer the user most likely
+  // wants; anything but Yes is false.
+  virtual bool Propose(QWidget* parent, const QString& title, const QString& text) = 0;
+  // One of the items (shown in their order, the first one chosen at
+  // first): its index, or -1 when cancelled.
+  virtual int ChooseItem(QWidget* parent, const QString& title, const QString& label,
+                         const QStringList& items) = 0;
   virtual void Inform(QWidget* parent, const QString& title, const QString& text) = 0;
   // The chosen file, or empty when cancelled. filter is a Qt name filter.
   virtual QString OpenFileName(QWidget* parent, const QString& title, const QString& folder,
@@ -26,6 +34,9 @@ class TPrompts {
 class TQtPrompts : public TPrompts {
  public:
   bool AskYesNo(QWidget* parent, const QString& title, const QString& text) override;
+  bool Propose(QWidget* parent, const QString& title, const QString& text) override;
+  int ChooseItem(QWidget* parent, const QString& title, const QString& label,
+                 const QStringList& items) override;
   void Inform(QWidget* parent, const QString& title, const QString& text) override;
   QString OpenFileName(QWidget* parent, const QString& title, const QString& folder,
                        const QString& filter) override;

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <new>
 
+#include "app/songsnapshot.h"
 #include "app/trackerinside.h"
 #include "support/busysong.h"
 #include "support/rampwav.h"
@@ -226,5 +227,24 @@ TEST(RealTime, EditsUndoAndRedoAllocateNothingUnderTheEngineLock) {
   counting = false;
   EXPECT_EQ(allocations.load(), 0);
   EXPECT_EQ(edits.History().Steps(), 16u);
+  t.TransportCommand(kTransportStop);
+}
+
+// The snapshot an autosave or a save writes from is sized before the engine
+// lock is taken: taken again of the same song, it allocates nothing at all,
+// so nothing under the lock either.
+TEST(RealTime, ASnapshotTakenAgainAllocatesNothing) {
+  cTracker t(QuietConfig());
+  ASSERT_TRUE(t.SystemStart(false));
+  ComposeBusySong(t, 16);
+  t.TransportCommand(kTransportPlay);
+  cSongSnapshot snapshot;
+  t.TakeSnapshot(snapshot);
+  allocations = 0;
+  counting = true;
+  t.TakeSnapshot(snapshot);
+  counting = false;
+  EXPECT_EQ(allocations.load(), 0);
+  EXPECT_NE(snapshot.waves[0].buffer, nullptr);
   t.TransportCommand(kTransportStop);
 }

@@ -111,6 +111,34 @@ TEST_F(FileWriter, ASaveKeepsTheModeAndGroupOfTheFileItReplaces) {
   EXPECT_EQ(info.st_mode & 07777, 0644u);
 }
 
+// A replaced file stays as NAME.bak, one generation deep, beside the file
+// itself when the path is a link; a save that asks for none leaves none.
+TEST_F(FileWriter, AReplacedFileStaysAsItsBackup) {
+  const fs::path path = dir / "song.zqm";
+  ASSERT_TRUE(Holding("first").Commit(path.string(), nullptr, eReplaced::kKeepBackup));
+  EXPECT_FALSE(fs::exists(dir / "song.zqm.bak"));
+  ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+  ASSERT_TRUE(Holding("second").Commit(path.string(), nullptr, eReplaced::kKeepBackup));
+  EXPECT_EQ(Text(dir / "song.zqm.bak"), "first");
+  ASSERT_TRUE(Holding("third").Commit(path.string(), nullptr, eReplaced::kKeepBackup));
+  EXPECT_EQ(Text(dir / "song.zqm.bak"), "second");
+  EXPECT_EQ(Text(path), "third");
+  struct stat info;
+  ASSERT_EQ(::stat((dir / "song.zqm.bak").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0640u);
+  ASSERT_TRUE(Holding("fourth").Commit(path.string()));
+  EXPECT_EQ(Text(dir / "song.zqm.bak"), "second");
+
+  fs::create_directories(dir / "real");
+  std::ofstream(dir / "real" / "linked.zqm") << "old";
+  fs::create_symlink("real/linked.zqm", dir / "linked.zqm");
+  ASSERT_TRUE(
+      Holding("new").Commit((dir / "linked.zqm").string(), nullptr, eReplaced::kKeepBackup));
+  EXPECT_EQ(Text(dir / "real" / "linked.zqm.bak"), "old");
+  EXPECT_EQ(Names(dir),
+            (std::vector<std::string>{"linked.zqm", "real", "song.zqm", "song.zqm.bak"}));
+}
+
 // A save killed part-way leaves the old file whole and, with an unnamed
 // temporary, nothing beside it; a named temporary left by a killed save goes
 // with the next save of that file, and one of another file stays.

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "song/presets.h"
 
@@ -284,10 +285,12 @@ TEST_F(SongFileFixture, AFailedSaveKeepsThePreviousFile) {
   EXPECT_EQ(SaveModule((dir / "missing" / "x.zqm").string(), song, fx, host, &why), 0);
   EXPECT_EQ(FileResultReason(why), "No such file or directory");
   ASSERT_EQ(SaveModule(path, song, fx, host), 1);
-  // Nothing but the two targets is left in the folder.
+  // Nothing but the two targets and the replaced file's backup is left.
   int entries = 0;
   for (auto& e : std::filesystem::directory_iterator(dir)) entries += e.exists() ? 1 : 0;
-  EXPECT_EQ(entries, 2);
+  EXPECT_EQ(entries, 3);
+  std::ifstream backup(path + ".bak");
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(backup), {}), "previous");
 }
 
 TEST_F(SongFileFixture, PresetsKeepToTheirGeneratorType) {

@@ -32,6 +32,9 @@ run() {
   if kill -0 "$pid" 2>/dev/null; then
     echo "smoke: the program did not quit through the File menu"; kill -9 "$pid"; cat "$work/out.log"; return 1
   fi
+  if compgen -G "$work/state/murvelon/*.session" > /dev/null; then
+    echo "smoke: a clean quit left its session marker"; return 1
+  fi
   local status=0
   wait "$pid" || status=$?
   cat "$work/out.log"
@@ -48,6 +51,9 @@ fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 printf '[DirectSound]\nDevice=null\n[Tracker]\nCPUcalc=0\n' > "$work/murvelon.ini"
+# Autosaves and session markers of this run only: no other run's restore
+# question, and a clean quit leaves no marker.
+export XDG_STATE_HOME="$work/state"
 xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$program" "$song" --inside "$work"
 if pgrep -f "$program --ini $work" > /dev/null; then
   echo "smoke: a murvelon process is still running"; exit 1

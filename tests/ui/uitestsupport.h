@@ -46,6 +46,17 @@ class TScriptedPrompts : public TPrompts {
     answers.pop_front();
     return yes;
   }
+  bool Propose(QWidget* parent, const QString& title, const QString& text) override {
+    return AskYesNo(parent, title, text);
+  }
+  int ChooseItem(QWidget*, const QString& title, const QString&,
+                 const QStringList& items) override {
+    offered.push_back((title + ": " + items.join(" | ")).toStdString());
+    if (choices.empty()) return -1;
+    const int choice = choices.front();
+    choices.pop_front();
+    return choice;
+  }
   void Inform(QWidget*, const QString& title, const QString& text) override {
     told.push_back((title + ": " + text).toStdString());
   }
@@ -61,6 +72,8 @@ class TScriptedPrompts : public TPrompts {
 
   std::deque<bool> answers;
   std::deque<QString> files;
+  std::deque<int> choices;           // for ChooseItem
+  std::vector<std::string> offered;  // what ChooseItem listed
   std::vector<std::string> asked, told, fatal;
   std::vector<std::string> suggested;  // the save dialogs' proposed paths
 
