@@ -8,6 +8,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "app/config.h"
 #include "audio/cpuspd.h"
@@ -84,6 +85,10 @@ class cTracker : private cTickSource {
   int SaveModule(const std::string& path);
   int LoadModule(const std::string& path);
   int LoadModuleMOD(const std::string& path);
+  // The song as a song file in memory, and loading one; an export's second
+  // engine takes the song this way.
+  std::vector<uint8_t> SongImage();
+  int LoadModuleImage(std::vector<uint8_t> image);
   int SaveSynth(const std::string& path, int32_t block);
   int LoadSynth(const std::string& path, int32_t block);
   int SaveFMSynth(const std::string& path, int32_t block);

@@ -93,6 +93,23 @@ int cTracker::LoadModule(const std::string& path) {
   return loaded;
 }
 
+std::vector<uint8_t> cTracker::SongImage() {
+  std::lock_guard<std::recursive_mutex> lock(engineLock);
+  cTrackerSongHost host(*this);
+  cFileWriter out;
+  WriteModule(out, *song, *effects, host);
+  return out.Bytes();
+}
+
+int cTracker::LoadModuleImage(std::vector<uint8_t> image) {
+  std::lock_guard<std::recursive_mutex> lock(engineLock);
+  cTrackerSongHost host(*this);
+  cFileReader in(std::move(image));
+  const bool loaded = ReadModule(in, *song, *effects, host);
+  if (loaded) FilterLoadedInstruments();
+  return loaded ? 1 : 0;
+}
+
 int cTracker::LoadModuleMOD(const std::string& path) {
   std::lock_guard<std::recursive_mutex> lock(engineLock);
   cTrackerModHost host(*this);

@@ -118,14 +118,24 @@ void cSynthEditor::StopSamplers() {
   tracker.Generators().ResetSamplers();
 }
 
-bool cSynthEditor::LoadSample(const std::string& path) {
+cWaveImport cSynthEditor::LoadSample(const std::string& path) {
   StopSamplers();
   // The file is read outside the engine lock; the store takes the lock only
   // to put the new sound into the slot.
-  const bool loaded = tracker.Waves().ImportWav(Layer(), path);
-  if (loaded) MarkModified();
-  sample.SetWave(Layer());
+  const int32_t layer = Layer();
+  cWaveImport loaded = tracker.Waves().ImportWav(layer, path);
+  if (loaded) {
+    MarkModified();
+    fileRates[layer] = {tracker.Waves().Generation(layer), loaded.sampleRate};
+  }
+  sample.SetWave(layer);
   return loaded;
+}
+
+std::string cSynthEditor::RateText() {
+  const cFileRate& known = fileRates[Layer()];
+  if (known.rate <= 0 || known.generation != tracker.Waves().Generation(Layer())) return {};
+  return std::to_string(known.rate) + " Hz";
 }
 
 void cSynthEditor::DeleteSample() {

@@ -59,9 +59,13 @@ class cSynthEditor {
   // else the name "Synth" or "FMSynth".
   const std::string& PresetName(bool fm) const { return presetName[fm ? 1 : 0]; }
 
-  // The layer's wave: a WAV file loaded into it, or deleted.
-  bool LoadSample(const std::string& path);
+  // The layer's wave: a sample file loaded into it, or deleted. A file
+  // that fails leaves the layer as it was, and the result says why.
+  cWaveImport LoadSample(const std::string& path);
   void DeleteSample();
+  // The rate of the file the layer's wave came from, as "22050 Hz"; empty
+  // when the wave came from elsewhere (a song file holds no rate).
+  std::string RateText();
   int32_t Layer() { return Params()[2] & 0x7F; }
   cSampleEditor& Sample() { return sample; }
 
@@ -78,4 +82,11 @@ class cSynthEditor {
   int32_t updating = 1;
   cSampleEditor sample;
   std::string presetName[2] = {"Synth", "FMSynth"};
+  // The rate of the file each layer was last loaded from, while the slot
+  // still holds that load (its generation).
+  struct cFileRate {
+    uint32_t generation = 0;
+    int32_t rate = 0;
+  };
+  cFileRate fileRates[kWaveSlots];
 };

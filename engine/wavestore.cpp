@@ -85,16 +85,22 @@ void cWavManager::Install(int32_t slot, std::unique_ptr<int16_t[]> buffer, int32
   SetName(e.name, name, nameBytes);
 }
 
-bool cWavManager::ImportWav(int32_t slot, const std::string& path) {
-  if (slot < 0 || slot >= kWaveSlots) return false;
+cWaveImport cWavManager::ImportWav(int32_t slot, const std::string& path) {
+  cWaveImport result;
   cWavSound sound;
-  if (!reader.Read(path, &sound)) return false;
+  if (slot < 0 || slot >= kWaveSlots) {
+    result.failure = "there is no layer " + std::to_string(slot);
+    return result;
+  }
+  if (!ReadSampleFile(path, &sound, &result.failure)) return result;
   // Named after the file: the text after the last separator of either kind.
   const size_t cut = path.find_last_of("/\\");
   const std::string name = cut == std::string::npos ? path : path.substr(cut + 1);
   Install(slot, std::move(sound.buffer), sound.frames, sound.channels == 2 ? kWaveStereoFlag : 0, 0,
           sound.frames - 1, name.c_str(), name.size());
-  return true;
+  result.loaded = true;
+  result.sampleRate = sound.sampleRate;
+  return result;
 }
 
 bool cWavManager::SetSlot(int32_t slot, const int16_t* samples, int32_t frames, uint32_t flags,

@@ -9,7 +9,7 @@
 #include <mutex>
 #include <string>
 
-#include "engine/wavreader.h"
+#include "engine/samplefile.h"
 #include "song/filereader.h"
 #include "song/filewriter.h"
 
@@ -21,6 +21,14 @@ constexpr uint32_t kWaveStereoFlags = 0xF0;  // any of them: read as stereo
 
 // The loop mode the sample editor sets: 0 none, 1 forward, 2 ping-pong.
 constexpr uint32_t kWaveLoopModeMask = 0x07;
+
+// What an import made of a file.
+struct cWaveImport {
+  bool loaded = false;
+  std::string failure;     // why not, in words that follow "Sample could not be loaded!"
+  int32_t sampleRate = 0;  // of the file; the slot keeps its frames at that rate
+  explicit operator bool() const { return loaded; }
+};
 
 struct cWaveEntry {
   int16_t* data;   // the whole buffer, margins included; null when empty
@@ -44,8 +52,9 @@ class cWavManager {
   void ClearSlot(int32_t slot);
   void ClearAll();
 
-  // Reads a WAV file into the slot; false (slot unchanged) on any fault.
-  bool ImportWav(int32_t slot, const std::string& path);
+  // Reads a sample file (WAV, FLAC, AIFF, Ogg Vorbis) into the slot; on any
+  // fault the slot stays as it was and the result says why.
+  cWaveImport ImportWav(int32_t slot, const std::string& path);
 
   // Puts a copy of frames x (1 or 2) samples into the slot with the given
   // flags and loop; the sample editor and the MOD import fill slots this way.
@@ -84,7 +93,6 @@ class cWavManager {
                int32_t loopStart, int32_t loopEnd, const char* name, size_t nameBytes);
   std::unique_lock<std::recursive_mutex> Lock() const;
 
-  cWavReader reader;
   std::recursive_mutex* engineLock = nullptr;
   cWaveEntry entries[kWaveSlots];
   std::unique_ptr<int16_t[]> buffers[kWaveSlots];

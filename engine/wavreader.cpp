@@ -6,12 +6,12 @@
 
 namespace {
 
-// Bytes 2-15 of the KSDATAFORMAT_SUBTYPE_PCM GUID; bytes 0-1 hold the tag 1.
-constexpr uint8_t kPcmGuidTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
-                                      0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+// Bytes 2-15 of the KSDATAFORMAT_SUBTYPE_* GUIDs; bytes 0-1 hold the tag.
+constexpr uint8_t kGuidTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
+                                   0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
 
-// The most frames a slot may hold: positions are signed 32-bit frames.
-constexpr uint64_t kMaxFrames = 0x3FFFFF00;
+constexpr const char* kEndsEarly = "the file ends before its sound data does";
+constexpr const char* kBadFormat = "its format chunk is damaged";
 
 bool ReadTag(cFileReader& in, const char* tag) {
   char text[4];
@@ -20,75 +20,86 @@ bool ReadTag(cFileReader& in, const char* tag) {
 
 }  // namespace
 
-bool cWavReader::Read(const std::string& path, cWavSound* sound) {
-  cFileReader in;
-  return in.Open(path) && Read(in, sound);
+eWavVerdict cWavReader::Refuse(const char* reason) {
+  failure = reason;
+  return eWavVerdict::kRefused;
 }
 
-bool cWavReader::Read(cFileReader& in, cWavSound* sound) {
+eWavVerdict cWavReader::NotMine() {
+  failure = "not an 8- or 16-bit PCM WAV file";
+  return eWavVerdict::kNotMine;
+}
+
+eWavVerdict cWavReader::Read(cFileReader& in, cWavSound* sound) {
+  failure.clear();
   uint32_t riffSize;
-  if (!ReadTag(in, "RIFF") || !in.Read(&riffSize) || !ReadTag(in, "WAVE")) return false;
+  if (!ReadTag(in, "RIFF") || !in.Read(&riffSize) || !ReadTag(in, "WAVE")) return NotMine();
 
   // Walk the chunks: the format must come before the data.
   bool haveFormat = false;
+  bool pcm = false;  // integer samples of 8 or 16 bits: this reader's own
   uint32_t dataSize = 0;
   for (;;) {
     char id[4];
     uint32_t chunkSize;
-    if (!in.ReadBytes(id, 4) || !in.Read(&chunkSize)) return false;
+    if (!in.ReadBytes(id, 4) || !in.Read(&chunkSize)) return Refuse(kEndsEarly);
     if (std::memcmp(id, "fmt ", 4) == 0) {
-      if (chunkSize < 16) return false;
+      if (chunkSize < 16) return Refuse(kBadFormat);
       uint16_t tag, chans, align, bits;
       uint32_t rate, byteRate;
       if (!in.Read(&tag) || !in.Read(&chans) || !in.Read(&rate) || !in.Read(&byteRate) ||
           !in.Read(&align) || !in.Read(&bits)) {
-        return false;
+        return Refuse(kEndsEarly);
       }
       uint32_t used = 16;
       if (tag == 0xFFFE) {
-        // WAVE_FORMAT_EXTENSIBLE: only a PCM sub-format is taken.
+        // WAVE_FORMAT_EXTENSIBLE: the sub-format's tag stands in its GUID.
         uint16_t extra, validBits;
         uint32_t channelMask;
         uint8_t guid[16];
         if (chunkSize < 40 || !in.Read(&extra) || extra < 22 || !in.Read(&validBits) ||
             !in.Read(&channelMask) || !in.ReadBytes(guid, 16)) {
-          return false;
+          return Refuse(kBadFormat);
         }
-        if (guid[0] != 1 || guid[1] != 0 || std::memcmp(guid + 2, kPcmGuidTail, 14) != 0) {
-          return false;
-        }
+        if (std::memcmp(guid + 2, kGuidTail, 14) == 0) tag = uint16_t(guid[0] | guid[1] << 8);
         used = 40;
-      } else if (tag != 1) {
-        return false;
       }
-      if (chans != 1 && chans != 2) return false;
-      if (bits != 8 && bits != 16) return false;
+      if (chans == 0) return Refuse(kBadFormat);
+      if (chans > 2) {
+        failure = "the file has " + std::to_string(chans) +
+                  " channels; only mono and stereo samples can be loaded";
+        return eWavVerdict::kRefused;
+      }
+      pcm = tag == 1 && (bits == 8 || bits == 16);
       // A block align that disagrees with the sample layout would misread
       // every frame; 0 would divide by zero.
-      if (align == 0 || align != chans * (bits / 8)) return false;
-      if (!in.Skip(uint64_t(chunkSize - used) + (chunkSize & 1))) return false;
+      if (pcm && (align == 0 || align != chans * (bits / 8))) return Refuse(kBadFormat);
+      if (!in.Skip(uint64_t(chunkSize - used) + (chunkSize & 1))) return Refuse(kEndsEarly);
       channels = chans;
       sampleRate = int32_t(rate);
       blockAlign = align;
       bitsPerSample = bits;
       haveFormat = true;
     } else if (std::memcmp(id, "data", 4) == 0) {
-      if (!haveFormat) return false;
+      if (!haveFormat) return Refuse("its sound data comes before its format chunk");
       dataSize = chunkSize;
       break;
     } else if (!in.Skip(uint64_t(chunkSize) + (chunkSize & 1))) {
-      return false;
+      return Refuse(kEndsEarly);
     }
   }
 
-  // A data chunk shorter than it claims is refused, not padded.
-  if (dataSize > in.Remaining()) return false;
+  // A data chunk shorter than it claims is refused, not padded, whatever
+  // its samples are.
+  if (dataSize > in.Remaining()) return Refuse(kEndsEarly);
+  if (!pcm) return NotMine();
   const uint64_t frames = dataSize / uint32_t(blockAlign);
-  if (frames < 1 || frames > kMaxFrames) return false;
+  if (frames < 1) return Refuse("the file holds no sound");
+  if (frames > uint64_t(kMaxWaveFrames)) return Refuse("the sound is too long for a sample");
 
   const size_t samples = size_t(frames) * size_t(channels);
   std::unique_ptr<int16_t[]> buffer(new (std::nothrow) int16_t[samples + 2 * kWaveMargin]());
-  if (!buffer) return false;
+  if (!buffer) return Refuse("there is not enough memory for the sample");
 
   uint8_t chunk[4096];
   const size_t bytesPerSample = size_t(bitsPerSample / 8);
@@ -97,10 +108,10 @@ bool cWavReader::Read(cFileReader& in, cWavSound* sound) {
     const size_t n = std::min(samples - done, sizeof chunk / bytesPerSample);
     int16_t* out = buffer.get() + kWaveMargin + done;
     if (bytesPerSample == 1) {
-      if (!in.ReadBytes(chunk, n)) return false;
+      if (!in.ReadBytes(chunk, n)) return Refuse(kEndsEarly);
       for (size_t i = 0; i < n; ++i) out[i] = int16_t((int(chunk[i]) - 128) * 256);
     } else if (!in.ReadSamples(out, n)) {
-      return false;
+      return Refuse(kEndsEarly);
     }
     done += n;
   }
@@ -109,5 +120,5 @@ bool cWavReader::Read(cFileReader& in, cWavSound* sound) {
   sound->frames = int32_t(frames);
   sound->channels = channels;
   sound->sampleRate = sampleRate;
-  return true;
+  return eWavVerdict::kRead;
 }

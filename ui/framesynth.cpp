@@ -68,7 +68,9 @@ constexpr cBarEnds kBarEnds[] = {{"TrackBar39", "Off", "On"}};
 
 constexpr const char* kSynthFilter = "Murvelon Synth (*.zqb);;All Files (*)";
 constexpr const char* kFMSynthFilter = "Murvelon FM Synth (*.zqf);;All Files (*)";
-constexpr const char* kWaveFilter = "WAV Files (*.wav);;All Files (*)";
+constexpr const char* kWaveFilter =
+    "Sound Files (*.wav *.flac *.aif *.aiff *.aifc *.ogg);;WAV Files (*.wav);;FLAC Files "
+    "(*.flac);;AIFF Files (*.aif *.aiff *.aifc);;Ogg Vorbis Files (*.ogg);;All Files (*)";
 
 const cSynthControl& ControlAt(int index) { return SynthControls()[size_t(index)]; }
 
@@ -400,7 +402,13 @@ QWidget* TFrameSynth::BuildSamplePage() {
   top->addSpacing(12);
   nameLabel = new QLabel;
   nameLabel->setObjectName("NameLabel");
-  top->addWidget(nameLabel, 1);
+  top->addWidget(nameLabel);
+  top->addSpacing(8);
+  rateLabel = new QLabel;
+  rateLabel->setObjectName("RateLabel");
+  rateLabel->setAccessibleName("Sample rate of the file");
+  rateLabel->setToolTip("The rate the sample was recorded at: set Tune to play it at pitch");
+  top->addWidget(rateLabel, 1);
   column->addLayout(top);
 
   sampleImage = new TSampleEditor;
@@ -631,6 +639,7 @@ void TFrameSynth::ShowSample() {
   cSampleEditor& sample = editor->Sample();
   nameLabel->setText(QString::fromStdString(sample.NameText()));
   loopLabel->setText(QString::fromStdString(sample.LoopText()));
+  rateLabel->setText(QString::fromStdString(editor->RateText()));
   auto* mode = static_cast<QComboBox*>(Control("ComboBox2"));
   const QSignalBlocker block(mode);
   mode->setCurrentIndex(sample.LoopMode());
@@ -694,13 +703,13 @@ void TFrameSynth::LoadSampleClick() {
 // A file that does not load leaves the layer's wave as it was.
 bool TFrameSynth::LoadSampleFile(const QString& path) {
   if (!editor) return false;
-  const bool loaded = editor->LoadSample(path.toStdString());
+  const cWaveImport loaded = editor->LoadSample(path.toStdString());
   ShowSample();
   if (!loaded) {
     Report("Load Sample", "Sample could not be loaded!", path,
-           ReadFailure(path, "not a WAV file of 8 or 16 bits, mono or stereo"));
+           QString::fromStdString(loaded.failure));
   }
-  return loaded;
+  return bool(loaded);
 }
 
 void TFrameSynth::DeleteSampleClick() {

@@ -141,7 +141,7 @@ TEST_F(WaveStore, StereoFilesSetTheStereoFlagAndInterleave) {
   EXPECT_EQ(d[6], 0);
 }
 
-TEST_F(WaveStore, CommonPcmVariantsImportAndDamagedFilesAreRefused) {
+TEST_F(WaveStore, PcmVariantsImportAndDamagedFilesAreRefused) {
   struct Case {
     const char* what;
     WavSpec wav;
@@ -158,9 +158,6 @@ TEST_F(WaveStore, CommonPcmVariantsImportAndDamagedFilesAreRefused) {
       {"18-byte format", with([](WavSpec& s) { s.fmtForm = 18; }), true},
       {"extensible PCM", with([](WavSpec& s) { s.fmtForm = 40; }), true},
       {"chunk before data", with([](WavSpec& s) { s.junkBeforeData = true; }), true},
-      {"extensible float", with([](WavSpec& s) { s.fmtForm = 40, s.subFormat = 3; }), false},
-      {"float tag", with([](WavSpec& s) { s.tag = 3; }), false},
-      {"24 bits", with([](WavSpec& s) { s.bits = 24; }), false},
       {"three channels", with([](WavSpec& s) { s.channels = 3; }), false},
       {"block align 0", with([](WavSpec& s) { s.align = 0; }), false},
       {"block align mismatch", with([](WavSpec& s) { s.align = 4; }), false},
@@ -172,7 +169,7 @@ TEST_F(WaveStore, CommonPcmVariantsImportAndDamagedFilesAreRefused) {
     // A refused file leaves the slot as it was.
     const int16_t before[] = {7, 7};
     ASSERT_TRUE(store.SetSlot(9, before, 2, 0, 0, 1, "old"));
-    EXPECT_EQ(store.ImportWav(9, WriteFile("x.wav", BuildWav(c.wav))), c.ok);
+    EXPECT_EQ(bool(store.ImportWav(9, WriteFile("x.wav", BuildWav(c.wav)))), c.ok);
     const int16_t* d = Samples(9);
     if (c.ok) {
       // Read from the data chunk, whatever stands before it.
