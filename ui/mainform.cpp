@@ -364,6 +364,7 @@ void TMainForm::BuildMenus() {
   item("NewSong", "&New Song", QKeySequence::New, [this] { NewSongClick(); });
   item("LoadSong", "&Load Song...", QKeySequence::Open, [this] { LoadSongClick(); });
   item("SaveSong", "&Save Song...", QKeySequence::Save, [this] { SaveSongClick(); });
+  item("ExportAudio", "&Export Audio...", QKeySequence("Ctrl+E"), [this] { ExportAudioClick(); });
   fileMenu->addSeparator();
   item("ImportMod", "&Import Protracker Song (*.mod)...", QKeySequence(),
        [this] { ImportModClick(); });

@@ -26,6 +26,7 @@ class QSpinBox;
 class QStackedWidget;
 class QToolBar;
 class QVBoxLayout;
+class TExportProgress;
 class TFormSystem;
 class TmKnob;
 class TPatternEditorPart;
@@ -35,6 +36,7 @@ class TScopeView;
 class TSpectrumView;
 class TThreadedTimer;
 class cTracker;
+struct cRenderRequest;
 
 // How the program was started.
 struct cStartOptions {
@@ -83,6 +85,12 @@ class TMainForm : public QMainWindow {
   bool LoadSongFile(const QString& path);
   bool ImportModFile(const QString& path);
   bool SaveSongFile(const QString& path);
+  // File > Export Audio: the save dialog, the options step, then the
+  // progress window of a render on a second engine. Returns whether an
+  // export started. ExportAudio starts one without the dialogs.
+  bool ExportAudioClick();
+  TExportProgress* ExportAudio(const cRenderRequest& request);
+  TExportProgress* ExportProgress() { return exportProgress; }
 
   // Transport.
   void PlayClick();
@@ -232,6 +240,8 @@ class TMainForm : public QMainWindow {
 
   // File dialogs' starting places.
   QString songFolder, saveName;
+  QString exportFolder;                       // the last export's; empty: the song's folder
+  TExportProgress* exportProgress = nullptr;  // the running or last export
 
   // Controls.
   QMenu* fileMenu = nullptr;
