@@ -90,6 +90,7 @@ TExportDialog::TExportDialog(QWidget* parent, const cExportOptions& start)
   chooseFolder = Named(new QPushButton("..."), "ChooseStemsFolder", "Choose the stems folder");
   chooseFolder->setToolTip("Choose the stems folder");
   chooseFolder->setMaximumWidth(40);
+  chooseFolder->setAutoDefault(false);  // Return exports, wherever the focus is
   auto* stems = new QVBoxLayout;
   stems->addWidget(stemsBox);
   auto* folder = new QHBoxLayout;
@@ -107,9 +108,9 @@ TExportDialog::TExportDialog(QWidget* parent, const cExportOptions& start)
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel);
   exportButton =
       Named(buttons->addButton("Export", QDialogButtonBox::AcceptRole), "ExportButton", "Export");
-  exportButton->setDefault(true);
   buttons->button(QDialogButtonBox::Cancel)->setObjectName("CancelButton");
   column->addWidget(buttons);
+  exportButton->setDefault(true);  // once in the dialog, which then knows it
 
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTest>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -95,6 +96,12 @@ TEST(Export, TheOptionsStepChoosesTypeDepthRangeAndStems) {
   EXPECT_EQ(request.stemFormat, eSoundFormat::kFlac24);
   EXPECT_EQ(request.firstPosition, 3);  // in order, whichever way round
   EXPECT_EQ(request.lastPosition, 4);
+
+  // Return exports, wherever the focus stands.
+  dialog.show();
+  dialog.DepthBox()->setFocus();
+  QTest::keyClick(dialog.DepthBox(), Qt::Key_Return);
+  EXPECT_EQ(dialog.result(), QDialog::Accepted);
 }
 
 // The song as it is, not the window's mute, while the window plays on.
