@@ -96,10 +96,12 @@ bool cSoundFileReader::Open() {
   return true;
 }
 
-bool cSoundFileReader::Decode(int16_t* out) {
+bool cSoundFileReader::Decode(std::vector<int16_t>* out) {
   if (file == nullptr || !failure.empty()) return false;
   constexpr sf_count_t kChunkFrames = 4096;
   std::vector<double> chunk(size_t(kChunkFrames) * size_t(channels));
+  // A first guess of the size, never beyond what a short file could be.
+  out->reserve(out->size() + size_t(std::min<int64_t>(frames, 1 << 20)) * size_t(channels));
   int64_t done = 0;
   while (done < frames) {
     const sf_count_t want = std::min<sf_count_t>(kChunkFrames, frames - done);
@@ -111,8 +113,7 @@ bool cSoundFileReader::Decode(int16_t* out) {
       return false;
     }
     const size_t samples = size_t(got) * size_t(channels);
-    int16_t* to = out + size_t(done) * size_t(channels);
-    for (size_t i = 0; i < samples; ++i) to[i] = ToSample(chunk[i]);
+    for (size_t i = 0; i < samples; ++i) out->push_back(ToSample(chunk[i]));
     done += got;
   }
   return true;

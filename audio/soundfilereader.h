@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class cSoundFileReader {
  public:
@@ -19,13 +20,15 @@ class cSoundFileReader {
 
   // False, with Failure(), when the bytes are no sound file libsndfile knows.
   bool Open();
+  // As the file states it: a damaged file may claim far more than it holds.
   int64_t Frames() const { return frames; }
   int32_t Channels() const { return channels; }
   int32_t SampleRate() const { return sampleRate; }
 
-  // Decodes Frames() x Channels() interleaved samples into out; false, with
-  // Failure(), when the sound ends early or cannot be decoded.
-  bool Decode(int16_t* out);
+  // Appends the Frames() x Channels() interleaved samples to out as they
+  // are decoded, so that memory follows the sound the file really holds;
+  // false, with Failure(), when it ends early or cannot be decoded.
+  bool Decode(std::vector<int16_t>* out);
 
   const std::string& Failure() const { return failure; }
 

@@ -1,5 +1,6 @@
 #include "engine/samplefile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -9,6 +10,8 @@
 #include "audio/soundfilereader.h"
 
 namespace {
+
+constexpr const char* kNoMemory = "there is not enough memory for the sample";
 
 bool Refuse(std::string* failure, const std::string& reason) {
   if (failure != nullptr) *failure = reason;
@@ -44,13 +47,21 @@ bool ReadSampleFile(const std::string& path, cWavSound* sound, std::string* fail
   cSoundFileReader other(bytes.data(), bytes.size());
   if (!other.Open()) return Refuse(failure, other.Failure());
   if (other.Frames() > kMaxWaveFrames) return Refuse(failure, "the sound is too long for a sample");
-  const size_t samples = size_t(other.Frames()) * size_t(other.Channels());
+  // Decoded first: the frame count a file states sizes nothing before the
+  // sound is there.
+  std::vector<int16_t> decoded;
+  try {
+    if (!other.Decode(&decoded)) return Refuse(failure, other.Failure());
+  } catch (const std::bad_alloc&) {
+    return Refuse(failure, kNoMemory);
+  }
+  const size_t samples = decoded.size();
   std::unique_ptr<int16_t[]> buffer(new (std::nothrow) int16_t[samples + 2 * kWaveMargin]());
-  if (!buffer) return Refuse(failure, "there is not enough memory for the sample");
-  if (!other.Decode(buffer.get() + kWaveMargin)) return Refuse(failure, other.Failure());
+  if (!buffer) return Refuse(failure, kNoMemory);
+  std::copy(decoded.begin(), decoded.end(), buffer.get() + kWaveMargin);
 
   sound->buffer = std::move(buffer);
-  sound->frames = int32_t(other.Frames());
+  sound->frames = int32_t(samples / size_t(other.Channels()));
   sound->channels = other.Channels();
   sound->sampleRate = other.SampleRate();
   return true;

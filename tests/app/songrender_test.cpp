@@ -59,8 +59,8 @@ std::vector<int16_t> Pcm16(const std::string& path) {
   const std::vector<uint8_t> bytes = Bytes(path);
   cSoundFileReader reader(bytes.data(), bytes.size());
   EXPECT_TRUE(reader.Open()) << path << ": " << reader.Failure();
-  std::vector<int16_t> out(size_t(reader.Frames()) * size_t(reader.Channels()));
-  EXPECT_TRUE(reader.Decode(out.data())) << reader.Failure();
+  std::vector<int16_t> out;
+  EXPECT_TRUE(reader.Decode(&out)) << reader.Failure();
   return out;
 }
 
