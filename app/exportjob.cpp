@@ -1,15 +1,13 @@
 #include "app/exportjob.h"
 
-#include <sys/resource.h>
-#include <unistd.h>
-
 #include "app/tracker.h"
+#include "audio/threadpriority.h"
 
 namespace {
 
 // The worker yields to the audio thread and to the window even where the
-// audio thread could not have real-time priority: a nice value of 10.
-void LowerThisThread() { setpriority(PRIO_PROCESS, id_t(gettid()), 10); }
+// audio thread could not have real-time priority.
+constexpr int kWorkerNice = 10;
 
 }  // namespace
 
@@ -41,7 +39,7 @@ const cRenderResult& cExportJob::Wait() {
 // The same steps as the command line: start without a sound device, load
 // with the engine paused, then render.
 void cExportJob::Run() {
-  LowerThisThread();
+  SetThreadNice(0, kWorkerNice);
   std::string fatal;
   {
     cTracker engine(config);

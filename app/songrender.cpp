@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "app/tracker.h"
+#include "app/trackerinside.h"
 #include "engine/mixtap.h"
 
 namespace {
@@ -41,7 +42,8 @@ cRenderResult RenderSong(cTracker& tracker, const cRenderRequest& request,
   cRenderProgress ownProgress;
   cRenderProgress& shown = progress != nullptr ? *progress : ownProgress;
   const int32_t rate = tracker.Config().frequency;
-  cRenderPath& renderer = tracker.Renderer();
+  cTrackerInside engine = Inside(tracker);
+  cRenderPath& renderer = engine.Renderer();
   cMixTap tap(renderer.BlockFrames());
 
   std::vector<std::unique_ptr<cRenderFile>> files;
@@ -58,8 +60,8 @@ cRenderResult RenderSong(cTracker& tracker, const cRenderRequest& request,
 
   std::vector<int> stems;
   {
-    std::lock_guard<std::recursive_mutex> lock(tracker.EngineLock());
-    cSongTables& song = tracker.Song();
+    std::lock_guard<std::recursive_mutex> lock(engine.EngineLock());
+    cSongTables& song = engine.Song();
     if (request.firstPosition >= 0 && request.lastPosition >= request.firstPosition) {
       song.start = request.firstPosition;
       song.end = request.lastPosition;
@@ -71,7 +73,7 @@ cRenderResult RenderSong(cTracker& tracker, const cRenderRequest& request,
     if (!request.stemsFolder.empty()) {
       for (int c = 0; c < song.channelCount; ++c) stems.push_back(c);
       for (int b = 0; b < kFxAuxBuses; ++b) {
-        if (tracker.Effects().BusFed(b)) stems.push_back(kTapChannels + b);
+        if (engine.Effects().BusFed(b)) stems.push_back(kTapChannels + b);
       }
     }
   }
@@ -107,7 +109,7 @@ cRenderResult RenderSong(cTracker& tracker, const cRenderRequest& request,
   }
 
   {
-    std::lock_guard<std::recursive_mutex> lock(tracker.EngineLock());
+    std::lock_guard<std::recursive_mutex> lock(engine.EngineLock());
     renderer.SetTap(&tap);
   }
   tracker.TransportCommand(1);
@@ -134,8 +136,8 @@ cRenderResult RenderSong(cTracker& tracker, const cRenderRequest& request,
     }
     written += n;
     shown.frames = written;
-    std::lock_guard<std::recursive_mutex> lock(tracker.EngineLock());
-    const cPlayer& player = tracker.Player();
+    std::lock_guard<std::recursive_mutex> lock(engine.EngineLock());
+    const cPlayer& player = engine.Player();
     shown.position = player.position;
     shown.row = std::max(player.row, 0);
     if (request.seconds < 0 && !wrapped && player.wrapCount > 0) {
@@ -145,7 +147,7 @@ cRenderResult RenderSong(cTracker& tracker, const cRenderRequest& request,
     }
   }
   {
-    std::lock_guard<std::recursive_mutex> lock(tracker.EngineLock());
+    std::lock_guard<std::recursive_mutex> lock(engine.EngineLock());
     renderer.SetTap(nullptr);
   }
 

@@ -8,6 +8,7 @@
 #include "audio/devicechoice.h"
 #include "engine/bass.h"
 #include "engine/sampler.h"
+#include "sequencer/rowprocessor.h"
 
 // Tables and delay lines are sized by the rate: a rate they were not made
 // for is refused before anything is built with it.
@@ -31,6 +32,10 @@ cConfig UsableConfig(const cConfig& given, std::string* error) {
   config.masterPan = kMasterPanRange.Clamp(config.masterPan);
   config.bpm = kBpmRange.Clamp(config.bpm);
   config.speed = kSpeedRange.Clamp(config.speed);
+  // The edit state a song reset takes: a negative octave would write C-0
+  // for Q.
+  config.octave = std::clamp(config.octave, 0, 9);
+  config.rowAdd = std::clamp(config.rowAdd, 0, 32);
   return config;
 }
 
@@ -84,6 +89,7 @@ cTracker::cTracker(const cConfig& cfg, cStartupReport* report)
   player = std::make_unique<cPlayer>(config.frequency, config.timer1Mult, *song, *generators,
                                      *effects, *renderer);
   instruments = std::make_unique<cInstrumentAccess>(*song, *generators);
+  edits = std::make_unique<cSongEdits>(*this);
 }
 
 cTracker::~cTracker() = default;
@@ -287,6 +293,99 @@ void cTracker::SetInstrument(int32_t instrument) {
     if (editorLoad) editorLoad(instrument - 1, GetParams(instrument - 1));
   }
   if (editorRefresh) editorRefresh();
+}
+
+cPlayerState cTracker::PlayerState() {
+  std::lock_guard<std::recursive_mutex> lock(engineLock);
+  const cPlayer& p = *player;
+  return cPlayerState{p.playing, p.editMode,   p.position,     p.pattern,       p.modeWord,
+                      p.row,     p.currentBpm, p.currentSpeed, p.timer1Running, p.timer1Interval};
+}
+
+cLoadState cTracker::LoadState() {
+  std::lock_guard<std::recursive_mutex> lock(engineLock);
+  return cLoadState{renderer->mixLoad, renderer->renderLoad, generators->VoiceCount()};
+}
+
+std::string cTracker::FormatParam(int32_t word, int16_t value) {
+  std::lock_guard<std::recursive_mutex> lock(engineLock);
+  char text[64] = {};
+  generators->currentChannel = editedChannel;
+  generators->FormatParam(text, word, value);
+  return text;
+}
+
+void cTracker::SetMixerFlags(const cMixerFlags& flags) {
+  std::lock_guard<std::recursive_mutex> lock(engineLock);
+  song->mixer = flags;
+}
+
+void cTracker::SetOctave(int32_t octave) {
+  std::lock_guard<std::recursive_mutex> lock(engineLock);
+  song->octave = std::clamp(octave, 0, 9);
+}
+
+void cTracker::SetRowAdd(int32_t rows) {
+  std::lock_guard<std::recursive_mutex> lock(engineLock);
+  song->rowAdd = std::clamp(rows, 0, 32);
+}
+
+void cTracker::SetSongPosition(int32_t position, eSongJump how) {
+  std::lock_guard<std::recursive_mutex> lock(engineLock);
+  player->position = position & 0xFFF;
+  if (how == eSongJump::kPositionOnly) return;
+  player->LoadPosition();
+  if (how == eSongJump::kLoadEntry) return;
+  player->row = -1;  // the next row played is the pattern's first
+  const int channels = kChannelCountRange.Clamp(song->channelCount);
+  for (int c = 0; c < channels; ++c) {
+    generators->currentChannel = c;
+    generators->CutChannel();
+  }
+}
+
+void cTracker::SetTimer1Interval(int32_t interval) {
+  std::lock_guard<std::recursive_mutex> lock(engineLock);
+  player->timer1Interval = interval;
+}
+
+void cTracker::StartAtFirstEntry() {
+  std::lock_guard<std::recursive_mutex> lock(engineLock);
+  player->position = 0;
+  player->LoadPosition();
+  player->row = 0;
+  player->tick = 0;
+}
+
+// The instrument is applied as a row applies an instrument byte; the note
+// volume is the instrument's 127.
+void cTracker::PreviewNote(int32_t channel, int32_t note, int32_t instrument) {
+  if (channel < 0 || channel >= kChannels || note < 1 || note > kMaxNoteByte) return;
+  std::lock_guard<std::recursive_mutex> lock(engineLock);
+  generators->currentChannel = channel;
+  LoadChannelInstrument(*song, *generators, channel, instrument);
+  generators->SetInstrumentNumber(instrument);
+  generators->NoteOn(note - 1);
+}
+
+void cTracker::RestartChannelEffects(int32_t channel) {
+  if (channel < 0 || channel >= kChannels) return;
+  std::lock_guard<std::recursive_mutex> lock(engineLock);
+  ::RestartChannelEffects(*effects, channel);
+}
+
+void cTracker::ReleasePreview(int32_t channel) {
+  if (channel < 0 || channel >= kChannels) return;
+  std::lock_guard<std::recursive_mutex> lock(engineLock);
+  generators->currentChannel = channel;
+  generators->ReleaseChannel();
+}
+
+void cTracker::ResetChannel(int32_t channel) {
+  if (channel < 0 || channel >= kChannels) return;
+  std::lock_guard<std::recursive_mutex> lock(engineLock);
+  generators->currentChannel = channel;
+  generators->ResetChannel();
 }
 
 void cTracker::SetEditedChannel(int32_t channel) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/config.h"
+#include "app/songedits.h"
 #include "audio/cpuspd.h"
 #include "audio/output.h"
 #include "engine/genmanager.h"
@@ -20,7 +21,10 @@
 #include "fx/fxchains.h"
 #include "sequencer/instrumentaccess.h"
 #include "sequencer/player.h"
+#include "song/fileresult.h"
 #include "song/songtables.h"
+
+class cSongStage;
 
 // The configuration as the controller uses it: a rate outside 8000-192000 Hz
 // is replaced by 44100 and error describes it; the latency is rounded as the
@@ -38,6 +42,27 @@ class cStartupReport {
   virtual ~cStartupReport() = default;
   virtual void ShowLine(int line, const std::string& text) = 0;
   virtual void Pause(int milliseconds) { (void)milliseconds; }
+};
+
+// The player's state at one moment, for display and the editors' rules.
+struct cPlayerState {
+  int32_t playing = 0;
+  int32_t editMode = 0;
+  int32_t position = 0;
+  int32_t pattern = 0;
+  uint32_t modeWord = 0;
+  int32_t row = 0;  // -1 right after a jump: the next row played is 0
+  int32_t currentBpm = 126;
+  int32_t currentSpeed = 6;
+  int32_t timer1Running = 0;
+  int32_t timer1Interval = 40;  // ms
+};
+
+// The meters and counts the status area shows.
+struct cLoadState {
+  float mixLoad = 0;
+  float renderLoad = 0;
+  int32_t voices = 0;
 };
 
 class cTracker : private cTickSource {
@@ -76,35 +101,28 @@ class cTracker : private cTickSource {
   // on the last block of a half. Returns the output cursor after the block.
   int16_t* RenderCallback(int32_t flag);
 
-  // The song reset: every table back to the state of a new song.
-  void ResetSong();
-
-  // File commands; 1 on success, 0 on failure. Loading a file that is not
-  // a song (or not a module) leaves the current song as it was.
+  // File commands; 1 on success, 0 on failure, and why, when given, says
+  // what happened. A load that fails for any reason, running out of memory
+  // too, leaves the current song as it was. A song or module that ends
+  // early or is damaged loads as far as it goes: 1, and why says so.
   void NewModule();  // the song reset, then silence
-  int SaveModule(const std::string& path);
-  int LoadModule(const std::string& path);
-  int LoadModuleMOD(const std::string& path);
-  // The song as a song file in memory, and loading one; an export's second
+  int SaveModule(const std::string& path, cFileResult* why = nullptr);
+  int LoadModule(const std::string& path, cFileResult* why = nullptr);
+  int LoadModuleMOD(const std::string& path, cFileResult* why = nullptr);
+  // The song as a song file in memory, and loading one: an export's second
   // engine takes the song this way.
   std::vector<uint8_t> SongImage();
-  int LoadModuleImage(std::vector<uint8_t> image);
-  int SaveSynth(const std::string& path, int32_t block);
-  int LoadSynth(const std::string& path, int32_t block);
-  int SaveFMSynth(const std::string& path, int32_t block);
-  int LoadFMSynth(const std::string& path, int32_t block);
+  int LoadModuleImage(std::vector<uint8_t> image, cFileResult* why = nullptr);
+  int SaveSynth(const std::string& path, int32_t block, cFileResult* why = nullptr);
+  int LoadSynth(const std::string& path, int32_t block, cFileResult* why = nullptr);
+  int SaveFMSynth(const std::string& path, int32_t block, cFileResult* why = nullptr);
+  int LoadFMSynth(const std::string& path, int32_t block, cFileResult* why = nullptr);
 
   void SetEngine(int32_t on);
   void SetFxEngine(int32_t on);
   void ClearBuffers();
 
-  // Effect slots, sends and their operations (engine lock taken here).
-  std::unique_ptr<cEffect> NewFxModule(int32_t type);
-  void ChangeFxModule(int chain, int slot, int32_t type);
-  void AllocateFxModules();
-  void DestroyFxModules();
-  cEffect* GetFxObjPtr(int slot, int chain);
-  void SetSend(int channel, int aux, int32_t level);
+  // Effect slots (engine lock taken here).
   int32_t GetSend(int channel, int aux);
   int32_t x2ms(int32_t n);
   // ApplyParams on every effect: stored parameters take effect again.
@@ -137,12 +155,9 @@ class cTracker : private cTickSource {
   int32_t Timer1Interval();
 
   // Instrument parameter access. Blocks are 0-127; instrument numbers 1-128.
-  int16_t* GetParams(int32_t block) { return instruments->GetParams(block); }
-  int16_t GetParam(int32_t block, int32_t word) { return instruments->GetParam(block, word); }
-  void SetParam(int32_t block, int32_t word, int16_t value);
-  void SetParams(int32_t block, int32_t word, int16_t value);
-  void FilterParams(int16_t* params);
-  void DefaultParams(int32_t block);
+  // Writes go through Edits().
+  const int16_t* GetParams(int32_t block) const { return instruments->GetParams(block); }
+  int16_t GetParam(int32_t block, int32_t word) const { return instruments->GetParam(block, word); }
   int32_t GetInsType(int32_t instrument);
   int32_t GetInstrument();
   // 1-127; anything else changes nothing.
@@ -155,21 +170,78 @@ class cTracker : private cTickSource {
 
   // The instrument editor, when it exists: load is told the block it now
   // edits (under the engine lock), refresh runs after the lock is released.
-  void SetInstrumentEditor(std::function<void(int32_t block, int16_t* params)> load,
+  void SetInstrumentEditor(std::function<void(int32_t block, const int16_t* params)> load,
                            std::function<void()> refresh) {
     editorLoad = std::move(load);
     editorRefresh = std::move(refresh);
   }
 
-  std::recursive_mutex& EngineLock() { return engineLock; }
+  // Every change of the song goes through the edit path.
+  cSongEdits& Edits() { return *edits; }
+  // The song differs from what was last saved or loaded.
+  bool Modified() const { return edits->Modified(); }
+
+  // Reads for the window thread, which alone changes the song data (through
+  // Edits()), so it may read it without the lock: patterns, sequence, range,
+  // settings, instruments, effect types, sends, and the wave store (whose
+  // reads lock for themselves). What the audio thread changes is read
+  // through the snapshots below.
   const cConfig& Config() const { return config; }
-  cSongTables& Song() { return *song; }
-  cGenManager& Generators() { return *generators; }
-  cWavManager& Waves() { return *waves; }
-  cFxChains& Effects() { return *effects; }
-  cRenderPath& Renderer() { return *renderer; }
+  const cSongTables& Song() const { return *song; }
+  const cFxChains& Effects() const { return *effects; }
+  const cWavManager& Waves() const { return *waves; }
   const cWavetables& Wavetables() const { return *wavetables; }
-  cPlayer& Player() { return *player; }
+  cPlayerState PlayerState();
+  cLoadState LoadState();
+  // What the audio thread changes, read under the engine lock: read(view)
+  // sees the player, the render path and the generators, read-only. Keep it
+  // short and allocate nothing in it: the audio thread waits meanwhile.
+  struct cEngineView {
+    const cPlayer& player;
+    const cRenderPath& renderer;
+    const cSongTables& song;
+  };
+  template <class Read>
+  auto ReadEngine(Read&& read) {
+    std::lock_guard<std::recursive_mutex> lock(engineLock);
+    return read(cEngineView{*player, *renderer, *song});
+  }
+  // The effect in a slot (null for an empty one), read under the lock: an
+  // effect command may change a parameter while the song plays.
+  template <class Read>
+  auto ReadEffect(int chain, int slot, Read&& read) {
+    std::lock_guard<std::recursive_mutex> lock(engineLock);
+    return read(effects->GetFxObjPtr(slot, chain));
+  }
+  // The instrument editor's text for a word's value, from the edited
+  // channel's generator.
+  std::string FormatParam(int32_t word, int16_t value);
+  // Mute and solo: not song data, not saved, no undo.
+  void SetMixerFlags(const cMixerFlags& flags);
+
+  // The edit state (not song data): octave 0-9, row advance 0-32.
+  void SetOctave(int32_t octave);
+  void SetRowAdd(int32_t rows);
+
+  // The song position (the sequence entry played and shown) moves.
+  enum class eSongJump {
+    kPositionOnly,  // the pattern playing plays on; the next one follows
+    kLoadEntry,     // the entry's pattern and modes are taken at once
+    kRestartEntry,  // and its first row is the next one played, notes cut
+  };
+  void SetSongPosition(int32_t position, eSongJump how = eSongJump::kLoadEntry);
+  // The display-follow interval in ms, as the window's timer runs it.
+  void SetTimer1Interval(int32_t interval);
+
+  // Note preview on a channel (0-15): the note (1-108) sounds with the
+  // instrument (1-128) as a row would start it; or the channel's note is
+  // released.
+  void PreviewNote(int32_t channel, int32_t note, int32_t instrument);
+  void ReleasePreview(int32_t channel);
+  // A typed note starts the channel's effects afresh, as a row does.
+  void RestartChannelEffects(int32_t channel);
+  // The channel's generators stop (before an instrument's engine changes).
+  void ResetChannel(int32_t channel);
 
   // Load meters: the mixing and render meters of the render path, then two
   // for the status timers. They share one disabled flag.
@@ -179,10 +251,36 @@ class cTracker : private cTickSource {
   uint32_t CpuMhz() const { return meters[0]->Mhz(); }
 
  private:
+  friend class cSongEdits;
+  friend struct cTrackerInside;
+
+  // The song reset: every table back to the state of a new song.
+  void ResetSong();
+  // Effect slots and sends; the edit path and the file commands change them.
+  std::unique_ptr<cEffect> NewFxModule(int32_t type);
+  void ChangeFxModule(int chain, int slot, int32_t type);
+  void AllocateFxModules();
+  void DestroyFxModules();
+  cEffect* GetFxObjPtr(int slot, int chain);
+  void SetSend(int channel, int aux, int32_t level);
+  // Instrument writes, with the edited channel's generator in step.
+  void SetParam(int32_t block, int32_t word, int16_t value);
+  void SetParams(int32_t block, int32_t word, int16_t value);
+  void FilterParams(int16_t* params);
+  void DefaultParams(int32_t block);
+
   void ProcessTick() override;
+  // After New, Load, Import and the engine restart: the song position, the
+  // pattern and the first row are those of entry 0.
+  void StartAtFirstEntry();
   cSongDefaults SongDefaults() const;
   void FilterLoadedInstruments();
+  // Runs load on a stage of its own and, when it returned 1, makes the
+  // stage's song the one in memory.
+  int LoadAside(cFileResult* why, const std::function<int(cSongStage&, cFileResult*)>& load);
   void FillInstrumentDefaults();
+  // A copy of an instrument block, taken under the lock.
+  void CopyInstrument(int32_t block, int16_t* words);
   int32_t SamplesPerTick() const override;
 
   std::string startupError;  // before config: the constructor fills both
@@ -200,11 +298,12 @@ class cTracker : private cTickSource {
   std::unique_ptr<int16_t[]> handoff;  // the last finished half, for the output thread
   std::unique_ptr<cPlayer> player;
   std::unique_ptr<cInstrumentAccess> instruments;
+  std::unique_ptr<cSongEdits> edits;
   int32_t editedChannel = 0;
 
   std::function<void()> tickHook;
   int32_t hookSamplesPerTick = 882;
-  std::function<void(int32_t, int16_t*)> editorLoad;
+  std::function<void(int32_t, const int16_t*)> editorLoad;
   std::function<void()> editorRefresh;
   std::function<void(const std::string&)> fatalHandler;
   std::string deviceWarning;

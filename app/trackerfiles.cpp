@@ -1,61 +1,30 @@
 // The controller's file commands: new song, song files, presets and module
-// import. Each holds the engine lock for the whole operation; the callers
-// pause the engine around them.
+// import. Songs are read and written under the engine lock, and the callers
+// pause the engine around them; presets never hold the lock across a file.
+// Songs and modules are read aside and take the place of the song in memory
+// only once read: a refused or failed load, and one that runs out of
+// memory, leave it as it was.
 
-#include <vector>
+#include <algorithm>
+#include <cerrno>
+#include <new>
 
+#include "app/songstage.h"
 #include "app/tracker.h"
-#include "engine/sampler.h"
-#include "song/modimport.h"
 #include "song/presets.h"
-#include "song/songfile.h"
 
 namespace {
 
-// What the song file needs from the engine: the reset, effect creation and
-// the wave store's list.
+// What saving a song needs from the engine: the wave store's list.
 class cTrackerSongHost : public cSongFileHost {
  public:
-  explicit cTrackerSongHost(cTracker& tracker) : tracker(tracker) {}
-  void NewModule() override { tracker.ResetSong(); }
-  cEffect* CreateEffect(int chain, int slot, uint32_t type) override {
-    cFxChains& fx = tracker.Effects();
-    fx.type[slot & 3][chain] = type;
-    fx.ChangeFxModule(chain, slot, int32_t(type));
-    return fx.GetFxObjPtr(slot, chain);
-  }
-  void WriteWaveList(cFileWriter& out) override { tracker.Waves().WriteWaveList(out); }
-  bool ReadWaveList(cFileReader& in) override { return tracker.Waves().ReadWaveList(in); }
+  explicit cTrackerSongHost(cWavManager& waves) : waves(waves) {}
+  void NewModule() override {}
+  cEffect* CreateEffect(int, int, uint32_t) override { return nullptr; }
+  void WriteWaveList(cFileWriter& out) override { waves.WriteWaveList(out); }
 
  private:
-  cTracker& tracker;
-};
-
-class cTrackerModHost : public cModHost {
- public:
-  explicit cTrackerModHost(cTracker& tracker) : tracker(tracker) {}
-  void NewModule() override { tracker.ResetSong(); }
-  void SetCurrentTempo(int32_t bpm, int32_t speed) override {
-    tracker.Player().SetBPM(bpm);
-    tracker.Player().SetSpeed(speed);
-  }
-  bool StoreWave(int slot, const char* name, const int8_t* data, int32_t frames, uint32_t flags,
-                 int32_t loopStart, int32_t loopEnd) override {
-    // Signed 8-bit samples become value x 256 in the wave's 16 bits.
-    samples.resize(size_t(frames));
-    for (int32_t i = 0; i < frames; ++i) samples[size_t(i)] = int16_t(data[i] * 256);
-    return tracker.Waves().SetSlot(slot, samples.data(), frames, flags, loopStart, loopEnd, name);
-  }
-  void SamplerDefaults(int16_t* block) override {
-    if (cSampler* sampler = tracker.Generators().Sampler(0)) sampler->GetDefaults(block);
-  }
-  void SetGeneratorType(int channel, int32_t type) override {
-    tracker.Generators().generatorType[channel & 0x0F] = type;
-  }
-
- private:
-  cTracker& tracker;
-  std::vector<int16_t> samples;
+  cWavManager& waves;
 };
 
 // Every word of a block from a file into the range its generator offers, as
@@ -73,69 +42,135 @@ void cTracker::FilterLoadedInstruments() {
   for (int i = 0; i < kInstruments; ++i) FilterLoadedBlock(*generators, song->Instrument(i));
 }
 
+// A new, loaded or imported song starts with an empty history, as saved,
+// and with the song position, the pattern and the row of entry 0.
 void cTracker::NewModule() {
-  std::lock_guard<std::recursive_mutex> lock(engineLock);
-  ResetSong();
-  SilenceAll(true);
+  {
+    std::lock_guard<std::recursive_mutex> lock(engineLock);
+    ResetSong();
+    SilenceAll(true);
+  }
+  StartAtFirstEntry();
+  edits->Clear();
 }
 
-int cTracker::SaveModule(const std::string& path) {
-  std::lock_guard<std::recursive_mutex> lock(engineLock);
-  cTrackerSongHost host(*this);
-  return ::SaveModule(path, *song, *effects, host);
+// A song too large for the memory left is not saved; the old file stays.
+int cTracker::SaveModule(const std::string& path, cFileResult* why) {
+  int saved;
+  {
+    std::lock_guard<std::recursive_mutex> lock(engineLock);
+    try {
+      cTrackerSongHost host(*waves);
+      saved = ::SaveModule(path, *song, *effects, host, why);
+    } catch (const std::bad_alloc&) {
+      Tell(why, cFileResult::System(ENOMEM));
+      saved = 0;
+    }
+  }
+  if (saved == 1) edits->MarkSaved();
+  return saved;
 }
 
-int cTracker::LoadModule(const std::string& path) {
-  std::lock_guard<std::recursive_mutex> lock(engineLock);
-  cTrackerSongHost host(*this);
-  const int loaded = ::LoadModule(path, *song, *effects, host);
-  if (loaded == 1) FilterLoadedInstruments();
+// A song that took the place of the one in memory starts at entry 0 with an
+// empty history; one read only in part is not its file's, so it counts as
+// modified from the start.
+int cTracker::LoadAside(cFileResult* why,
+                        const std::function<int(cSongStage&, cFileResult*)>& load) {
+  cFileResult result;
+  int loaded = 0;
+  {
+    std::lock_guard<std::recursive_mutex> lock(engineLock);
+    try {
+      cSongStage stage(*song, effects->factory, *generators, SongDefaults());
+      if (load(stage, &result) == 1) {
+        stage.Commit(*song, *effects, *waves, *player);
+        loaded = 1;
+      }
+    } catch (const std::bad_alloc&) {
+      result = cFileResult::System(ENOMEM);
+    }
+  }
+  Tell(why, result);
+  if (loaded != 1) return 0;
+  StartAtFirstEntry();
+  edits->Clear();
+  if (!result.Ok()) edits->MarkUnsaved();
+  return 1;
+}
+
+int cTracker::LoadModule(const std::string& path, cFileResult* why) {
+  const int loaded = LoadAside(why, [&path](cSongStage& stage, cFileResult* result) {
+    return ::LoadModule(path, stage.Song(), stage.Effects(), stage, result);
+  });
+  if (loaded == 1) {
+    std::lock_guard<std::recursive_mutex> lock(engineLock);
+    FilterLoadedInstruments();
+  }
   return loaded;
 }
 
+// The song as the file a save would write; written under the lock, as a
+// save is, for effect parameters change while the song plays.
 std::vector<uint8_t> cTracker::SongImage() {
   std::lock_guard<std::recursive_mutex> lock(engineLock);
-  cTrackerSongHost host(*this);
+  cTrackerSongHost host(*waves);
   cFileWriter out;
   WriteModule(out, *song, *effects, host);
   return out.Bytes();
 }
 
-int cTracker::LoadModuleImage(std::vector<uint8_t> image) {
-  std::lock_guard<std::recursive_mutex> lock(engineLock);
-  cTrackerSongHost host(*this);
+int cTracker::LoadModuleImage(std::vector<uint8_t> image, cFileResult* why) {
   cFileReader in(std::move(image));
-  const bool loaded = ReadModule(in, *song, *effects, host);
-  if (loaded) FilterLoadedInstruments();
-  return loaded ? 1 : 0;
-}
-
-int cTracker::LoadModuleMOD(const std::string& path) {
-  std::lock_guard<std::recursive_mutex> lock(engineLock);
-  cTrackerModHost host(*this);
-  return ::LoadModuleMOD(path, *song, host);
-}
-
-int cTracker::SaveSynth(const std::string& path, int32_t block) {
-  std::lock_guard<std::recursive_mutex> lock(engineLock);
-  return ::SaveSynth(path, song->Instrument(block));
-}
-
-int cTracker::LoadSynth(const std::string& path, int32_t block) {
-  std::lock_guard<std::recursive_mutex> lock(engineLock);
-  const int loaded = ::LoadSynth(path, song->Instrument(block));
-  if (loaded == 1) FilterLoadedBlock(*generators, song->Instrument(block));
+  const int loaded = LoadAside(why, [&in](cSongStage& stage, cFileResult* result) {
+    return ReadModule(in, stage.Song(), stage.Effects(), stage, result) ? 1 : 0;
+  });
+  if (loaded == 1) {
+    std::lock_guard<std::recursive_mutex> lock(engineLock);
+    FilterLoadedInstruments();
+  }
   return loaded;
 }
 
-int cTracker::SaveFMSynth(const std::string& path, int32_t block) {
-  std::lock_guard<std::recursive_mutex> lock(engineLock);
-  return ::SaveFMSynth(path, song->Instrument(block));
+int cTracker::LoadModuleMOD(const std::string& path, cFileResult* why) {
+  return LoadAside(why, [&path](cSongStage& stage, cFileResult* result) {
+    return ::LoadModuleMOD(path, stage.Song(), stage, result);
+  });
 }
 
-int cTracker::LoadFMSynth(const std::string& path, int32_t block) {
+// Presets are copied under the lock and written after it, or read before
+// it and stored through the edit path: a file never waits inside the lock.
+int cTracker::SaveSynth(const std::string& path, int32_t block, cFileResult* why) {
+  int16_t words[kInstrumentWords];
+  CopyInstrument(block, words);
+  return ::SaveSynth(path, words, why);
+}
+
+int cTracker::SaveFMSynth(const std::string& path, int32_t block, cFileResult* why) {
+  int16_t words[kInstrumentWords];
+  CopyInstrument(block, words);
+  return ::SaveFMSynth(path, words, why);
+}
+
+// The preset fills a copy of the block (a preset may hold fewer words than
+// the block), which the edit path stores, filtered, as one step.
+int cTracker::LoadSynth(const std::string& path, int32_t block, cFileResult* why) {
+  int16_t words[kInstrumentWords];
+  CopyInstrument(block, words);
+  if (::LoadSynth(path, words, why) != 1) return 0;
+  edits->PutInstrument("Load Synth", block & 0x7F, words);
+  return 1;
+}
+
+int cTracker::LoadFMSynth(const std::string& path, int32_t block, cFileResult* why) {
+  int16_t words[kInstrumentWords];
+  CopyInstrument(block, words);
+  if (::LoadFMSynth(path, words, why) != 1) return 0;
+  edits->PutInstrument("Load FM Synth", block & 0x7F, words);
+  return 1;
+}
+
+void cTracker::CopyInstrument(int32_t block, int16_t* words) {
   std::lock_guard<std::recursive_mutex> lock(engineLock);
-  const int loaded = ::LoadFMSynth(path, song->Instrument(block));
-  if (loaded == 1) FilterLoadedBlock(*generators, song->Instrument(block));
-  return loaded;
+  const int16_t* params = song->Instrument(block);
+  std::copy(params, params + kInstrumentWords, words);
 }

@@ -9,7 +9,9 @@
 
 namespace {
 
-void Wait(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
+void Wait(int milliseconds) {
+  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
 
 }  // namespace
 
@@ -94,8 +96,8 @@ void cTracker::EngineRestart() {
     std::lock_guard<std::recursive_mutex> lock(engineLock);
     player->playing = 0;
     player->timer1Running = 0;
-    NewModule();
   }
+  NewModule();
   Wait(250);
   StartAudio();
 }

@@ -5,39 +5,33 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <vector>
+
+// libsndfile reads through these calls, at the reader's own position.
+struct cSoundFileIo {
+  static cSoundFileReader& Of(void* user) { return *static_cast<cSoundFileReader*>(user); }
+  static sf_count_t Length(void* user) { return Of(user).bytes.Size(); }
+  static sf_count_t Seek(sf_count_t offset, int whence, void* user) {
+    cSoundFileReader& r = Of(user);
+    sf_count_t base = 0;
+    if (whence == SEEK_CUR) base = r.position;
+    if (whence == SEEK_END) base = r.bytes.Size();
+    const sf_count_t to = base + offset;
+    if (to < 0) return -1;
+    r.position = to;
+    return to;
+  }
+  static sf_count_t Read(void* out, sf_count_t count, void* user) {
+    cSoundFileReader& r = Of(user);
+    if (count <= 0) return 0;
+    const sf_count_t n = r.bytes.ReadAt(r.position, out, count);
+    r.position += n;
+    return n;
+  }
+  static sf_count_t Write(const void*, sf_count_t, void*) { return 0; }
+  static sf_count_t Tell(void* user) { return Of(user).position; }
+};
 
 namespace {
-
-using cMemory = cSoundFileReader::cMemory;
-
-cMemory& Of(void* user) { return *static_cast<cMemory*>(user); }
-
-sf_count_t Length(void* user) { return Of(user).size; }
-
-sf_count_t Seek(sf_count_t offset, int whence, void* user) {
-  cMemory& m = Of(user);
-  sf_count_t base = 0;
-  if (whence == SEEK_CUR) base = m.position;
-  if (whence == SEEK_END) base = m.size;
-  const sf_count_t to = base + offset;
-  if (to < 0 || to > m.size) return -1;
-  m.position = to;
-  return to;
-}
-
-sf_count_t Read(void* out, sf_count_t count, void* user) {
-  cMemory& m = Of(user);
-  const sf_count_t n =
-      std::clamp<sf_count_t>(m.size - m.position, 0, std::max<sf_count_t>(count, 0));
-  if (n > 0) std::memcpy(out, m.data + m.position, size_t(n));
-  m.position += n;
-  return n;
-}
-
-sf_count_t Write(const void*, sf_count_t, void*) { return 0; }
-
-sf_count_t Tell(void* user) { return Of(user).position; }
 
 SNDFILE* Sound(void* file) { return static_cast<SNDFILE*>(file); }
 
@@ -50,31 +44,33 @@ int16_t ToSample(double x) {
 
 }  // namespace
 
-cSoundFileReader::cSoundFileReader(const uint8_t* data, size_t size)
-    : memory{data, data != nullptr ? int64_t(size) : 0} {}
+int64_t cSoundMemory::ReadAt(int64_t offset, void* out, int64_t count) {
+  if (offset < 0 || offset >= size || count <= 0) return 0;
+  const int64_t n = std::min(count, size - offset);
+  std::memcpy(out, data + offset, size_t(n));
+  return n;
+}
 
 cSoundFileReader::~cSoundFileReader() {
   if (file != nullptr) sf_close(Sound(file));
 }
 
 bool cSoundFileReader::Open() {
-  SF_VIRTUAL_IO io{&Length, &Seek, &Read, &Write, &Tell};
+  SF_VIRTUAL_IO io{&cSoundFileIo::Length, &cSoundFileIo::Seek, &cSoundFileIo::Read,
+                   &cSoundFileIo::Write, &cSoundFileIo::Tell};
   SF_INFO info{};
-  memory.position = 0;
-  file = sf_open_virtual(&io, SFM_READ, &info, &memory);
+  position = 0;
+  file = sf_open_virtual(&io, SFM_READ, &info, this);
   if (file == nullptr) {
     switch (sf_error(nullptr)) {
-      case SF_ERR_UNRECOGNISED_FORMAT:
-        failure = "not a sound file that can be read (WAV, FLAC, AIFF or Ogg Vorbis)";
-        break;
       case SF_ERR_MALFORMED_FILE:
-        failure = "the file is damaged or cut short";
+        fault = eSoundFault::kMalformed;
         break;
       case SF_ERR_UNSUPPORTED_ENCODING:
-        failure = "its sound is encoded in a way that cannot be read";
+        fault = eSoundFault::kUnsupported;
         break;
       default:
-        failure = std::string("the file cannot be read: ") + sf_strerror(nullptr);
+        fault = eSoundFault::kNotSound;
         break;
     }
     return false;
@@ -82,22 +78,20 @@ bool cSoundFileReader::Open() {
   frames = info.frames;
   channels = info.channels;
   sampleRate = info.samplerate;
-  if (channels < 1 || channels > 2) {
-    failure = "the file has " + std::to_string(channels) +
-              " channels; only mono and stereo samples can be loaded";
-    return false;
-  }
-  if (frames < 1) {
-    failure = "the file holds no sound";
-    return false;
+  if (channels < 1) {
+    fault = eSoundFault::kMalformed;
+  } else if (channels > 2) {
+    fault = eSoundFault::kChannels;
+  } else if (frames < 1) {
+    fault = eSoundFault::kNoSound;
   }
   // Integer files scaled by their own full scale, a power of two.
   sf_command(Sound(file), SFC_SET_NORM_DOUBLE, nullptr, SF_TRUE);
-  return true;
+  return fault == eSoundFault::kNone;
 }
 
 bool cSoundFileReader::Decode(std::vector<int16_t>* out) {
-  if (file == nullptr || !failure.empty()) return false;
+  if (file == nullptr || fault != eSoundFault::kNone) return false;
   constexpr sf_count_t kChunkFrames = 4096;
   std::vector<double> chunk(size_t(kChunkFrames) * size_t(channels));
   // A first guess of the size, never beyond what a short file could be.
@@ -107,9 +101,8 @@ bool cSoundFileReader::Decode(std::vector<int16_t>* out) {
     const sf_count_t want = std::min<sf_count_t>(kChunkFrames, frames - done);
     const sf_count_t got = sf_readf_double(Sound(file), chunk.data(), want);
     if (got <= 0) {
-      failure = sf_error(Sound(file)) != SF_ERR_NO_ERROR
-                    ? "the sound data is damaged or cut short"
-                    : "the file ends before its sound data does";
+      fault = sf_error(Sound(file)) != SF_ERR_NO_ERROR ? eSoundFault::kDamaged
+                                                       : eSoundFault::kEndsEarly;
       return false;
     }
     const size_t samples = size_t(got) * size_t(channels);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/tracker.h"
+#include "app/trackerinside.h"
 #include "fx/fxfactory.h"
 
 namespace {
@@ -55,11 +56,11 @@ void BM_RenderAllSlotsReverb(benchmark::State& state) {
   cTracker tracker(config);
   for (int chain = 0; chain < kFxChains; ++chain) {
     for (int slot = 0; slot < kFxSlots; ++slot) {
-      tracker.Effects().type[slot][chain] = 3;
+      Inside(tracker).Effects().type[slot][chain] = 3;
     }
   }
-  tracker.AllocateFxModules();
-  for (int aux = 0; aux < kFxAuxBuses; ++aux) tracker.SetSend(aux, aux, 50);
+  Inside(tracker).AllocateFxModules();
+  for (int aux = 0; aux < kFxAuxBuses; ++aux) Inside(tracker).SetSend(aux, aux, 50);
   int block = 0;
   for (auto _ : state) {
     benchmark::DoNotOptimize(tracker.RenderCallback(++block % 4 == 0 ? 1 : 0));

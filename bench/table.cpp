@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/tracker.h"
+#include "app/trackerinside.h"
 #include "bench/songs.h"
 #include "engine/bass.h"
 #include "fx/fxfactory.h"
@@ -51,13 +52,13 @@ cConfig QuietConfig() {
 }
 
 void GeneratorRow(cTracker& t, int kind, const char* name) {
-  std::lock_guard<std::recursive_mutex> lock(t.EngineLock());
-  cGenManager& g = t.Generators();
+  std::lock_guard<std::recursive_mutex> lock(Inside(t).EngineLock());
+  cGenManager& g = Inside(t).Generators();
   g.currentChannel = 0;
   g.ResetChannel();
-  int16_t* block = t.Song().Instrument(9);
+  int16_t* block = Inside(t).Song().Instrument(9);
   block[kParamGenType] = int16_t(kind);
-  t.DefaultParams(9);
+  Inside(t).DefaultParams(9);
   if (kind == kGenSampler) block[2] = 0;
   g.currentChannel = 0;
   g.SelectGenerator(kind);
@@ -92,8 +93,8 @@ void SongRow(const std::string& name, const std::function<bool(cTracker&)>& comp
   double render = 0.0, mix = 0.0;
   Row(name, MicrosecondsPerBlock(100, [&] {
         t.RenderCallback(++block % 4 == 0 ? 1 : 0);
-        render += t.Renderer().renderLoad;
-        mix += t.Renderer().mixLoad;
+        render += Inside(t).Renderer().renderLoad;
+        mix += Inside(t).Renderer().mixLoad;
       }));
   if (mixShare) *mixShare = render + mix > 0.0 ? 100.0 * mix / (render + mix) : 0.0;
 }
@@ -121,7 +122,7 @@ int main(int argc, char** argv) {
     v = float(int32_t(seed >> 8) % 20000) / 40000.0f;
   }
   for (int32_t type = 1; type < kFxTypeCount; ++type) {
-    std::unique_ptr<cEffect> fx = t.NewFxModule(type);
+    std::unique_ptr<cEffect> fx = Inside(t).NewFxModule(type);
     if (!fx) continue;
     Row(std::string("effect: ") + FxTypeName(type), MicrosecondsPerBlock(200, [&] {
           std::copy(noise.begin(), noise.end(), frames.begin());

@@ -1,8 +1,6 @@
 #include "editor/chanspage.h"
 
 #include <algorithm>
-#include <mutex>
-#include <thread>
 
 #include "app/tracker.h"
 #include "fx/fxfactory.h"
@@ -32,12 +30,10 @@ void cChansPage::Attach(cTracker& tracker) {
 
 void cChansPage::Reload() {
   if (!t) return;
-  std::lock_guard<std::recursive_mutex> lock(t->EngineLock());
   for (int c = 0; c < kPageChannels; ++c) volume[c] = t->Song().channelVolume[c];
   ReadChain();
 }
 
-// Engine lock held.
 void cChansPage::ReadChain() {
   const cFxChains& fx = t->Effects();
   for (int s = 0; s < kPageSlots; ++s) {
@@ -54,37 +50,21 @@ void cChansPage::SetChannelVolume(int channel, int value) {
   value = std::clamp(value, 0, kChannelVolumeMax);
   if (value == volume[channel]) return;
   volume[channel] = value;
-  std::lock_guard<std::recursive_mutex> lock(t->EngineLock());
-  t->Song().channelVolume[channel] = value;
-  t->Song().modified = true;
+  t->Edits().SetChannelVolume(channel, value,
+                              MergeKey(eMergeKind::kChannelVolume, uint32_t(channel)));
 }
 
 void cChansPage::SelectChain(int index) {
   if (!t || index < 0 || index >= kPageChains) return;
   chain = index;
-  std::lock_guard<std::recursive_mutex> lock(t->EngineLock());
   ReadChain();
 }
 
-// Effects are switched off around the swap and the time slice given up on
-// each side, so that the audio thread finishes a block without effects
-// before and after the slot changes. The effect is built and the old one
-// freed outside the engine lock (ChangeFxModule locks only the exchange).
 void cChansPage::ChangeType(int slot, int id) {
   if (!t || slot < 0 || slot >= kPageSlots || id < 0 || id >= kFxTypeCount) return;
   if (id == type[slot]) return;
   type[slot] = id;
-  t->SetFxEngine(0);
-  std::this_thread::yield();
-  {
-    std::lock_guard<std::recursive_mutex> lock(t->EngineLock());
-    t->Effects().type[slot][chain] = uint32_t(id);
-    t->Song().modified = true;
-  }
-  t->ChangeFxModule(chain, slot, id);
-  std::this_thread::yield();
-  t->SetFxEngine(1);
-  std::this_thread::yield();
+  t->Edits().ChangeEffectType(chain, slot, id);
 }
 
 void cChansPage::SetSend(int bus, int level) {
@@ -92,12 +72,11 @@ void cChansPage::SetSend(int bus, int level) {
   level = std::clamp(level, 0, kSendMax);
   if (level == send[bus]) return;
   send[bus] = level;
-  std::lock_guard<std::recursive_mutex> lock(t->EngineLock());
-  t->SetSend(chain, bus, level);
-  t->Song().modified = true;
+  t->Edits().SetSend(chain, bus, level,
+                     MergeKey(eMergeKind::kSend, uint32_t(chain * kPageBuses + bus)));
 }
 
 bool cChansPage::CanOpen(int slot) const {
   if (!t || slot < 0 || slot >= kPageSlots || type[slot] == 0) return false;
-  return t->GetFxObjPtr(slot, chain) != nullptr;
+  return t->Effects().Object(slot, chain) != nullptr;
 }

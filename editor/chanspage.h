@@ -1,14 +1,15 @@
 #pragma once
 // The channel and effects page without its widgets: the 16 channel volumes,
 // the chain being edited with its four effect types and four sends, and the
-// texts the page shows. Every value is read from the engine and written back
-// to it under the engine lock; the widgets show what this holds and forward
-// the user's moves. A change that goes into the song marks it modified; a
-// value equal to the one held changes nothing, so a control set from the
-// song never marks it.
+// texts the page shows. Every value is read from the song and written back
+// through its edit path; the widgets show what this holds and forward the
+// user's moves. A value equal to the one held changes nothing, so a control
+// set from the song never makes a step.
 
 #include <cstdint>
 #include <string>
+
+#include "song/songtables.h"
 
 class cTracker;
 
@@ -16,8 +17,8 @@ constexpr int kPageChannels = 16;
 constexpr int kPageChains = 20;  // 16 channels, then Aux1-Aux4
 constexpr int kPageSlots = 4;
 constexpr int kPageBuses = 4;
-constexpr int kChannelVolumeMax = 300;  // percent
-constexpr int kSendMax = 100;           // percent
+constexpr int kChannelVolumeMax = kChannelVolumeRange.high;  // percent
+constexpr int kSendMax = 100;                                // percent
 
 // "Channel 0" .. "Channel 15", "Aux1" .. "Aux4"; empty outside 0-19.
 std::string ChainName(int chain);

@@ -1,14 +1,13 @@
 #include "editor/fxparmform.h"
 
 #include <algorithm>
-#include <mutex>
 
 #include "app/tracker.h"
 #include "fx/effect.h"
 
 namespace {
 
-// Engine lock held.
+// Under the engine lock (cTracker::ReadEffect).
 std::string ParamText(cEffect& fx, int index, int32_t value) {
   char text[kFxTextSize] = {};
   fx.GetParamText(text, index, value);
@@ -21,36 +20,41 @@ std::string ParamText(cEffect& fx, int index, int32_t value) {
 bool cFxParmForm::Open(cTracker& tracker, int chain, int slot) {
   Close();
   if (chain < 0 || chain >= kFxChains || slot < 0 || slot >= kFxSlots) return false;
-  std::lock_guard<std::recursive_mutex> lock(tracker.EngineLock());
   if (tracker.Effects().type[slot][chain] == 0) return false;
-  cEffect* effect = tracker.GetFxObjPtr(slot, chain);
-  if (!effect) return false;
-  t = &tracker;
-  fx = effect;
-  const char* name = fx->GetName();
-  caption = name ? name : "";
-  presets = std::max(fx->GetNumPresets(), 0);
-  const int count = std::clamp(fx->GetNumParams(), 0, kFxParmRows);
-  rows.resize(size_t(count));
-  for (int i = 0; i < count; ++i) {
-    cFxParmRow& row = rows[size_t(i)];
-    if (const cFxParamDesc* desc = fx->GetParamDesc(i)) {
-      row.label = desc->longLabel ? desc->longLabel : "";
-      row.minimum = desc->minimum;
-      row.maximum = std::max(desc->maximum, desc->minimum);
-      row.tempoSync = (desc->flags & kFxTimeSync) != 0;
+  const bool opened = tracker.ReadEffect(chain, slot, [&](cEffect* effect) {
+    if (!effect) return false;
+    const char* name = effect->GetName();
+    caption = name ? name : "";
+    presets = std::max(effect->GetNumPresets(), 0);
+    const int count = std::clamp(effect->GetNumParams(), 0, kFxParmRows);
+    rows.resize(size_t(count));
+    for (int i = 0; i < count; ++i) {
+      cFxParmRow& row = rows[size_t(i)];
+      if (const cFxParamDesc* desc = effect->GetParamDesc(i)) {
+        row.label = desc->longLabel ? desc->longLabel : "";
+        row.minimum = desc->minimum;
+        row.maximum = std::max(desc->maximum, desc->minimum);
+        row.tempoSync = (desc->flags & kFxTimeSync) != 0;
+      }
+      row.tickInterval = std::max((row.maximum - row.minimum) / 10, 1);
+      row.minimumText = ParamText(*effect, i, row.minimum);
+      row.maximumText = ParamText(*effect, i, row.maximum);
     }
-    row.tickInterval = std::max((row.maximum - row.minimum) / 10, 1);
-    row.minimumText = ParamText(*fx, i, row.minimum);
-    row.maximumText = ParamText(*fx, i, row.maximum);
-    ReadRow(i);
+    return true;
+  });
+  if (!opened) {
+    Close();
+    return false;
   }
+  t = &tracker;
+  this->chain = chain;
+  this->slot = slot;
+  ReadRows();
   return true;
 }
 
 void cFxParmForm::Close() {
   t = nullptr;
-  fx = nullptr;
   caption.clear();
   rows.clear();
   presets = 0;
@@ -62,36 +66,41 @@ void cFxParmForm::SetColumns(int labelWidth, int valueWidth) {
   valueExtra = std::max(valueWidth - kValueWidth, 0);
 }
 
-// Engine lock held.
-void cFxParmForm::ReadRow(int row) {
-  cFxParmRow& r = rows[size_t(row)];
-  r.value = fx->GetParam(row);
-  r.text = ParamText(*fx, row, r.value);
+// Every row shows the value the effect holds now, and its text.
+void cFxParmForm::ReadRows() {
+  t->ReadEffect(chain, slot, [&](cEffect* effect) {
+    if (!effect) return;
+    for (int i = 0; i < int(rows.size()); ++i) {
+      cFxParmRow& r = rows[size_t(i)];
+      r.value = effect->GetParam(i);
+      r.text = ParamText(*effect, i, r.value);
+    }
+  });
 }
 
 void cFxParmForm::SetParam(int row, int32_t value) {
-  if (!fx || row < 0 || row >= int(rows.size()) || value == rows[size_t(row)].value) return;
-  std::lock_guard<std::recursive_mutex> lock(t->EngineLock());
-  fx->SetParam(row, value);
-  ReadRow(row);
-  t->Song().modified = true;
+  if (!t || row < 0 || row >= int(rows.size()) || value == rows[size_t(row)].value) return;
+  t->Edits().SetEffectParam(
+      StepName(row).c_str(), chain, slot, row, value,
+      MergeKey(eMergeKind::kEffectParam, uint32_t((chain * kFxSlots + slot) * kFxParmRows + row)));
+  ReadRows();
+}
+
+// "Reverb Room Size", for the Edit menu's "Undo ...".
+std::string cFxParmForm::StepName(int row) const {
+  return caption.empty() ? rows[size_t(row)].label : caption + " " + rows[size_t(row)].label;
 }
 
 void cFxParmForm::TempoClick(int row, int n) {
-  if (!fx || row < 0 || row >= int(rows.size()) || n < 0 || n >= kFxTempoButtons) return;
-  std::lock_guard<std::recursive_mutex> lock(t->EngineLock());
-  fx->SetParam(row, t->x2ms(n));
-  ReadRow(row);
-  t->Song().modified = true;
+  if (!t || row < 0 || row >= int(rows.size()) || n < 0 || n >= kFxTempoButtons) return;
+  t->Edits().SetEffectParam(StepName(row).c_str(), chain, slot, row, t->x2ms(n));
+  ReadRows();
 }
 
 void cFxParmForm::PresetClick(int preset) {
-  if (!fx || preset < 0 || preset >= presets) return;
-  std::lock_guard<std::recursive_mutex> lock(t->EngineLock());
-  fx->Reset(false);
-  fx->LoadPreset(preset);
-  for (int i = 0; i < int(rows.size()); ++i) ReadRow(i);
-  t->Song().modified = true;
+  if (!t || preset < 0 || preset >= presets) return;
+  t->Edits().LoadEffectPreset(chain, slot, preset);
+  ReadRows();
 }
 
 std::string cFxParmForm::TempoCaption(int n) { return std::to_string(n + 1) + "x"; }

@@ -2,10 +2,9 @@
 // The effect parameter window without its widgets: one row per parameter of
 // the effect in a slot (its long label, a bar over the descriptor's range,
 // the value's text), tempo buttons for time parameters, a button per preset,
-// and where each control sits. The window is modal and holds the effect
-// while it is open, so nothing replaces the effect meanwhile. Every effect
-// operation runs under the engine lock; every change marks the song
-// modified.
+// and where each control sits. The window is modal while it is open, so
+// nothing replaces the effect meanwhile. The effect is read under the engine
+// lock; every change goes through the song's edit path.
 
 #include <cstdint>
 #include <string>
@@ -40,7 +39,7 @@ class cFxParmForm {
   // when the slot holds no effect.
   bool Open(cTracker& tracker, int chain, int slot);
   void Close();
-  bool IsOpen() const { return fx != nullptr; }
+  bool IsOpen() const { return t != nullptr; }
 
   const std::string& Caption() const { return caption; }
   const std::vector<cFxParmRow>& Rows() const { return rows; }
@@ -48,6 +47,7 @@ class cFxParmForm {
 
   // A bar moved: the effect takes the value (it may hold it to a narrower
   // range) and the row shows what it kept. The same value changes nothing.
+  // The moves of one drag merge into one step.
   void SetParam(int row, int32_t value);
   // Tempo button n (0-7) of a row: the parameter becomes n + 1 rows of the
   // song's tempo in milliseconds.
@@ -81,10 +81,11 @@ class cFxParmForm {
   cFormRect PresetRect(int preset) const;
 
  private:
-  void ReadRow(int row);
+  void ReadRows();
+  std::string StepName(int row) const;
 
   cTracker* t = nullptr;
-  cEffect* fx = nullptr;
+  int chain = 0, slot = 0;
   std::string caption;
   std::vector<cFxParmRow> rows;
   int presets = 0;

@@ -2,16 +2,12 @@
 // preview.
 
 #include <algorithm>
-#include <mutex>
 #include <string>
 
 #include "app/tracker.h"
 #include "editor/notekeys.h"
 #include "editor/patterneditor.h"
 #include "editor/patterntext.h"
-#include "sequencer/rowprocessor.h"
-
-using cLock = std::lock_guard<std::recursive_mutex>;
 
 const char* SubColumnHelp(int subColumn) {
   static constexpr const char* kHelp[kSubColumns] = {"Note",
@@ -66,62 +62,60 @@ bool cPatternEditor::PlayNoteAppMessage(const cKey& key, bool previewOnly) {
 // After an entry: the cursor moves on by the row advance when asked, and the
 // view shows the changed cell, also when the cursor stayed on its row.
 void cPatternEditor::AfterEntry(bool advance) {
-  if (advance) {
-    int rows;
-    {
-      cLock lock(tracker.EngineLock());
-      rows = tracker.Song().rowAdd;
-    }
-    pattern.RowDown(rows);
-  }
+  Snapshot();
+  if (advance) pattern.RowDown(tracker.Song().rowAdd);
   pattern.DrawCursorRow();
   host.RepaintPattern();
 }
 
-void cPatternEditor::InsKeyNote(int semitone, int octaveOffset) {
+// One typed entry is one step of the history, made where the cursor is.
+bool cPatternEditor::EditCell(const char* what, auto&& change) {
+  SyncEditedChannel();
   const int channel = pattern.CursorChannel();
-  bool playing;
-  {
-    cLock lock(tracker.EngineLock());
-    cSongTables& song = tracker.Song();
-    const bool release = semitone == kNoteOffSemitone;
-    // A note typed in starts the channel's effects afresh, as a row does.
-    if (!release) RestartChannelEffects(tracker.Effects(), channel);
-    if (channel >= song.channelCount) return;
-    uint8_t* cell = song.Cell(pattern.currentPattern, channel, pattern.cursorRow);
+  const int row = pattern.cursorRow;
+  return tracker.Edits().EditPattern(what, pattern.currentPattern, [&](cSongTables& song) {
+    if (channel >= song.channelCount) return false;
+    return change(song.Cell(pattern.currentPattern, channel, row));
+  });
+}
+
+void cPatternEditor::InsKeyNote(int semitone, int octaveOffset) {
+  const bool release = semitone == kNoteOffSemitone;
+  // A note typed in starts the channel's effects afresh, as a row does.
+  if (!release) tracker.RestartChannelEffects(pattern.CursorChannel());
+  const cSongTables& song = tracker.Song();
+  const uint8_t note = uint8_t(NoteValue(cNoteKey{semitone, octaveOffset}, song.octave));
+  const uint8_t instrument = uint8_t(song.currentInstrument);
+  bool written = false;
+  EditCell(release ? "Note Off" : "Note", [&](uint8_t* cell) {
     if (release) {
       cell[0] = kNoteRelease;
     } else {
-      cell[0] = uint8_t(NoteValue(cNoteKey{semitone, octaveOffset}, song.octave));
-      cell[1] = uint8_t(song.currentInstrument);
+      cell[0] = note;
+      cell[1] = instrument;
     }
-    song.modified = true;
-    pattern.Snapshot(song.Cell(pattern.currentPattern, 0, 0));
-    playing = tracker.Player().playing != 0;
-  }
+    return written = true;
+  });
+  if (!written) return;
   // While playing the note lands on the playing row and the player moves
   // the view.
-  AfterEntry(!playing);
+  AfterEntry(!Playing());
 }
 
 void cPatternEditor::InsValNote(int digit) {
   if (EditMode() == 0 || digit < 0 || digit > 15) return;
-  const int channel = pattern.CursorChannel();
   const int sub = pattern.SubColumn();
   if (sub == 0) return;
-  {
-    cLock lock(tracker.EngineLock());
-    cSongTables& song = tracker.Song();
-    if (channel >= song.channelCount) return;
-    uint8_t* cell = song.Cell(pattern.currentPattern, channel, pattern.cursorRow);
+  bool written = false;
+  EditCell("Typing", [&](uint8_t* cell) {
     if (sub <= 2) {
-      if (sub == 1 && digit > 7) return;
+      if (sub == 1 && digit > 7) return false;
       cell[1] =
           sub == 1 ? uint8_t((cell[1] & 0x0F) | digit << 4) : uint8_t((cell[1] & 0xF0) | digit);
     } else if (sub <= 6) {
       uint8_t& value = cell[sub <= 4 ? 2 : 3];
       const bool high = sub == 3 || sub == 5;
-      if (high && digit > 9) return;
+      if (high && digit > 9) return false;
       if (value == 0xFF) {
         // 0x80-0x9F are slides: a first 8 or 9 gives a slide of 1, not 0.
         value = high ? uint8_t(digit * 16 + (digit >= 8 ? 1 : 0)) : uint8_t(digit);
@@ -133,19 +127,18 @@ void cPatternEditor::InsValNote(int digit) {
       const bool high = (sub - 7) % 2 == 0;
       value = high ? uint8_t((value & 0x0F) | digit << 4) : uint8_t((value & 0xF0) | digit);
     }
-    song.modified = true;
-    pattern.Snapshot(song.Cell(pattern.currentPattern, 0, 0));
-  }
-  AfterEntry(true);
+    return written = true;
+  });
+  if (written) AfterEntry(true);
 }
 
 void cPatternEditor::ClrValNote(int mode) {
   if (EditMode() == 0) return;
-  {
-    cLock lock(tracker.EngineLock());
-    cSongTables& song = tracker.Song();
+  const int sub = pattern.SubColumn();
+  // A clear on a channel the song lacks still moves the cursor on.
+  SyncEditedChannel();
+  tracker.Edits().EditPattern("Clear", pattern.currentPattern, [&](cSongTables& song) {
     uint8_t* cell = song.Cell(pattern.currentPattern, pattern.CursorChannel(), pattern.cursorRow);
-    const int sub = pattern.SubColumn();
     if (mode == 0) {
       cell[0] = cell[1] = 0;
     } else if (mode == 1) {
@@ -163,27 +156,19 @@ void cPatternEditor::ClrValNote(int mode) {
     } else {
       cell[6] = cell[7] = 0;
     }
-    song.modified = true;
-    pattern.Snapshot(song.Cell(pattern.currentPattern, 0, 0));
-  }
+    return true;
+  });
   AfterEntry(true);
 }
 
 void cPatternEditor::PlayKeyNote(int semitone, int octaveOffset) {
   const int channel = pattern.CursorChannel();
-  cLock lock(tracker.EngineLock());
-  cSongTables& song = tracker.Song();
-  cGenManager& generators = tracker.Generators();
-  generators.currentChannel = channel;
   if (semitone == kNoteOffSemitone) {
-    generators.ReleaseChannel();
+    tracker.ReleasePreview(channel);
     return;
   }
+  const cSongTables& song = tracker.Song();
   const int note = NoteValue(cNoteKey{semitone, octaveOffset}, song.octave);
-  // The current instrument, applied as a row applies an instrument byte.
-  const int instrument = song.currentInstrument;
-  LoadChannelInstrument(song, generators, channel, instrument);
-  generators.SetInstrumentNumber(instrument);
-  generators.NoteOn(note - 1);
+  tracker.PreviewNote(channel, note, song.currentInstrument);
   previewSounding = 1;
 }

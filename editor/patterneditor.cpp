@@ -1,30 +1,21 @@
 #include "editor/patterneditor.h"
 
 #include <algorithm>
-#include <mutex>
 
 #include "app/tracker.h"
 
-using cLock = std::lock_guard<std::recursive_mutex>;
-
 cPatternEditor::cPatternEditor(cTracker& t, cEditorHost& h) : tracker(t), host(h) {
-  cLock lock(tracker.EngineLock());
-  ClearClipStores(tracker.Song());
+  tracker.Edits().UseClipStores([](cSongTables& song) { ClearClipStores(song); });
   sequence.Start(&tracker.Song());
 }
 
-bool cPatternEditor::Playing() const {
-  cLock lock(tracker.EngineLock());
-  return tracker.Player().playing != 0;
-}
+bool cPatternEditor::Playing() const { return tracker.PlayerState().playing != 0; }
 
-int cPatternEditor::EditMode() const {
-  cLock lock(tracker.EngineLock());
-  return tracker.Player().editMode;
-}
+int cPatternEditor::EditMode() const { return tracker.PlayerState().editMode; }
 
+// The song's cells change on this thread only: the working copy is read
+// from them directly.
 void cPatternEditor::Snapshot() {
-  cLock lock(tracker.EngineLock());
   pattern.Snapshot(tracker.Song().Cell(pattern.currentPattern, 0, 0));
 }
 
@@ -41,7 +32,12 @@ void cPatternEditor::Move() {
   host.RepaintPattern();
 }
 
-void cPatternEditor::SyncEditedChannel() { tracker.SetEditedChannel(pattern.CursorChannel()); }
+// The edited channel (whose generators the instrument operations address)
+// and the place each undo step records follow the cursor.
+void cPatternEditor::SyncEditedChannel() {
+  tracker.SetEditedChannel(pattern.CursorChannel());
+  tracker.Edits().SetCursor(pattern.CursorChannel(), pattern.cursorRow);
+}
 
 cClipPlace cPatternEditor::Place() const {
   return cClipPlace{pattern.currentPattern, pattern.CursorChannel(), pattern.cursorRow};
@@ -59,44 +55,48 @@ void cPatternEditor::ToggleEditMode() {
   ShowEditMode();
 }
 
+namespace {
+
+const char* ClipName(const char* verb, eClip size) {
+  static constexpr const char* kNames[2][3] = {{"Cut Pattern", "Cut Track", "Cut Block"},
+                                               {"Paste Pattern", "Paste Track", "Paste Block"}};
+  return kNames[verb[0] == 'P' ? 1 : 0][int(size)];
+}
+
+}  // namespace
+
 void cPatternEditor::Cut(eClip size) {
-  {
-    cLock lock(tracker.EngineLock());
-    CutToClip(tracker.Song(), size, Place());
-    tracker.Song().modified = true;
-  }
+  SyncEditedChannel();
+  tracker.Edits().EditPattern(ClipName("Cut", size), pattern.currentPattern,
+                              [&](cSongTables& song) {
+                                CutToClip(song, size, Place());
+                                return true;
+                              });
   Redraw();
 }
 
 void cPatternEditor::Copy(eClip size) {
-  cLock lock(tracker.EngineLock());
-  CopyToClip(tracker.Song(), size, Place());
+  tracker.Edits().UseClipStores([&](cSongTables& song) { CopyToClip(song, size, Place()); });
 }
 
 void cPatternEditor::Paste(eClip size) {
-  {
-    cLock lock(tracker.EngineLock());
-    PasteFromClip(tracker.Song(), size, Place());
-    tracker.Song().modified = true;
-  }
+  SyncEditedChannel();
+  tracker.Edits().EditPattern(ClipName("Paste", size), pattern.currentPattern,
+                              [&](cSongTables& song) {
+                                PasteFromClip(song, size, Place());
+                                return true;
+                              });
   Redraw();
 }
 
-void cPatternEditor::SetOctave(int octave) {
-  cLock lock(tracker.EngineLock());
-  tracker.Song().octave = std::clamp(octave, 0, 9);
-}
+void cPatternEditor::SetOctave(int octave) { tracker.SetOctave(octave); }
 
-void cPatternEditor::SetRowAdd(int rows) {
-  cLock lock(tracker.EngineLock());
-  tracker.Song().rowAdd = std::clamp(rows, 0, 32);
-}
+void cPatternEditor::SetRowAdd(int rows) { tracker.SetRowAdd(rows); }
 
 void cPatternEditor::SetInstrument(int instrument) { tracker.SetInstrument(instrument); }
 
-bool cPatternEditor::TakeSongPosition() {
+bool cPatternEditor::TakeSongPosition(int position) {
   const cSongTables& song = tracker.Song();
-  const int position = tracker.Player().position;
   const int shown = int(song.GetPattern(position) & 0xFF);
   const uint32_t modes = song.GetModeWord(position);
   if (shown == pattern.currentPattern && modes == pattern.modeWord) return false;
@@ -108,12 +108,7 @@ bool cPatternEditor::TakeSongPosition() {
 }
 
 void cPatternEditor::StartViews(int patternWidth, int patternHeight) {
-  int channels;
-  {
-    cLock lock(tracker.EngineLock());
-    channels = tracker.Song().channelCount;
-  }
-  pattern.Start(patternWidth, patternHeight, channels);
+  pattern.Start(patternWidth, patternHeight, tracker.Song().channelCount);
   sequence.Start(&tracker.Song());
   SyncEditedChannel();
   DrawAll();
@@ -127,14 +122,21 @@ void cPatternEditor::ResetViews() {
   StartViews(pattern.width, pattern.height);
 }
 
+// Undo and redo bring the cursors to where the step was made: stopped, the
+// sequence cursor and the pattern view on its entry (the controller has put
+// the song position there); playing, only the channel and the row.
+void cPatternEditor::GoTo(const cEditLocation& where) {
+  if (!Playing()) sequence.SetCursor(where.position);
+  pattern.SetRow(where.row);
+  pattern.cursorColumn = where.channel * 15 + pattern.SubColumn();
+  StartViews(pattern.width, pattern.height);
+}
+
 void cPatternEditor::DrawAll() {
   sequence.redraw = 4;
   sequence.Draw();
   host.RepaintSequence();
-  {
-    cLock lock(tracker.EngineLock());
-    if (!TakeSongPosition()) pattern.Snapshot(tracker.Song().Cell(pattern.currentPattern, 0, 0));
-  }
+  if (!TakeSongPosition(tracker.PlayerState().position)) Snapshot();
   pattern.editMode = EditMode();
   pattern.redraw = 4;
   pattern.Draw();
@@ -156,10 +158,7 @@ void cPatternEditor::PatternMouseDown(int x, int y) {
   pattern.MouseDown(x, y);
   int row, column;
   if (!pattern.dragging && pattern.CellAt(x, y, &row, &column)) {
-    {
-      cLock lock(tracker.EngineLock());
-      if (tracker.Player().playing == 0) pattern.SetRow(row);
-    }
+    if (!Playing()) pattern.SetRow(row);
     pattern.cursorColumn = column;
     pattern.NormaliseColumn();
     NoteHowTo();
@@ -177,24 +176,34 @@ void cPatternEditor::PatternMouseMove(int x, int y) {
 
 void cPatternEditor::PatternMouseUp() { pattern.MouseUp(); }
 
-void cPatternEditor::SequenceMouseDown(int x, int y, int button) {
-  bool patternChanged = false;
-  {
-    cLock lock(tracker.EngineLock());
-    cSongTables& song = tracker.Song();
-    cPlayer& player = tracker.Player();
-    const eSequenceClick result = sequence.Click(x, y, button);
-    if (result == eSequenceClick::kNothing) return;
-    if (result == eSequenceClick::kCursorMoved) {
-      player.position = sequence.cursor;
-      player.LoadPosition();
-    } else {
-      song.modified = true;
-      if (result == eSequenceClick::kModeChanged)
-        player.modeWord = song.GetModeWord(player.position);
-    }
-    patternChanged = TakeSongPosition();
+namespace {
+
+const char* SequenceStepName(eSequenceClick result) {
+  switch (result) {
+    case eSequenceClick::kPatternChanged:
+      return "Sequence Pattern";
+    case eSequenceClick::kModeChanged:
+      return "Channel Mode";
+    case eSequenceClick::kRangeChanged:
+      return "Song Range";
+    default:
+      return nullptr;
   }
+}
+
+}  // namespace
+
+// A click that moves the cursor moves the song position; one that changes
+// an entry or the range is an edit.
+void cPatternEditor::SequenceMouseDown(int x, int y, int button) {
+  eSequenceClick result = eSequenceClick::kNothing;
+  tracker.Edits().EditSequence([&](cSongTables& song) {
+    result = sequence.Click(x, y, button, song);
+    return SequenceStepName(result);
+  });
+  if (result == eSequenceClick::kNothing) return;
+  if (result == eSequenceClick::kCursorMoved) tracker.SetSongPosition(sequence.cursor);
+  const bool patternChanged = TakeSongPosition(tracker.PlayerState().position);
   sequence.Draw();
   host.RepaintSequence();
   if (patternChanged) {
@@ -204,26 +213,15 @@ void cPatternEditor::SequenceMouseDown(int x, int y, int button) {
 }
 
 void cPatternEditor::SequenceArrow(int direction, bool ctrl) {
+  const bool playing = Playing();
+  sequence.SetCursor(sequence.cursor + (direction < 0 ? -1 : 1));
   bool patternChanged = false;
-  bool playing;
-  {
-    cLock lock(tracker.EngineLock());
-    cSongTables& song = tracker.Song();
-    cPlayer& player = tracker.Player();
-    playing = player.playing != 0;
-    sequence.SetCursor(sequence.cursor + (direction < 0 ? -1 : 1));
-    player.position = sequence.cursor;
-    if (!ctrl) {
-      player.LoadPosition();
-      player.row = -1;  // the next row played is the pattern's first
-      patternChanged = TakeSongPosition();
-      cGenManager& generators = tracker.Generators();
-      const int channels = std::clamp(song.channelCount, 0, kChannels);
-      for (int c = 0; c < channels; ++c) {
-        generators.currentChannel = c;
-        generators.CutChannel();
-      }
-    }
+  if (ctrl) {
+    // The pattern playing now plays to its end; the next follows the cursor.
+    tracker.SetSongPosition(sequence.cursor, cTracker::eSongJump::kPositionOnly);
+  } else {
+    tracker.SetSongPosition(sequence.cursor, cTracker::eSongJump::kRestartEntry);
+    patternChanged = TakeSongPosition(sequence.cursor);
   }
   sequence.Draw();
   host.RepaintSequence();
@@ -234,47 +232,40 @@ void cPatternEditor::SequenceArrow(int direction, bool ctrl) {
 }
 
 void cPatternEditor::InsertSequenceEntry() {
-  {
-    cLock lock(tracker.EngineLock());
-    sequence.InsertEntry();
-    tracker.Song().modified = true;
-  }
+  tracker.Edits().EditSequence([&](cSongTables& song) {
+    sequence.InsertEntry(song);
+    return "Insert Entry";
+  });
   sequence.Draw();
   host.RepaintSequence();
 }
 
 void cPatternEditor::DeleteSequenceEntry() {
-  {
-    cLock lock(tracker.EngineLock());
-    sequence.DeleteEntry();
-    tracker.Song().modified = true;
-  }
+  tracker.Edits().EditSequence([&](cSongTables& song) {
+    sequence.DeleteEntry(song);
+    return "Delete Entry";
+  });
   sequence.Draw();
   host.RepaintSequence();
 }
 
-// Both views are read from one moment of the player: one lock per tick.
+// Both views are read from one moment of the player.
 void cPatternEditor::FollowPlayback(bool followSequence, bool followPattern, bool mask) {
   followPattern = followPattern && shownPage == 0;
-  int position;
-  {
-    cLock lock(tracker.EngineLock());
-    const cPlayer& player = tracker.Player();
-    if (player.playing == 0) return;
-    position = player.position;
-    if (followPattern) FollowPattern(player, mask);
-  }
+  const cPlayerState player = tracker.PlayerState();
+  if (player.playing == 0) return;
   if (followSequence) {
-    sequence.SetCursor(position);
+    sequence.SetCursor(player.position);
     sequence.Draw();
     host.RepaintSequence();
   }
   if (!followPattern) return;
+  FollowPattern(player, mask);
   pattern.Draw();
   host.RepaintPattern();
 }
 
-void cPatternEditor::FollowPattern(const cPlayer& player, bool mask) {
+void cPatternEditor::FollowPattern(const cPlayerState& player, bool mask) {
   const int shown = player.pattern & 0xFF;
   if (pattern.maskDisplay != int(mask) || shown != pattern.currentPattern ||
       player.modeWord != pattern.modeWord) {

@@ -5,9 +5,8 @@
 // mouse edits and arrows, and the views following playback. It works on the
 // controller's song tables, transport and generators, and on the two views;
 // the window forwards its key and mouse events here and paints what the
-// views drew. Window thread only. Every write into the pattern store or the
-// sequence, and every read of the player's state, is made under the engine
-// lock; the views draw from their own copies after the lock is released.
+// views drew. Window thread only. Every change of the song goes through the
+// controller's edit path, and the player is read through its snapshots.
 
 #include <cstdint>
 #include <string>
@@ -18,8 +17,9 @@
 #include "editor/patternview.h"
 #include "editor/sequenceview.h"
 
-class cPlayer;
 class cTracker;
+struct cPlayerState;
+struct cEditLocation;
 
 // The song that Ctrl+F5 loads, relative to the data folder.
 constexpr const char* kQuickLoadSong = "Songs/_Pelvano_05l_ye.zqm";
@@ -80,6 +80,8 @@ class cPatternEditor {
   void StartViews(int patternWidth, int patternHeight);
   // After a new, loaded or imported song: both cursors back to the start.
   void ResetViews();
+  // After an undo or a redo: the cursors where the step was made.
+  void GoTo(const cEditLocation& where);
   // The sequence view in full, then the pattern view with the pattern and
   // modes of the song position, and the edit-mode display.
   void DrawAll();
@@ -113,14 +115,19 @@ class cPatternEditor {
   void Snapshot();
   // The cursor advanced after an entry, and the entered row drawn.
   void AfterEntry(bool advance);
+  // change(cell) on the cursor's cell, as one step; refused (false) on a
+  // channel the song lacks or when change refuses.
+  bool EditCell(const char* what, auto&& change);
   void ShowEditMode();
   cClipPlace Place() const;
   // The pattern view takes the pattern and modes of the song position;
-  // true when they differed. Engine lock held.
-  bool TakeSongPosition();
-  // Engine lock held: the pattern view on the playing pattern and row.
-  void FollowPattern(const cPlayer& player, bool mask);
+  // true when they differed.
+  bool TakeSongPosition(int position);
+  // The pattern view on the playing pattern and row.
+  void FollowPattern(const cPlayerState& player, bool mask);
   void SyncEditedChannel();
+  // A row insert, delete or transpose on the cursor's track, as one step.
+  void EditTrack(const char* what, auto&& change);
   void TabKey(bool ctrl, bool shift);
 
   cTracker& tracker;

@@ -2,13 +2,10 @@
 // pages' note preview.
 
 #include <algorithm>
-#include <mutex>
 
 #include "app/tracker.h"
 #include "editor/patterneditor.h"
 #include "editor/trackedit.h"
-
-using cLock = std::lock_guard<std::recursive_mutex>;
 
 bool cPatternEditor::AppMessage(const cKey& key) {
   bool handled = true;
@@ -59,12 +56,7 @@ bool cPatternEditor::AppMessage(const cKey& key) {
 }
 
 void cPatternEditor::SpaceKey() {
-  bool stop;
-  {
-    cLock lock(tracker.EngineLock());
-    stop = tracker.Player().playing != 0 || previewSounding != 0;
-  }
-  if (stop) {
+  if (Playing() || previewSounding != 0) {
     host.StopClick();
     previewSounding = 0;
   } else {
@@ -79,9 +71,7 @@ bool cPatternEditor::AppMsgPattern(const cKey& key) {
   const bool edit = EditMode() != 0;
   const bool playing = Playing();
 
-  // A row move while stopped: under the lock, as the display timer sets the
-  // row while playing.
-  // The cursor is the view's own: no lock to move it.
+  // A row move while stopped; while playing the player moves the row.
   auto moveRow = [&](auto&& change) {
     if (playing) return;
     change();
@@ -174,22 +164,19 @@ bool cPatternEditor::AppMsgPattern(const cKey& key) {
       return true;
     case kVkInsert:
       if (!edit) return true;
-      if (!shift && !ctrl) {
-        cLock lock(tracker.EngineLock());
-        InsertTrackRow(tracker.Song(), pattern.currentPattern, pattern.CursorChannel(),
-                       pattern.cursorRow);
-        tracker.Song().modified = true;
-      }
+      if (!shift && !ctrl)
+        EditTrack("Insert Row", [&](cSongTables& song) {
+          InsertTrackRow(song, pattern.currentPattern, pattern.CursorChannel(), pattern.cursorRow);
+        });
       Redraw();
       return true;
     case kVkBack:
       if (!edit) return true;
       if (!ctrl) {
-        cLock lock(tracker.EngineLock());
         if (!shift) pattern.SetRow(std::max(pattern.cursorRow - 1, 0));
-        DeleteTrackRow(tracker.Song(), pattern.currentPattern, pattern.CursorChannel(),
-                       pattern.cursorRow);
-        tracker.Song().modified = true;
+        EditTrack("Delete Row", [&](cSongTables& song) {
+          DeleteTrackRow(song, pattern.currentPattern, pattern.CursorChannel(), pattern.cursorRow);
+        });
       }
       Redraw();
       return true;
@@ -197,13 +184,13 @@ bool cPatternEditor::AppMsgPattern(const cKey& key) {
     case kVkSubtract:
       if (!edit) return true;
       if (shift != ctrl) {
-        cLock lock(tracker.EngineLock());
         const int step = key.vk == kVkAdd ? 1 : -1;
         // Shift: the cursor's block of 16 rows; Ctrl: the whole track.
         const int first = shift ? pattern.cursorRow / kBlockRows * kBlockRows : 0;
-        TransposeTrack(tracker.Song(), pattern.currentPattern, pattern.CursorChannel(), first,
-                       shift ? kBlockRows : kRows, step);
-        tracker.Song().modified = true;
+        EditTrack(shift ? "Transpose Block" : "Transpose Track", [&](cSongTables& song) {
+          TransposeTrack(song, pattern.currentPattern, pattern.CursorChannel(), first,
+                         shift ? kBlockRows : kRows, step);
+        });
       }
       Redraw();
       return true;
@@ -223,6 +210,14 @@ bool cPatternEditor::AppMsgPattern(const cKey& key) {
   if (edit) handled = EditNoteAppMessage(key);
   if (PlayNoteAppMessage(key)) handled = true;
   return handled;
+}
+
+void cPatternEditor::EditTrack(const char* what, auto&& change) {
+  SyncEditedChannel();
+  tracker.Edits().EditPattern(what, pattern.currentPattern, [&](cSongTables& song) {
+    change(song);
+    return true;
+  });
 }
 
 // Tab: the next channel; with Shift the one before; with Ctrl the first.

@@ -102,9 +102,8 @@ bool cSampleEditor::SetRangeByPixels(int32_t x1, int32_t x2) {
 
 bool cSampleEditor::WriteLoop(int32_t start, int32_t end) {
   if (start == wave.loopStart && end == wave.loopEnd) return false;
-  if (!waves.SetLoop(slot, start, end)) return false;
+  if (!writer.SetLoop(slot, start, end)) return false;
   Fetch();
-  MarkModified();
   return true;
 }
 
@@ -158,9 +157,8 @@ bool cSampleEditor::SetLoopMode(int32_t mode) {
   Fetch();
   if (slot < 0 || mode < 0 || mode > kLoopPingpong) return false;
   if (int32_t(wave.flags & kWaveLoopModeMask) == mode) return false;
-  if (!waves.SetLoopMode(slot, uint32_t(mode))) return false;
+  if (!writer.SetLoopMode(slot, uint32_t(mode))) return false;
   Fetch();
-  MarkModified();
   return true;
 }
 

@@ -6,9 +6,9 @@
 //
 // The wave lives in the wave store; the editor keeps a copy of the slot's
 // entry and fetches it again before each use, so a slot that was replaced
-// (a song load, a new sample) is never read through a stale pointer. The
-// loop points and mode are written through the store, under the engine lock,
-// since the sampler reads them while rendering. UI thread only.
+// (a song load, a new sample, an undo) is never read through a stale
+// pointer. The loop points and mode are written through a writer: the
+// song's edit path in the program. UI thread only.
 
 #include <cstdint>
 #include <string>
@@ -18,11 +18,18 @@
 // The loop modes of the loop-mode box, its item indexes.
 enum : int32_t { kLoopNone = 0, kLoopForward = 1, kLoopPingpong = 2 };
 
+// Where the loop points and the loop mode go; each returns false when the
+// slot holds no wave.
+class cLoopWriter {
+ public:
+  virtual ~cLoopWriter() = default;
+  virtual bool SetLoop(int32_t slot, int32_t loopStart, int32_t loopEnd) = 0;
+  virtual bool SetLoopMode(int32_t slot, uint32_t mode) = 0;
+};
+
 class cSampleEditor {
  public:
-  // modified, when given, is set by every change that goes into the song.
-  explicit cSampleEditor(cWavManager& waves, bool* modified = nullptr)
-      : waves(waves), modified(modified) {}
+  cSampleEditor(const cWavManager& waves, cLoopWriter& writer) : waves(waves), writer(writer) {}
 
   // The image in pixels; scale is the image's pixels per logical pixel (2 at
   // 200 %), which widens the mouse strips and the loop flags with it.
@@ -102,12 +109,9 @@ class cSampleEditor {
   void ShowWhole();
   void CollapseRange();
   bool WriteLoop(int32_t start, int32_t end);
-  void MarkModified() {
-    if (modified) *modified = true;
-  }
 
-  cWavManager& waves;
-  bool* modified;
+  const cWavManager& waves;
+  cLoopWriter& writer;
   cWaveEntry wave{};
   int32_t slot = -1;
   uint32_t generation = 0;

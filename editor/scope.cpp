@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <mutex>
 
 #include "app/tracker.h"
 #include "editor/digitfont.h"
@@ -57,30 +56,31 @@ void cScope::Resize(int width, int height, int pixelScale) {
 
 void cScope::Capture(cTracker& t) {
   if (!bmp) return;
-  std::lock_guard<std::recursive_mutex> lock(t.EngineLock());
-  const cSongTables& song = t.Song();
-  layout = MakeScopeLayout(bmp->Width(), bmp->Height(), song.channelCount, scale);
-  const int frames = t.Renderer().BlockFrames();
-  const int columns = layout.cellWidth - 2 * scale;
-  const double step = ScopeFrameStep(layout.cellWidth, scale);
-  for (int k = 0; k < 16; ++k) {
-    heard[k] = k < layout.channels && song.IsActive(k);
-    points[k] = 0;
-    if (!heard[k] || columns <= 0 || layout.halfRow <= 0) continue;
-    const float* buffer = t.Renderer().ChannelBuffer(k);
-    int* out = rows.data() + size_t(k) * size_t(bmp->Width());
-    double position = 0.0;
-    int x = 0;
-    // A short block at a low rate ends the trace early rather than read on.
-    for (; x < columns && int(position) < frames; ++x, position += step) {
-      const int frame = int(position);
-      bool clipped = false;
-      const int row =
-          ScopeTraceRow(buffer[2 * frame], buffer[2 * frame + 1], layout.halfRow, scale, &clipped);
-      out[x] = clipped ? -1 : row;
+  t.ReadEngine([&](const cTracker::cEngineView& engine) {
+    const cSongTables& song = engine.song;
+    layout = MakeScopeLayout(bmp->Width(), bmp->Height(), song.channelCount, scale);
+    const int frames = engine.renderer.BlockFrames();
+    const int columns = layout.cellWidth - 2 * scale;
+    const double step = ScopeFrameStep(layout.cellWidth, scale);
+    for (int k = 0; k < 16; ++k) {
+      heard[k] = k < layout.channels && song.IsActive(k);
+      points[k] = 0;
+      if (!heard[k] || columns <= 0 || layout.halfRow <= 0) continue;
+      const float* buffer = engine.renderer.ChannelBuffer(k);
+      int* out = rows.data() + size_t(k) * size_t(bmp->Width());
+      double position = 0.0;
+      int x = 0;
+      // A short block at a low rate ends the trace early rather than read on.
+      for (; x < columns && int(position) < frames; ++x, position += step) {
+        const int frame = int(position);
+        bool clipped = false;
+        const int row = ScopeTraceRow(buffer[2 * frame], buffer[2 * frame + 1], layout.halfRow,
+                                      scale, &clipped);
+        out[x] = clipped ? -1 : row;
+      }
+      points[k] = x;
     }
-    points[k] = x;
-  }
+  });
 }
 
 void cScope::Draw() {
@@ -107,13 +107,16 @@ void cScope::Refresh(cTracker& t) {
   Draw();
 }
 
+// Mute and solo are the window thread's to change: read here, written back
+// under the lock for the mixer.
 bool cScope::Click(cTracker& t, int x, int y, bool rightButton) {
   if (!bmp) return false;
-  std::lock_guard<std::recursive_mutex> lock(t.EngineLock());
-  cSongTables& song = t.Song();
+  const cSongTables& song = t.Song();
   const cScopeLayout now = MakeScopeLayout(bmp->Width(), bmp->Height(), song.channelCount, scale);
   const int channel = now.ChannelAt(x, y);
   if (channel < 0 || channel >= now.channels) return false;
-  ScopeMuteSolo(song.mixer, channel, rightButton);
+  cMixerFlags flags = song.mixer;
+  ScopeMuteSolo(flags, channel, rightButton);
+  t.SetMixerFlags(flags);
   return true;
 }

@@ -104,8 +104,8 @@ void cSequenceView::DrawFooter() {
                kSequenceHeaderColour);
 }
 
-eSequenceClick cSequenceView::Click(int x, int y, int button) {
-  if (song == nullptr || x < 0 || y < 0) return eSequenceClick::kNothing;
+eSequenceClick cSequenceView::Click(int x, int y, int button, cSongTables& edited) {
+  if (x < 0 || y < 0) return eSequenceClick::kNothing;
   const int c = x / kCharWidth;
   const int line = y / kLineHeight - 1;  // -1: the header
   const bool right = button == kButtonRight;
@@ -128,13 +128,13 @@ eSequenceClick cSequenceView::Click(int x, int y, int button) {
     if (c == 4 || c == 5) {
       if (middle) return eSequenceClick::kNothing;
       const int step = c == 4 ? 16 : 1;
-      song->SetPattern(index, (song->GetPattern(index) + uint32_t(sign * step)) & 0xFF);
+      edited.SetPattern(index, (edited.GetPattern(index) + uint32_t(sign * step)) & 0xFF);
       redraw = 4;
       return eSequenceClick::kPatternChanged;
     }
     if (c >= 7) {
       const int channel = c - 7 > 15 ? 15 : c - 7;
-      song->SetChannelMode(index, channel, (song->GetChannelMode(index, channel) + sign) & 3);
+      edited.SetChannelMode(index, channel, (edited.GetChannelMode(index, channel) + sign) & 3);
       redraw = 4;
       return eSequenceClick::kModeChanged;
     }
@@ -145,36 +145,34 @@ eSequenceClick cSequenceView::Click(int x, int y, int button) {
     int32_t* field = nullptr;
     int digit = 0;
     if (c >= 4 && c <= 6) {
-      field = &song->start;
+      field = &edited.start;
       digit = c - 4;
     } else if (c >= 12 && c <= 14) {
-      field = &song->repeat;
+      field = &edited.repeat;
       digit = c - 12;
     } else if (c >= 20 && c <= 22) {
-      field = &song->end;
+      field = &edited.end;
       digit = c - 20;
     }
     if (field == nullptr || middle) return eSequenceClick::kNothing;
     *field += sign * kDigitSteps[digit];
-    song->NormaliseRange();
+    edited.NormaliseRange();
     redraw = 4;
     return eSequenceClick::kRangeChanged;
   }
   return eSequenceClick::kNothing;
 }
 
-void cSequenceView::InsertEntry() {
-  if (song == nullptr) return;
-  uint8_t* entries = song->Sequence();
+void cSequenceView::InsertEntry(cSongTables& edited) {
+  uint8_t* entries = edited.Sequence();
   const size_t at = size_t(cursor) * 8;
   std::memmove(entries + at + 8, entries + at, kSequenceBytes - at - 8);
   std::memset(entries + at, 0, 8);
   redraw = 4;
 }
 
-void cSequenceView::DeleteEntry() {
-  if (song == nullptr) return;
-  uint8_t* entries = song->Sequence();
+void cSequenceView::DeleteEntry(cSongTables& edited) {
+  uint8_t* entries = edited.Sequence();
   const size_t at = size_t(cursor) * 8;
   std::memmove(entries + at, entries + at + 8, kSequenceBytes - at - 8);
   std::memset(entries + kSequenceBytes - 8, 0, 8);

@@ -2,9 +2,9 @@
 // The sequence view: seven entries around the cursor (index, pattern, the
 // mode of each of the 16 channels), a header and a footer with the song's
 // start, repeat and end positions; mouse clicks that edit them, and the
-// entry insert and delete buttons. Window thread; the callers of Click,
-// InsertEntry and DeleteEntry hold the engine lock, since the player reads
-// the sequence and the range.
+// entry insert and delete buttons. Window thread; Click, InsertEntry and
+// DeleteEntry write the song they are given, which the caller hands them
+// inside an edit of the sequence.
 
 #include <cstdint>
 
@@ -30,7 +30,7 @@ constexpr cRgb kSequenceHeaderColour{192, 192, 200};
 
 class cSequenceView {
  public:
-  void Start(cSongTables* tables) {
+  void Start(const cSongTables* tables) {
     song = tables;
     redraw = 4;
   }
@@ -44,14 +44,15 @@ class cSequenceView {
   void Draw();
   void FullDraw();
 
-  // A press at (x, y) in pixels with one of the buttons.
-  eSequenceClick Click(int x, int y, int button);
+  // A press at (x, y) in pixels with one of the buttons: the cursor moves,
+  // or an entry or the range of the song changes.
+  eSequenceClick Click(int x, int y, int button, cSongTables& song);
   // "InsRow": the entries from the cursor move one down (the last is lost)
   // and the cursor's entry becomes pattern 0 with every channel skipped.
-  void InsertEntry();
+  void InsertEntry(cSongTables& song);
   // "DelRow": the entries after the cursor move one up; the last becomes
   // pattern 0 with every channel skipped.
-  void DeleteEntry();
+  void DeleteEntry(cSongTables& song);
 
   int cursor = 0;
   int redraw = 4;
@@ -62,7 +63,7 @@ class cSequenceView {
   void DrawEntryLine(int line);
   void DrawFooter();
 
-  cSongTables* song = nullptr;
+  const cSongTables* song = nullptr;
   cTextCanvas* canvas = nullptr;
   int drawnCursor = 0;
 };

@@ -167,22 +167,15 @@ constexpr cSynthControl kControls[] = {
 cHandlerRule HandlerRule(cSynthHandler handler) {
   switch (handler) {
     case H::TrackBar2Change:
-      return {false, true, false};
-    case H::TrackBarChange:
-      return {true, false, true};
     case H::mKnobChange2:
-      return {true, true, false};
+      return {true, false};
+    case H::TrackBarChange:
+      return {false, true};
     case H::mKnobChange:
     case H::mKnob31Change:
-      return {true, true, true};
-    case H::SE_LayerChange:
-    case H::ComboBox2Change:
-      return {true, false, false};
-    // The engine change takes the lock for each of its steps and waits
-    // between them.
-    case H::ComboBox1Change:
+      return {true, true};
     default:
-      return {false, false, false};
+      return {false, false};
   }
 }
 

@@ -39,8 +39,8 @@ enum class cSynthHandler {
   CheckBox3Click,     // 0 when checked ("No RST", "Keyb")
   TrackBarChange2,    // bar position
   TrackBar2Change,    // 127 - bar position (the "FB" and "LV" bars)
-  TrackBarChange,     // bar position, under the engine lock (the Distorter)
-  mKnobChange2,       // knob position, under the engine lock, with its text
+  TrackBarChange,     // bar position (the Distorter)
+  mKnobChange2,       // knob position, with its text
   mKnobChange,        // as mKnobChange2, and the envelope pictures follow
   mKnob31Change,      // the sample page's envelope knobs, as mKnobChange
   SE_TuneChange,      // into word 4
@@ -51,7 +51,6 @@ enum class cSynthHandler {
 };
 
 struct cHandlerRule {
-  bool engineLock;       // held across the write and the text
   bool paramText;        // the written value is shown as a message
   bool redrawEnvelopes;  // the envelope pictures are drawn again
 };

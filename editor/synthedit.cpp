@@ -1,11 +1,21 @@
 #include "editor/synthedit.h"
 
 #include <chrono>
-#include <mutex>
 #include <thread>
 
-cSynthEditor::cSynthEditor(cTracker& tracker)
-    : tracker(tracker), sample(tracker.Waves(), &tracker.Song().modified) {}
+namespace {
+
+// "Oscillator 2 Detune": a control's label with its group, for the Edit
+// menu's "Undo ...".
+std::string StepName(const cSynthControl& c) {
+  std::string name = c.group;
+  if (*c.label) name += std::string(name.empty() ? "" : " ") + c.label;
+  return name.empty() ? "Instrument Change" : name;
+}
+
+}  // namespace
+
+cSynthEditor::cSynthEditor(cTracker& tracker) : tracker(tracker), sample(tracker.Waves(), *this) {}
 
 void cSynthEditor::Load(int32_t newBlock) { block = newBlock & 0x7F; }
 
@@ -23,23 +33,13 @@ int32_t cSynthEditor::ControlValue(int32_t index) {
   return ControlValueFromWord(c, Params()[c.word]);
 }
 
-std::string cSynthEditor::FormatParam(int32_t word, int16_t value) {
-  std::lock_guard<std::recursive_mutex> lock(tracker.EngineLock());
-  char text[64] = {};
-  cGenManager& generators = tracker.Generators();
-  generators.currentChannel = tracker.EditedChannel();
-  generators.FormatParam(text, word, value);
-  return text;
-}
-
 cControlResult cSynthEditor::ControlChanged(int32_t index, int32_t value) {
   cControlResult result;
   const auto controls = SynthControls();
   if (!updating || index < 0 || size_t(index) >= controls.size()) return result;
   const cSynthControl& c = controls[size_t(index)];
   const cHandlerRule rule = HandlerRule(c.handler);
-  std::unique_lock<std::recursive_mutex> lock(tracker.EngineLock(), std::defer_lock);
-  if (rule.engineLock) lock.lock();
+  cSongEdits& edits = tracker.Edits();
 
   switch (c.handler) {
     case cSynthHandler::None:
@@ -53,8 +53,7 @@ cControlResult cSynthEditor::ControlChanged(int32_t index, int32_t value) {
       result.sampleChanged = true;
       return result;
     case cSynthHandler::SE_LayerChange:
-      tracker.SetParams(block, 2, int16_t(value));
-      MarkModified();
+      edits.SetInstrumentWords("Layer", block, 2, int16_t(value));
       sample.SetWave(Layer());
       result.wrote = result.sampleChanged = true;
       return result;
@@ -63,86 +62,81 @@ cControlResult cSynthEditor::ControlChanged(int32_t index, int32_t value) {
   }
 
   const int16_t word = WordFromControlValue(c, value);
-  tracker.SetParam(block, c.word, word);
-  MarkModified();
+  edits.SetInstrumentWord(StepName(c).c_str(), block, c.word, word,
+                          MergeKey(eMergeKind::kInstrumentWord, uint32_t(index)));
   result.wrote = true;
   // The written value: an inverted bar shows what the instrument holds.
-  if (rule.paramText) result.text = FormatParam(c.word, word);
+  if (rule.paramText) result.text = tracker.FormatParam(c.word, word);
   result.redrawEnvelopes = rule.redrawEnvelopes;
   return result;
 }
 
+// The edited channel's voices stop first; the audio thread goes on
+// rendering the other channels while the editor waits for them to fade.
 void cSynthEditor::ChangeEngine(int32_t engine) {
   if (engine < 0 || engine >= kGenKinds) return;
-  {
-    std::lock_guard<std::recursive_mutex> lock(tracker.EngineLock());
-    cGenManager& generators = tracker.Generators();
-    generators.currentChannel = tracker.EditedChannel();
-    generators.ResetChannel();
-  }
-  // Outside the lock: the audio thread goes on rendering the other channels.
+  tracker.ResetChannel(tracker.EditedChannel());
   if (engineChangeWaitMs > 0) {
     std::this_thread::sleep_for(std::chrono::milliseconds(engineChangeWaitMs));
   }
-  std::lock_guard<std::recursive_mutex> lock(tracker.EngineLock());
-  tracker.SetParam(block, kParamGenType, int16_t(engine));
-  tracker.DefaultParams(block);
-  // The defaults make channel 0 play the new engine; the edited channel,
-  // which the editor's writes address, follows the block as well.
-  tracker.FilterParams(tracker.GetParams(block));
-  MarkModified();
+  tracker.Edits().ChangeEngine(block, engine);
   if (engine == kGenSampler) sample.SetWave(Layer());
 }
 
-bool cSynthEditor::LoadPreset(bool fm, const std::string& path) {
-  if (tracker.GetInsType(block + 1) != (fm ? kGenFM : kGenBass)) return false;
-  const int loaded = fm ? tracker.LoadFMSynth(path, block) : tracker.LoadSynth(path, block);
+bool cSynthEditor::LoadPreset(bool fm, const std::string& path, cFileResult* why) {
+  if (tracker.GetInsType(block + 1) != (fm ? kGenFM : kGenBass)) {
+    Tell(why, cFileResult::NotThisKind());
+    return false;
+  }
+  const int loaded =
+      fm ? tracker.LoadFMSynth(path, block, why) : tracker.LoadSynth(path, block, why);
   if (loaded != 1) return false;
-  MarkModified();
   presetName[fm ? 1 : 0] = path;
   tracker.SetInstrument(tracker.GetInstrument());
   return true;
 }
 
-bool cSynthEditor::SavePreset(bool fm, const std::string& path) {
-  if ((fm ? tracker.SaveFMSynth(path, block) : tracker.SaveSynth(path, block)) != 1) return false;
+bool cSynthEditor::SavePreset(bool fm, const std::string& path, cFileResult* why) {
+  if ((fm ? tracker.SaveFMSynth(path, block, why) : tracker.SaveSynth(path, block, why)) != 1)
+    return false;
   presetName[fm ? 1 : 0] = path;
   return true;
 }
 
-// A replaced or emptied slot must not be heard half-way: the mix buffers
-// are cleared and every sampler voice stops first.
-void cSynthEditor::StopSamplers() {
-  std::lock_guard<std::recursive_mutex> lock(tracker.EngineLock());
-  tracker.ClearBuffers();
-  tracker.Generators().ResetSamplers();
-}
-
-cWaveImport cSynthEditor::LoadSample(const std::string& path) {
-  StopSamplers();
-  // The file is read outside the engine lock; the store takes the lock only
-  // to put the new sound into the slot.
-  const int32_t layer = Layer();
-  cWaveImport loaded = tracker.Waves().ImportWav(layer, path);
-  if (loaded) {
-    MarkModified();
-    fileRates[layer] = {tracker.Waves().Generation(layer), loaded.sampleRate};
-  }
-  sample.SetWave(layer);
-  return loaded;
+// The file is read before anything changes: a file that fails leaves the
+// wave, the instrument and the voices as they were.
+bool cSynthEditor::LoadSample(const std::string& path, cFileResult* why) {
+  cWaveSlot sound;
+  int32_t rate = 0;
+  if (!cWavManager::ReadWav(path, &sound, why, &rate)) return false;
+  fileRates[Layer()] = {sound.buffer, rate};
+  tracker.Edits().PutSample("Load Sample", Layer(), sound);
+  sample.SetWave(Layer());
+  return true;
 }
 
 std::string cSynthEditor::RateText() {
   const cFileRate& known = fileRates[Layer()];
-  if (known.rate <= 0 || known.generation != tracker.Waves().Generation(Layer())) return {};
+  const std::shared_ptr<const int16_t[]> sound = known.sound.lock();
+  if (known.rate <= 0 || !sound || sound != tracker.Waves().GetSlot(Layer()).buffer) return {};
   return std::to_string(known.rate) + " Hz";
 }
 
 void cSynthEditor::DeleteSample() {
-  StopSamplers();
-  if (tracker.Waves().InUse(Layer())) MarkModified();
-  tracker.Waves().ClearSlot(Layer());
+  tracker.Edits().DeleteSample(Layer());
   sample.SetWave(Layer());
+}
+
+bool cSynthEditor::SetLoop(int32_t slot, int32_t loopStart, int32_t loopEnd) {
+  if (!tracker.Waves().InUse(slot)) return false;
+  tracker.Edits().SetLoop(slot, loopStart, loopEnd);
+  return true;
+}
+
+bool cSynthEditor::SetLoopMode(int32_t slot, uint32_t mode) {
+  if (!tracker.Waves().InUse(slot)) return false;
+  tracker.Edits().SetLoopMode(slot, mode);
+  return true;
 }
 
 cEnvelopeShape cSynthEditor::Envelope(const cEnvelopeImage& image, int32_t width, int32_t height) {

@@ -1,7 +1,6 @@
 #pragma once
 // What the instrument editor does with a change of one of its controls: the
-// word it writes through the controller, under the engine lock where the
-// audio thread must not see a half-done change, the text it shows, the
+// word it writes through the song's edit path, the text it shows, the
 // engine change, the presets and the samples. The frame builds its widgets
 // from SynthControls() and forwards their changes here. UI thread only.
 
@@ -22,7 +21,7 @@ struct cControlResult {
   bool sampleChanged = false;    // the sample page shows another wave or loop
 };
 
-class cSynthEditor {
+class cSynthEditor : private cLoopWriter {
  public:
   explicit cSynthEditor(cTracker& tracker);
 
@@ -30,7 +29,7 @@ class cSynthEditor {
   // this, under the engine lock, when an instrument is selected.
   void Load(int32_t block);
   int32_t Block() const { return block; }
-  const int16_t* Params() { return tracker.GetParams(block); }
+  const int16_t* Params() const { return tracker.GetParams(block); }
   int32_t Engine() { return Params()[kParamGenType]; }
 
   // Around a refresh, while the frame sets its controls from the block:
@@ -41,7 +40,8 @@ class cSynthEditor {
   // What the control at the index of SynthControls() shows for the block.
   int32_t ControlValue(int32_t index);
 
-  // A control at the index of SynthControls() changed to value.
+  // A control at the index of SynthControls() changed to value. The changes
+  // of one drag of a control merge into one step.
   cControlResult ControlChanged(int32_t index, int32_t value);
 
   // The engine change: the edited channel's voices stop, then after a wait
@@ -53,15 +53,16 @@ class cSynthEditor {
   // Presets of the virtual-analogue (fm false, .zqb) or FM synthesizer
   // (.zqf). A load happens only into an instrument of that engine and then
   // selects the instrument again, so that the frame refreshes.
-  bool LoadPreset(bool fm, const std::string& path);
-  bool SavePreset(bool fm, const std::string& path);
+  // why, when given, says why a preset did not load or save.
+  bool LoadPreset(bool fm, const std::string& path, cFileResult* why = nullptr);
+  bool SavePreset(bool fm, const std::string& path, cFileResult* why = nullptr);
   // The save dialog's default: the path of the last preset loaded or saved,
   // else the name "Synth" or "FMSynth".
   const std::string& PresetName(bool fm) const { return presetName[fm ? 1 : 0]; }
 
-  // The layer's wave: a sample file loaded into it, or deleted. A file
-  // that fails leaves the layer as it was, and the result says why.
-  cWaveImport LoadSample(const std::string& path);
+  // The layer's wave: a sample file (WAV, FLAC, AIFF, Ogg Vorbis) loaded
+  // into it, or deleted. A file that fails leaves the layer as it was.
+  bool LoadSample(const std::string& path, cFileResult* why = nullptr);
   void DeleteSample();
   // The rate of the file the layer's wave came from, as "22050 Hz"; empty
   // when the wave came from elsewhere (a song file holds no rate).
@@ -73,19 +74,20 @@ class cSynthEditor {
   cEnvelopeShape Envelope(const cEnvelopeImage& image, int32_t width, int32_t height);
 
  private:
-  std::string FormatParam(int32_t word, int16_t value);
-  void StopSamplers();
-  void MarkModified() { tracker.Song().modified = true; }
+  // The loop writes of the sample page, through the edit path.
+  bool SetLoop(int32_t slot, int32_t loopStart, int32_t loopEnd) override;
+  bool SetLoopMode(int32_t slot, uint32_t mode) override;
 
   cTracker& tracker;
   int32_t block = 0;
   int32_t updating = 1;
   cSampleEditor sample;
   std::string presetName[2] = {"Synth", "FMSynth"};
-  // The rate of the file each layer was last loaded from, while the slot
-  // still holds that load (its generation).
+  // The rate of the file each layer's sound was last loaded from, while the
+  // layer holds that sound (an undo may take it away and a redo bring it
+  // back: sounds are never changed, so the buffer tells).
   struct cFileRate {
-    uint32_t generation = 0;
+    std::weak_ptr<const int16_t[]> sound;
     int32_t rate = 0;
   };
   cFileRate fileRates[kWaveSlots];

@@ -47,7 +47,11 @@ class cRenderPath {
   void ClearBuffers();
 
   float* ChannelBuffer(int index) { return channelBuffers.get() + size_t(index) * 2 * blockFrames; }
+  const float* ChannelBuffer(int index) const {
+    return channelBuffers.get() + size_t(index) * 2 * blockFrames;
+  }
   int16_t* OutputAccumulator() { return output.get(); }
+  const int16_t* OutputAccumulator() const { return output.get(); }
   int32_t AccumulatorFrames() const { return accumulatorFrames; }
   // The frame of the output accumulator where the next block goes.
   int32_t WriteFrame() const { return cursor; }

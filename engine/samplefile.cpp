@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <new>
 #include <vector>
 
@@ -11,58 +9,77 @@
 
 namespace {
 
-constexpr const char* kNoMemory = "there is not enough memory for the sample";
+// libsndfile reads through the program's own reader, in pieces.
+class cReaderBytes : public cSoundBytes {
+ public:
+  explicit cReaderBytes(cFileReader& in) : in(in) {}
+  int64_t Size() const override { return int64_t(in.Size()); }
+  int64_t ReadAt(int64_t offset, void* out, int64_t count) override {
+    if (offset < 0 || uint64_t(offset) >= in.Size() || count <= 0) return 0;
+    in.Seek(size_t(offset));
+    in.ReadBytes(out, size_t(std::min<uint64_t>(uint64_t(count), in.Remaining())));
+    return int64_t(in.Position()) - offset;
+  }
 
-bool Refuse(std::string* failure, const std::string& reason) {
-  if (failure != nullptr) *failure = reason;
-  return false;
-}
+ private:
+  cFileReader& in;
+};
 
-// The whole file; the system's reason when it cannot be read.
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* bytes, std::string* failure) {
-  errno = 0;
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (f == nullptr) return Refuse(failure, std::strerror(errno != 0 ? errno : EIO));
-  uint8_t chunk[65536];
-  size_t n;
-  while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0)
-    bytes->insert(bytes->end(), chunk, chunk + n);
-  const int error = std::ferror(f) != 0 ? (errno != 0 ? errno : EIO) : 0;
-  std::fclose(f);
-  return error == 0 || Refuse(failure, std::strerror(error));
+cFileResult Finding(eSoundFault fault, int32_t channels) {
+  switch (fault) {
+    case eSoundFault::kChannels:
+      return TooManyChannels(channels);
+    case eSoundFault::kNoSound:
+      return cFileResult::NotThisKind("the file holds no sound");
+    case eSoundFault::kUnsupported:
+      return cFileResult::NotThisKind("its sound is encoded in a way that cannot be read");
+    case eSoundFault::kMalformed:
+    case eSoundFault::kDamaged:
+      return cFileResult::Damaged(eSongPart::kWhole, 0, 0);
+    case eSoundFault::kEndsEarly:
+      return cFileResult::EndsEarly();
+    case eSoundFault::kNotSound:
+    case eSoundFault::kNone:
+      break;
+  }
+  return cFileResult::NotThisKind();
 }
 
 }  // namespace
 
-bool ReadSampleFile(const std::string& path, cWavSound* sound, std::string* failure) {
-  std::vector<uint8_t> bytes;
-  if (!ReadWholeFile(path, &bytes, failure)) return false;
-
-  cFileReader in(bytes.data(), bytes.size());
+bool ReadSampleFile(const std::string& path, cWavSound* sound, cFileResult* why) {
+  cFileReader in;
+  if (!in.Open(path, why)) return false;
   cWavReader wav;
-  const eWavVerdict verdict = wav.Read(in, sound);
-  if (verdict == eWavVerdict::kRead) return true;
-  if (verdict == eWavVerdict::kRefused) return Refuse(failure, wav.failure);
+  const eWavVerdict verdict = wav.Read(in, sound, why);
+  if (verdict != eWavVerdict::kNotMine) return verdict == eWavVerdict::kRead;
 
-  cSoundFileReader other(bytes.data(), bytes.size());
-  if (!other.Open()) return Refuse(failure, other.Failure());
-  if (other.Frames() > kMaxWaveFrames) return Refuse(failure, "the sound is too long for a sample");
+  auto refuse = [&in, why](const cFileResult& finding) {
+    Tell(why, in.FaultOr(finding));
+    return false;
+  };
+  cReaderBytes bytes(in);
+  cSoundFileReader other(bytes);
+  if (!other.Open()) return refuse(Finding(other.Fault(), other.Channels()));
+  if (other.Frames() > kMaxWaveFrames)
+    return refuse(cFileResult::NotThisKind("the sound is too long for a sample"));
   // Decoded first: the frame count a file states sizes nothing before the
   // sound is there.
   std::vector<int16_t> decoded;
   try {
-    if (!other.Decode(&decoded)) return Refuse(failure, other.Failure());
+    if (!other.Decode(&decoded)) return refuse(Finding(other.Fault(), other.Channels()));
   } catch (const std::bad_alloc&) {
-    return Refuse(failure, kNoMemory);
+    return refuse(cFileResult::System(ENOMEM));
   }
   const size_t samples = decoded.size();
   std::unique_ptr<int16_t[]> buffer(new (std::nothrow) int16_t[samples + 2 * kWaveMargin]());
-  if (!buffer) return Refuse(failure, kNoMemory);
+  if (!buffer) return refuse(cFileResult::System(ENOMEM));
   std::copy(decoded.begin(), decoded.end(), buffer.get() + kWaveMargin);
 
   sound->buffer = std::move(buffer);
   sound->frames = int32_t(samples / size_t(other.Channels()));
   sound->channels = other.Channels();
   sound->sampleRate = other.SampleRate();
+  Tell(why, {});
   return true;
 }

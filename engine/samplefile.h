@@ -9,7 +9,8 @@
 
 #include "engine/wavreader.h"
 
-// False, with the reason in words that follow "Sample could not be
-// loaded!", when the file cannot be read, is damaged, holds more than two
-// channels or no sound; the sound is then untouched.
-bool ReadSampleFile(const std::string& path, cWavSound* sound, std::string* failure);
+// False when the file cannot be read, is damaged, holds more than two
+// channels or no sound, or is no sound file at all; why says which, in the
+// words FileResultReason gives them (a file of no kind that can be read
+// leaves the words to the caller). The sound is then untouched.
+bool ReadSampleFile(const std::string& path, cWavSound* sound, cFileResult* why = nullptr);

@@ -1,6 +1,7 @@
 #include "engine/wavestore.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -67,14 +68,13 @@ void cWavManager::ClearAll() {
   for (int32_t i = 0; i < kWaveSlots; ++i) ClearSlotLocked(i);
 }
 
-void cWavManager::Install(int32_t slot, std::unique_ptr<int16_t[]> buffer, int32_t length,
-                          uint32_t flags, int32_t loopStart, int32_t loopEnd, const char* name,
-                          size_t nameBytes) {
-  auto lock = Lock();
-  ClearSlotLocked(slot);
-  buffers[slot] = std::move(buffer);
-  cWaveEntry& e = entries[slot];
-  e.data = buffers[slot].get();
+cWaveSlot cWavManager::MakeSlot(std::unique_ptr<int16_t[]> buffer, int32_t length, uint32_t flags,
+                                int32_t loopStart, int32_t loopEnd, const char* name,
+                                size_t nameBytes) {
+  cWaveSlot made;
+  made.buffer = std::move(buffer);
+  cWaveEntry& e = made.entry;
+  e.data = made.buffer.get();
   e.length = length;
   e.flags = flags;
   // Every way into a slot passes here: loop points outside the wave (from a
@@ -83,24 +83,60 @@ void cWavManager::Install(int32_t slot, std::unique_ptr<int16_t[]> buffer, int32
   e.loopEnd = loopEnd;
   if (length > 0) HoldLoopInside(e);
   SetName(e.name, name, nameBytes);
+  return made;
 }
 
-cWaveImport cWavManager::ImportWav(int32_t slot, const std::string& path) {
-  cWaveImport result;
-  cWavSound sound;
-  if (slot < 0 || slot >= kWaveSlots) {
-    result.failure = "there is no layer " + std::to_string(slot);
-    return result;
+void cWavManager::Install(int32_t slot, std::unique_ptr<int16_t[]> buffer, int32_t length,
+                          uint32_t flags, int32_t loopStart, int32_t loopEnd, const char* name,
+                          size_t nameBytes) {
+  PutSlot(slot, MakeSlot(std::move(buffer), length, flags, loopStart, loopEnd, name, nameBytes));
+}
+
+cWaveSlot cWavManager::GetSlot(int32_t slot) const {
+  cWaveSlot value;
+  if (slot < 0 || slot >= kWaveSlots) return value;
+  auto lock = Lock();
+  value.entry = entries[slot];
+  value.buffer = buffers[slot];
+  return value;
+}
+
+void cWavManager::PutSlot(int32_t slot, const cWaveSlot& value) {
+  if (slot < 0 || slot >= kWaveSlots) return;
+  auto lock = Lock();
+  if (buffers[slot] != value.buffer) ++generation[slot];
+  buffers[slot] = value.buffer;
+  entries[slot] = value.entry;
+  entries[slot].data = buffers[slot].get();
+  if (!entries[slot].data) {
+    entries[slot].length = 0;
+    entries[slot].flags = 0;
+    entries[slot].loopStart = entries[slot].loopEnd = 0;
   }
-  if (!ReadSampleFile(path, &sound, &result.failure)) return result;
+}
+
+bool cWavManager::ReadWav(const std::string& path, cWaveSlot* dest, cFileResult* why,
+                          int32_t* fileRate) {
+  cWavSound sound;
+  if (!dest || !ReadSampleFile(path, &sound, why)) return false;
+  if (fileRate != nullptr) *fileRate = sound.sampleRate;
   // Named after the file: the text after the last separator of either kind.
   const size_t cut = path.find_last_of("/\\");
   const std::string name = cut == std::string::npos ? path : path.substr(cut + 1);
-  Install(slot, std::move(sound.buffer), sound.frames, sound.channels == 2 ? kWaveStereoFlag : 0, 0,
-          sound.frames - 1, name.c_str(), name.size());
-  result.loaded = true;
-  result.sampleRate = sound.sampleRate;
-  return result;
+  *dest = MakeSlot(std::move(sound.buffer), sound.frames, sound.channels == 2 ? kWaveStereoFlag : 0,
+                   0, sound.frames - 1, name.c_str(), name.size());
+  return true;
+}
+
+bool cWavManager::ImportWav(int32_t slot, const std::string& path, cFileResult* why) {
+  if (slot < 0 || slot >= kWaveSlots) {
+    Tell(why, cFileResult::System(EINVAL));
+    return false;
+  }
+  cWaveSlot sound;
+  if (!ReadWav(path, &sound, why)) return false;
+  PutSlot(slot, sound);
+  return true;
 }
 
 bool cWavManager::SetSlot(int32_t slot, const int16_t* samples, int32_t frames, uint32_t flags,
@@ -177,12 +213,24 @@ void cWavManager::WriteWaveList(cFileWriter& out) const {
   }
 }
 
-bool cWavManager::ReadWaveList(cFileReader& in) {
+bool cWavManager::ReadWaveList(cFileReader& in, cFileResult* why) {
   ClearAll();
-  int32_t count;
-  if (!in.Read(&count)) return false;
-  if (count == 0) return true;
-  if (count < 0 || count > kWaveSlots) return false;
+  int32_t count = 0;
+  // Waves read whole so far stay; the result says how many of how many.
+  auto stop = [&in, why, &count](eFileProblem problem, int32_t done) {
+    const uint64_t total = uint64_t(std::max(count, 0));
+    Tell(why, in.FaultOr(problem == eFileProblem::kDamaged
+                             ? cFileResult::Damaged(eSongPart::kSamples, uint64_t(done), total)
+                             : cFileResult::EndsEarly(eSongPart::kSamples, uint64_t(done), total)));
+    return false;
+  };
+  constexpr auto kEnds = eFileProblem::kEndsEarly;
+  constexpr auto kDamaged = eFileProblem::kDamaged;
+  if (!in.Read(&count)) return stop(kEnds, 0);
+  if (count < 0 || count > kWaveSlots) {
+    count = 0;
+    return stop(kDamaged, 0);
+  }
 
   struct Info {
     int32_t length;
@@ -193,36 +241,54 @@ bool cWavManager::ReadWaveList(cFileReader& in) {
   Info info[kWaveSlots];
   bool announced[kWaveSlots] = {};
   bool filled[kWaveSlots] = {};
-  uint64_t dataBytes = 0;  // what the data records must hold
   for (int32_t n = 0; n < count; ++n) {
     char marker[8];
     int32_t slot;
-    if (!in.ReadBytes(marker, 8) || !in.Read(&slot)) return false;
-    if (slot < 0 || slot >= kWaveSlots || announced[slot]) return false;
+    if (!in.ReadBytes(marker, 8) || !in.Read(&slot)) return stop(kEnds, 0);
+    if (slot < 0 || slot >= kWaveSlots || announced[slot]) return stop(kDamaged, 0);
     Info& r = info[slot];
     if (!in.ReadBytes(r.name, kListNameBytes) || !in.Read(&r.length) || !in.Read(&r.flags) ||
         !in.Read(&r.loopStart) || !in.Read(&r.loopEnd)) {
-      return false;
+      return stop(kEnds, 0);
     }
-    if (r.length < 0) return false;
+    if (r.length < 0 || r.length > kMaxWaveFrames) return stop(kDamaged, 0);
     announced[slot] = true;
-    dataBytes += 12 + 2 * uint64_t(WaveSamples(r.length, r.flags));
   }
-  if (dataBytes > in.Remaining()) return false;
 
   for (int32_t n = 0; n < count; ++n) {
     char marker[8];
     int32_t slot;
-    if (!in.ReadBytes(marker, 8) || !in.Read(&slot)) return false;
-    if (slot < 0 || slot >= kWaveSlots || !announced[slot] || filled[slot]) return false;
+    if (!in.ReadBytes(marker, 8) || !in.Read(&slot)) return stop(kEnds, n);
+    if (slot < 0 || slot >= kWaveSlots || !announced[slot] || filled[slot])
+      return stop(kDamaged, n);
     const Info& r = info[slot];
     const size_t samples = size_t(WaveSamples(r.length, r.flags));
+    // Sample data the file does not hold is never asked for.
+    if (samples > in.Remaining() / 2) {
+      in.Seek(in.Size());
+      return stop(kEnds, n);
+    }
     std::unique_ptr<int16_t[]> buffer(new (std::nothrow) int16_t[samples + 2 * kWaveMargin]());
-    if (!buffer || !in.ReadSamples(buffer.get() + kWaveMargin, samples)) return false;
+    if (!buffer) {
+      Tell(why, cFileResult::System(ENOMEM));
+      return false;
+    }
+    if (!in.ReadSamples(buffer.get() + kWaveMargin, samples)) return stop(kEnds, n);
     // The name field of the list holds 32 bytes and may lack its zero.
     Install(slot, std::move(buffer), r.length, r.flags, r.loopStart, r.loopEnd, r.name,
             kListNameBytes);
     filled[slot] = true;
   }
+  Tell(why, {});
   return true;
+}
+
+void cWavManager::TakeSlots(cWavManager& other) {
+  auto lock = Lock();
+  for (int32_t i = 0; i < kWaveSlots; ++i) {
+    std::swap(entries[i], other.entries[i]);
+    std::swap(buffers[i], other.buffers[i]);
+    ++generation[i];
+    ++other.generation[i];
+  }
 }

@@ -22,21 +22,22 @@ constexpr uint32_t kWaveStereoFlags = 0xF0;  // any of them: read as stereo
 // The loop mode the sample editor sets: 0 none, 1 forward, 2 ping-pong.
 constexpr uint32_t kWaveLoopModeMask = 0x07;
 
-// What an import made of a file.
-struct cWaveImport {
-  bool loaded = false;
-  std::string failure;     // why not, in words that follow "Sample could not be loaded!"
-  int32_t sampleRate = 0;  // of the file; the slot keeps its frames at that rate
-  explicit operator bool() const { return loaded; }
-};
-
 struct cWaveEntry {
-  int16_t* data;   // the whole buffer, margins included; null when empty
-  int32_t length;  // frames; 0 = empty
+  const int16_t* data;  // the whole buffer, margins included; null when empty
+  int32_t length;       // frames; 0 = empty
   uint32_t flags;
   int32_t loopStart;  // first frame of the loop
   int32_t loopEnd;    // last frame of the loop
   char name[kWaveNameBytes];
+};
+
+// A slot as a value: its entry and the buffer that holds its sound. A
+// buffer is never changed once it is made (a new sound is a new buffer), so
+// the edit history, an autosave copy or an export can hold a slot without
+// copying the sound; entry.data points into buffer.
+struct cWaveSlot {
+  cWaveEntry entry{};
+  std::shared_ptr<const int16_t[]> buffer;
 };
 
 class cWavManager {
@@ -52,9 +53,21 @@ class cWavManager {
   void ClearSlot(int32_t slot);
   void ClearAll();
 
-  // Reads a sample file (WAV, FLAC, AIFF, Ogg Vorbis) into the slot; on any
-  // fault the slot stays as it was and the result says why.
-  cWaveImport ImportWav(int32_t slot, const std::string& path);
+  // Reads a sample file (WAV, FLAC, AIFF, Ogg Vorbis) into the slot; false
+  // (slot unchanged) on any fault, and why says which.
+  bool ImportWav(int32_t slot, const std::string& path, cFileResult* why = nullptr);
+  // Reads a sample file into a slot value, named after the file, without
+  // touching the store; false on any fault, and why says which. The frames
+  // keep the file's own rate, which fileRate receives.
+  static bool ReadWav(const std::string& path, cWaveSlot* dest, cFileResult* why = nullptr,
+                      int32_t* fileRate = nullptr);
+
+  // The slot as a value, and a slot put back from one. Neither allocates:
+  // the buffer is shared. Putting a slot whose buffer differs from the one
+  // held counts as a change of the slot; the same buffer with other loop
+  // points or flags does not (a sounding voice keeps its sound).
+  cWaveSlot GetSlot(int32_t slot) const;
+  void PutSlot(int32_t slot, const cWaveSlot& value);
 
   // Puts a copy of frames x (1 or 2) samples into the slot with the given
   // flags and loop; the sample editor and the MOD import fill slots this way.
@@ -82,20 +95,32 @@ class cWavManager {
   // The wave list of the song file, right after its "#WAVINF#" marker.
   void WriteWaveList(cFileWriter& out) const;
   // Clears every slot, then reads the list. False, without writing outside
-  // the store, when the list is damaged (a slot index outside 0-127 or named
-  // twice, a negative length, more sample data than the file holds) or a
-  // buffer cannot be had; the slots read completely so far stay filled.
-  bool ReadWaveList(cFileReader& in);
+  // the store, when the list ends early, is damaged (a slot index outside
+  // 0-127 or named twice, a length outside 0-kMaxWaveFrames, data for a slot
+  // not announced) or a buffer cannot be had; the waves read whole so far
+  // stay, and why says how many of how many that is (or the system's
+  // reason when a buffer could not be had).
+  bool ReadWaveList(cFileReader& in, cFileResult* why = nullptr);
+  // The most bytes a wave list can hold: every slot at the longest stereo
+  // wave.
+  static constexpr uint64_t kLargestWaveListBytes =
+      4 + uint64_t(kWaveSlots) * (60 + 12 + 4 * uint64_t(kMaxWaveFrames));
+
+  // Takes every slot of other in exchange for its own, under the engine
+  // lock: a song loaded aside becomes the store's at once.
+  void TakeSlots(cWavManager& other);
 
  private:
   void ClearSlotLocked(int32_t slot);
   void Install(int32_t slot, std::unique_ptr<int16_t[]> buffer, int32_t length, uint32_t flags,
                int32_t loopStart, int32_t loopEnd, const char* name, size_t nameBytes);
+  static cWaveSlot MakeSlot(std::unique_ptr<int16_t[]> buffer, int32_t length, uint32_t flags,
+                            int32_t loopStart, int32_t loopEnd, const char* name, size_t nameBytes);
   std::unique_lock<std::recursive_mutex> Lock() const;
 
   std::recursive_mutex* engineLock = nullptr;
   cWaveEntry entries[kWaveSlots];
-  std::unique_ptr<int16_t[]> buffers[kWaveSlots];
+  std::shared_ptr<const int16_t[]> buffers[kWaveSlots];
   uint32_t generation[kWaveSlots] = {};
 };
 

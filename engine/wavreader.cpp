@@ -1,6 +1,7 @@
 #include "engine/wavreader.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <new>
 
@@ -10,9 +11,6 @@ namespace {
 constexpr uint8_t kGuidTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
                                    0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
 
-constexpr const char* kEndsEarly = "the file ends before its sound data does";
-constexpr const char* kBadFormat = "its format chunk is damaged";
-
 bool ReadTag(cFileReader& in, const char* tag) {
   char text[4];
   return in.ReadBytes(text, 4) && std::memcmp(text, tag, 4) == 0;
@@ -20,20 +18,26 @@ bool ReadTag(cFileReader& in, const char* tag) {
 
 }  // namespace
 
-eWavVerdict cWavReader::Refuse(const char* reason) {
-  failure = reason;
-  return eWavVerdict::kRefused;
+cFileResult TooManyChannels(int32_t channels) {
+  return cFileResult::NotThisKind("the file has " + std::to_string(channels) +
+                                  " channels; only mono and stereo samples can be loaded");
 }
 
-eWavVerdict cWavReader::NotMine() {
-  failure = "not an 8- or 16-bit PCM WAV file";
-  return eWavVerdict::kNotMine;
-}
-
-eWavVerdict cWavReader::Read(cFileReader& in, cWavSound* sound) {
-  failure.clear();
+eWavVerdict cWavReader::Read(cFileReader& in, cWavSound* sound, cFileResult* why) {
+  // A file that ends inside what it announced says so (every short read
+  // leaves the reader at the end): the musician looks for the cut.
+  auto refuse = [&in, why](const cFileResult& finding) {
+    Tell(why, in.FaultOr(finding));
+    return eWavVerdict::kRefused;
+  };
+  auto endsEarly = [&] { return refuse(cFileResult::EndsEarly()); };
+  auto damaged = [&] { return refuse(cFileResult::Damaged(eSongPart::kWhole, 0, 0)); };
   uint32_t riffSize;
-  if (!ReadTag(in, "RIFF") || !in.Read(&riffSize) || !ReadTag(in, "WAVE")) return NotMine();
+  if (!ReadTag(in, "RIFF") || !in.Read(&riffSize) || !ReadTag(in, "WAVE")) {
+    if (in.ReadError() != 0) return refuse({});
+    Tell(why, cFileResult::NotThisKind());
+    return eWavVerdict::kNotMine;
+  }
 
   // Walk the chunks: the format must come before the data.
   bool haveFormat = false;
@@ -42,14 +46,14 @@ eWavVerdict cWavReader::Read(cFileReader& in, cWavSound* sound) {
   for (;;) {
     char id[4];
     uint32_t chunkSize;
-    if (!in.ReadBytes(id, 4) || !in.Read(&chunkSize)) return Refuse(kEndsEarly);
+    if (!in.ReadBytes(id, 4) || !in.Read(&chunkSize)) return endsEarly();
     if (std::memcmp(id, "fmt ", 4) == 0) {
-      if (chunkSize < 16) return Refuse(kBadFormat);
+      if (chunkSize < 16) return damaged();
       uint16_t tag, chans, align, bits;
       uint32_t rate, byteRate;
       if (!in.Read(&tag) || !in.Read(&chans) || !in.Read(&rate) || !in.Read(&byteRate) ||
           !in.Read(&align) || !in.Read(&bits)) {
-        return Refuse(kEndsEarly);
+        return endsEarly();
       }
       uint32_t used = 16;
       if (tag == 0xFFFE) {
@@ -59,47 +63,47 @@ eWavVerdict cWavReader::Read(cFileReader& in, cWavSound* sound) {
         uint8_t guid[16];
         if (chunkSize < 40 || !in.Read(&extra) || extra < 22 || !in.Read(&validBits) ||
             !in.Read(&channelMask) || !in.ReadBytes(guid, 16)) {
-          return Refuse(kBadFormat);
+          return damaged();
         }
         if (std::memcmp(guid + 2, kGuidTail, 14) == 0) tag = uint16_t(guid[0] | guid[1] << 8);
         used = 40;
       }
-      if (chans == 0) return Refuse(kBadFormat);
-      if (chans > 2) {
-        failure = "the file has " + std::to_string(chans) +
-                  " channels; only mono and stereo samples can be loaded";
-        return eWavVerdict::kRefused;
-      }
+      if (chans == 0) return damaged();
+      if (chans > 2) return refuse(TooManyChannels(chans));
       pcm = tag == 1 && (bits == 8 || bits == 16);
       // A block align that disagrees with the sample layout would misread
       // every frame; 0 would divide by zero.
-      if (pcm && (align == 0 || align != chans * (bits / 8))) return Refuse(kBadFormat);
-      if (!in.Skip(uint64_t(chunkSize - used) + (chunkSize & 1))) return Refuse(kEndsEarly);
+      if (pcm && (align == 0 || align != chans * (bits / 8))) return damaged();
+      if (!in.Skip(uint64_t(chunkSize - used) + (chunkSize & 1))) return endsEarly();
       channels = chans;
       sampleRate = int32_t(rate);
       blockAlign = align;
       bitsPerSample = bits;
       haveFormat = true;
     } else if (std::memcmp(id, "data", 4) == 0) {
-      if (!haveFormat) return Refuse("its sound data comes before its format chunk");
+      if (!haveFormat) return damaged();
       dataSize = chunkSize;
       break;
     } else if (!in.Skip(uint64_t(chunkSize) + (chunkSize & 1))) {
-      return Refuse(kEndsEarly);
+      return endsEarly();
     }
   }
 
   // A data chunk shorter than it claims is refused, not padded, whatever
   // its samples are.
-  if (dataSize > in.Remaining()) return Refuse(kEndsEarly);
-  if (!pcm) return NotMine();
+  if (dataSize > in.Remaining()) return endsEarly();
+  if (!pcm) {
+    Tell(why, cFileResult::NotThisKind());
+    return eWavVerdict::kNotMine;
+  }
   const uint64_t frames = dataSize / uint32_t(blockAlign);
-  if (frames < 1) return Refuse("the file holds no sound");
-  if (frames > uint64_t(kMaxWaveFrames)) return Refuse("the sound is too long for a sample");
+  if (frames < 1) return refuse(cFileResult::NotThisKind("the file holds no sound"));
+  if (frames > uint64_t(kMaxWaveFrames))
+    return refuse(cFileResult::NotThisKind("the sound is too long for a sample"));
 
   const size_t samples = size_t(frames) * size_t(channels);
   std::unique_ptr<int16_t[]> buffer(new (std::nothrow) int16_t[samples + 2 * kWaveMargin]());
-  if (!buffer) return Refuse("there is not enough memory for the sample");
+  if (!buffer) return refuse(cFileResult::System(ENOMEM));
 
   uint8_t chunk[4096];
   const size_t bytesPerSample = size_t(bitsPerSample / 8);
@@ -108,10 +112,10 @@ eWavVerdict cWavReader::Read(cFileReader& in, cWavSound* sound) {
     const size_t n = std::min(samples - done, sizeof chunk / bytesPerSample);
     int16_t* out = buffer.get() + kWaveMargin + done;
     if (bytesPerSample == 1) {
-      if (!in.ReadBytes(chunk, n)) return Refuse(kEndsEarly);
+      if (!in.ReadBytes(chunk, n)) return endsEarly();
       for (size_t i = 0; i < n; ++i) out[i] = int16_t((int(chunk[i]) - 128) * 256);
     } else if (!in.ReadSamples(out, n)) {
-      return Refuse(kEndsEarly);
+      return endsEarly();
     }
     done += n;
   }
@@ -120,5 +124,6 @@ eWavVerdict cWavReader::Read(cFileReader& in, cWavSound* sound) {
   sound->frames = int32_t(frames);
   sound->channels = channels;
   sound->sampleRate = sampleRate;
+  Tell(why, {});
   return eWavVerdict::kRead;
 }

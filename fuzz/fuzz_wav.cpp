@@ -1,16 +1,17 @@
 // WAV files: imported into a wave slot, then played by a sampler voice.
+#include "app/trackerinside.h"
 #include "engine/sampler.h"
 #include "fuzz/fuzzcommon.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   cTracker& t = FuzzTracker();
   const std::string path = FuzzFile(data, size, ".wav");
-  if (!t.Waves().ImportWav(5, path)) return 0;
-  CheckWaves(t.Waves());
-  std::lock_guard<std::recursive_mutex> lock(t.EngineLock());
-  cGenManager& g = t.Generators();
+  if (!Inside(t).Waves().ImportWav(5, path)) return 0;
+  CheckWaves(Inside(t).Waves());
+  std::lock_guard<std::recursive_mutex> lock(Inside(t).EngineLock());
+  cGenManager& g = Inside(t).Generators();
   g.currentChannel = 1;
-  int16_t* block = t.Song().Instrument(3);
+  int16_t* block = Inside(t).Song().Instrument(3);
   block[kParamGenType] = kGenSampler;
   block[2] = 5;  // the slot just filled
   g.SelectGenerator(kGenSampler);
@@ -23,6 +24,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!AllFinite(frames, 2 * 882)) FuzzFail("wave sound not finite", b);
   }
   g.ResetChannel();
-  t.Waves().ClearSlot(5);
+  Inside(t).Waves().ClearSlot(5);
   return 0;
 }

@@ -16,6 +16,7 @@
 #include <string>
 
 #include "app/tracker.h"
+#include "app/trackerinside.h"
 
 inline void FuzzFail(const char* what, int a = 0, int b = 0) {
   std::fprintf(stderr, "invariant broken: %s (%d, %d)\n", what, a, b);
@@ -67,7 +68,7 @@ inline void CheckWaves(const cWavManager& waves) {
 }
 
 inline void CheckSong(cTracker& t) {
-  const cSongTables& song = t.Song();
+  const cSongTables& song = Inside(t).Song();
   if (!kChannelCountRange.Holds(song.channelCount)) FuzzFail("channel count", song.channelCount);
   if (song.start < 0 || song.end >= kPositions || song.start > song.repeat ||
       song.repeat > song.end) {
@@ -78,7 +79,7 @@ inline void CheckSong(cTracker& t) {
   if (!kBpmRange.Holds(song.bpm)) FuzzFail("bpm", song.bpm);
   if (!kSpeedRange.Holds(song.speed)) FuzzFail("speed", song.speed);
   // Every instrument block is already held to its generator's ranges.
-  cGenManager& g = t.Generators();
+  cGenManager& g = Inside(t).Generators();
   for (int b = 0; b < kInstruments; ++b) {
     const int16_t* block = song.Instrument(b);
     cGenerator* kind = g.Generator(block[kParamGenType], 0);
@@ -88,7 +89,7 @@ inline void CheckSong(cTracker& t) {
     kind->FilterParams(again);
     if (std::memcmp(again, block, sizeof again) != 0) FuzzFail("instrument block", b);
   }
-  const cFxChains& fx = t.Effects();
+  const cFxChains& fx = Inside(t).Effects();
   for (int s = 0; s < kFxSlots; ++s) {
     for (int c = 0; c < kFxChains; ++c) {
       if (fx.type[s][c] >= uint32_t(kFxTypeCount)) FuzzFail("effect type", c, int(fx.type[s][c]));
@@ -100,7 +101,7 @@ inline void CheckSong(cTracker& t) {
       if (fx.send[a][c] < 0 || fx.send[a][c] > 100) FuzzFail("send level", c, fx.send[a][c]);
     }
   }
-  CheckWaves(t.Waves());
+  CheckWaves(Inside(t).Waves());
 }
 
 // Kept apart and not instrumented for coverage: a traced comparison per
@@ -118,7 +119,7 @@ __attribute__((no_sanitize("coverage"), noinline)) inline bool AllFinite(const f
 // Plays the loaded song for 50 blocks and looks at every mix buffer.
 inline void PlayAndCheck(cTracker& t, int blocks = 50) {
   t.TransportCommand(kTransportPlay);
-  cRenderPath& r = t.Renderer();
+  cRenderPath& r = Inside(t).Renderer();
   // As the output calls it: flag 1 with the last block of each half.
   const int perHalf = std::max(1, r.HalfFrames() / r.BlockFrames());
   for (int b = 0; b < blocks; ++b) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/tracker.h"
+#include "app/trackerinside.h"
 #include "audio/soundfilewriter.h"
 #include "support/busysong.h"
 #include "support/modsong.h"
@@ -135,8 +136,8 @@ int main(int argc, char** argv) {
   {
     cFileWriter list;
     std::vector<int16_t> small(40, 1000);
-    t.Waves().SetSlot(7, small.data(), 20, 0x10 | 0x01, 2, 18, "stereo loop");
-    t.Waves().WriteWaveList(list);
+    Inside(t).Waves().SetSlot(7, small.data(), 20, 0x10 | 0x01, 2, 18, "stereo loop");
+    Inside(t).Waves().WriteWaveList(list);
     Put("wavelist", "busy.list", list.Bytes());
   }
 

@@ -12,6 +12,12 @@
 #include "fx/reverb.h"
 #include "fx/stereo.h"
 
+static_assert(kFxMostParams ==
+              std::max({cFastFilter24::kNumParams, cDelay::kNumParams, cReverb::kNumParams,
+                        cStereo::kNumParams, cDistorter::kNumParams, cOverdrive::kNumParams,
+                        cFlanger::kNumParams, cCompressor::kNumParams, cEqualizer5::kNumParams,
+                        cEqualizer7::kNumParams, cFlanger2::kNumParams}));
+
 namespace {
 
 const char* const kFxTypeNames[kFxTypeCount] = {

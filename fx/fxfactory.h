@@ -8,6 +8,9 @@
 #include "fx/effect.h"
 
 constexpr int32_t kFxTypeCount = 12;  // 0 (empty slot) to 11
+// The most parameters any effect type has: what one slot's parameter block
+// in a song file can hold at most.
+constexpr int32_t kFxMostParams = 12;
 
 // The menu name of a type id ("None" for 0), or null outside 0-11.
 const char* FxTypeName(int32_t type);

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Murvelon needs to build, test, benchmark and
-# package (the checkers of the desktop entry, AppStream file, MIME file and
-# manual pages; the icon renderer; dpkg-shlibdeps for the .deb).
+# package: the checkers of the desktop entry, AppStream file, MIME file,
+# manual pages and the .deb itself (lintian), the icon renderer, and
+# dpkg-shlibdeps for the .deb.
 # Silent and quick when everything is present.
 set -euo pipefail
 
@@ -11,7 +12,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth xdotool fonts-dejavu-core
-  desktop-file-utils appstream libxml2-utils groff-base librsvg2-bin dpkg-dev file
+  desktop-file-utils appstream libxml2-utils groff-base librsvg2-bin dpkg-dev file lintian
 )
 
 missing=()

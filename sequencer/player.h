@@ -22,6 +22,9 @@ enum : int32_t {
   kTransportEditMode = 4,
 };
 
+// The text of the second status-bar panel for an edit mode.
+inline const char* EditModeText(int32_t editMode) { return editMode ? "Edit Mode" : "Play Mode"; }
+
 class cPlayer : public cTickSource, public cRowSequencer {
  public:
   // timer1Mult: the display-follow setting; at 20 or more an interval in ms,
@@ -61,7 +64,7 @@ class cPlayer : public cTickSource, public cRowSequencer {
   int32_t Timer1Interval() const;
 
   // The text of the second status-bar panel.
-  const char* ModeText() const { return editMode ? "Edit Mode" : "Play Mode"; }
+  const char* ModeText() const { return EditModeText(editMode); }
 
   // Player state. Written only under the engine lock; the views read it.
   int32_t playing = 0;

@@ -1,6 +1,6 @@
 #pragma once
 // Writing a file so that a failure never destroys the previous one: the
-// bytes gather in memory, go to a temporary file in the same folder, are
+// bytes gather in memory, go to a temporary file in the target's folder, are
 // flushed to disk, and only then replace the target. Integers are written
 // little-endian, as every file of the program stores them.
 
@@ -10,6 +10,8 @@
 #include <string>
 #include <type_traits>
 #include <vector>
+
+#include "song/fileresult.h"
 
 class cFileWriter {
  public:
@@ -34,8 +36,26 @@ class cFileWriter {
 
   const std::vector<uint8_t>& Bytes() const { return bytes; }
 
-  // False on any failure, with the target as it was.
-  bool Commit(const std::string& path) const;
+  // Replaces the file at path with the bytes; false, with the system's
+  // reason, on any failure, and the target is then as it was.
+  // A path that is a symbolic link keeps the link: the file it names is
+  // replaced, in that file's folder. An existing target keeps its mode, and
+  // its owner and group as far as the user may set them.
+  // The bytes go to an unnamed temporary file where the filesystem offers
+  // one, so that a process killed while writing leaves nothing behind;
+  // elsewhere a named one, ".NAME.murvelon-XXXXXX", and the next save to
+  // the same target removes those of them whose writer is gone.
+  bool Commit(const std::string& path, cFileResult* why = nullptr) const;
+
+  // Tests: afterPiece runs after each piece of up to kPieceBytes written
+  // (a test stops or kills the process there); namedTemporary takes the
+  // named temporary where an unnamed one would be offered.
+  static constexpr size_t kPieceBytes = 1 << 20;
+  struct cTestSeams {
+    void (*afterPiece)() = nullptr;
+    bool namedTemporary = false;
+  };
+  static cTestSeams testSeams;
 
  private:
   std::vector<uint8_t> bytes;

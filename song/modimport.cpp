@@ -19,8 +19,8 @@ constexpr int kPeriods[36] = {856, 808, 762, 720, 678, 640, 604, 570, 538, 508, 
                               214, 202, 190, 180, 170, 160, 151, 143, 135, 127, 120, 113};
 
 struct SampleHeader {
-  int32_t length = 0;  // bytes
-  int32_t volume = 0;  // 0-64
+  int32_t length = 0;                     // bytes
+  int32_t volume = 0;                     // 0-64
   int32_t loopStart = 0, loopLength = 0;  // bytes
 };
 
@@ -40,8 +40,12 @@ uint8_t ModPeriodToNote(int period) {
   return 0;
 }
 
-bool ReadModuleMOD(cFileReader& in, cSongTables& song, cModHost& host) {
-  if (!in.Matches(kSignature, "M.K.", 4)) return false;
+bool ReadModuleMOD(cFileReader& in, cSongTables& song, cModHost& host, cFileResult* why) {
+  if (!in.Matches(kSignature, "M.K.", 4)) {
+    Tell(why, in.FaultOr(cFileResult::NotThisKind()));
+    return false;
+  }
+  cFileResult result;  // where a truncated module stopped
 
   host.NewModule();
   song.SetChannelCount(4);
@@ -91,6 +95,8 @@ bool ReadModuleMOD(cFileReader& in, cSongTables& song, cModHost& host) {
 
   in.Seek(kPatternData);
   for (int p = 0; p < patternCount; ++p) {
+    if (in.Remaining() < kRows * 4 * 4 && result.Ok())
+      result = cFileResult::EndsEarly(eSongPart::kPatterns, uint64_t(p), uint64_t(patternCount));
     for (int r = 0; r < kRows; ++r) {
       for (int c = 0; c < 4; ++c) {
         uint8_t b[4];
@@ -118,12 +124,16 @@ bool ReadModuleMOD(cFileReader& in, cSongTables& song, cModHost& host) {
   }
 
   int wave = 0;
+  const int waves = int(std::count_if(samples, samples + kModSamples,
+                                      [](const SampleHeader& s) { return s.length != 0; }));
   std::vector<int8_t> data;
   for (int k = 0; k < kModSamples; ++k) {
     const SampleHeader& s = samples[k];
     if (s.length == 0) continue;
     // A sample cut short by the end of the file keeps what was read.
     const int32_t frames = int32_t(std::min<size_t>(size_t(s.length), in.Remaining()));
+    if (frames < s.length && result.Ok())
+      result = cFileResult::EndsEarly(eSongPart::kSamples, uint64_t(wave), uint64_t(waves));
     data.assign(size_t(frames), 0);
     in.ReadBytes(data.data(), size_t(frames));
     bool looped = s.loopLength > 2;
@@ -152,12 +162,13 @@ bool ReadModuleMOD(cFileReader& in, cSongTables& song, cModHost& host) {
 
   for (int c = 0; c < 4; ++c) host.SetGeneratorType(c, 1);
   song.SetChannelCount(4);
-  song.modified = false;
-  return true;
+  result = in.FaultOr(result);
+  Tell(why, result);
+  return result.problem != eFileProblem::kSystem;
 }
 
-int LoadModuleMOD(const std::string& path, cSongTables& song, cModHost& host) {
+int LoadModuleMOD(const std::string& path, cSongTables& song, cModHost& host, cFileResult* why) {
   cFileReader in;
-  if (!in.Open(path)) return 0;
-  return ReadModuleMOD(in, song, host) ? 1 : 0;
+  if (!in.Open(path, why)) return 0;
+  return ReadModuleMOD(in, song, host, why) ? 1 : 0;
 }

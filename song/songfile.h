@@ -21,22 +21,43 @@ class cSongFileHost {
   virtual cEffect* CreateEffect(int chain, int slot, uint32_t type) = 0;
   // The wave list after "#WAVINF#"; a host without a wave store has none.
   virtual void WriteWaveList(cFileWriter& out) { (void)out; }
-  virtual bool ReadWaveList(cFileReader& in) {
+  // True when the list was read whole; otherwise why says how far it got
+  // (the waves read whole so far stay) or that it could not be stored.
+  virtual bool ReadWaveList(cFileReader& in, cFileResult* why) {
     (void)in;
+    (void)why;
     return true;
   }
+  // The most bytes a wave list of this host's store can take.
+  virtual uint64_t LargestWaveList() const { return 4; }
 };
 
-// 1 on success, 0 on any failure; a failed save leaves the old file as it was.
-int SaveModule(const std::string& path, cSongTables& song, const cFxChains& fx, cSongFileHost& host);
-// 1 on success; 0 when the file cannot be read, is not a song file or states
-// counts beyond the tables, and the current song is then untouched.
-int LoadModule(const std::string& path, cSongTables& song, cFxChains& fx, cSongFileHost& host);
+// The largest song file the format can hold: every table at its limit, every
+// effect slot holding the effect with the most parameters, and the largest
+// wave list.
+uint64_t LargestSongBytes(uint64_t largestWaveList);
+
+// 1 on success, 0 on any failure; a failed save leaves the old file as it
+// was. why, when given, says what happened.
+int SaveModule(const std::string& path, const cSongTables& song, const cFxChains& fx,
+               cSongFileHost& host, cFileResult* why = nullptr);
+// 1 when the song was read. A file that ends early or is damaged past its
+// counts loads as far as it goes: 1, and why says so (the song is then not
+// the file's: a save must ask where). 0 when the file cannot be opened, is shorter than its header,
+// is not a song, is larger than the largest song or states counts beyond
+// the tables: the host was then not asked to reset anything. 0 also, after
+// the reset, when the system fails a read part-way or a wave cannot be
+// stored.
+int LoadModule(const std::string& path, cSongTables& song, cFxChains& fx, cSongFileHost& host,
+               cFileResult* why = nullptr);
 
 // The same on bytes in memory.
-void WriteModule(cFileWriter& out, const cSongTables& song, const cFxChains& fx, cSongFileHost& host);
-bool ReadModule(cFileReader& in, cSongTables& song, cFxChains& fx, cSongFileHost& host);
+void WriteModule(cFileWriter& out, const cSongTables& song, const cFxChains& fx,
+                 cSongFileHost& host);
+bool ReadModule(cFileReader& in, cSongTables& song, cFxChains& fx, cSongFileHost& host,
+                cFileResult* why = nullptr);
 
 // An effect's parameter block: its count, then each value; nothing for none.
 void SaveFXparm(const cEffect* fx, cFileWriter& out);
-void LoadFXparm(cEffect* fx, cFileReader& in);
+// False when the file ends inside the block.
+bool LoadFXparm(cEffect* fx, cFileReader& in);

@@ -55,7 +55,6 @@ bool cSongTables::SetChannelCount(int count) {
 }
 
 void cSongTables::Reset(const cSongDefaults& defaults) {
-  modified = false;
   bpm = defaults.bpm;
   speed = defaults.speed;
   masterVolume = defaults.masterVolume;
@@ -74,4 +73,27 @@ void cSongTables::Reset(const cSongDefaults& defaults) {
   currentInstrument = 1;
   octave = defaults.octave;
   rowAdd = defaults.rowAdd;
+}
+
+// The size of the fields copied below: a field added to the class must be
+// copied there too.
+static_assert(sizeof(cSongTables) == 33016, "copy the new field in CopyFrom");
+
+void cSongTables::CopyFrom(const cSongTables& other) {
+  std::memcpy(memory.get(), other.memory.get(), kSongMemoryBytes);
+  std::memcpy(instruments, other.instruments, sizeof instruments);
+  channelCount = other.channelCount;
+  masterVolume = other.masterVolume;
+  masterPan = other.masterPan;
+  bpm = other.bpm;
+  speed = other.speed;
+  start = other.start;
+  end = other.end;
+  repeat = other.repeat;
+  std::memcpy(channelVolume, other.channelVolume, sizeof channelVolume);
+  mixer = other.mixer;
+  std::memcpy(noteVolume, other.noteVolume, sizeof noteVolume);
+  currentInstrument = other.currentInstrument;
+  octave = other.octave;
+  rowAdd = other.rowAdd;
 }

@@ -48,7 +48,8 @@ constexpr cSettingRange kChannelCountRange{0, kChannels};
 constexpr cSettingRange kMasterVolumeRange{0, 200};  // percent
 constexpr cSettingRange kMasterPanRange{-100, 100};  // left to right
 constexpr cSettingRange kBpmRange{32, 255};
-constexpr cSettingRange kSpeedRange{0, 31};  // ticks per row; 0 halts the rows
+constexpr cSettingRange kSpeedRange{0, 31};           // ticks per row; 0 halts the rows
+constexpr cSettingRange kChannelVolumeRange{0, 300};  // percent
 
 // Channel modes of a sequence position.
 enum : int { kModeSkip = 0, kModePlay = 1, kModeRelease = 2, kModeCut = 3 };
@@ -121,6 +122,11 @@ class cSongTables {
   // zeroed; filling them with generator defaults is the caller's part.
   void Reset(const cSongDefaults& defaults);
 
+  // Every table and value of other, copied into this song's own memory (so
+  // that whoever holds a pointer into it keeps it): a song loaded aside
+  // becomes this one.
+  void CopyFrom(const cSongTables& other);
+
   // Song settings, all signed 32-bit as stored.
   // Each within its range above.
   int32_t channelCount = 4;
@@ -130,7 +136,6 @@ class cSongTables {
   int32_t speed = 6;  // ticks per row
   int32_t start = 0, end = 0, repeat = 0;
   int32_t channelVolume[kChannels];  // percent
-  bool modified = false;
 
   // Channel mixer state, not saved.
   cMixerFlags mixer;

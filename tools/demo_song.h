@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/tracker.h"
+#include "app/trackerinside.h"
 #include "engine/bass.h"
 #include "engine/fmsynth.h"
 #include "engine/sampler.h"
@@ -318,8 +319,8 @@ inline void WritePad(cPatternWriter& p, int section) {
 // Instruments.
 
 inline void MakeInstruments(cTracker& t) {
-  cGenManager& g = t.Generators();
-  cSongTables& s = t.Song();
+  cGenManager& g = Inside(t).Generators();
+  cSongTables& s = Inside(t).Song();
 
   struct cDrum {
     int instrument, wave, volume, pan;
@@ -444,9 +445,9 @@ inline void MakeInstruments(cTracker& t) {
 
 inline void SetEffect(cTracker& t, int chain, int slot, int32_t type,
                       std::initializer_list<std::pair<int32_t, int32_t>> params) {
-  t.Effects().type[slot][chain] = uint32_t(type);
-  t.ChangeFxModule(chain, slot, type);
-  cEffect* fx = t.GetFxObjPtr(slot, chain);
+  Inside(t).Effects().type[slot][chain] = uint32_t(type);
+  Inside(t).ChangeFxModule(chain, slot, type);
+  cEffect* fx = Inside(t).GetFxObjPtr(slot, chain);
   if (fx == nullptr) return;
   for (const auto& [index, value] : params) fx->SetParam(index, value);
 }
@@ -473,7 +474,7 @@ inline void MakeEffects(cTracker& t) {
        {cSend{kSnare, kAuxReverb, 22}, cSend{kHat, kAuxReverb, 8}, cSend{kKeys, kAuxReverb, 25},
         cSend{kKeys, kAuxDelay, 30}, cSend{kLead, kAuxReverb, 30}, cSend{kLead, kAuxDelay, 26},
         cSend{kPad, kAuxReverb, 35}}) {
-    t.SetSend(s.channel, s.aux, s.percent);
+    Inside(t).SetSend(s.channel, s.aux, s.percent);
   }
 }
 
@@ -483,12 +484,13 @@ inline void MakeEffects(cTracker& t) {
 // buffer could not be had.
 inline bool ComposeDemoSong(cTracker& t) {
   t.NewModule();
-  cSongTables& s = t.Song();
+  cSongTables& s = Inside(t).Song();
 
   const std::vector<int16_t> kick = MakeKick(), snare = MakeSnare(), hat = MakeHat();
-  if (!t.Waves().SetSlot(kWaveKick, kick.data(), int32_t(kick.size()), 0, 0, 0, "Kick") ||
-      !t.Waves().SetSlot(kWaveSnare, snare.data(), int32_t(snare.size()), 0, 0, 0, "Snare") ||
-      !t.Waves().SetSlot(kWaveHat, hat.data(), int32_t(hat.size()), 0, 0, 0, "Hat")) {
+  if (!Inside(t).Waves().SetSlot(kWaveKick, kick.data(), int32_t(kick.size()), 0, 0, 0, "Kick") ||
+      !Inside(t).Waves().SetSlot(kWaveSnare, snare.data(), int32_t(snare.size()), 0, 0, 0,
+                                 "Snare") ||
+      !Inside(t).Waves().SetSlot(kWaveHat, hat.data(), int32_t(hat.size()), 0, 0, 0, "Hat")) {
     return false;
   }
 
@@ -517,7 +519,6 @@ inline bool ComposeDemoSong(cTracker& t) {
   s.start = 0;
   s.repeat = 0;
   s.end = kSections - 1;
-  s.modified = true;
   return true;
 }
 

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app/tracker.h"
+#include "app/trackerinside.h"
 #include "audio/wavfile.h"
 #include "tools/demo_song.h"
 
@@ -75,7 +76,7 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  const int32_t frames = player.Renderer().BlockFrames();
+  const int32_t frames = Inside(player).Renderer().BlockFrames();
   const int32_t rate = player.Config().frequency;
   const int32_t blocks = int32_t(int64_t(demo::kSongSeconds) * rate / frames);
   const int32_t windowBlocks = 4 * rate / frames;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/tracker.h"
+#include "app/trackerinside.h"
 #include "engine/bass.h"
 #include "engine/fmsynth.h"
 
@@ -216,8 +217,8 @@ inline std::string FileName(const cPreset& p) {
 // The preset's instrument block: the generator's defaults, the preset's
 // words, held to the generator's ranges.
 inline void MakeBlock(cTracker& t, const cPreset& p, int16_t* block) {
-  cGenerator* g = p.type == kGenFM ? static_cast<cGenerator*>(t.Generators().FM(0))
-                                   : static_cast<cGenerator*>(t.Generators().Bass(0));
+  cGenerator* g = p.type == kGenFM ? static_cast<cGenerator*>(Inside(t).Generators().FM(0))
+                                   : static_cast<cGenerator*>(Inside(t).Generators().Bass(0));
   for (int i = 0; i < kInstrumentWords; ++i) block[i] = 0;
   g->GetDefaults(block);
   for (const cWord& w : p.words) block[w.index] = w.value;
@@ -233,7 +234,7 @@ inline bool WritePresets(cTracker& t, const std::filesystem::path& root) {
   std::filesystem::create_directories(root / "Synths", error);
   std::filesystem::create_directories(root / "FMSynths", error);
   for (const cPreset& p : StarterPresets()) {
-    MakeBlock(t, p, t.Song().Instrument(0));
+    MakeBlock(t, p, Inside(t).Song().Instrument(0));
     const std::string path = (root / FileName(p)).string();
     const int saved = p.type == kGenFM ? t.SaveFMSynth(path, 0) : t.SaveSynth(path, 0);
     if (saved != 1) return false;
@@ -246,8 +247,8 @@ inline bool WritePresets(cTracker& t, const std::filesystem::path& root) {
 // stereo in 16-bit scale, as the generator writes it.
 inline std::vector<float> RenderNote(cTracker& t, const int16_t* block, int32_t note, int32_t held,
                                      int32_t tail) {
-  std::lock_guard<std::recursive_mutex> lock(t.EngineLock());
-  cGenManager& g = t.Generators();
+  std::lock_guard<std::recursive_mutex> lock(Inside(t).EngineLock());
+  cGenManager& g = Inside(t).Generators();
   g.currentChannel = 0;
   g.ResetChannel();
   g.SelectGenerator(block[kParamGenType]);

@@ -13,7 +13,6 @@
 #include <iterator>
 
 #include "editor/notekeys.h"
-#include "ui/mainform.h"
 #include "ui/patterneditorpart.h"
 
 namespace {
@@ -135,16 +134,16 @@ bool TAppMessage::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool TAppMessage::KeyPress(QObject* watched, QKeyEvent& event) {
-  TMainForm& form = part.Form();
-  if (part.Editor() == nullptr) return false;
+  QWidget* window = part.Window();
+  if (part.Editor() == nullptr || window == nullptr) return false;
   // A menu bar walked with the keyboard grabs them.
-  if (QApplication::activeWindow() != &form || QApplication::activeModalWidget() != nullptr ||
+  if (QApplication::activeWindow() != window || QApplication::activeModalWidget() != nullptr ||
       QApplication::activePopupWidget() != nullptr || QWidget::keyboardGrabber() != nullptr)
     return false;
   // The window's own delivery comes once per key, before any control: a
   // key that a control does not take goes on to its parents, and this
   // filter would see it again for each of them.
-  if (watched != form.windowHandle()) return false;
+  if (watched != window->windowHandle()) return false;
   QWidget* focus = QApplication::focusWidget();
   if (IsModifierKey(event.key())) return false;
   // Alt chords belong to the menus.
@@ -154,7 +153,7 @@ bool TAppMessage::KeyPress(QObject* watched, QKeyEvent& event) {
     if (event.key() == Qt::Key_Escape) focus->clearFocus();
   }
   const cKey key = KeyOfEvent(event);
-  if (QLabel* label = form.KeyCodeLabel())
+  if (QLabel* label = part.KeyCodeLabel())
     label->setText(QString("%1").arg(key.vk, 4, 16, QLatin1Char('0')).toUpper());
   return part.AppMessage(key);
 }
@@ -167,7 +166,7 @@ void TAppMessage::SpinBoxClick(QObject* watched, QEvent& event) {
     // A press on the number goes to the box's line edit; the box itself
     // gets the presses on its arrows.
     auto* box = qobject_cast<QAbstractSpinBox*>(watched);
-    if (box != nullptr && box->window() == &part.Form()) arrowClick = box;
+    if (box != nullptr && box->window() == part.Window()) arrowClick = box;
     return;
   }
   if (arrowClick != nullptr && watched == arrowClick) {

@@ -184,17 +184,14 @@ void TFrameChans::Attach(cTracker& t) {
 
 // The song was replaced or its channel count changed: everything is read
 // again, so that the next touch does not write the old song's values back.
-void TFrameChans::SongChanged() {
+void TFrameChans::SongChanged(eSongChange) {
   if (tracker == nullptr) return;
   page.Reload();
   ShowAll();
 }
 
 void TFrameChans::ShowAll() {
-  {
-    std::lock_guard<std::recursive_mutex> lock(tracker->EngineLock());
-    channelCount = tracker->Song().channelCount;
-  }
+  channelCount = tracker->Song().channelCount;
   for (int c = 0; c < kPageChannels; ++c) {
     const QSignalBlocker block(volumeBars[c]);
     volumeBars[c]->setValue(page.Volume(c));

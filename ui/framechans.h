@@ -22,7 +22,7 @@ class TFrameChans : public QWidget, public TSongPart {
   explicit TFrameChans(QWidget* slot);
 
   void Attach(cTracker& tracker) override;
-  void SongChanged() override;
+  void SongChanged(eSongChange reason) override;
 
   const cChansPage& Page() const { return page; }
 

@@ -4,7 +4,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QEvent>
-#include <QFile>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -21,7 +20,6 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
-#include <cerrno>
 #include <cstring>
 #include <mutex>
 
@@ -31,7 +29,7 @@
 #include "editor/synthedit.h"
 #include "ui/envelopeview.h"
 #include "ui/knob.h"
-#include "ui/mainform.h"
+#include "ui/partservices.h"
 #include "ui/prompts.h"
 #include "ui/sampleeditor.h"
 
@@ -76,10 +74,9 @@ const cSynthControl& ControlAt(int index) { return SynthControls()[size_t(index)
 
 // Why a file could not be read: the system's reason when it cannot be
 // opened, else what its contents are not.
-QString ReadFailure(const QString& path, const QString& notWhat) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return file.errorString();
-  return notWhat;
+// Why a file operation failed; notWhat when the file was not of the kind.
+QString Reason(const cFileResult& why, const QString& notWhat) {
+  return QString::fromStdString(FileResultReason(why, notWhat.toStdString()));
 }
 
 // A knob over its label; the unlabelled knobs keep the row's height and
@@ -99,7 +96,7 @@ QWidget* KnobCell(QWidget* knob, const char* label) {
 
 }  // namespace
 
-TFrameSynth::TFrameSynth(TMainForm& form) : form(form) {
+TFrameSynth::TFrameSynth(QWidget* slot, TPartServices& services) : window(services) {
   setObjectName("FrameSynth");
   BuildControls();
   auto* column = new QVBoxLayout(this);
@@ -124,7 +121,7 @@ TFrameSynth::TFrameSynth(TMainForm& form) : form(form) {
   column->addWidget(pages, 1);
   column->addWidget(BuildStrip());
   for (size_t i = 0; i < controls.size(); ++i) Connect(int(i));
-  form.SynthSlot()->layout()->addWidget(this);
+  slot->layout()->addWidget(this);
 }
 
 // The window frees the parts before the engine: the engine must not call
@@ -142,7 +139,7 @@ void TFrameSynth::BuildControls() {
     switch (c.kind) {
       case K::Knob: {
         auto* knob = new TmKnob;
-        knob->SetGfxData(&form.KnobStrip());
+        knob->SetGfxData(&window.KnobStrip());
         knob->SetMin(c.min);
         knob->SetMaxValue(c.max);
         knob->SetCurValue(c.initial);
@@ -534,19 +531,16 @@ void TFrameSynth::Attach(cTracker& t) {
   editor = std::make_unique<cSynthEditor>(t);
   // Called by the controller when an instrument is selected: the block
   // under the engine lock, the refresh after it.
-  t.SetInstrumentEditor([this](int32_t block, int16_t*) { editor->Load(block); },
+  t.SetInstrumentEditor([this](int32_t block, const int16_t*) { editor->Load(block); },
                         [this] { Refresh(); });
   sampleImage->SetEditor(&editor->Sample());
   const QString music = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
   sampleFolder = QDir(music).exists() ? music : QDir::homePath();
 }
 
-void TFrameSynth::SongChanged() {
+void TFrameSynth::SongChanged(eSongChange) {
   if (!editor) return;
-  {
-    std::lock_guard<std::recursive_mutex> lock(tracker->EngineLock());
-    editor->Load(tracker->Song().currentInstrument - 1);
-  }
+  editor->Load(tracker->Song().currentInstrument - 1);
   Refresh();
 }
 
@@ -554,13 +548,9 @@ void TFrameSynth::Refresh() {
   if (!editor) return;
   const auto table = SynthControls();
   std::vector<int32_t> values(table.size());
-  int32_t engine;
-  {
-    std::lock_guard<std::recursive_mutex> lock(tracker->EngineLock());
-    editor->BeginRefresh();
-    for (size_t i = 0; i < table.size(); ++i) values[i] = editor->ControlValue(int32_t(i));
-    engine = editor->Engine();
-  }
+  editor->BeginRefresh();
+  for (size_t i = 0; i < table.size(); ++i) values[i] = editor->ControlValue(int32_t(i));
+  const int32_t engine = editor->Engine();
   // The controls report what they are set to; the editor writes none of it.
   for (size_t i = 0; i < table.size(); ++i) SetControl(int(i), values[i]);
   ShowPages(engine);
@@ -618,7 +608,7 @@ void TFrameSynth::Changed(int index, int value) {
   // A loop mode the layer could not take (it holds no wave) is put back.
   if (result.sampleChanged) ShowSample();
   if (!result.wrote) return;
-  if (!result.text.empty()) form.SystemMessage(QString::fromStdString(result.text));
+  if (!result.text.empty()) window.SystemMessage(QString::fromStdString(result.text));
   if (result.refresh) Refresh();
   if (result.redrawEnvelopes) DrawEnvelopes();
 }
@@ -626,11 +616,8 @@ void TFrameSynth::Changed(int index, int value) {
 void TFrameSynth::DrawEnvelopes() {
   const auto images = EnvelopeImages();
   std::vector<cEnvelopeShape> shapes;
-  {
-    std::lock_guard<std::recursive_mutex> lock(tracker->EngineLock());
-    for (const cEnvelopeImage& image : images)
-      shapes.push_back(editor->Envelope(image, TEnvelopeView::kWidth, TEnvelopeView::kHeight));
-  }
+  for (const cEnvelopeImage& image : images)
+    shapes.push_back(editor->Envelope(image, TEnvelopeView::kWidth, TEnvelopeView::kHeight));
   for (size_t i = 0; i < images.size(); ++i) envelopes[i]->SetShape(shapes[i]);
 }
 
@@ -652,7 +639,7 @@ void TFrameSynth::SampleViewChanged(bool changed) {
 
 void TFrameSynth::Report(const QString& title, const QString& text, const QString& path,
                          const QString& reason) {
-  form.Prompts().Inform(this, title, text + "\n" + path + ": " + reason);
+  window.Prompts().Inform(this, title, text + "\n" + path + ": " + reason);
 }
 
 void TFrameSynth::LoadSynthClick(bool fm) {
@@ -661,14 +648,15 @@ void TFrameSynth::LoadSynthClick(bool fm) {
   const QString folder =
       QFileInfo(last).isAbsolute()
           ? QFileInfo(last).absolutePath()
-          : QString::fromStdString(fm ? form.Paths().fmSynths : form.Paths().synths);
+          : QString::fromStdString(fm ? window.Paths().fmSynths : window.Paths().synths);
   const QString path =
-      form.Prompts().OpenFileName(this, "Load Synth", folder, fm ? kFMSynthFilter : kSynthFilter);
+      window.Prompts().OpenFileName(this, "Load Synth", folder, fm ? kFMSynthFilter : kSynthFilter);
   if (path.isEmpty()) return;
   // The preset selects the instrument again, which refreshes the frame.
-  if (!editor->LoadPreset(fm, path.toStdString())) {
+  cFileResult why;
+  if (!editor->LoadPreset(fm, path.toStdString(), &why)) {
     Report("Load Synth", "Preset could not be loaded!", path,
-           ReadFailure(path, fm ? "not an FM synth preset (*.zqf)" : "not a synth preset (*.zqb)"));
+           Reason(why, fm ? "not an FM synth preset (*.zqf)" : "not a synth preset (*.zqb)"));
   }
 }
 
@@ -678,23 +666,22 @@ void TFrameSynth::SaveSynthClick(bool fm) {
   const QString suggested =
       QFileInfo(last).isAbsolute()
           ? last
-          : QString::fromStdString(fm ? form.Paths().fmSynths : form.Paths().synths) + "/" + last +
-                (fm ? ".zqf" : ".zqb");
-  const QString path = form.Prompts().SaveFileName(
+          : QString::fromStdString(fm ? window.Paths().fmSynths : window.Paths().synths) + "/" +
+                last + (fm ? ".zqf" : ".zqb");
+  const QString path = window.Prompts().SaveFileName(
       this, "Save Synth", suggested, fm ? kFMSynthFilter : kSynthFilter, fm ? "zqf" : "zqb");
   if (path.isEmpty()) return;
-  errno = 0;
-  if (!editor->SavePreset(fm, path.toStdString())) {
-    const int reason = errno;
+  cFileResult why;
+  if (!editor->SavePreset(fm, path.toStdString(), &why)) {
     Report("Save Synth", "Preset could not be saved!", path,
-           reason != 0 ? QString::fromLocal8Bit(std::strerror(reason))
-                       : QString("the instrument is not a ") + EngineName(fm ? kGenFM : kGenBass));
+           Reason(why, QString("the instrument is not a ") + EngineName(fm ? kGenFM : kGenBass)));
   }
 }
 
 void TFrameSynth::LoadSampleClick() {
   if (!editor) return;
-  const QString path = form.Prompts().OpenFileName(this, "Load Sample", sampleFolder, kWaveFilter);
+  const QString path =
+      window.Prompts().OpenFileName(this, "Load Sample", sampleFolder, kWaveFilter);
   if (path.isEmpty()) return;
   sampleFolder = QFileInfo(path).absolutePath();
   LoadSampleFile(path);
@@ -703,13 +690,14 @@ void TFrameSynth::LoadSampleClick() {
 // A file that does not load leaves the layer's wave as it was.
 bool TFrameSynth::LoadSampleFile(const QString& path) {
   if (!editor) return false;
-  const cWaveImport loaded = editor->LoadSample(path.toStdString());
+  cFileResult why;
+  const bool loaded = editor->LoadSample(path.toStdString(), &why);
   ShowSample();
   if (!loaded) {
     Report("Load Sample", "Sample could not be loaded!", path,
-           QString::fromStdString(loaded.failure));
+           Reason(why, "not a sound file that can be read (WAV, FLAC, AIFF or Ogg Vorbis)"));
   }
-  return bool(loaded);
+  return loaded;
 }
 
 void TFrameSynth::DeleteSampleClick() {

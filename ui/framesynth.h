@@ -17,7 +17,7 @@ class QComboBox;
 class QLabel;
 class QTabWidget;
 class TEnvelopeView;
-class TMainForm;
+class TPartServices;
 class TSampleEditor;
 class cSynthEditor;
 class cTracker;
@@ -26,12 +26,12 @@ class TFrameSynth : public QWidget, public TSongPart {
   Q_OBJECT
 
  public:
-  // Places itself in the window's instrument page.
-  explicit TFrameSynth(TMainForm& form);
+  // Places itself in the slot of the window's instrument page.
+  TFrameSynth(QWidget* slot, TPartServices& services);
   ~TFrameSynth() override;
 
   void Attach(cTracker& tracker) override;
-  void SongChanged() override;
+  void SongChanged(eSongChange reason) override;
 
   // Every control shows the instrument's words, the pages its engine has
   // and the wave of its layer; nothing is written.
@@ -82,7 +82,7 @@ class TFrameSynth : public QWidget, public TSongPart {
   void Report(const QString& title, const QString& text, const QString& path,
               const QString& reason);
 
-  TMainForm& form;
+  TPartServices& window;
   cTracker* tracker = nullptr;
   std::unique_ptr<cSynthEditor> editor;
 

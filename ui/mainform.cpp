@@ -5,14 +5,11 @@
 
 #include "ui/mainform.h"
 
-#include <sys/resource.h>
-
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDir>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -27,10 +24,11 @@
 #include <QVBoxLayout>
 #include <thread>
 
+#include "app/startupchecks.h"
 #include "app/tracker.h"
 #include "app/version.h"
-#include "audio/devicechoice.h"
 #include "editor/channelbox.h"
+#include "editor/songsettings.h"
 #include "song/songtables.h"
 #include "ui/analyserview.h"
 #include "ui/formsystem.h"
@@ -43,6 +41,7 @@
 #include "ui/scope.h"
 #include "ui/sequenceview.h"
 #include "ui/songpart.h"
+#include "ui/stepcloser.h"
 #include "ui/threadedtimer.h"
 
 namespace {
@@ -69,19 +68,6 @@ QLabel* SunkenLabel(const QString& text, QWidget* parent) {
   label->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
   label->setMargin(2);
   return label;
-}
-
-// Linux gives each thread its own nice value, and threads inherit the value
-// of the thread that makes them: the process's class is every thread's
-// value now, and the window thread's own can go higher still.
-constexpr int kHighClassNice = -10;
-constexpr int kHighestThreadNice = -15;
-
-bool RaiseProcessPriority() {
-  bool ok = true;
-  for (const QString& task : QDir("/proc/self/task").entryList(QDir::Dirs | QDir::NoDotAndDotDot))
-    ok = setpriority(PRIO_PROCESS, id_t(task.toInt()), kHighClassNice) == 0 && ok;
-  return ok;
 }
 
 // A slot holds one part and lets it grow.
@@ -114,27 +100,13 @@ void TMainForm::GetConfigAndProbe(const cStartOptions& options) {
   iniPath = options.iniPath.empty() ? paths.ini : options.iniPath;
   config = GetConfig(iniPath);
   config.wavetableCache = paths.wavetables;
-  {
-    std::string warning;
-    std::unique_ptr<cSoundDevice> device = ChooseSoundDevice(config.device, &warning);
-    bool opened = false;
-    if (device) {
-      cAudioOutput probe(std::move(device));
-      opened = probe.OpenAudio(nullptr, config.frequency, config.latency) == 0;
-      probe.CloseAudio();
-    }
-    if (!opened) {
-      prompts->Fatal("DirectSound Initialization error!");
-      shutDown = true;
-      return;
-    }
+  if (!ProbeSoundDevice(config)) {
+    prompts->Fatal("DirectSound Initialization error!");
+    shutDown = true;
+    return;
   }
-  // Raising priority needs a privilege most users lack: a warning, and
-  // the program goes on at normal priority.
-  if (config.priorityClass != 0 && !RaiseProcessPriority())
-    prompts->Inform(nullptr, "System", "Unable to set priority class!");
-  if (config.threadPriority != 0 && setpriority(PRIO_PROCESS, 0, kHighestThreadNice) != 0)
-    prompts->Inform(nullptr, "System", "Unable to set thread priority!");
+  for (const std::string& warning : ApplyPriorities(config))
+    prompts->Inform(nullptr, "System", QString::fromStdString(warning));
 }
 
 void TMainForm::FormCreate() {
@@ -150,15 +122,26 @@ void TMainForm::FormCreate() {
   layout->addWidget(BuildLowerArea(), 1);
   setCentralWidget(central);
   BuildStatusBar();
-  AddPart(new TFrameSynth(*this));
+  AddPart(new TFrameSynth(synthSlot, *this));
   AddPart(new TFrameChans(chansSlot));
   scopeView = new TScopeView(image3Slot);
   AddPart(scopeView);
 
   // The pattern editor: its two views, the sequence buttons, the Edit menu
   // and the key filter.
-  patternEditor = new TPatternEditorPart(*this);
+  patternEditor =
+      new TPatternEditorPart(*this,
+                             TPatternWidgets{this, image2Slot, image1Slot, keyHelp, label1,
+                                             editMenu, SE_Octave, SE_RowAdd, SE_Instr, patMsk},
+                             this);
   AddPart(patternEditor);
+
+  // The changes of one drag, wheel burst or typed number are one undo step.
+  qApp->installEventFilter(new TStepCloser(
+      [this] {
+        if (tracker) tracker->Edits().CloseStep();
+      },
+      this));
 
   for (int i = 0; i < 3; ++i) timers[i] = new TThreadedTimer(this);
   timers[0]->SetOnTimer([this](TThreadedTimer*) { DoTimer1(); });
@@ -233,8 +216,10 @@ bool TMainForm::SystemStart() {
   tracker->SetFatalHandler([this](const std::string& message) { HandleFatal(message); });
   if (!tracker->SystemStart(false)) return false;
   spectrum = std::make_unique<cSpectrum>(tracker->Config().frequency);
+  settings = std::make_unique<cSongSettingsEditor>(*tracker);
   for (TSongPart* part : parts) part->Attach(*tracker);
-  RedrawAll();
+  tracker->Edits().SetHistoryListener([this] { ShowHistory(); });
+  RedrawAll(eSongChange::kNewSong);
   if (!tracker->StartAudio()) return false;
   if (!tracker->DeviceWarning().empty())
     panels[2]->setText(QString::fromStdString(tracker->DeviceWarning()));
@@ -295,6 +280,10 @@ void TMainForm::Wait(int milliseconds) {
 void TMainForm::AddPart(TSongPart* part) {
   parts.push_back(part);
   if (tracker) part->Attach(*tracker);
+}
+
+void TMainForm::SetStatusText(int panel, const QString& text) {
+  if (panel >= 0 && panel < 4) panels[panel]->setText(text);
 }
 
 void TMainForm::SystemMessage(const QString& text) {
@@ -372,6 +361,45 @@ void TMainForm::BuildMenus() {
   item("Quit", "&Quit", QKeySequence::Quit, [this] { close(); });
   editMenu = menuBar()->addMenu("&Edit");
   editMenu->setObjectName("EditMenu");
+  // A number box with the focus keeps these keys for its own text.
+  QAction* undo = editMenu->addAction("Undo");
+  undo->setObjectName("Undo");
+  undo->setShortcut(QKeySequence::Undo);
+  connect(undo, &QAction::triggered, this, [this] { UndoClick(); });
+  QAction* redo = editMenu->addAction("Redo");
+  redo->setObjectName("Redo");
+  redo->setShortcuts(
+      {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+  connect(redo, &QAction::triggered, this, [this] { RedoClick(); });
+  editMenu->addSeparator();
+  ShowHistory();
+}
+
+// The Edit menu names the step undo and redo would take, greyed when there
+// is none.
+void TMainForm::ShowHistory() {
+  QAction* undo = Action("Undo");
+  QAction* redo = Action("Redo");
+  if (!undo || !redo) return;
+  const bool ready = tracker != nullptr;
+  undo->setText(QString::fromStdString(ready ? tracker->Edits().UndoText() : "Undo"));
+  redo->setText(QString::fromStdString(ready ? tracker->Edits().RedoText() : "Redo"));
+  undo->setEnabled(ready && tracker->Edits().CanUndo());
+  redo->setEnabled(ready && tracker->Edits().CanRedo());
+}
+
+void TMainForm::UndoClick() { StepHistory(true); }
+void TMainForm::RedoClick() { StepHistory(false); }
+
+// The song goes back or forth by one step; the cursors go where the step
+// was made, and every part shows the song as it now is.
+void TMainForm::StepHistory(bool back) {
+  if (!tracker) return;
+  cEditLocation where;
+  const bool stepped = back ? tracker->Edits().Undo(&where) : tracker->Edits().Redo(&where);
+  if (!stepped) return;
+  if (patternEditor) patternEditor->GoTo(where);
+  RedrawAll(eSongChange::kUndone);
 }
 
 void TMainForm::BuildToolBar() {
@@ -543,8 +571,6 @@ void TMainForm::BuildStatusBar() {
   }
 }
 
-bool TMainForm::PatternMask() const { return patMsk->isChecked(); }
-
 void TMainForm::DisplayBoxClick(int tag, bool on) {
   if (tag < 0 || tag > 2) return;
   displayFlags[tag] = on ? 1 : 0;
@@ -552,7 +578,7 @@ void TMainForm::DisplayBoxClick(int tag, bool on) {
 }
 
 // Every part and the window's own controls show the song as it now is.
-void TMainForm::RedrawAll() {
+void TMainForm::RedrawAll(eSongChange reason) {
   if (!tracker) return;
   ShowChannelBox();
   ShowMasterKnobs();
@@ -560,24 +586,20 @@ void TMainForm::RedrawAll() {
   ReadTempo(false, bpm, speed);
   ShowTempoFields(bpm, speed);
   {
-    std::lock_guard<std::recursive_mutex> lock(tracker->EngineLock());
+    const cSongTables& song = tracker->Song();
     const QSignalBlocker b1(SE_Octave), b2(SE_RowAdd), b3(SE_Instr);
-    SE_Octave->setValue(tracker->Song().octave);
-    SE_RowAdd->setValue(tracker->Song().rowAdd);
-    SE_Instr->setValue(tracker->Song().currentInstrument);
+    SE_Octave->setValue(song.octave);
+    SE_RowAdd->setValue(song.rowAdd);
+    SE_Instr->setValue(song.currentInstrument);
   }
   ShowEditMode();
-  for (TSongPart* part : parts) part->SongChanged();
+  for (TSongPart* part : parts) part->SongChanged(reason);
+  ShowHistory();
   update();
 }
 
 void TMainForm::ShowChannelBox() {
-  int32_t count;
-  {
-    std::lock_guard<std::recursive_mutex> lock(tracker->EngineLock());
-    count = tracker->Song().channelCount;
-  }
-  const cChannelBox box = ChannelBoxFor(count);
+  const cChannelBox box = ChannelBoxFor(tracker->Song().channelCount);
   const QSignalBlocker block(channelBox);
   channelBox->clear();
   for (const cChannelBoxEntry& entry : box.entries)
@@ -586,16 +608,10 @@ void TMainForm::ShowChannelBox() {
 }
 
 void TMainForm::ShowMasterKnobs() {
-  int32_t volume, pan;
-  {
-    std::lock_guard<std::recursive_mutex> lock(tracker->EngineLock());
-    volume = tracker->Song().masterVolume;
-    pan = tracker->Song().masterPan;
-  }
   // The knobs follow the song without writing it back.
   followingSong = true;
-  mKnob1->SetCurValue(volume);
-  mKnob2->SetCurValue(pan);
+  mKnob1->SetCurValue(tracker->Song().masterVolume);
+  mKnob2->SetCurValue(tracker->Song().masterPan);
   followingSong = false;
 }
 
@@ -603,58 +619,30 @@ void TMainForm::ShowMasterKnobs() {
 // even counts, and an entry for the song's own odd count keeps it.
 void TMainForm::ChannelBoxChange(int index) {
   if (!tracker || index < 0) return;
-  const int count = channelBox->itemData(index).toInt();
-  {
-    std::lock_guard<std::recursive_mutex> lock(tracker->EngineLock());
-    cSongTables& song = tracker->Song();
-    if (count == song.channelCount) return;
-    song.SetChannelCount(count);
-    song.modified = true;
-  }
-  RedrawAll();
+  if (!settings->SetChannelCount(channelBox->itemData(index).toInt())) return;
+  RedrawAll(eSongChange::kEdited);
 }
 
 // The song's tempo, and while playing also the tempo in use: a field that
 // set only the one in use would be put back by the next redraw.
 void TMainForm::BpmEdited(int value) {
   if (!tracker) return;
-  {
-    std::lock_guard<std::recursive_mutex> lock(tracker->EngineLock());
-    tracker->Song().bpm = kBpmRange.Clamp(value);
-    tracker->Song().modified = true;
-    if (tracker->Player().playing) tracker->Player().SetBPM(tracker->Song().bpm);
-  }
+  settings->SetBpm(value);
   RecomputeTimer1();
 }
 
 void TMainForm::SpeedEdited(int value) {
   if (!tracker) return;
-  {
-    std::lock_guard<std::recursive_mutex> lock(tracker->EngineLock());
-    tracker->Song().speed = kSpeedRange.Clamp(value);
-    tracker->Song().modified = true;
-    if (tracker->Player().playing) tracker->Player().SetSpeed(tracker->Song().speed);
-  }
+  settings->SetSpeed(value);
   RecomputeTimer1();
 }
 
 void TMainForm::MasterVolumeChange(int value) {
   if (!tracker || followingSong) return;
-  {
-    std::lock_guard<std::recursive_mutex> lock(tracker->EngineLock());
-    tracker->Song().masterVolume = value;
-    tracker->Song().modified = true;
-  }
-  SystemMessage(QString::fromStdString(MasterVolumeMessage(value)));
+  SystemMessage(QString::fromStdString(settings->SetMasterVolume(value)));
 }
 
 void TMainForm::MasterPanChange(int value) {
   if (!tracker || followingSong) return;
-  const int32_t pan = MasterPanFromKnob(value);
-  {
-    std::lock_guard<std::recursive_mutex> lock(tracker->EngineLock());
-    tracker->Song().masterPan = pan;
-    tracker->Song().modified = true;
-  }
-  SystemMessage(QString::fromStdString(MasterPanMessage(pan)));
+  SystemMessage(QString::fromStdString(settings->SetMasterPan(value)));
 }

@@ -17,6 +17,8 @@
 #include "app/configfile.h"
 #include "editor/analyser.h"
 #include "editor/statustext.h"
+#include "ui/partservices.h"
+#include "ui/songpart.h"
 
 class QAction;
 class QCheckBox;
@@ -36,6 +38,7 @@ class TScopeView;
 class TSpectrumView;
 class TThreadedTimer;
 class cTracker;
+class cSongSettingsEditor;
 struct cRenderRequest;
 
 // How the program was started.
@@ -50,7 +53,7 @@ struct cStartOptions {
 // The pages of the lower area.
 enum : int { kPagePattern = 0, kPageSynth = 1, kPageChans = 2 };
 
-class TMainForm : public QMainWindow {
+class TMainForm : public QMainWindow, public TPatternServices {
   Q_OBJECT
 
  public:
@@ -60,8 +63,8 @@ class TMainForm : public QMainWindow {
   // Null until start-up has built it.
   cTracker* Tracker() { return tracker.get(); }
   const cConfig& Config() const { return config; }
-  const cPaths& Paths() const { return paths; }
-  TPrompts& Prompts() { return *prompts; }
+  const cPaths& Paths() const override { return paths; }
+  TPrompts& Prompts() override { return *prompts; }
   bool Started() const { return started; }
   // Start-up failed or the window has closed.
   bool ShutDown() const { return shutDown; }
@@ -72,7 +75,8 @@ class TMainForm : public QMainWindow {
 
   // A transient message in the status area; "Ready..." returns after five
   // status periods.
-  void SystemMessage(const QString& text);
+  void SystemMessage(const QString& text) override;
+  void SetStatusText(int panel, const QString& text) override;
 
   // The file commands, as the menu and the tool buttons run them. Each
   // returns whether the song in memory changed (or, for Save, was saved).
@@ -82,7 +86,7 @@ class TMainForm : public QMainWindow {
   bool ImportModClick();
   // Load without the dialog (the command line, a quick load): asks before
   // discarding unsaved changes, pauses the engine, reports a failure.
-  bool LoadSongFile(const QString& path);
+  bool LoadSongFile(const QString& path) override;
   bool ImportModFile(const QString& path);
   bool SaveSongFile(const QString& path);
   // File > Export Audio: the save dialog, the options step, then the
@@ -93,27 +97,29 @@ class TMainForm : public QMainWindow {
   TExportProgress* ExportProgress() { return exportProgress; }
 
   // Transport.
-  void PlayClick();
-  void StopClick();
-  void ContinueClick();
-  void PlayPatClick();
+  void PlayClick() override;
+  void StopClick() override;
+  void ContinueClick() override;
+  void PlayPatClick() override;
   void TB_RecClick();
-  void TB_PanicClick();
+  void TB_PanicClick() override;
   // Engine restart: the output is closed and opened again on a new song,
   // after asking when the song holds unsaved changes.
-  bool EngineRestart();
+  bool EngineRestart() override;
 
   // Pages.
-  void TB_PatternClick();
-  void TB_SynthClick();
-  void TB_ChansClick();
+  void TB_PatternClick() override;
+  void TB_SynthClick() override;
+  void TB_ChansClick() override;
   int ShownPage() const { return shownPage; }
-  int PageFlag() const { return shownPage == kPagePattern ? 0 : 1; }
 
   // Every part reads the song again and the window's own controls follow it.
-  void RedrawAll();
+  void RedrawAll(eSongChange reason);
+  // The Edit menu's Undo and Redo.
+  void UndoClick();
+  void RedoClick();
   // Shows "Edit Mode" or "Play Mode" and the Rec button's state.
-  void ShowEditMode();
+  void ShowEditMode() override;
 
   // The three timers' handlers.
   void DoTimer1();
@@ -121,26 +127,21 @@ class TMainForm : public QMainWindow {
   void DoTimer3();
   TThreadedTimer* Timer(int n);
 
-  // Places for the parts; each holds one widget and grows with the window.
-  QWidget* SequenceSlot() { return image1Slot; }  // top left
-  QWidget* PatternSlot() { return image2Slot; }   // the pattern page
-  QWidget* SynthSlot() { return synthSlot; }      // the instrument page
-  QLabel* KeyHelpLabel() { return keyHelp; }
-  QLabel* KeyCodeLabel() { return label1; }  // the last key's code
-  QLabel* StatusPanel(int i) { return panels[i]; }
-  QMenu* EditMenu() { return editMenu; }
-  const QPixmap& KnobStrip() const { return knobStrip; }
+  const QPixmap& KnobStrip() const override { return knobStrip; }
   // A part that shows the song: attached once the engine exists, told when
   // the song changed as a whole.
   void AddPart(TSongPart* part);
 
-  // The display flags of the three check boxes and the PatMsk box.
+  // The display flags of the three check boxes.
   bool WavGfx() const { return displayFlags[0] != 0; }
   bool PatOn() const { return displayFlags[1] != 0; }
   bool SeqOn() const { return displayFlags[2] != 0; }
-  bool PatternMask() const;
 
-  // Controls, for the parts and the tests.
+  // Controls, for the tests; the parts are handed what they need.
+  QLabel* KeyHelpLabel() { return keyHelp; }
+  QLabel* KeyCodeLabel() { return label1; }  // the last key's code
+  QLabel* StatusPanel(int i) { return panels[i]; }
+  QMenu* EditMenu() { return editMenu; }
   QSpinBox* BpmField() { return bpmField; }
   QSpinBox* SpeedField() { return speedField; }
   QSpinBox* OctaveEdit() { return SE_Octave; }
@@ -155,9 +156,6 @@ class TMainForm : public QMainWindow {
   QAction* Action(const char* name);
   QCheckBox* DisplayBox(int tag) { return displayBoxes[tag]; }
   TPatternEditorPart* PatternEditor() { return patternEditor; }
-
-  // The longest engine-lock hold of DoTimer1 and DoTimer2 so far.
-  std::chrono::nanoseconds LongestTimerLockHold() const { return longestLockHold; }
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -199,8 +197,10 @@ class TMainForm : public QMainWindow {
   void MasterPanChange(int value);
   void ShowChannelBox();
   void ShowMasterKnobs();
-  // Engine lock taken: the tempo in use while playing (fromPlayer), else the song's.
+  // The tempo in use while playing (fromPlayer), else the song's.
   void ReadTempo(bool fromPlayer, int32_t& bpm, int32_t& speed);
+  void ShowHistory();
+  void StepHistory(bool back);
   void ShowTempoFields(int32_t bpm, int32_t speed);
   void ShowPage(int page);
   void RecomputeTimer1();
@@ -223,6 +223,7 @@ class TMainForm : public QMainWindow {
   std::unique_ptr<cTracker> tracker;
   std::unique_ptr<TFormSystem> formSystem;
   std::unique_ptr<cSpectrum> spectrum;
+  std::unique_ptr<cSongSettingsEditor> settings;
 
   // Parts.
   std::vector<TSongPart*> parts;
@@ -235,7 +236,6 @@ class TMainForm : public QMainWindow {
   cMessageCountdown messageCountdown;
   int32_t spectrumCountdown = 2;
   float displayLoad = 0.0f;  // percent
-  std::chrono::nanoseconds longestLockHold{0};
   int shownPage = kPagePattern;
 
   // File dialogs' starting places.

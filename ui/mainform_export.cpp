@@ -3,7 +3,6 @@
 
 #include <QFileInfo>
 #include <memory>
-#include <mutex>
 
 #include "app/exportjob.h"
 #include "app/tracker.h"
@@ -28,20 +27,16 @@ bool TMainForm::ExportAudioClick() {
     exportProgress->activateWindow();
     return false;
   }
-  const QFileInfo song(saveName);
-  const QString folder = exportFolder.isEmpty() ? song.absolutePath() : exportFolder;
-  const QString path = prompts->SaveFileName(
-      this, "Export Audio", folder + "/" + song.completeBaseName() + ".wav", kExportFilter, "wav");
+  const QFileInfo songFile(saveName);
+  const QString folder = exportFolder.isEmpty() ? songFile.absolutePath() : exportFolder;
+  const QString path = prompts->SaveFileName(this, "Export Audio",
+                                             folder + "/" + songFile.completeBaseName() + ".wav",
+                                             kExportFilter, "wav");
   if (path.isEmpty()) return false;
   exportFolder = QFileInfo(path).absolutePath();
 
-  int32_t start, end;
-  {
-    std::lock_guard<std::recursive_mutex> lock(tracker->EngineLock());
-    start = tracker->Song().start;
-    end = tracker->Song().end;
-  }
-  TExportDialog options(this, DefaultExportOptions(path.toStdString(), start, end));
+  const cSongTables& song = tracker->Song();
+  TExportDialog options(this, DefaultExportOptions(path.toStdString(), song.start, song.end));
   if (options.exec() != QDialog::Accepted) return false;
   const cExportOptions chosen = options.Options();
   // A type changed in the options step changes the file's name: a file of

@@ -2,8 +2,6 @@
 // with the engine paused around the work and the caption following the file.
 
 #include <QFileInfo>
-#include <cerrno>
-#include <cstring>
 
 #include "app/tracker.h"
 #include "ui/mainform.h"
@@ -14,16 +12,26 @@ namespace {
 
 constexpr const char* kSongFilter = "Murvelon Song (*.zqm);;All Files (*)";
 constexpr const char* kModFilter = "ProTracker Module (*.mod);;All files (*)";
+constexpr const char* kNotASong = "Song format not recognized!";
+
+// What failed, then on a second line the file and, where there is one, why.
+QString FailureText(const QString& what, const QString& path, const cFileResult& why) {
+  const std::string reason = FileResultReason(why);
+  return what + "\n" + path + (reason.empty() ? "" : ": " + QString::fromStdString(reason));
+}
+
+// What a load that kept only part of the file could not read, as a sentence.
+QString PartialText(const cFileResult& why) {
+  QString text = QString::fromStdString(FileResultReason(why));
+  if (!text.isEmpty()) text[0] = text[0].toUpper();
+  return text;
+}
 
 }  // namespace
 
 bool TMainForm::AskDiscard(const QString& title) {
-  bool modified;
-  {
-    std::lock_guard<std::recursive_mutex> lock(tracker->EngineLock());
-    modified = tracker->Song().modified;
-  }
-  return !modified || prompts->AskYesNo(this, title, "Song has not been saved, discard it?");
+  return !tracker->Modified() ||
+         prompts->AskYesNo(this, title, "Song has not been saved, discard it?");
 }
 
 // The engine stops before the song is touched: the timers first, then
@@ -59,7 +67,7 @@ bool TMainForm::NewSongClick() {
   Wait(100);
   ResumeEngine();
   ForgetFileName();
-  RedrawAll();
+  RedrawAll(eSongChange::kNewSong);
   return true;
 }
 
@@ -76,18 +84,24 @@ bool TMainForm::LoadSongFile(const QString& path) {
   return LoadChosenSong(path);
 }
 
-// The caption names the file only once it has loaded, so that a file that
-// is not a song never seems to be the one in memory.
+// The caption names the file only once it has loaded whole, so that a file
+// that is not a song never seems to be the one in memory. A song read only
+// in part has no file name: a save asks where, rather than offering to
+// write over the file it could still be recovered from.
 bool TMainForm::LoadChosenSong(const QString& path) {
   PauseEngine();
-  const bool loaded = tracker->LoadModule(path.toStdString()) == 1;
-  if (loaded) {
+  cFileResult why;
+  const bool loaded = tracker->LoadModule(path.toStdString(), &why) == 1;
+  if (loaded && why.Ok()) {
     SetCaption(QFileInfo(path).fileName());
     saveName = path;
+  } else if (loaded) {
+    ForgetFileName();
   }
   ResumeEngine();
-  RedrawAll();
-  if (!loaded) prompts->Inform(this, "Load Song", "Song format not recognized!");
+  RedrawAll(loaded ? eSongChange::kNewSong : eSongChange::kEdited);
+  if (!loaded) prompts->Inform(this, "Load Song", FailureText(kNotASong, path, why));
+  if (loaded && !why.Ok()) prompts->Inform(this, "Load Song", PartialText(why));
   return loaded;
 }
 
@@ -103,14 +117,11 @@ bool TMainForm::SaveSongClick() {
 bool TMainForm::SaveSongFile(const QString& path) {
   if (!tracker) return false;
   PauseEngine();
-  errno = 0;
-  const bool saved = tracker->SaveModule(path.toStdString()) == 1;
-  const int reason = errno;
+  cFileResult why;
+  const bool saved = tracker->SaveModule(path.toStdString(), &why) == 1;
   ResumeEngine();
   if (!saved) {
-    QString text = "Song could not be saved!";
-    if (reason != 0) text += "\n" + path + ": " + QString::fromLocal8Bit(std::strerror(reason));
-    prompts->Inform(this, "Save Song", text);
+    prompts->Inform(this, "Save Song", FailureText("Song could not be saved!", path, why));
     return false;
   }
   SetCaption(QFileInfo(path).fileName());
@@ -136,10 +147,13 @@ bool TMainForm::ImportModFile(const QString& path) {
 // name of the file loaded before, and a save starts from the default name.
 bool TMainForm::ImportChosenMod(const QString& path) {
   PauseEngine();
-  const bool imported = tracker->LoadModuleMOD(path.toStdString()) == 1;
+  cFileResult why;
+  const bool imported = tracker->LoadModuleMOD(path.toStdString(), &why) == 1;
   ResumeEngine();
   if (imported) ForgetFileName();
-  RedrawAll();
-  if (!imported) prompts->Inform(this, "Import ProTracker Song", "Song format not recognized!");
+  RedrawAll(imported ? eSongChange::kNewSong : eSongChange::kEdited);
+  const QString title = "Import ProTracker Song";
+  if (!imported) prompts->Inform(this, title, FailureText(kNotASong, path, why));
+  if (imported && !why.Ok()) prompts->Inform(this, title, PartialText(why));
   return imported;
 }

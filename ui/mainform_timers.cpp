@@ -1,6 +1,6 @@
 // The three display timers and the status area. None of them drives the
-// music: they read the player's state under the engine lock, copy what they
-// show, and paint after the lock is released.
+// music: they copy what they show through the controller's snapshots, each a
+// short read under the engine lock, and paint afterwards.
 
 #include <QLabel>
 #include <QLineEdit>
@@ -15,39 +15,14 @@
 #include "ui/scope.h"
 #include "ui/threadedtimer.h"
 
-namespace {
-
-// The engine lock for a short read, timed: the audio thread waits while a
-// display holds it.
-class cTimedLock {
- public:
-  cTimedLock(std::recursive_mutex& mutex, std::chrono::nanoseconds& longest)
-      : guard(mutex), longest(longest), since(std::chrono::steady_clock::now()) {}
-  ~cTimedLock() {
-    const auto held = std::chrono::steady_clock::now() - since;
-    if (held > longest) longest = std::chrono::duration_cast<std::chrono::nanoseconds>(held);
-  }
-
- private:
-  std::lock_guard<std::recursive_mutex> guard;
-  std::chrono::nanoseconds& longest;
-  std::chrono::steady_clock::time_point since;
-};
-
-}  // namespace
-
 TThreadedTimer* TMainForm::Timer(int n) { return n >= 1 && n <= 3 ? timers[n - 1] : nullptr; }
 
 // Timer1: the sequence and pattern views follow playback.
 void TMainForm::DoTimer1() {
   if (!tracker) return;
-  bool playing;
-  int32_t interval;
-  {
-    cTimedLock lock(tracker->EngineLock(), longestLockHold);
-    playing = tracker->Player().playing != 0;
-    interval = tracker->Player().timer1Interval;
-  }
+  const cPlayerState player = tracker->PlayerState();
+  const bool playing = player.playing != 0;
+  const int32_t interval = player.timer1Interval;
   cpuSPD& meter = tracker->StatusMeter(0);
   meter.Start();
   if (playing && (SeqOn() || PatOn()) && patternEditor != nullptr) {
@@ -64,25 +39,22 @@ void TMainForm::DoTimer2() {
   cpuSPD& meter = tracker->StatusMeter(0);
   meter.Start();
   bool analyse = false;
-  bool timer1Running;
-  int32_t interval, bpm, speed;
-  {
-    cTimedLock lock(tracker->EngineLock(), longestLockHold);
-    if (WavGfx()) {
-      // Every third call the spectrum takes 1024 frames from the write
-      // position on, wrapping at the accumulator's end.
-      if (spectrumCountdown-- == 0) {
-        spectrumCountdown = 2;
-        cRenderPath& renderer = tracker->Renderer();
-        spectrum->Capture(renderer.OutputAccumulator(), renderer.AccumulatorFrames(),
-                          renderer.WriteFrame());
-        analyse = true;
-      }
-    }
-    timer1Running = tracker->Player().timer1Running != 0;
-    interval = tracker->Player().timer1Interval;
-    ReadTempo(true, bpm, speed);
+  // Every third call the spectrum takes 1024 frames from the write
+  // position on, wrapping at the accumulator's end.
+  if (WavGfx() && spectrumCountdown-- == 0) {
+    spectrumCountdown = 2;
+    tracker->ReadEngine([&](const cTracker::cEngineView& engine) {
+      const cRenderPath& renderer = engine.renderer;
+      spectrum->Capture(renderer.OutputAccumulator(), renderer.AccumulatorFrames(),
+                        renderer.WriteFrame());
+    });
+    analyse = true;
   }
+  const cPlayerState player = tracker->PlayerState();
+  const bool timer1Running = player.timer1Running != 0;
+  const int32_t interval = player.timer1Interval;
+  int32_t bpm, speed;
+  ReadTempo(true, bpm, speed);
   // The scope copies what it shows under the lock by itself.
   if (WavGfx() && scopeView != nullptr) scopeView->RefreshDisplay();
   if (analyse) {
@@ -98,10 +70,10 @@ void TMainForm::DoTimer2() {
 // While playing the fields show the tempo in use, otherwise the song's; a
 // field the user is typing into is left alone.
 void TMainForm::ReadTempo(bool fromPlayer, int32_t& bpm, int32_t& speed) {
-  cTimedLock lock(tracker->EngineLock(), longestLockHold);
-  const bool playing = fromPlayer && tracker->Player().playing != 0;
-  bpm = playing ? tracker->Player().currentBpm : tracker->Song().bpm;
-  speed = playing ? tracker->Player().currentSpeed : tracker->Song().speed;
+  const cPlayerState player = tracker->PlayerState();
+  const bool playing = fromPlayer && player.playing != 0;
+  bpm = playing ? player.currentBpm : tracker->Song().bpm;
+  speed = playing ? player.currentSpeed : tracker->Song().speed;
 }
 
 void TMainForm::ShowTempoFields(int32_t bpm, int32_t speed) {
@@ -118,14 +90,9 @@ void TMainForm::ShowTempoFields(int32_t bpm, int32_t speed) {
 // Timer3: the load figures, the voice count and the message countdown.
 void TMainForm::DoTimer3() {
   if (!tracker) return;
-  float mixLoad, renderLoad;
-  int32_t voices;
-  {
-    std::lock_guard<std::recursive_mutex> lock(tracker->EngineLock());
-    mixLoad = tracker->Renderer().mixLoad;
-    renderLoad = tracker->Renderer().renderLoad;
-    voices = tracker->Generators().VoiceCount();
-  }
+  const cLoadState load = tracker->LoadState();
+  const float mixLoad = load.mixLoad, renderLoad = load.renderLoad;
+  const int32_t voices = load.voices;
   if (config.cpuCalc != 0) {
     const float total = tracker->StatusMeter(1).AddLoad(renderLoad + mixLoad + displayLoad);
     panels[3]->setText(QString::fromStdString(

@@ -13,14 +13,9 @@
 void TMainForm::Transport(int32_t command) {
   if (!tracker) return;
   tracker->TransportCommand(command);
-  int32_t running, interval;
-  {
-    std::lock_guard<std::recursive_mutex> lock(tracker->EngineLock());
-    running = tracker->Player().timer1Running;
-    interval = tracker->Player().timer1Interval;
-  }
-  timers[0]->SetInterval(uint16_t(std::clamp(interval, 1, 65535)));
-  timers[0]->SetEnabled(running != 0);
+  const cPlayerState player = tracker->PlayerState();
+  timers[0]->SetInterval(uint16_t(std::clamp(player.timer1Interval, 1, 65535)));
+  timers[0]->SetEnabled(player.timer1Running != 0);
   if (command == kTransportEditMode) ShowEditMode();
 }
 
@@ -45,20 +40,14 @@ bool TMainForm::EngineRestart() {
   timers[0]->SetEnabled(false);
   tracker->EngineRestart();
   ForgetFileName();
-  RedrawAll();
+  RedrawAll(eSongChange::kNewSong);
   return true;
 }
 
 void TMainForm::ShowEditMode() {
   if (!tracker) return;
-  int32_t editMode;
-  const char* text;
-  {
-    std::lock_guard<std::recursive_mutex> lock(tracker->EngineLock());
-    editMode = tracker->Player().editMode;
-    text = tracker->Player().ModeText();
-  }
-  panels[1]->setText(text);
+  const int32_t editMode = tracker->PlayerState().editMode;
+  panels[1]->setText(EditModeText(editMode));
   Action("Rec")->setChecked(editMode == 1);
 }
 
@@ -67,10 +56,7 @@ void TMainForm::ShowEditMode() {
 void TMainForm::RecomputeTimer1() {
   if (!tracker) return;
   const int32_t interval = tracker->Timer1Interval();
-  {
-    std::lock_guard<std::recursive_mutex> lock(tracker->EngineLock());
-    tracker->Player().timer1Interval = interval;
-  }
+  tracker->SetTimer1Interval(interval);
   timers[0]->SetInterval(uint16_t(std::clamp(interval, 1, 65535)));
 }
 

@@ -11,12 +11,10 @@
 #include <QSpinBox>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <mutex>
 
 #include "app/tracker.h"
 #include "editor/patterneditor.h"
 #include "ui/appmessage.h"
-#include "ui/mainform.h"
 #include "ui/patternview.h"
 #include "ui/sequenceview.h"
 
@@ -25,24 +23,24 @@ const char* const kPatternKeyHelp =
     "Shift+F3/F4/F5 cut/copy/paste track  Ctrl+F3/F4 pattern  Ctrl+Shift+F3/F4/F5 block  "
     "Ins/Bksp row  Keypad +/- transpose";
 
-TPatternEditorPart::TPatternEditorPart(TMainForm& f) : QObject(&f), form(f) {
+TPatternEditorPart::TPatternEditorPart(TPatternServices& w, const TPatternWidgets& parts,
+                                       QObject* parent)
+    : QObject(parent), window(w), widgets(parts) {
   setObjectName("PatternEditor");
-  patternView = new TPatternView(*this, form.PatternSlot());
-  form.PatternSlot()->layout()->addWidget(patternView);
+  patternView = new TPatternView(*this, widgets.patternSlot);
+  widgets.patternSlot->layout()->addWidget(patternView);
   BuildSequencePanel();
   BuildEditMenu();
   ConnectControls();
-  form.KeyHelpLabel()->setText(kPatternKeyHelp);
-  form.KeyHelpLabel()->setWordWrap(true);
+  widgets.keyHelp->setText(kPatternKeyHelp);
+  widgets.keyHelp->setWordWrap(true);
   filter = new TAppMessage(*this, this);
   qApp->installEventFilter(filter);
 }
 
 TPatternEditorPart::~TPatternEditorPart() { qApp->removeEventFilter(filter); }
 
-cPatternEditor* TPatternEditorPart::Editor() {
-  return form.Tracker() != nullptr ? editor.get() : nullptr;
-}
+cPatternEditor* TPatternEditorPart::Editor() { return tracker != nullptr ? editor.get() : nullptr; }
 
 QToolButton* TPatternEditorPart::SequenceButton(const char* name, const char* tip) {
   auto* button = new QToolButton(sequenceView->parentWidget());
@@ -56,7 +54,7 @@ QToolButton* TPatternEditorPart::SequenceButton(const char* name, const char* ti
 // Beside the sequence view: the arrows that step the song position, then
 // the entry insert and delete buttons.
 void TPatternEditorPart::BuildSequencePanel() {
-  QWidget* slot = form.SequenceSlot();
+  QWidget* slot = widgets.sequenceSlot;
   auto* panel = new QWidget(slot);
   panel->setObjectName("SequencePanel");
   auto* row = new QHBoxLayout(panel);
@@ -121,7 +119,7 @@ void TPatternEditorPart::BuildEditMenu() {
       {"PatternCopy", "C&opy Pattern\tCtrl+F4", false, false, eClip::kPattern},
       {"PatternPaste", "Pa&ste Pattern", false, true, eClip::kPattern},
   };
-  QMenu* menu = form.EditMenu();
+  QMenu* menu = widgets.editMenu;
   for (const cItem& item : kItems) {
     if (item.name == nullptr) {
       menu->addSeparator();
@@ -144,49 +142,49 @@ void TPatternEditorPart::BuildEditMenu() {
 }
 
 void TPatternEditorPart::ConnectControls() {
-  connect(form.OctaveEdit(), &QSpinBox::valueChanged, this, [this](int v) {
+  connect(widgets.octave, &QSpinBox::valueChanged, this, [this](int v) {
     if (cPatternEditor* e = Editor()) e->SetOctave(v);
   });
-  connect(form.RowAddEdit(), &QSpinBox::valueChanged, this, [this](int v) {
+  connect(widgets.rowAdd, &QSpinBox::valueChanged, this, [this](int v) {
     if (cPatternEditor* e = Editor()) e->SetRowAdd(v);
   });
-  connect(form.InstrumentEdit(), &QSpinBox::valueChanged, this, [this](int v) {
+  connect(widgets.instrument, &QSpinBox::valueChanged, this, [this](int v) {
     if (cPatternEditor* e = Editor()) e->SetInstrument(v);
   });
   // The view starts masking the channels that do not play; the box shows it.
-  if (auto* mask = form.findChild<QCheckBox*>("PatMsk")) {
-    mask->setChecked(true);
-    connect(mask, &QCheckBox::toggled, this, [this](bool on) {
-      if (cPatternEditor* e = Editor()) e->SetMaskDisplay(on);
-    });
-  }
+  widgets.patternMask->setChecked(true);
+  connect(widgets.patternMask, &QCheckBox::toggled, this, [this](bool on) { SetMaskDisplay(on); });
 }
 
-void TPatternEditorPart::Attach(cTracker& tracker) {
+void TPatternEditorPart::SetMaskDisplay(bool on) {
+  if (cPatternEditor* e = Editor()) e->SetMaskDisplay(on);
+}
+
+void TPatternEditorPart::Attach(cTracker& t) {
   if (editor) return;
-  editor = std::make_unique<cPatternEditor>(tracker, *this);
+  tracker = &t;
+  editor = std::make_unique<cPatternEditor>(t, *this);
   editor->PatternView().SetCanvas(&patternView->Canvas());
   editor->SequenceView().SetCanvas(&sequenceView->Canvas());
-  editor->PatternView().maskDisplay = form.PatternMask() ? 1 : 0;
-  editor->SetShownPage(form.PageFlag());
+  editor->PatternView().maskDisplay = widgets.patternMask->isChecked() ? 1 : 0;
+  editor->SetShownPage(shownPage);
   editor->StartViews(patternView->Canvas().Width(), patternView->Canvas().Height());
 }
 
-// New, Load and Import leave the song unmodified, and the cursors go back
-// to its start; a change of the channel count marks it, and they stay.
-void TPatternEditorPart::SongChanged() {
+// A new song puts the cursors at its start; an edit or an undo leaves them
+// where they are (an undo has put them where its step was made).
+void TPatternEditorPart::SongChanged(eSongChange reason) {
   cPatternEditor* e = Editor();
   if (e == nullptr) return;
-  bool modified;
-  {
-    std::lock_guard<std::recursive_mutex> lock(form.Tracker()->EngineLock());
-    modified = form.Tracker()->Song().modified;
-  }
-  if (modified) {
-    e->StartViews(patternView->Canvas().Width(), patternView->Canvas().Height());
-  } else {
+  if (reason == eSongChange::kNewSong) {
     e->ResetViews();
+  } else {
+    e->StartViews(patternView->Canvas().Width(), patternView->Canvas().Height());
   }
+}
+
+void TPatternEditorPart::GoTo(const cEditLocation& where) {
+  if (cPatternEditor* e = Editor()) e->GoTo(where);
 }
 
 bool TPatternEditorPart::AppMessage(const cKey& key) {
@@ -199,6 +197,7 @@ void TPatternEditorPart::ToggleEditMode() {
 }
 
 void TPatternEditorPart::SetShownPage(int page) {
+  shownPage = page;
   if (cPatternEditor* e = Editor()) e->SetShownPage(page);
 }
 
@@ -216,37 +215,37 @@ void TPatternEditorPart::SequenceResized() {
 
 void TPatternEditorPart::FollowPlayback(bool followSequence, bool followPattern) {
   if (cPatternEditor* e = Editor())
-    e->FollowPlayback(followSequence, followPattern, form.PatternMask());
+    e->FollowPlayback(followSequence, followPattern, widgets.patternMask->isChecked());
 }
 
-void TPatternEditorPart::PlayClick() { form.PlayClick(); }
-void TPatternEditorPart::ContinueClick() { form.ContinueClick(); }
-void TPatternEditorPart::PlayPatClick() { form.PlayPatClick(); }
-void TPatternEditorPart::StopClick() { form.StopClick(); }
-void TPatternEditorPart::PanicClick() { form.TB_PanicClick(); }
-void TPatternEditorPart::EngineRestart() { form.EngineRestart(); }
-void TPatternEditorPart::PatternClick() { form.TB_PatternClick(); }
-void TPatternEditorPart::ChansClick() { form.TB_ChansClick(); }
-void TPatternEditorPart::SynthClick() { form.TB_SynthClick(); }
+void TPatternEditorPart::PlayClick() { window.PlayClick(); }
+void TPatternEditorPart::ContinueClick() { window.ContinueClick(); }
+void TPatternEditorPart::PlayPatClick() { window.PlayPatClick(); }
+void TPatternEditorPart::StopClick() { window.StopClick(); }
+void TPatternEditorPart::PanicClick() { window.TB_PanicClick(); }
+void TPatternEditorPart::EngineRestart() { window.EngineRestart(); }
+void TPatternEditorPart::PatternClick() { window.TB_PatternClick(); }
+void TPatternEditorPart::ChansClick() { window.TB_ChansClick(); }
+void TPatternEditorPart::SynthClick() { window.TB_SynthClick(); }
 
 // The path is relative to the data folder, the one that holds Songs/.
 void TPatternEditorPart::LoadSongFile(const std::string& path) {
-  const QString songs = QDir::cleanPath(QString::fromStdString(form.Paths().songs));
+  const QString songs = QDir::cleanPath(QString::fromStdString(window.Paths().songs));
   const QString relative = QString::fromStdString(path);
   const QString file = QFileInfo(songs).path() + "/" + relative;
   if (!QFileInfo(file).isFile()) {
-    form.SystemMessage("Song not found: " + relative);
+    window.SystemMessage("Song not found: " + relative);
     return;
   }
-  form.LoadSongFile(file);
+  window.LoadSongFile(file);
 }
 
 void TPatternEditorPart::SetStatusText(int panel, const std::string& text) {
   if (panel < 0 || panel > 3) return;
-  if (QLabel* label = form.StatusPanel(panel)) label->setText(QString::fromStdString(text));
+  window.SetStatusText(panel, QString::fromStdString(text));
 }
 
-void TPatternEditorPart::ShowEditMode(int) { form.ShowEditMode(); }
+void TPatternEditorPart::ShowEditMode(int) { window.ShowEditMode(); }
 
 void TPatternEditorPart::RepaintPattern() { patternView->ShowDrawn(); }
 

@@ -10,12 +10,13 @@
 
 #include "editor/editorhost.h"
 #include "editor/keys.h"
+#include "ui/partservices.h"
 #include "ui/songpart.h"
 
 class cPatternEditor;
+struct cEditLocation;
 class QToolButton;
 class TAppMessage;
-class TMainForm;
 class TPatternView;
 class TSequenceView;
 
@@ -24,7 +25,8 @@ extern const char* const kPatternKeyHelp;
 
 class TPatternEditorPart : public QObject, public cEditorHost, public TSongPart {
  public:
-  explicit TPatternEditorPart(TMainForm& form);
+  // Places its views in the widgets' slots and fills the Edit menu.
+  TPatternEditorPart(TPatternServices& window, const TPatternWidgets& widgets, QObject* parent);
   ~TPatternEditorPart() override;
 
   TPatternView* PatternView() { return patternView; }
@@ -32,7 +34,10 @@ class TPatternEditorPart : public QObject, public cEditorHost, public TSongPart 
   // Null until start-up has built the engine, and again once the window
   // has shut it down.
   cPatternEditor* Editor();
-  TMainForm& Form() { return form; }
+  // The window whose keys the filter hands to the editor, and the label of
+  // the last key's code.
+  QWidget* Window() const { return widgets.window; }
+  QLabel* KeyCodeLabel() const { return widgets.keyCode; }
 
   // The key filter's way in: true when the key was consumed.
   bool AppMessage(const cKey& key);
@@ -40,6 +45,8 @@ class TPatternEditorPart : public QObject, public cEditorHost, public TSongPart 
   void ToggleEditMode();
   // The page buttons: 0 the pattern page, 1 the instrument or channel page.
   void SetShownPage(int page);
+  // "PatMsk" was switched.
+  void SetMaskDisplay(bool on);
   // The pattern view's picture has a new size.
   void PatternResized();
   // The sequence view's picture is new: drawn in full.
@@ -50,7 +57,9 @@ class TPatternEditorPart : public QObject, public cEditorHost, public TSongPart 
 
   // TSongPart.
   void Attach(cTracker& tracker) override;
-  void SongChanged() override;
+  void SongChanged(eSongChange reason) override;
+  // After an undo or a redo: the cursors where the step was made.
+  void GoTo(const cEditLocation& where);
 
   // cEditorHost.
   void PlayClick() override;
@@ -74,7 +83,10 @@ class TPatternEditorPart : public QObject, public cEditorHost, public TSongPart 
   void ConnectControls();
   QToolButton* SequenceButton(const char* name, const char* tip);
 
-  TMainForm& form;
+  TPatternServices& window;
+  const TPatternWidgets widgets;
+  cTracker* tracker = nullptr;
+  int shownPage = 0;
   std::unique_ptr<cPatternEditor> editor;
   TPatternView* patternView = nullptr;
   TSequenceView* sequenceView = nullptr;

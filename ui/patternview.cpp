@@ -6,7 +6,6 @@
 
 #include "editor/patterneditor.h"
 #include "editor/patterntext.h"
-#include "ui/mainform.h"
 #include "ui/patterneditorpart.h"
 
 TPatternView::TPatternView(TPatternEditorPart& p, QWidget* parent) : TTextView(parent), part(p) {

@@ -22,7 +22,7 @@ void TScopeView::Attach(cTracker& t) {
   Capture();
 }
 
-void TScopeView::SongChanged() { Capture(); }
+void TScopeView::SongChanged(eSongChange) { Capture(); }
 
 // Called with the engine lock held (it is recursive, so the scope's own
 // lock only counts up): nothing but copying happens here; the paint draws.

@@ -18,7 +18,7 @@ class TScopeView : public QWidget, public TSongPart {
   explicit TScopeView(QWidget* slot);
 
   void Attach(cTracker& tracker) override;
-  void SongChanged() override;
+  void SongChanged(eSongChange reason) override;
   // Display timer, engine lock held: copies the traces; the paint draws.
   // Timer2: copies the song's traces under the engine lock, paints after.
   void RefreshDisplay();

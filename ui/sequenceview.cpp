@@ -3,7 +3,6 @@
 #include <QMouseEvent>
 
 #include "editor/patterneditor.h"
-#include "ui/mainform.h"
 #include "ui/patterneditorpart.h"
 
 TSequenceView::TSequenceView(TPatternEditorPart& p, QWidget* parent) : TTextView(parent), part(p) {

@@ -5,12 +5,18 @@
 
 class cTracker;
 
+// Why the window asks its parts to read the song again.
+enum class eSongChange {
+  kNewSong,  // New, Load, Import, the engine restart: the cursors go to the start
+  kEdited,   // the window changed a setting (the channel count): the cursors stay
+  kUndone,   // an undo or a redo: the pattern editor has put the cursors there
+};
+
 class TSongPart {
  public:
   virtual ~TSongPart() = default;
   // Once, when start-up has built the engine.
   virtual void Attach(cTracker& tracker) = 0;
-  // After New, Load, Import and a change of the channel count: read
-  // everything again, write nothing back.
-  virtual void SongChanged() {}
+  // Read everything again, write nothing back.
+  virtual void SongChanged(eSongChange reason) { (void)reason; }
 };

@@ -1,11 +1,12 @@
 #include "ui/threadedtimer.h"
 
-#include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
 #include <QMetaObject>
 #include <chrono>
+
+#include "audio/threadpriority.h"
 
 TTimerThread::TTimerThread(TThreadedTimer* owner, uint64_t generation, uint32_t intervalMs,
                            TThreadPriority priority)
@@ -79,7 +80,7 @@ void TTimerThread::ApplyPriority() {
     wanted = priority;
   }
   if (id == 0) return;
-  setpriority(PRIO_PROCESS, id_t(id), wanted == TThreadPriority::Lowest ? 19 : 0);
+  SetThreadNice(id, wanted == TThreadPriority::Lowest ? 19 : 0);
 }
 
 void TTimerThread::Run() {

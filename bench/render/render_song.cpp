@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "app/tracker.h"
+#include "app/trackerinside.h"
 #include "bench/songs.h"
 #include "tests/support/digest.h"
 
@@ -91,19 +92,20 @@ int main(int argc, char** argv) {
   t.MixMeter().Calibrate(1);
   double renderLoad = 0.0, mixLoad = 0.0;
   t.TransportCommand(kTransportPlay);
-  const int32_t blocks = int32_t(seconds * t.Config().frequency / t.Renderer().BlockFrames());
-  const int32_t samples = 2 * t.Renderer().BlockFrames();
+  const int32_t blocks =
+      int32_t(seconds * t.Config().frequency / Inside(t).Renderer().BlockFrames());
+  const int32_t samples = 2 * Inside(t).Renderer().BlockFrames();
   cDigest digest;  // the pinned renders' digest
   const auto start = std::chrono::steady_clock::now();
   for (int32_t b = 0; b < blocks; ++b) {
     const int16_t* pcm = t.RenderCallback(1);
     for (int32_t i = 0; i < samples; ++i) digest.AddSampleBytes(pcm[i]);
-    renderLoad += t.Renderer().renderLoad;
-    mixLoad += t.Renderer().mixLoad;
+    renderLoad += Inside(t).Renderer().renderLoad;
+    mixLoad += Inside(t).Renderer().mixLoad;
   }
   const double elapsed =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  const double audio = double(blocks) * t.Renderer().BlockFrames() / t.Config().frequency;
+  const double audio = double(blocks) * Inside(t).Renderer().BlockFrames() / t.Config().frequency;
   std::printf("rendered %.2f s in %.3f s: %.1fx real time, digest %016llx\n", audio, elapsed,
               elapsed > 0 ? audio / elapsed : 0.0, static_cast<unsigned long long>(digest.value));
   std::printf("the mix (MixBlock) took %.1f %% of the render time\n",

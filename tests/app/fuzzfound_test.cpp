@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/tracker.h"
+#include "app/trackerinside.h"
 #include "engine/bass.h"
 #include "engine/wavetables.h"
 
@@ -54,8 +55,9 @@ TEST(FuzzFound, AnUnknownEffectTypeLeavesItsSlotEmpty) {
   ASSERT_EQ(t.LoadModule(kData + "song-unknown-effect-type.zqm"), 1);
   for (int s = 0; s < kFxSlots; ++s) {
     for (int c = 0; c < kFxChains; ++c) {
-      EXPECT_LT(t.Effects().type[s][c], uint32_t(kFxTypeCount)) << c << " " << s;
-      EXPECT_EQ(t.Effects().type[s][c] != 0, t.GetFxObjPtr(s, c) != nullptr) << c << " " << s;
+      EXPECT_LT(Inside(t).Effects().type[s][c], uint32_t(kFxTypeCount)) << c << " " << s;
+      EXPECT_EQ(Inside(t).Effects().type[s][c] != 0, Inside(t).GetFxObjPtr(s, c) != nullptr)
+          << c << " " << s;
     }
   }
 }
@@ -63,11 +65,11 @@ TEST(FuzzFound, AnUnknownEffectTypeLeavesItsSlotEmpty) {
 TEST(FuzzFound, AnUnknownEffectTypeKeepsTheRestOfTheFileInStep) {
   cTracker a(QuietConfig());
   ASSERT_TRUE(a.SystemStart(false));
-  a.Effects().type[0][0] = 3;
-  a.ChangeFxModule(0, 0, 3);  // a reverberator, with its parameter block
-  a.Effects().type[1][0] = 2;
-  a.ChangeFxModule(0, 1, 2);  // then a delay
-  a.SetSend(0, 1, 42);
+  Inside(a).Effects().type[0][0] = 3;
+  Inside(a).ChangeFxModule(0, 0, 3);  // a reverberator, with its parameter block
+  Inside(a).Effects().type[1][0] = 2;
+  Inside(a).ChangeFxModule(0, 1, 2);  // then a delay
+  Inside(a).SetSend(0, 1, 42);
   const std::string path = (std::filesystem::temp_directory_path() / "murvelon_fx35.zqm").string();
   ASSERT_EQ(a.SaveModule(path), 1);
   // The reverberator's type becomes 35: the file's next words are still its
@@ -89,11 +91,11 @@ TEST(FuzzFound, AnUnknownEffectTypeKeepsTheRestOfTheFileInStep) {
   ASSERT_TRUE(b.SystemStart(false));
   ASSERT_EQ(b.LoadModule(path), 1);
   std::filesystem::remove(path);
-  EXPECT_EQ(b.Effects().type[0][0], 0u);
-  EXPECT_EQ(b.GetFxObjPtr(0, 0), nullptr);
-  EXPECT_EQ(b.Effects().type[1][0], 2u);
-  ASSERT_NE(b.GetFxObjPtr(1, 0), nullptr);
-  EXPECT_STREQ(b.GetFxObjPtr(1, 0)->GetName(), "Delay + Feedback");
+  EXPECT_EQ(Inside(b).Effects().type[0][0], 0u);
+  EXPECT_EQ(Inside(b).GetFxObjPtr(0, 0), nullptr);
+  EXPECT_EQ(Inside(b).Effects().type[1][0], 2u);
+  ASSERT_NE(Inside(b).GetFxObjPtr(1, 0), nullptr);
+  EXPECT_STREQ(Inside(b).GetFxObjPtr(1, 0)->GetName(), "Delay + Feedback");
   EXPECT_EQ(b.GetSend(0, 1), 42);
 }
 
@@ -156,9 +158,9 @@ TEST(FuzzFound, AModuleOfNoPositionsEndsOnPositionZero) {
   cTracker t(QuietConfig());
   ASSERT_TRUE(t.SystemStart(false));
   ASSERT_EQ(t.LoadModuleMOD(kData + "mod-song-length-zero.mod"), 1);
-  EXPECT_EQ(t.Song().start, 0);
-  EXPECT_EQ(t.Song().repeat, 0);
-  EXPECT_EQ(t.Song().end, 0);
+  EXPECT_EQ(Inside(t).Song().start, 0);
+  EXPECT_EQ(Inside(t).Song().repeat, 0);
+  EXPECT_EQ(Inside(t).Song().end, 0);
 }
 
 // A song file whose start lies after its end (start 3840, end 14): the
@@ -166,19 +168,19 @@ TEST(FuzzFound, AModuleOfNoPositionsEndsOnPositionZero) {
 TEST(FuzzFound, ASongRangeOutOfOrderLoadsInOrder) {
   cTracker a(QuietConfig());
   ASSERT_TRUE(a.SystemStart(false));
-  a.Song().start = 3840;
-  a.Song().repeat = 3;
-  a.Song().end = 14;
+  Inside(a).Song().start = 3840;
+  Inside(a).Song().repeat = 3;
+  Inside(a).Song().end = 14;
   const std::string path = (std::filesystem::temp_directory_path() / "murvelon_range.zqm").string();
   ASSERT_EQ(a.SaveModule(path), 1);
   cTracker b(QuietConfig());
   ASSERT_TRUE(b.SystemStart(false));
   ASSERT_EQ(b.LoadModule(path), 1);
   std::filesystem::remove(path);
-  EXPECT_EQ(b.Song().start, 3840);
-  EXPECT_LE(b.Song().start, b.Song().repeat);
-  EXPECT_LE(b.Song().repeat, b.Song().end);
-  EXPECT_LT(b.Song().end, kPositions);
+  EXPECT_EQ(Inside(b).Song().start, 3840);
+  EXPECT_LE(Inside(b).Song().start, Inside(b).Song().repeat);
+  EXPECT_LE(Inside(b).Song().repeat, Inside(b).Song().end);
+  EXPECT_LT(Inside(b).Song().end, kPositions);
 }
 
 // A bass preset whose words lie far outside their ranges (the fuzzer made a
@@ -190,15 +192,15 @@ TEST(FuzzFound, ABassPresetOutOfRangeIsHeldToItsRanges) {
   ASSERT_TRUE(t.SystemStart(false));
   const std::vector<uint8_t> file = Slurp(kData + "preset-infinite-sound.zqb");
   ASSERT_EQ(t.LoadSynth(kData + "preset-infinite-sound.zqb", 0), 1);
-  std::lock_guard<std::recursive_mutex> lock(t.EngineLock());
-  int16_t* block = t.Song().Instrument(0);
+  std::lock_guard<std::recursive_mutex> lock(Inside(t).EngineLock());
+  int16_t* block = Inside(t).Song().Instrument(0);
   EXPECT_NE(std::memcmp(block, file.data() + 4, 256), 0);  // something was out of range
   int16_t again[kInstrumentWords];
   std::memcpy(again, block, sizeof again);
-  t.Generators().Bass(0)->FilterParams(again);
+  Inside(t).Generators().Bass(0)->FilterParams(again);
   EXPECT_EQ(std::memcmp(again, block, sizeof again), 0);
 
-  cGenManager& g = t.Generators();
+  cGenManager& g = Inside(t).Generators();
   g.currentChannel = 0;
   g.SelectGenerator(block[kParamGenType]);
   g.LoadInstrument(block);
@@ -217,9 +219,9 @@ TEST(FuzzFound, ASoundFileClaimingMoreThanItHoldsIsRefused) {
   cWavManager waves;
   const int16_t old[] = {5, 6};
   ASSERT_TRUE(waves.SetSlot(2, old, 2, 0, 0, 1, "old"));
-  const cWaveImport result = waves.ImportWav(2, kData + "wav-flac-claims-a-billion-frames.flac");
-  EXPECT_FALSE(result);
-  EXPECT_EQ(result.failure, "the file ends before its sound data does");
+  cFileResult why;
+  EXPECT_FALSE(waves.ImportWav(2, kData + "wav-flac-claims-a-billion-frames.flac", &why));
+  EXPECT_EQ(FileResultReason(why), "the file ends early");
   cWaveEntry e;
   ASSERT_TRUE(waves.GetEntry(2, &e));
   EXPECT_STREQ(e.name, "old");

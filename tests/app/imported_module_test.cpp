@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/tracker.h"
+#include "app/trackerinside.h"
 #include "engine/sampler.h"
 #include "support/modsong.h"
 #include "support/synthsong.h"
@@ -33,7 +34,7 @@ TEST(ImportedModule, APatternBreakD10ContinuesAtRowTenOfTheNextPattern) {
   ASSERT_TRUE(t.SystemStart(false));
   ASSERT_TRUE(LoadModuleBytes(t, m));
   t.TransportCommand(kTransportPlay);
-  const cPlayer& p = t.Player();
+  const cPlayer& p = Inside(t).Player();
   for (int tick = 0; tick < 100 && p.position == 0; ++tick) RenderTick(t);
   ASSERT_EQ(p.position, 1);
   while (p.tick != 0) RenderTick(t);  // the break's row ends
@@ -51,7 +52,7 @@ TEST(ImportedModule, AnArpeggioStepsThroughItsThreeNotes) {
   ASSERT_TRUE(t.SystemStart(false));
   ASSERT_TRUE(LoadModuleBytes(t, m));
   t.TransportCommand(kTransportPlay);
-  const cSampler& sampler = *t.Generators().Sampler(0);
+  const cSampler& sampler = *Inside(t).Generators().Sampler(0);
   std::vector<double> steps;
   for (int tick = 0; tick < 8; ++tick) {
     RenderTick(t);

@@ -57,10 +57,11 @@ std::vector<float> Floats(const std::string& path, int64_t* frames) {
 
 std::vector<int16_t> Pcm16(const std::string& path) {
   const std::vector<uint8_t> bytes = Bytes(path);
-  cSoundFileReader reader(bytes.data(), bytes.size());
-  EXPECT_TRUE(reader.Open()) << path << ": " << reader.Failure();
+  cSoundMemory memory(bytes.data(), bytes.size());
+  cSoundFileReader reader(memory);
+  EXPECT_TRUE(reader.Open()) << path;
   std::vector<int16_t> out;
-  EXPECT_TRUE(reader.Decode(&out)) << reader.Failure();
+  EXPECT_TRUE(reader.Decode(&out)) << path;
   return out;
 }
 

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <cstring>
@@ -7,6 +6,7 @@
 #include <fstream>
 
 #include "app/tracker.h"
+#include "app/trackerinside.h"
 
 namespace {
 
@@ -32,36 +32,38 @@ struct TrackerFiles : ::testing::Test {
 TEST_F(TrackerFiles, ASongWithEffectsAndWavesComesBackWhole) {
   cTracker a(QuietConfig());
   ASSERT_TRUE(a.SystemStart(false));
-  a.Song().SetChannelCount(6);
-  a.Song().SetPattern(1, 3);
-  a.Song().SetChannelMode(1, 5, kModePlay);
-  a.Song().end = 1;
-  a.Song().Cell(3, 5, 10)[0] = 49;
-  a.Effects().type[1][5] = 3;
-  a.ChangeFxModule(5, 1, 3);
-  a.GetFxObjPtr(1, 5)->SetParam(0, 830);
-  a.Effects().type[0][17] = 11;
-  a.ChangeFxModule(17, 0, 11);
-  a.SetSend(5, 1, 45);
+  Inside(a).Song().SetChannelCount(6);
+  Inside(a).Song().SetPattern(1, 3);
+  Inside(a).Song().SetChannelMode(1, 5, kModePlay);
+  Inside(a).Song().end = 1;
+  Inside(a).Song().Cell(3, 5, 10)[0] = 49;
+  Inside(a).Effects().type[1][5] = 3;
+  Inside(a).ChangeFxModule(5, 1, 3);
+  Inside(a).GetFxObjPtr(1, 5)->SetParam(0, 830);
+  Inside(a).Effects().type[0][17] = 11;
+  Inside(a).ChangeFxModule(17, 0, 11);
+  Inside(a).SetSend(5, 1, 45);
   const int16_t samples[6] = {100, -100, 2000, -2000, 30000, -30000};
-  ASSERT_TRUE(a.Waves().SetSlot(9, samples, 3, 0x10 | 1, 0, 2, "stereo"));
+  ASSERT_TRUE(Inside(a).Waves().SetSlot(9, samples, 3, 0x10 | 1, 0, 2, "stereo"));
   const std::string path = (dir / "song.zqm").string();
   ASSERT_EQ(a.SaveModule(path), 1);
 
   cTracker b(QuietConfig());
   ASSERT_TRUE(b.SystemStart(false));
   ASSERT_EQ(b.LoadModule(path), 1);
-  EXPECT_EQ(b.Song().channelCount, 6);
-  EXPECT_EQ(b.Song().GetChannelMode(1, 5), kModePlay);
-  EXPECT_EQ(b.Song().Cell(3, 5, 10)[0], 49);
-  EXPECT_EQ(std::memcmp(b.Song().InstrumentTable(), a.Song().InstrumentTable(), 32768), 0);
-  ASSERT_NE(b.GetFxObjPtr(1, 5), nullptr);
-  EXPECT_STREQ(b.GetFxObjPtr(1, 5)->GetName(), "Reverberator");
-  EXPECT_EQ(b.GetFxObjPtr(1, 5)->GetParam(0), 830);  // loaded, not the default
-  EXPECT_STREQ(b.GetFxObjPtr(0, 17)->GetName(), "Flanger/Chorus 2");
+  EXPECT_EQ(Inside(b).Song().channelCount, 6);
+  EXPECT_EQ(Inside(b).Song().GetChannelMode(1, 5), kModePlay);
+  EXPECT_EQ(Inside(b).Song().Cell(3, 5, 10)[0], 49);
+  EXPECT_EQ(
+      std::memcmp(Inside(b).Song().InstrumentTable(), Inside(a).Song().InstrumentTable(), 32768),
+      0);
+  ASSERT_NE(Inside(b).GetFxObjPtr(1, 5), nullptr);
+  EXPECT_STREQ(Inside(b).GetFxObjPtr(1, 5)->GetName(), "Reverberator");
+  EXPECT_EQ(Inside(b).GetFxObjPtr(1, 5)->GetParam(0), 830);  // loaded, not the default
+  EXPECT_STREQ(Inside(b).GetFxObjPtr(0, 17)->GetName(), "Flanger/Chorus 2");
   EXPECT_EQ(b.GetSend(5, 1), 45);
   cWaveEntry entry;
-  ASSERT_TRUE(b.Waves().GetEntry(9, &entry));
+  ASSERT_TRUE(Inside(b).Waves().GetEntry(9, &entry));
   EXPECT_EQ(entry.length, 3);
   EXPECT_STREQ(entry.name, "stereo");
   EXPECT_EQ(std::memcmp(entry.data + 64, samples, sizeof samples), 0);
@@ -70,45 +72,46 @@ TEST_F(TrackerFiles, ASongWithEffectsAndWavesComesBackWhole) {
   const std::string junk = (dir / "junk.zqm").string();
   std::ofstream(junk) << "not a song at all";
   EXPECT_EQ(b.LoadModule(junk), 0);
-  EXPECT_EQ(b.Song().channelCount, 6);
+  EXPECT_EQ(Inside(b).Song().channelCount, 6);
   EXPECT_EQ(b.LoadModuleMOD(junk), 0);
-  EXPECT_EQ(b.Song().channelCount, 6);
+  EXPECT_EQ(Inside(b).Song().channelCount, 6);
 }
 
 TEST_F(TrackerFiles, AModuleBecomesASamplerSong) {
   std::vector<uint8_t> mod(1084 + 1024, 0);
-  mod[20 + 23] = 2;  // sample 1: 2 words
+  mod[20 + 23] = 2;   // sample 1: 2 words
   mod[20 + 25] = 40;  // volume
   std::memcpy(mod.data() + 1080, "M.K.", 4);
   mod[950] = 1;
   for (int8_t v : {int8_t(-128), int8_t(-1), int8_t(0), int8_t(127)}) mod.push_back(uint8_t(v));
   const std::string path = (dir / "tiny.mod").string();
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(mod.data()), long(mod.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(mod.data()), long(mod.size()));
 
   cTracker t(QuietConfig());
   ASSERT_TRUE(t.SystemStart(false));
   ASSERT_EQ(t.LoadModuleMOD(path), 1);
   cWaveEntry entry;
-  ASSERT_TRUE(t.Waves().GetEntry(0, &entry));
+  ASSERT_TRUE(Inside(t).Waves().GetEntry(0, &entry));
   EXPECT_STREQ(entry.name, "Sample 00");
   ASSERT_EQ(entry.length, 4);
   EXPECT_EQ(entry.data[64], -32768);
   EXPECT_EQ(entry.data[65], -256);
   EXPECT_EQ(entry.data[67], 32512);
-  EXPECT_EQ(t.Song().Instrument(0)[kParamGenType], kGenSampler);
-  EXPECT_EQ(t.Song().Instrument(0)[0], 20);
-  for (int c = 0; c < 4; ++c) EXPECT_EQ(t.Generators().generatorType[c], kGenSampler);
-  EXPECT_EQ(t.Player().currentBpm, 125);
+  EXPECT_EQ(Inside(t).Song().Instrument(0)[kParamGenType], kGenSampler);
+  EXPECT_EQ(Inside(t).Song().Instrument(0)[0], 20);
+  for (int c = 0; c < 4; ++c) EXPECT_EQ(Inside(t).Generators().generatorType[c], kGenSampler);
+  EXPECT_EQ(Inside(t).Player().currentBpm, 125);
 }
 
 TEST(TrackerSystem, StartUpLeavesANewSongWithASamplerInstrumentFour) {
   cTracker t(QuietConfig());
   ASSERT_TRUE(t.SystemStart(false));
   for (int i = 0; i < kInstruments; ++i) {
-    EXPECT_EQ(t.Song().Instrument(i)[kParamGenType], i == 3 ? kGenSampler : kGenBass) << i;
+    EXPECT_EQ(Inside(t).Song().Instrument(i)[kParamGenType], i == 3 ? kGenSampler : kGenBass) << i;
   }
-  EXPECT_EQ(t.Song().Instrument(3)[2], 0);
-  EXPECT_EQ(t.Song().channelCount, 4);
+  EXPECT_EQ(Inside(t).Song().Instrument(3)[2], 0);
+  EXPECT_EQ(Inside(t).Song().channelCount, 4);
 }
 
 TEST(TrackerSystem, StartUpFailuresReachTheMessageSink) {
@@ -144,7 +147,8 @@ TEST(TrackerSystem, SettingsOutOfRangeAreHeldToWhatTheProgramUses) {
 }
 
 TEST(TrackerSystem, TheAudioOutputPlaysTheEngineAndStopsCleanly) {
-  const auto wav = std::filesystem::temp_directory_path() / ("murvelon-system-" + std::to_string(::getpid()) + ".wav");
+  const auto wav = std::filesystem::temp_directory_path() /
+                   ("murvelon-system-" + std::to_string(::getpid()) + ".wav");
   cConfig config = QuietConfig();
   config.device = "wav:" + wav.string();
   {

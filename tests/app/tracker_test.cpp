@@ -1,3 +1,5 @@
+#include "app/tracker.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -5,7 +7,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "app/tracker.h"
+#include "app/trackerinside.h"
 #include "engine/bass.h"
 
 namespace {
@@ -23,11 +25,11 @@ TEST(Tracker, ANewTrackerHoldsTheConfiguredEmptySong) {
   config.chans = 8;
   config.bpm = 140;
   cTracker t(config);
-  EXPECT_EQ(t.Song().channelCount, 8);
-  EXPECT_EQ(t.Song().bpm, 140);
-  EXPECT_EQ(t.Song().masterVolume, 120);
-  EXPECT_EQ(t.Renderer().BlockFrames(), 882);
-  EXPECT_EQ(t.Renderer().HalfFrames(), 3528);
+  EXPECT_EQ(Inside(t).Song().channelCount, 8);
+  EXPECT_EQ(Inside(t).Song().bpm, 140);
+  EXPECT_EQ(Inside(t).Song().masterVolume, 120);
+  EXPECT_EQ(Inside(t).Renderer().BlockFrames(), 882);
+  EXPECT_EQ(Inside(t).Renderer().HalfFrames(), 3528);
   EXPECT_EQ(t.CpuMhz(), 0u);
 }
 
@@ -37,7 +39,7 @@ TEST(Tracker, RenderCallbackRunsTheTickHookUnderTheEngineLock) {
   t.SetTickHook(
       [&] {
         // The lock is re-entrant and held by this thread.
-        std::unique_lock<std::recursive_mutex> again(t.EngineLock(), std::try_to_lock);
+        std::unique_lock<std::recursive_mutex> again(Inside(t).EngineLock(), std::try_to_lock);
         EXPECT_TRUE(again.owns_lock());
         ++ticks;
       },
@@ -59,8 +61,8 @@ TEST(Tracker, EngineSwitchesReachTheRenderPath) {
   cTracker t(QuietConfig());
   t.SetEngine(0);
   t.SetFxEngine(0);
-  EXPECT_EQ(t.Renderer().engineOn, 0);
-  EXPECT_EQ(t.Renderer().fxEngineOn, 0);
+  EXPECT_EQ(Inside(t).Renderer().engineOn, 0);
+  EXPECT_EQ(Inside(t).Renderer().fxEngineOn, 0);
   const int16_t* out = t.RenderCallback(1);
   for (int i = 0; i < 2 * 882; ++i) ASSERT_EQ(out[i], 0);
 }
@@ -68,30 +70,31 @@ TEST(Tracker, EngineSwitchesReachTheRenderPath) {
 TEST(Tracker, TheSongResetFillsEveryInstrumentWithTheBassDefaults) {
   cTracker t(QuietConfig());
   int16_t defaults[kInstrumentWords] = {};
-  ASSERT_NE(t.Generators().Bass(0), nullptr);
-  t.Generators().Bass(0)->GetDefaults(defaults);
+  ASSERT_NE(Inside(t).Generators().Bass(0), nullptr);
+  Inside(t).Generators().Bass(0)->GetDefaults(defaults);
   EXPECT_EQ(defaults[kParamGenType], 0);
   EXPECT_EQ(defaults[0], 64);
-  for (int i = 0; i < kInstruments; ++i) t.Song().Instrument(i)[5] = 99;
-  t.Song().Instrument(7)[kParamGenType] = kGenFM;
-  t.ResetSong();
+  for (int i = 0; i < kInstruments; ++i) Inside(t).Song().Instrument(i)[5] = 99;
+  Inside(t).Song().Instrument(7)[kParamGenType] = kGenFM;
+  Inside(t).ResetSong();
   for (int i = 0; i < kInstruments; ++i) {
-    for (int w = 0; w < 64; ++w) ASSERT_EQ(t.Song().Instrument(i)[w], defaults[w]) << i << " " << w;
+    for (int w = 0; w < 64; ++w)
+      ASSERT_EQ(Inside(t).Song().Instrument(i)[w], defaults[w]) << i << " " << w;
   }
-  EXPECT_EQ(t.Song().Instrument(0)[45], -12);
+  EXPECT_EQ(Inside(t).Song().Instrument(0)[45], -12);
 }
 
 TEST(Tracker, EveryChannelSoundsThroughTheSharedWavetables) {
   cTracker t(QuietConfig());
   EXPECT_EQ(t.Wavetables().TableCount(), 104);
-  std::lock_guard<std::recursive_mutex> lock(t.EngineLock());
+  std::lock_guard<std::recursive_mutex> lock(Inside(t).EngineLock());
   for (int c = 0; c < kGenChannels; ++c) {
-    t.Generators().currentChannel = c;
-    t.Generators().SelectGenerator(kGenBass);
-    t.Generators().LoadInstrument(t.Song().Instrument(0));
-    t.Generators().NoteOn(48);
+    Inside(t).Generators().currentChannel = c;
+    Inside(t).Generators().SelectGenerator(kGenBass);
+    Inside(t).Generators().LoadInstrument(Inside(t).Song().Instrument(0));
+    Inside(t).Generators().NoteOn(48);
     float frames[2 * 441];
-    t.Generators().Render(frames, 441);
+    Inside(t).Generators().Render(frames, 441);
     float peak = 0;
     for (float s : frames) peak = std::max(peak, std::fabs(s));
     EXPECT_GT(peak, 100.0f) << c;

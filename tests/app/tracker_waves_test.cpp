@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/tracker.h"
+#include "app/trackerinside.h"
 #include "engine/sampler.h"
 
 namespace {
@@ -21,9 +22,9 @@ cConfig QuietConfig() {
 TEST(TrackerWaves, EverySamplerPlaysFromTheStoreThatTheSongResetEmpties) {
   cTracker t(QuietConfig());
   std::vector<int16_t> sound(2000, 3000);
-  ASSERT_TRUE(t.Waves().SetSlot(5, sound.data(), 2000, 0, 0, 1999, "hit"));
+  ASSERT_TRUE(Inside(t).Waves().SetSlot(5, sound.data(), 2000, 0, 0, 1999, "hit"));
 
-  cGenManager& g = t.Generators();
+  cGenManager& g = Inside(t).Generators();
   g.currentChannel = 11;
   g.SelectGenerator(kGenSampler);
   int16_t block[128] = {};
@@ -36,8 +37,8 @@ TEST(TrackerWaves, EverySamplerPlaysFromTheStoreThatTheSongResetEmpties) {
   EXPECT_GT(out[2 * 255], 100.0f);
   EXPECT_EQ(g.VoiceCount(), 1);
 
-  t.ResetSong();
-  EXPECT_FALSE(t.Waves().InUse(5));
+  Inside(t).ResetSong();
+  EXPECT_FALSE(Inside(t).Waves().InUse(5));
   g.currentChannel = 11;
   g.Render(out.data(), 256);  // the voice lets go of the emptied slot
   EXPECT_EQ(out[0], 0.0f);
@@ -49,10 +50,10 @@ TEST(TrackerWaves, TheStoreWaitsForTheEngineLock) {
   std::atomic<bool> done{false};
   std::thread reader;
   {
-    std::lock_guard<std::recursive_mutex> engine(t.EngineLock());
+    std::lock_guard<std::recursive_mutex> engine(Inside(t).EngineLock());
     reader = std::thread([&] {
       cWaveEntry e;
-      t.Waves().GetEntry(0, &e);
+      Inside(t).Waves().GetEntry(0, &e);
       done = true;
     });
     std::this_thread::sleep_for(std::chrono::milliseconds(50));

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/tracker.h"
+#include "app/trackerinside.h"
 #include "editor/fxparmform.h"
 
 namespace {
@@ -72,25 +73,25 @@ TEST(ChansPage, ChoosingATypeBuildsTheEffectAndNoneDeletesIt) {
   page.Attach(t);
   page.SelectChain(2);
   page.ChangeType(1, 3);
-  EXPECT_EQ(t.Effects().type[1][2], 3u);
-  ASSERT_NE(t.GetFxObjPtr(1, 2), nullptr);
-  EXPECT_STREQ(t.GetFxObjPtr(1, 2)->GetName(), "Reverberator");
+  EXPECT_EQ(Inside(t).Effects().type[1][2], 3u);
+  ASSERT_NE(Inside(t).GetFxObjPtr(1, 2), nullptr);
+  EXPECT_STREQ(Inside(t).GetFxObjPtr(1, 2)->GetName(), "Reverberator");
   EXPECT_TRUE(page.CanOpen(1));
-  EXPECT_TRUE(t.Song().modified);
-  EXPECT_EQ(t.Renderer().fxEngineOn, 1);  // effects run again after the swap
+  EXPECT_TRUE(t.Modified());
+  EXPECT_EQ(Inside(t).Renderer().fxEngineOn, 1);  // effects run again after the swap
 
-  t.Song().modified = false;
+  t.Edits().MarkSaved();
   page.ChangeType(1, 3);  // the same type keeps the effect and its settings
-  EXPECT_FALSE(t.Song().modified);
+  EXPECT_FALSE(t.Modified());
 
   page.ChangeType(1, 0);
-  EXPECT_EQ(t.Effects().type[1][2], 0u);
-  EXPECT_EQ(t.GetFxObjPtr(1, 2), nullptr);
+  EXPECT_EQ(Inside(t).Effects().type[1][2], 0u);
+  EXPECT_EQ(Inside(t).GetFxObjPtr(1, 2), nullptr);
   EXPECT_FALSE(page.CanOpen(1));
   cFxParmForm form;
   EXPECT_FALSE(form.Open(t, 2, 1));  // its "..." shows nothing
   EXPECT_TRUE(form.Rows().empty());
-  EXPECT_TRUE(t.Song().modified);
+  EXPECT_TRUE(t.Modified());
 }
 
 TEST(ChansPage, SendsBelongToChannelChainsOnly) {
@@ -102,13 +103,13 @@ TEST(ChansPage, SendsBelongToChannelChainsOnly) {
   page.SetSend(2, 150);
   EXPECT_EQ(page.Send(2), 100);
   EXPECT_EQ(t.GetSend(5, 2), 100);
-  EXPECT_TRUE(t.Song().modified);
+  EXPECT_TRUE(t.Modified());
 
   page.SelectChain(17);
   EXPECT_FALSE(page.SendsVisible());
-  t.Song().modified = false;
+  t.Edits().MarkSaved();
   page.SetSend(2, 40);
-  EXPECT_FALSE(t.Song().modified);
+  EXPECT_FALSE(t.Modified());
   page.SelectChain(5);
   EXPECT_EQ(page.Send(2), 100);  // read again from the engine
 }
@@ -119,15 +120,15 @@ TEST(ChansPage, ChannelVolumesAreHeldToTheirRange) {
   page.Attach(t);
   EXPECT_EQ(page.Volume(3), 100);
   page.SetChannelVolume(3, 400);
-  EXPECT_EQ(t.Song().channelVolume[3], 300);
-  EXPECT_TRUE(t.Song().modified);
+  EXPECT_EQ(Inside(t).Song().channelVolume[3], 300);
+  EXPECT_TRUE(t.Modified());
   page.SetChannelVolume(3, -5);
-  EXPECT_EQ(t.Song().channelVolume[3], 0);
-  t.Song().modified = false;
+  EXPECT_EQ(Inside(t).Song().channelVolume[3], 0);
+  t.Edits().MarkSaved();
   page.SetChannelVolume(3, 0);  // a control set to the song's own value
-  EXPECT_FALSE(t.Song().modified);
+  EXPECT_FALSE(t.Modified());
   page.SetChannelVolume(16, 50);
-  EXPECT_FALSE(t.Song().modified);
+  EXPECT_FALSE(t.Modified());
 }
 
 // A page still showing the previous song would write its settings into the

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/tracker.h"
+#include "app/trackerinside.h"
 
 namespace {
 
@@ -10,8 +11,8 @@ namespace {
 // channel chain 1.
 struct cFormFixture {
   explicit cFormFixture(int32_t type) : t(Config()) {
-    t.Effects().type[0][1] = uint32_t(type);
-    t.ChangeFxModule(1, 0, type);
+    Inside(t).Effects().type[0][1] = uint32_t(type);
+    Inside(t).ChangeFxModule(1, 0, type);
   }
   static cConfig Config() {
     cConfig config;
@@ -20,7 +21,7 @@ struct cFormFixture {
     config.speed = 6;
     return config;
   }
-  cEffect& Fx() { return *t.GetFxObjPtr(0, 1); }
+  cEffect& Fx() { return *Inside(t).GetFxObjPtr(0, 1); }
   std::string Text(int index) {
     char text[kFxTextSize] = {};
     Fx().GetParamText(text, index, Fx().GetParam(index));
@@ -55,7 +56,7 @@ TEST(FxParmForm, RowsComeFromTheDescriptors) {
   EXPECT_EQ(cFxParmForm::PresetCaption(1), "1");
   EXPECT_EQ(cFxParmForm::TempoCaption(0), "1x");
   EXPECT_EQ(cFxParmForm::TempoCaption(7), "8x");
-  EXPECT_FALSE(f.t.Song().modified);  // opening changes nothing
+  EXPECT_FALSE(f.t.Modified());  // opening changes nothing
 
   form.Close();
   EXPECT_FALSE(form.IsOpen());
@@ -71,9 +72,9 @@ TEST(FxParmForm, ATempoButtonSetsRowsOfTheSongTempo) {
   EXPECT_EQ(form.Rows()[0].value, 428);
   EXPECT_EQ(form.Rows()[0].text, "428 ms");
   EXPECT_EQ(form.Rows()[1].value, 340);
-  EXPECT_TRUE(f.t.Song().modified);
+  EXPECT_TRUE(f.t.Modified());
 
-  f.t.Song().speed = 31;  // eight rows of 553 ms: more than the delay holds
+  Inside(f.t).Song().speed = 31;  // eight rows of 553 ms: more than the delay holds
   form.TempoClick(1, 7);
   EXPECT_EQ(form.Rows()[1].value, f.Fx().GetParam(1));
   EXPECT_LE(form.Rows()[1].value, 1024);
@@ -90,10 +91,10 @@ TEST(FxParmForm, APresetSetsEveryValueAndTheRowsFollow) {
     EXPECT_EQ(form.Rows()[size_t(i)].value, preset1[i]) << i;
     EXPECT_EQ(form.Rows()[size_t(i)].text, f.Text(i)) << i;
   }
-  EXPECT_TRUE(f.t.Song().modified);
-  f.t.Song().modified = false;
+  EXPECT_TRUE(f.t.Modified());
+  f.t.Edits().MarkSaved();
   form.PresetClick(2);  // the delay has no third preset
-  EXPECT_FALSE(f.t.Song().modified);
+  EXPECT_FALSE(f.t.Modified());
   form.PresetClick(0);
   EXPECT_EQ(form.Rows()[0].value, 340);
 }
@@ -106,13 +107,13 @@ TEST(FxParmForm, ABarMoveSetsTheValueTheEffectKeeps) {
   form.SetParam(1, 400);
   EXPECT_EQ(f.Fx().GetParam(1), 400);
   EXPECT_EQ(form.Rows()[1].text, f.Text(1));
-  EXPECT_TRUE(f.t.Song().modified);
+  EXPECT_TRUE(f.t.Modified());
   form.SetParam(1, 5000);
   EXPECT_EQ(form.Rows()[1].value, f.Fx().GetParam(1));
-  f.t.Song().modified = false;
+  f.t.Edits().MarkSaved();
   form.SetParam(1, form.Rows()[1].value);  // the bar set to the shown value
   form.SetParam(9, 10);
-  EXPECT_FALSE(f.t.Song().modified);
+  EXPECT_FALSE(f.t.Modified());
 }
 
 TEST(FxParmForm, Geometry) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "app/trackerinside.h"
 #include "editor/patterntext.h"
 #include "patterneditor_fixture.h"
 
@@ -21,13 +22,14 @@ TEST_F(PatternEditorTest, NoteKeysWriteTheNoteAndTheCurrentInstrumentAndSoundIt)
     editor.SetOctave(c.octave);
     editor.SetInstrument(5);
     Cursor(10, 0);
-    song().modified = false;
+    std::copy(kEmptyCell, kEmptyCell + kCellBytes, Cell(0, 10));
+    tracker.Edits().MarkSaved();
     EXPECT_TRUE(Press(c.vk));
     EXPECT_EQ(Cell(0, 10)[0], c.written) << char(c.vk);
     if (c.written != kNoteRelease) {
       EXPECT_EQ(Cell(0, 10)[1], 5);
     }
-    EXPECT_TRUE(song().modified);
+    EXPECT_TRUE(tracker.Modified());
     EXPECT_EQ(view().cursorRow, 11);
     const auto heard = Heard();
     EXPECT_NE(std::find(heard.begin(), heard.end(), c.heard), heard.end()) << char(c.vk);
@@ -91,12 +93,12 @@ TEST_F(PatternEditorTest, HexDigitsAndTheirRefusals) {
        }) {
     Cursor(30, 15 + c.subColumn);  // channel 1
     Cell(1, 30)[c.byte] = c.before;
-    song().modified = false;
+    tracker.Edits().MarkSaved();
     EXPECT_TRUE(Press(c.vk));
     EXPECT_EQ(Cell(1, 30)[c.byte], c.after) << "sub " << c.subColumn << " key " << char(c.vk);
     const bool refused = c.after == c.before;
     EXPECT_EQ(view().cursorRow, refused ? 30 : 31) << "sub " << c.subColumn;
-    EXPECT_EQ(song().modified, !refused);
+    EXPECT_EQ(tracker.Modified(), !refused);
   }
   // Not a hex digit: not consumed, nothing written.
   Cursor(30, 15 + 7);
@@ -109,17 +111,17 @@ TEST_F(PatternEditorTest, EntryIsRefusedOnAChannelTheSongDoesNotHave) {
   editor.StartViews(800, 400);
   view().cursorColumn = 3 * 15;
   {
-    std::lock_guard<std::recursive_mutex> lock(tracker.EngineLock());
+    std::lock_guard<std::recursive_mutex> lock(Inside(tracker).EngineLock());
     song().channelCount = 3;  // the view still shows 4
   }
-  song().modified = false;
+  tracker.Edits().MarkSaved();
   Press('Z');
   view().cursorColumn = 3 * 15 + 2;
   Press('1');
   EXPECT_EQ(Cell(3, 0)[0], 0);
   EXPECT_EQ(Cell(3, 0)[1], 0);
   EXPECT_EQ(view().cursorRow, 0);
-  EXPECT_FALSE(song().modified);
+  EXPECT_FALSE(tracker.Modified());
 }
 
 TEST_F(PatternEditorTest, ClearingTheCellOrTheFieldUnderTheCursor) {
@@ -141,12 +143,12 @@ TEST_F(PatternEditorTest, ClearingTheCellOrTheFieldUnderTheCursor) {
        }) {
     Cursor(7, 15 * 2 + c.subColumn);
     std::memcpy(Cell(2, 7), full, 8);
-    song().modified = false;
+    tracker.Edits().MarkSaved();
     EXPECT_TRUE(Press(c.vk, c.modifiers));
     EXPECT_EQ(std::vector<uint8_t>(Cell(2, 7), Cell(2, 7) + 8),
               std::vector<uint8_t>(c.after, c.after + 8))
         << c.vk << " on sub-column " << c.subColumn;
-    EXPECT_TRUE(song().modified);
+    EXPECT_TRUE(tracker.Modified());
     EXPECT_EQ(view().cursorRow, 8);
   }
   // Consumed in play mode too, doing nothing.
@@ -231,7 +233,7 @@ TEST_F(PatternEditorTest, SpaceStopsAPreviewAndKeepsTheMode) {
   FakePlaying(1);
   Press(kVkSpace);
   EXPECT_EQ(editor.EditMode(), 1);
-  EXPECT_EQ(tracker.Player().playing, 0);
+  EXPECT_EQ(Inside(tracker).Player().playing, 0);
 }
 
 TEST_F(PatternEditorTest, TheOtherPagesOnlyPreviewAndTabMovesTheChannel) {

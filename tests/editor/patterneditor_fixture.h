@@ -8,6 +8,7 @@
 #include <memory>
 #include <mutex>
 
+#include "app/trackerinside.h"
 #include "editor/patterneditor.h"
 #include "editorfixture.h"
 #include "support/testgenerator.h"
@@ -22,7 +23,7 @@ class PatternEditorTest : public ::testing::Test {
     for (int c = 0; c < 4; ++c) {
       auto generator = std::make_unique<cTestGenerator>();
       generators[c] = generator.get();
-      tracker.Generators().InstallGenerator(kGenBass, c, std::move(generator));
+      Inside(tracker).Generators().InstallGenerator(kGenBass, c, std::move(generator));
     }
   }
 
@@ -39,10 +40,10 @@ class PatternEditorTest : public ::testing::Test {
     view().NormaliseColumn();
   }
   uint8_t* Cell(int channel, int row) {
-    return tracker.Song().Cell(view().currentPattern, channel, row);
+    return Inside(tracker).Song().Cell(view().currentPattern, channel, row);
   }
   cPatternView& view() { return editor.PatternView(); }
-  cSongTables& song() { return tracker.Song(); }
+  cSongTables& song() { return Inside(tracker).Song(); }
   // Calls that reached channel c's generator, then forgotten.
   std::vector<std::string> Heard(int c = 0) {
     auto calls = generators[c]->calls;
@@ -57,8 +58,8 @@ class PatternEditorTest : public ::testing::Test {
   }
   // The player as if it played, without rendering anything.
   void FakePlaying(int playing) {
-    std::lock_guard<std::recursive_mutex> lock(tracker.EngineLock());
-    tracker.Player().playing = playing;
+    std::lock_guard<std::recursive_mutex> lock(Inside(tracker).EngineLock());
+    Inside(tracker).Player().playing = playing;
   }
 
   cRecordingHost host;

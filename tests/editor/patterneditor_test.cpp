@@ -3,6 +3,7 @@
 
 #include <mutex>
 
+#include "app/trackerinside.h"
 #include "editor/patterntext.h"
 #include "patterneditor_fixture.h"
 
@@ -17,49 +18,49 @@ TEST_F(PatternEditorTest, ASequenceClickMovesTheSongPositionAndTheShownPattern) 
   song().SetPattern(1, 7);
   song().SetModeWord(1, 0x55);
   Cell(0, 0)[0] = 1;  // pattern 0 differs from pattern 7
-  song().modified = false;
+  tracker.Edits().MarkSaved();
   editor.SequenceMouseDown(X(2), kCursorLineY, kButtonLeft);  // index + 1
   EXPECT_EQ(editor.SequenceView().cursor, 1);
-  EXPECT_EQ(tracker.Player().position, 1);
-  EXPECT_EQ(tracker.Player().pattern, 7);
-  EXPECT_EQ(tracker.Player().modeWord, 0x55u);
+  EXPECT_EQ(Inside(tracker).Player().position, 1);
+  EXPECT_EQ(Inside(tracker).Player().pattern, 7);
+  EXPECT_EQ(Inside(tracker).Player().modeWord, 0x55u);
   EXPECT_EQ(view().currentPattern, 7);
   EXPECT_EQ(view().modeWord, 0x55u);
   EXPECT_EQ(view().WorkingCell(0, 0)[0], 0);
-  EXPECT_FALSE(song().modified);  // a cursor is no part of the song
+  EXPECT_FALSE(tracker.Modified());  // a cursor is no part of the song
 
   // A mode changed at the song position reaches the player and the view.
   editor.SequenceMouseDown(X(7 + 1), kCursorLineY, kButtonRight);
   EXPECT_EQ(song().GetModeWord(1), 0x51u);
-  EXPECT_EQ(tracker.Player().modeWord, 0x51u);
+  EXPECT_EQ(Inside(tracker).Player().modeWord, 0x51u);
   EXPECT_EQ(view().modeWord, 0x51u);
-  EXPECT_TRUE(song().modified);
+  EXPECT_TRUE(tracker.Modified());
 
   // A pattern number changed at the song position: the view shows it.
   editor.SequenceMouseDown(X(5), kCursorLineY, kButtonRight);
   EXPECT_EQ(view().currentPattern, 6);
 
-  song().modified = false;
+  tracker.Edits().MarkSaved();
   editor.SequenceMouseDown(X(6), 16 * 8 + 5, kButtonLeft);  // end + 1
   EXPECT_EQ(song().end, 1);
-  EXPECT_TRUE(song().modified);
+  EXPECT_TRUE(tracker.Modified());
 }
 
 TEST_F(PatternEditorTest, TheArrowsStartTheEntrysPatternFromItsFirstRow) {
   song().SetPattern(1, 3);
   Heard();
   editor.SequenceArrow(+1, false);
-  EXPECT_EQ(tracker.Player().position, 1);
-  EXPECT_EQ(tracker.Player().pattern, 3);
-  EXPECT_EQ(tracker.Player().row, -1);
+  EXPECT_EQ(Inside(tracker).Player().position, 1);
+  EXPECT_EQ(Inside(tracker).Player().pattern, 3);
+  EXPECT_EQ(Inside(tracker).Player().row, -1);
   EXPECT_EQ(view().currentPattern, 3);
   EXPECT_EQ(Heard(0), std::vector<std::string>{"FastRelease"});
   EXPECT_EQ(Heard(3), std::vector<std::string>{"FastRelease"});
 
   // With Ctrl only the position moves.
   editor.SequenceArrow(-1, true);
-  EXPECT_EQ(tracker.Player().position, 0);
-  EXPECT_EQ(tracker.Player().pattern, 3);
+  EXPECT_EQ(Inside(tracker).Player().position, 0);
+  EXPECT_EQ(Inside(tracker).Player().pattern, 3);
   EXPECT_TRUE(Heard(0).empty());
   editor.SequenceArrow(-1, true);
   EXPECT_EQ(editor.SequenceView().cursor, 4095);
@@ -67,14 +68,14 @@ TEST_F(PatternEditorTest, TheArrowsStartTheEntrysPatternFromItsFirstRow) {
 
 TEST_F(PatternEditorTest, SequenceInsertAndDeleteMarkTheSongModified) {
   song().SetPattern(0, 9);
-  song().modified = false;
+  tracker.Edits().MarkSaved();
   editor.InsertSequenceEntry();
   EXPECT_EQ(song().GetPattern(1), 9u);
-  EXPECT_TRUE(song().modified);
-  song().modified = false;
+  EXPECT_TRUE(tracker.Modified());
+  tracker.Edits().MarkSaved();
   editor.DeleteSequenceEntry();
   EXPECT_EQ(song().GetPattern(0), 9u);
-  EXPECT_TRUE(song().modified);
+  EXPECT_TRUE(tracker.Modified());
 }
 
 TEST_F(PatternEditorTest, TheViewsFollowPlaybackOnThePatternPage) {
@@ -83,8 +84,8 @@ TEST_F(PatternEditorTest, TheViewsFollowPlaybackOnThePatternPage) {
   editor.FollowPlayback(true, true, true);  // stopped: nothing follows
   EXPECT_EQ(editor.SequenceView().cursor, 0);
   {
-    std::lock_guard<std::recursive_mutex> lock(tracker.EngineLock());
-    cPlayer& player = tracker.Player();
+    std::lock_guard<std::recursive_mutex> lock(Inside(tracker).EngineLock());
+    cPlayer& player = Inside(tracker).Player();
     player.playing = 1;
     player.position = 5;
     player.pattern = 2;
@@ -98,12 +99,12 @@ TEST_F(PatternEditorTest, TheViewsFollowPlaybackOnThePatternPage) {
   EXPECT_EQ(view().cursorRow, 17);
   EXPECT_EQ(view().maskDisplay, 0);
 
-  tracker.Player().row = 18;
+  Inside(tracker).Player().row = 18;
   editor.SetShownPage(1);
   editor.FollowPlayback(false, true, true);
   EXPECT_EQ(view().cursorRow, 17);
   editor.SetShownPage(0);
-  tracker.Player().row = -1;  // after an arrow: the view waits for row 0
+  Inside(tracker).Player().row = -1;  // after an arrow: the view waits for row 0
   editor.FollowPlayback(false, true, true);
   EXPECT_EQ(view().cursorRow, 17);
 }
@@ -119,7 +120,7 @@ TEST_F(PatternEditorTest, DrawAllShowsTheSongPositionsPatternAndTheMode) {
   EXPECT_EQ(host.shownEditMode, 0);
   // The channel count's change lays the view out again.
   {
-    std::lock_guard<std::recursive_mutex> lock(tracker.EngineLock());
+    std::lock_guard<std::recursive_mutex> lock(Inside(tracker).EngineLock());
     song().SetChannelCount(0);
   }
   editor.StartViews(800, 400);

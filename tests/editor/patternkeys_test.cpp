@@ -96,14 +96,14 @@ TEST_F(PatternEditorTest, RowInsertAndDeleteWorkOnTheCursorsTrack) {
     number(1);
     number(2);
     Cursor(c.row, 15 + 3);
-    song().modified = false;
+    tracker.Edits().MarkSaved();
     EXPECT_TRUE(Press(c.vk, c.modifiers));
     EXPECT_EQ(view().cursorRow, c.cursorAfter);
     for (auto [row, note] : c.notes) {
       EXPECT_EQ(Cell(1, row)[0], note) << c.vk << " on row " << c.row << ", row " << row;
     }
     EXPECT_EQ(Cell(2, 5)[0], 6);  // the channel beside it stays
-    EXPECT_EQ(song().modified, c.modifies);
+    EXPECT_EQ(tracker.Modified(), c.modifies);
   }
   SetEditMode(0);
   number(1);
@@ -156,10 +156,10 @@ TEST_F(PatternEditorTest, BlockKeysCutOnlyInEditModeAndCopyAlways) {
   EXPECT_FALSE(Press(kVkF3, kModShift));
   EXPECT_FALSE(Press(kVkF3, kModCtrl | kModShift));
   EXPECT_EQ(Cell(1, 20)[1], 16 + 5);
-  song().modified = false;
+  tracker.Edits().MarkSaved();
   EXPECT_TRUE(Press(kVkF4, kModCtrl | kModShift));  // copy block
   EXPECT_TRUE(Press(kVkF4, kModShift));             // copy track
-  EXPECT_FALSE(song().modified);
+  EXPECT_FALSE(tracker.Modified());
   EXPECT_TRUE(Press(kVkF5, kModShift));  // pastes need edit mode
   EXPECT_EQ(Cell(1, 20)[1], 16 + 5);
 
@@ -168,14 +168,14 @@ TEST_F(PatternEditorTest, BlockKeysCutOnlyInEditModeAndCopyAlways) {
   EXPECT_TRUE(Press(kVkF5, kModCtrl | kModShift));
   EXPECT_EQ(Cell(3, 50)[1], 16 + 3);  // channel 1's block, row 18
   EXPECT_EQ(Cell(3, 47)[1], 48 + 16);
-  EXPECT_TRUE(song().modified);
+  EXPECT_TRUE(tracker.Modified());
   Cursor(0, 30);
   EXPECT_TRUE(Press(kVkF5, kModShift));  // the track of channel 1
   EXPECT_EQ(Cell(2, 63)[1], 16 + 16);
-  song().modified = false;
+  tracker.Edits().MarkSaved();
   EXPECT_TRUE(Press(kVkF3, kModShift));  // cut track
   EXPECT_EQ(Cell(2, 5)[1], 0);
-  EXPECT_TRUE(song().modified);
+  EXPECT_TRUE(tracker.Modified());
   EXPECT_TRUE(Press(kVkF3, kModCtrl));  // cut pattern
   EXPECT_EQ(Cell(0, 5)[1], 0);
   editor.Paste(eClip::kPattern);  // the Edit menu's paste

@@ -30,9 +30,24 @@ class SampleEditor : public ::testing::Test {
   int32_t X(int32_t frame) { return editor.FrameToPixel(frame); }
   int32_t Middle() { return editor.Height() / 2; }
 
+  // Writes the store itself, as the song's edit path does; counts what it
+  // changed.
+  struct cStoreWriter : cLoopWriter {
+    explicit cStoreWriter(cWavManager& waves) : waves(waves) {}
+    bool SetLoop(int32_t slot, int32_t start, int32_t end) override {
+      return modified |= waves.SetLoop(slot, start, end);
+    }
+    bool SetLoopMode(int32_t slot, uint32_t mode) override {
+      return modified |= waves.SetLoopMode(slot, mode);
+    }
+    cWavManager& waves;
+    bool modified = false;
+  };
+
   cWavManager waves;
-  bool modified = false;
-  cSampleEditor editor{waves, &modified};
+  cStoreWriter writer{waves};
+  bool& modified = writer.modified;
+  cSampleEditor editor{waves, writer};
 };
 
 TEST_F(SampleEditor, PixelsAndFramesConvertThroughTheView) {

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "app/tracker.h"
+#include "app/trackerinside.h"
 #include "editor/digitfont.h"
 #include "editor/mutesolo.h"
 
@@ -18,8 +19,8 @@ cConfig QuietConfig() {
 }
 
 void FillChannel(cTracker& t, int channel, float left, float right) {
-  float* buffer = t.Renderer().ChannelBuffer(channel);
-  for (int f = 0; f < t.Renderer().BlockFrames(); ++f) {
+  float* buffer = Inside(t).Renderer().ChannelBuffer(channel);
+  for (int f = 0; f < Inside(t).Renderer().BlockFrames(); ++f) {
     buffer[2 * f] = left;
     buffer[2 * f + 1] = right;
   }
@@ -129,14 +130,14 @@ TEST(ScopeMuteSolo, ButtonsOnFlagsAndSolo) {
 
 TEST(Scope, SoloThenClickAnotherLeavesExactlyThoseTwoAudible) {
   cTracker t(QuietConfig());
-  t.Song().SetChannelCount(4);
+  Inside(t).Song().SetChannelCount(4);
   cScope scope;
   scope.Resize(200, 72);
   ASSERT_TRUE(scope.Click(t, 10, 10, true));  // solo channel 0
-  EXPECT_EQ(t.Song().mixer.solo, 0);
+  EXPECT_EQ(Inside(t).Song().mixer.solo, 0);
   ASSERT_TRUE(scope.Click(t, 150, 60, false));  // channel 3
-  for (int k = 0; k < 16; ++k) EXPECT_EQ(t.Song().IsActive(k), k == 0 || k == 3) << k;
-  EXPECT_FALSE(t.Song().modified);  // mute and solo are not part of the song
+  for (int k = 0; k < 16; ++k) EXPECT_EQ(Inside(t).Song().IsActive(k), k == 0 || k == 3) << k;
+  EXPECT_FALSE(t.Modified());  // mute and solo are not part of the song
 }
 
 TEST(Scope, AClickPastTheLastChannelChangesNothing) {
@@ -144,23 +145,23 @@ TEST(Scope, AClickPastTheLastChannelChangesNothing) {
   cScope scope;
   scope.Resize(200, 72);
   for (int count : {7, 0}) {
-    t.Song().SetChannelCount(count);
-    t.Song().mixer.solo = 2;
-    const cMixerFlags before = t.Song().mixer;
+    Inside(t).Song().SetChannelCount(count);
+    Inside(t).Song().mixer.solo = 2;
+    const cMixerFlags before = Inside(t).Song().mixer;
     for (bool right : {false, true}) EXPECT_FALSE(scope.Click(t, 190, 60, right)) << count;
-    EXPECT_EQ(t.Song().mixer.solo, 2);
-    for (int k = 0; k < 16; ++k) EXPECT_EQ(t.Song().mixer.on[k], before.on[k]);
+    EXPECT_EQ(Inside(t).Song().mixer.solo, 2);
+    for (int k = 0; k < 16; ++k) EXPECT_EQ(Inside(t).Song().mixer.on[k], before.on[k]);
   }
 }
 
 TEST(Scope, DrawsHeardChannelsAndEveryNumber) {
   cTracker t(QuietConfig());
-  t.Song().SetChannelCount(4);
+  Inside(t).Song().SetChannelCount(4);
   FillChannel(t, 0, -900.0f, -900.0f);  // sum -1800: one row below the middle
   FillChannel(t, 1, -900.0f, -900.0f);
   FillChannel(t, 2, 30000.0f, 30000.0f);  // beyond the cell: on its top row
   FillChannel(t, 3, std::numeric_limits<float>::quiet_NaN(), 0.0f);
-  t.Song().mixer.on[1] = 0;
+  Inside(t).Song().mixer.on[1] = 0;
   for (int scale : {1, 2}) {
     cScope scope;
     scope.Resize(200 * scale, 72 * scale, scale);
@@ -187,7 +188,7 @@ TEST(Scope, AShortBlockEndsTheTraceInsteadOfReadingOn) {
   cConfig config = QuietConfig();
   config.frequency = 8000;  // 160 frames a block
   cTracker t(config);
-  t.Song().SetChannelCount(1);
+  Inside(t).Song().SetChannelCount(1);
   FillChannel(t, 0, -900.0f, -900.0f);
   FillChannel(t, 1, -900.0f, -900.0f);  // lies right after it: reading on would draw it
   cScope scope;
@@ -215,7 +216,7 @@ TEST(Scope, NoImageNoWork) {
 // it: the traces of the old size must not be drawn into the new one.
 TEST(Scope, AResizeBetweenCaptureAndDrawKeepsOnlyTheNumbers) {
   cTracker t(QuietConfig());
-  t.Song().SetChannelCount(16);
+  Inside(t).Song().SetChannelCount(16);
   for (int k = 0; k < 16; ++k) FillChannel(t, k, -900.0f, -900.0f);
   cScope scope;
   scope.Resize(1600, 72);

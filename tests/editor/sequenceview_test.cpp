@@ -99,33 +99,33 @@ TEST(SequenceView, ClicksOnTheEntries) {
        }) {
     cSequenceFixture f;
     f.view.SetCursor(0x100);
-    EXPECT_EQ(f.view.Click(f.X(c.c), f.Y(c.offset), c.button), c.result) << c.what;
+    EXPECT_EQ(f.view.Click(f.X(c.c), f.Y(c.offset), c.button, *f.song), c.result) << c.what;
     EXPECT_EQ(f.view.cursor, c.cursor) << c.what;
   }
   cSequenceFixture f;
-  EXPECT_EQ(f.view.Click(3, 5, kButtonLeft), eSequenceClick::kNothing);  // the header
-  f.view.Click(f.X(0), f.Y(0), kButtonRight);
+  EXPECT_EQ(f.view.Click(3, 5, kButtonLeft, *f.song), eSequenceClick::kNothing);  // the header
+  f.view.Click(f.X(0), f.Y(0), kButtonRight, *f.song);
   EXPECT_EQ(f.view.cursor, 0xF00);  // 0 - 0x100 wraps
 }
 
 TEST(SequenceView, ClicksOnPatternDigitsAndChannelModes) {
   cSequenceFixture f;
   f.song->SetPattern(0, 0x05);
-  EXPECT_EQ(f.view.Click(f.X(4), f.Y(0), kButtonRight), eSequenceClick::kPatternChanged);
+  EXPECT_EQ(f.view.Click(f.X(4), f.Y(0), kButtonRight, *f.song), eSequenceClick::kPatternChanged);
   EXPECT_EQ(f.song->GetPattern(0), 0xF5u);
-  f.view.Click(f.X(4), f.Y(0), kButtonLeft);
-  f.view.Click(f.X(5), f.Y(1), kButtonRight);  // entry 1: 00 - 1
+  f.view.Click(f.X(4), f.Y(0), kButtonLeft, *f.song);
+  f.view.Click(f.X(5), f.Y(1), kButtonRight, *f.song);  // entry 1: 00 - 1
   EXPECT_EQ(f.song->GetPattern(0), 0x05u);
   EXPECT_EQ(f.song->GetPattern(1), 0xFFu);
-  EXPECT_EQ(f.view.Click(f.X(5), f.Y(0), kButtonMiddle), eSequenceClick::kNothing);
+  EXPECT_EQ(f.view.Click(f.X(5), f.Y(0), kButtonMiddle, *f.song), eSequenceClick::kNothing);
 
   // Channel 2 of entry FFF (the line above): +1 with left, -1 with right.
-  EXPECT_EQ(f.view.Click(f.X(9), f.Y(-1), kButtonLeft), eSequenceClick::kModeChanged);
+  EXPECT_EQ(f.view.Click(f.X(9), f.Y(-1), kButtonLeft, *f.song), eSequenceClick::kModeChanged);
   EXPECT_EQ(f.song->GetChannelMode(0xFFF, 2), kModePlay);
-  f.view.Click(f.X(9), f.Y(-1), kButtonRight);
-  f.view.Click(f.X(9), f.Y(-1), kButtonRight);
+  f.view.Click(f.X(9), f.Y(-1), kButtonRight, *f.song);
+  f.view.Click(f.X(9), f.Y(-1), kButtonRight, *f.song);
   EXPECT_EQ(f.song->GetChannelMode(0xFFF, 2), kModeCut);
-  f.view.Click(f.X(22), f.Y(0), kButtonMiddle);
+  f.view.Click(f.X(22), f.Y(0), kButtonMiddle, *f.song);
   EXPECT_EQ(f.song->GetChannelMode(0, 15), kModePlay);
   EXPECT_EQ(f.song->GetModeWord(0), uint32_t(kModePlay) << 30);
 }
@@ -150,7 +150,7 @@ TEST(SequenceView, FooterClicksKeepTheRangeInOrder) {
     f.song->start = c.start;
     f.song->repeat = c.repeat;
     f.song->end = c.end;
-    f.view.Click(f.X(c.c), f.kFooterY, c.button);
+    f.view.Click(f.X(c.c), f.kFooterY, c.button, *f.song);
     EXPECT_EQ(f.Footer(), c.footer) << c.what;
   }
 }
@@ -161,12 +161,12 @@ TEST(SequenceView, InsertAndDeleteEntries) {
   f.song->SetPattern(4095, 99);
   f.song->SetModeWord(4095, 0x55);
   f.view.SetCursor(1);
-  f.view.InsertEntry();
+  f.view.InsertEntry(*f.song);
   EXPECT_EQ(f.Entry(0).substr(0, 6), "000 0A");
   EXPECT_EQ(f.Entry(1), "001 00 ----------------");
   EXPECT_EQ(f.Entry(2).substr(4, 2), "0B");
   EXPECT_EQ(f.Entry(4).substr(4, 2), "0D");
-  f.view.DeleteEntry();
+  f.view.DeleteEntry(*f.song);
   EXPECT_EQ(f.Entry(1).substr(4, 2), "0B");
   EXPECT_EQ(f.Entry(3).substr(4, 2), "0D");
   EXPECT_EQ(f.Entry(4095), "FFF 00 ----------------");
@@ -174,7 +174,7 @@ TEST(SequenceView, InsertAndDeleteEntries) {
   f.song->SetPattern(4095, 99);
   f.song->SetPattern(4094, 98);
   f.view.SetCursor(4095);
-  f.view.InsertEntry();  // on the last entry: only that entry is cleared
+  f.view.InsertEntry(*f.song);  // on the last entry: only that entry is cleared
   EXPECT_EQ(f.Entry(4095), "FFF 00 ----------------");
   EXPECT_EQ(f.song->GetPattern(4094), 98u);
   EXPECT_EQ(f.song->GetPattern(0), 10u);

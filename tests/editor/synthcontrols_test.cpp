@@ -49,7 +49,6 @@ TEST(SynthControls, RangesAndHandlersAgreeWithTheKinds) {
         c.handler == cSynthHandler::TrackBar2Change || c.handler == cSynthHandler::CheckBox3Click;
     EXPECT_EQ(c.inverted, invertingHandler);
     if (c.kind == cControlKind::Knob) {
-      EXPECT_TRUE(HandlerRule(c.handler).engineLock);
       EXPECT_TRUE(HandlerRule(c.handler).paramText);
     }
   }

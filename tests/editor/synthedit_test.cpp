@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "app/trackerinside.h"
 #include "tests/support/enginedefaults.h"
 #include "tests/support/rampwav.h"
 
@@ -26,10 +27,10 @@ class SynthEdit : public ::testing::Test {
  protected:
   void SetUp() override {
     editor.engineChangeWaitMs = 0;
-    tracker.SetInstrumentEditor([this](int32_t block, int16_t*) { editor.Load(block); },
+    tracker.SetInstrumentEditor([this](int32_t block, const int16_t*) { editor.Load(block); },
                                 [this] { ++refreshes; });
     tracker.SetInstrument(5);
-    tracker.Song().modified = false;
+    tracker.Edits().MarkSaved();
     dir = std::filesystem::temp_directory_path() /
           ("murvelon-synth-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
            "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
@@ -43,9 +44,9 @@ class SynthEdit : public ::testing::Test {
     return editor.ControlChanged(index, value);
   }
   int16_t Word(int32_t word) { return tracker.GetParam(4, word); }
-  void SetWord(int32_t word, int16_t value) { tracker.GetParams(4)[word] = value; }
+  void SetWord(int32_t word, int16_t value) { Inside(tracker).GetParams(4)[word] = value; }
   std::vector<int16_t> Block() {
-    const int16_t* p = tracker.GetParams(4);
+    const int16_t* p = Inside(tracker).GetParams(4);
     return std::vector<int16_t>(p, p + 128);
   }
   // The block as the engine's defaults leave it: words the engine does not
@@ -64,7 +65,7 @@ TEST_F(SynthEdit, ControlsWriteTheirWordsAndMarkTheSong) {
   EXPECT_TRUE(r.wrote);
   EXPECT_EQ(Word(48), 127);
   EXPECT_EQ(r.text, "127");
-  EXPECT_TRUE(tracker.Song().modified);
+  EXPECT_TRUE(tracker.Modified());
   Change("TrackBar9", 127);
   EXPECT_EQ(Word(48), 0);
 
@@ -106,8 +107,8 @@ TEST_F(SynthEdit, ARefreshWritesNothing) {
   }
   editor.EndRefresh();
   EXPECT_EQ(Block(), before);
-  EXPECT_FALSE(tracker.Song().modified);
-  EXPECT_EQ(tracker.Generators().generatorType[0], kGenBass);
+  EXPECT_FALSE(tracker.Modified());
+  EXPECT_EQ(Inside(tracker).Generators().generatorType[0], kGenBass);
 }
 
 TEST_F(SynthEdit, ControlsShowTheWordsOfTheBlock) {
@@ -134,9 +135,9 @@ TEST_F(SynthEdit, TheEngineChangeResetsTheInstrumentToTheNewDefaults) {
   EXPECT_TRUE(r.refresh);
   EXPECT_EQ(Block(), defaults);
   EXPECT_EQ(editor.Engine(), kGenSampler);
-  EXPECT_TRUE(tracker.Song().modified);
+  EXPECT_TRUE(tracker.Modified());
   // The edited channel plays it, and its writes reach a sampler.
-  EXPECT_EQ(tracker.Generators().generatorType[3], kGenSampler);
+  EXPECT_EQ(Inside(tracker).Generators().generatorType[3], kGenSampler);
   for (int32_t page = 0; page < kSynthPages; ++page) {
     EXPECT_EQ(PageShown(page, editor.Engine()), page == kPageSample);
   }
@@ -167,17 +168,17 @@ TEST_F(SynthEdit, EnvelopePicturesFollowTheirWords) {
 
 TEST_F(SynthEdit, SamplesLoadIntoTheLayerAndGo) {
   Change("ComboBox1", kGenSampler);
-  tracker.Song().modified = false;
+  tracker.Edits().MarkSaved();
   EXPECT_FALSE(editor.LoadSample((dir / "missing.wav").string()));
-  EXPECT_FALSE(tracker.Song().modified);
+  EXPECT_FALSE(tracker.Modified());
 
   Change("SE_Layer", 5);
   EXPECT_EQ(Word(2), 5);
-  EXPECT_TRUE(tracker.Song().modified);
-  tracker.Song().modified = false;
+  EXPECT_TRUE(tracker.Modified());
+  tracker.Edits().MarkSaved();
   WriteWav(dir / "pad.wav", 1000, 2);
   ASSERT_TRUE(editor.LoadSample((dir / "pad.wav").string()));
-  EXPECT_TRUE(tracker.Song().modified);
+  EXPECT_TRUE(tracker.Modified());
   cSampleEditor& sample = editor.Sample();
   EXPECT_EQ(sample.Slot(), 5);
   EXPECT_EQ(sample.NameText(), "pad.wav:  1000 (Stereo)");
@@ -189,7 +190,7 @@ TEST_F(SynthEdit, SamplesLoadIntoTheLayerAndGo) {
   EXPECT_EQ(editor.ControlValue(FindSynthControl("ComboBox2")), kLoopForward);
 
   editor.DeleteSample();
-  EXPECT_FALSE(tracker.Waves().InUse(5));
+  EXPECT_FALSE(Inside(tracker).Waves().InUse(5));
   EXPECT_EQ(sample.NameText(), "No sample loaded.");
   EXPECT_EQ(editor.ControlValue(FindSynthControl("ComboBox2")), kLoopNone);
 }
@@ -210,7 +211,7 @@ TEST_F(SynthEdit, ALoadedWaveAndItsLoopComeBackWithTheSong) {
   cTracker other(QuietConfig());
   ASSERT_EQ(other.LoadModule(song), 1);
   cWaveEntry e;
-  ASSERT_TRUE(other.Waves().GetEntry(5, &e));
+  ASSERT_TRUE(Inside(other).Waves().GetEntry(5, &e));
   EXPECT_EQ(e.length, 1000);
   EXPECT_EQ(e.loopStart, 250);
   EXPECT_EQ(e.loopEnd, 750);
@@ -229,11 +230,11 @@ TEST_F(SynthEdit, PresetsLoadOnlyIntoTheirEngine) {
   EXPECT_EQ(editor.PresetName(true), "FMSynth");
 
   Change("mKnob23", 10);
-  tracker.Song().modified = false;
+  tracker.Edits().MarkSaved();
   const int before = refreshes;
   ASSERT_TRUE(editor.LoadPreset(false, bass));
   EXPECT_EQ(Word(22), 77);
-  EXPECT_TRUE(tracker.Song().modified);
+  EXPECT_TRUE(tracker.Modified());
   EXPECT_EQ(refreshes, before + 1);  // the instrument was selected again
   EXPECT_EQ(editor.PresetName(false), bass);
 

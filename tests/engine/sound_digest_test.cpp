@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app/tracker.h"
+#include "app/trackerinside.h"
 #include "support/synthsong.h"
 #include "tests/support/digest.h"
 
@@ -26,7 +27,7 @@ cConfig QuietConfig() {
 // playback from the start of the song.
 uint64_t RenderDigest(cTracker& t, int seconds) {
   t.TransportCommand(kTransportPlay);
-  const int32_t frames = t.Renderer().BlockFrames();
+  const int32_t frames = Inside(t).Renderer().BlockFrames();
   const int32_t blocks = seconds * t.Config().frequency / frames;
   cDigest digest;
   for (int32_t b = 0; b < blocks; ++b) {

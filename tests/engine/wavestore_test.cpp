@@ -142,10 +142,15 @@ TEST_F(WaveStore, StereoFilesSetTheStereoFlagAndInterleave) {
 }
 
 TEST_F(WaveStore, PcmVariantsImportAndDamagedFilesAreRefused) {
+  // A file cut short says so, a damaged one too; one that holds no sound or
+  // more than two channels is no sample. Other sample types go to libsndfile
+  // (samplefile_test.cpp).
+  constexpr auto kOk = eFileProblem::kNone, kNotWav = eFileProblem::kNotThisKind,
+                 kEndsEarly = eFileProblem::kEndsEarly, kDamaged = eFileProblem::kDamaged;
   struct Case {
     const char* what;
     WavSpec wav;
-    bool ok;
+    eFileProblem problem;
   };
   auto with = [](auto change) {
     WavSpec s;
@@ -154,24 +159,26 @@ TEST_F(WaveStore, PcmVariantsImportAndDamagedFilesAreRefused) {
     return s;
   };
   const Case cases[] = {
-      {"plain", with([](WavSpec&) {}), true},
-      {"18-byte format", with([](WavSpec& s) { s.fmtForm = 18; }), true},
-      {"extensible PCM", with([](WavSpec& s) { s.fmtForm = 40; }), true},
-      {"chunk before data", with([](WavSpec& s) { s.junkBeforeData = true; }), true},
-      {"three channels", with([](WavSpec& s) { s.channels = 3; }), false},
-      {"block align 0", with([](WavSpec& s) { s.align = 0; }), false},
-      {"block align mismatch", with([](WavSpec& s) { s.align = 4; }), false},
-      {"data shorter than claimed", with([](WavSpec& s) { s.dataClaim = 600; }), false},
-      {"no whole frame", with([](WavSpec& s) { s.data = {0x01}; }), false},
+      {"plain", with([](WavSpec&) {}), kOk},
+      {"18-byte format", with([](WavSpec& s) { s.fmtForm = 18; }), kOk},
+      {"extensible PCM", with([](WavSpec& s) { s.fmtForm = 40; }), kOk},
+      {"chunk before data", with([](WavSpec& s) { s.junkBeforeData = true; }), kOk},
+      {"three channels", with([](WavSpec& s) { s.channels = 3; }), kNotWav},
+      {"block align 0", with([](WavSpec& s) { s.align = 0; }), kDamaged},
+      {"block align mismatch", with([](WavSpec& s) { s.align = 4; }), kDamaged},
+      {"data shorter than claimed", with([](WavSpec& s) { s.dataClaim = 600; }), kEndsEarly},
+      {"no whole frame", with([](WavSpec& s) { s.data = {0x01}; }), kNotWav},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     // A refused file leaves the slot as it was.
     const int16_t before[] = {7, 7};
     ASSERT_TRUE(store.SetSlot(9, before, 2, 0, 0, 1, "old"));
-    EXPECT_EQ(bool(store.ImportWav(9, WriteFile("x.wav", BuildWav(c.wav)))), c.ok);
+    cFileResult why;
+    EXPECT_EQ(store.ImportWav(9, WriteFile("x.wav", BuildWav(c.wav)), &why), c.problem == kOk);
+    EXPECT_EQ(why.problem, c.problem);
     const int16_t* d = Samples(9);
-    if (c.ok) {
+    if (c.problem == kOk) {
       // Read from the data chunk, whatever stands before it.
       EXPECT_EQ(entry.length, 3);
       EXPECT_EQ(d[0], 1000);
@@ -183,10 +190,16 @@ TEST_F(WaveStore, PcmVariantsImportAndDamagedFilesAreRefused) {
       EXPECT_EQ(d[0], 7);
     }
   }
-  EXPECT_FALSE(store.ImportWav(9, (dir / "missing.wav").string()));
-  std::vector<uint8_t> truncated = BuildWav(with([](WavSpec&) {}));
-  truncated.resize(30);
-  EXPECT_FALSE(store.ImportWav(9, WriteFile("short.wav", truncated)));
+  cFileResult why;
+  EXPECT_FALSE(store.ImportWav(9, (dir / "missing.wav").string(), &why));
+  EXPECT_EQ(FileResultReason(why), "No such file or directory");
+  // Cut inside its format chunk, and inside its samples.
+  for (size_t size : {size_t(30), size_t(47)}) {
+    std::vector<uint8_t> truncated = BuildWav(with([](WavSpec&) {}));
+    truncated.resize(size);
+    EXPECT_FALSE(store.ImportWav(9, WriteFile("short.wav", truncated), &why)) << size;
+    EXPECT_EQ(FileResultReason(why), "the file ends early") << size;
+  }
 }
 
 TEST_F(WaveStore, AnEmptyStoreWritesAZeroCount) {
@@ -261,26 +274,32 @@ TEST_F(WaveStore, DamagedWaveListsAreRefusedWithinTheStore) {
     b.insert(b.end(), size_t(dataBytes), 0x11);
     return b;
   };
+  constexpr auto kDamaged = eFileProblem::kDamaged, kEndsEarly = eFileProblem::kEndsEarly;
   struct Case {
     const char* what;
     std::vector<uint8_t> bytes;
+    eFileProblem problem;
   };
   const Case cases[] = {
-      {"slot above 127", list(1, 200, 4, 200, 8)},
-      {"negative slot", list(1, -1, 4, -1, 8)},
-      {"negative length", list(1, 5, -4, 5, 8)},
-      {"length beyond the file", list(1, 5, 1000000, 5, 8)},
-      {"data for a slot not announced", list(1, 5, 4, 6, 8)},
-      {"slot named twice", list(2, 5, 4, 5, 8)},
-      {"count beyond the store", list(129, 5, 4, 5, 8)},
-      {"negative count", list(-3, 5, 4, 5, 8)},
+      {"slot above 127", list(1, 200, 4, 200, 8), kDamaged},
+      {"negative slot", list(1, -1, 4, -1, 8), kDamaged},
+      {"negative length", list(1, 5, -4, 5, 8), kDamaged},
+      {"length beyond the longest wave", list(1, 5, kMaxWaveFrames + 1, 5, 8), kDamaged},
+      {"length beyond the file", list(1, 5, 1000000, 5, 8), kEndsEarly},
+      {"data for a slot not announced", list(1, 5, 4, 6, 8), kDamaged},
+      {"slot named twice", list(2, 5, 4, 5, 8), kDamaged},
+      {"count beyond the store", list(129, 5, 4, 5, 8), kDamaged},
+      {"negative count", list(-3, 5, 4, 5, 8), kDamaged},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     const int16_t old[] = {1, 2};
     store.SetSlot(5, old, 2, 0, 0, 1, "old");
     cFileReader in(c.bytes.data(), c.bytes.size());
-    EXPECT_FALSE(store.ReadWaveList(in));
+    cFileResult why;
+    EXPECT_FALSE(store.ReadWaveList(in, &why));
+    EXPECT_EQ(why.problem, c.problem);
+    EXPECT_EQ(why.done, 0u);
     for (int slot = 0; slot < kWaveSlots; ++slot) EXPECT_FALSE(store.InUse(slot));
   }
   // The same list, whole, reads.
@@ -288,6 +307,49 @@ TEST_F(WaveStore, DamagedWaveListsAreRefusedWithinTheStore) {
   cFileReader in(good.data(), good.size());
   EXPECT_TRUE(store.ReadWaveList(in));
   EXPECT_EQ(Samples(5)[3], 0x1111);
+}
+
+TEST_F(WaveStore, AListCutOrDamagedKeepsTheWavesReadWholeBeforeIt) {
+  const int16_t a[] = {1, 2, 3}, b[] = {4, 5, 6, 7}, c[] = {8, 9, 10, 11, 12};
+  store.SetSlot(2, a, 3, 0, 0, 2, "a");
+  store.SetSlot(7, b, 2, kWaveStereoFlag, 0, 1, "b");
+  store.SetSlot(9, c, 5, 1, 1, 3, "c");
+  cFileWriter out;
+  store.WriteWaveList(out);
+  const std::vector<uint8_t> whole = out.Bytes();
+  const size_t lastData = whole.size() - (12 + 10);  // the data record of slot 9
+  std::vector<uint8_t> damaged = whole;
+  damaged[lastData + 8] = 200;  // its slot index
+
+  struct Case {
+    const char* what;
+    std::vector<uint8_t> bytes;
+    std::string said;
+  };
+  for (const Case& k :
+       {Case{"cut in the last wave's data",
+             {whole.begin(), whole.end() - 3},
+             "the file ends early: 2 of 3 samples were read"},
+        Case{"cut in the information records",
+             {whole.begin(), whole.begin() + 100},
+             "the file ends early: 0 of 3 samples were read"},
+        Case{"a damaged slot index", damaged, "the file is damaged: 2 of 3 samples were read"}}) {
+    SCOPED_TRACE(k.what);
+    cWavManager copy;
+    cFileReader in(k.bytes.data(), k.bytes.size());
+    cFileResult why;
+    EXPECT_FALSE(copy.ReadWaveList(in, &why));
+    EXPECT_EQ(FileResultReason(why), k.said);
+    const bool kept = why.done == 2;
+    EXPECT_EQ(copy.InUse(2), kept);
+    EXPECT_EQ(copy.InUse(7), kept);
+    EXPECT_FALSE(copy.InUse(9));
+    if (kept) {
+      ASSERT_TRUE(copy.GetEntry(7, &entry));
+      EXPECT_EQ(entry.data[kWaveMargin + 3], 7);
+      EXPECT_EQ(entry.loopEnd, 1);
+    }
+  }
 }
 
 TEST_F(WaveStore, EveryChangeOfASlotMovesItsGeneration) {

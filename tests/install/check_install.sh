@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary prefix and checks what a Linux desktop
 # reads from it: the desktop entry, the AppStream file, the file types, the
-# icons and the manual pages; then runs the installed murvelon-cli in a
-# temporary home and compares its render of the installed demo with the build
-# tree's.
+# icons, the manual pages and the copyright and changelog, which name the
+# version the programs print and none of the old placeholders; then runs
+# the installed murvelon-cli in a temporary home and compares its render of
+# the installed demo with the build tree's.
 # usage: check_install.sh BUILD_DIR SOURCE_DIR HAS_DESKTOP_PROGRAM(0|1)
 set -euo pipefail
 build=$1 source=$2 desktop=$3
@@ -14,7 +15,7 @@ prefix=$work/prefix
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 need() { command -v "$1" >/dev/null || { echo "FAIL: $1 is missing (scripts/install-deps.sh installs it)"; exit 1; }; }
-for tool in desktop-file-validate appstreamcli xmllint update-mime-database groff cmp od; do need "$tool"; done
+for tool in desktop-file-validate appstreamcli xmllint update-mime-database groff cmp od zcat; do need "$tool"; done
 
 cmake --install "$build" --prefix "$prefix" >"$work/install.log" || { cat "$work/install.log"; exit 1; }
 # Every file the rules wrote is under the prefix.
@@ -24,7 +25,8 @@ outside=$(grep -v "^$prefix/" "$build/install_manifest.txt" || true)
 share=$prefix/share
 for f in bin/murvelon-cli share/applications/murvelon.desktop share/mime/packages/murvelon.xml \
          share/metainfo/org.murvelon.murvelon.metainfo.xml share/icons/hicolor/scalable/apps/murvelon.svg \
-         share/man/man1/murvelon.1 share/man/man1/murvelon-cli.1 share/murvelon/Songs/demo.zqm; do
+         share/man/man1/murvelon.1.gz share/man/man1/murvelon-cli.1.gz share/murvelon/Songs/demo.zqm \
+         share/doc/murvelon/copyright share/doc/murvelon/changelog.gz; do
   [ -e "$prefix/$f" ] || fail "$f is not installed"
 done
 [ "$desktop" = 0 ] || [ -x "$prefix/bin/murvelon" ] || fail "bin/murvelon is not installed"
@@ -60,9 +62,26 @@ grep -aq 'application/x-murvelon-song' "$work/mime/magic" && grep -aq 'ZQ23' "$w
 
 # Manual pages render without a warning.
 for page in murvelon murvelon-cli; do
-  out=$(groff -man -ww -z "$share/man/man1/$page.1" 2>&1) || fail "groff failed on $page.1"
+  out=$(zcat "$share/man/man1/$page.1.gz" | groff -man -ww -z 2>&1) || fail "groff failed on $page.1"
   [ -z "$out" ] || { echo "$out"; fail "groff warned on $page.1"; }
 done
+
+# One version everywhere: the programs, the manual pages, the newest
+# changelog entry and the AppStream file's newest release, whose date is
+# the changelog's.
+version=$("$prefix/bin/murvelon-cli" --version | sed -n 's/^murvelon-cli \([^ ]*\) .*/\1/p')
+[ -n "$version" ] || fail "murvelon-cli --version says no version"
+for page in murvelon murvelon-cli; do
+  zcat "$share/man/man1/$page.1.gz" | head -1 | grep -qF "\"Murvelon $version\"" || fail "$page.1 is not of version $version"
+done
+zcat "$share/doc/murvelon/changelog.gz" | head -1 | grep -q "^murvelon ($version) " ||
+  fail "the changelog's newest entry is not $version"
+changelog_date=$(zcat "$share/doc/murvelon/changelog.gz" | sed -n '0,/^ -- /s/^ -- .*>  //p')
+release=$(grep -o '<release [^>]*>' "$share/metainfo/org.murvelon.murvelon.metainfo.xml" | head -1)
+[ "$release" = "<release version=\"$version\" date=\"$(date -u -d "$changelog_date" +%F)\"/>" ] ||
+  fail "the AppStream file's newest release, $release, is not $version of $changelog_date"
+placeholders=$(grep -rlE 'murvelon\.invalid|LicenseRef-proprietary' "$prefix" || true)
+[ -z "$placeholders" ] || fail "placeholders left in $placeholders"
 
 # The installed tool in a fresh home: the first start gives the user the
 # demo and the presets, and the installed demo renders as the build tree's.

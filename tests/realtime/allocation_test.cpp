@@ -10,7 +10,9 @@
 #include <cstdlib>
 #include <new>
 
+#include "app/trackerinside.h"
 #include "support/busysong.h"
+#include "support/rampwav.h"
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 #define MURVELON_COUNT_MALLOC 0
@@ -143,7 +145,7 @@ TEST(RealTime, ABusySongRendersWithoutAllocating) {
     const long n = CountBlock(t, block % 4 == 3 ? 1 : 0);
     total += n;
     worst = std::max(worst, n);
-    voices = std::max(voices, t.Generators().VoiceCount());
+    voices = std::max(voices, Inside(t).Generators().VoiceCount());
     if (block == 150) {
       // Pattern commands from the GUI side between blocks: a jump back to
       // the start and a new tempo.
@@ -156,7 +158,7 @@ TEST(RealTime, ABusySongRendersWithoutAllocating) {
 
   // All three generators sound on the channels of the song.
   bool kinds[kGenKinds] = {};
-  for (int c = 0; c < 16; ++c) kinds[t.Generators().generatorType[c] % kGenKinds] = true;
+  for (int c = 0; c < 16; ++c) kinds[Inside(t).Generators().generatorType[c] % kGenKinds] = true;
   EXPECT_TRUE(kinds[kGenBass] && kinds[kGenFM] && kinds[kGenSampler]);
 }
 
@@ -173,4 +175,56 @@ TEST(RealTime, SilenceAndStoppedRenderingDoNotAllocate) {
   t.SetEngine(0);
   for (int block = 0; block < 10; ++block) total += CountBlock(t, block & 1);
   EXPECT_EQ(total, 0);
+}
+
+// The window thread's edits, undo and redo hold the engine lock while the
+// audio thread waits: nothing they do under it may reach the heap. Every
+// allocation made while an edit holds the lock is counted.
+TEST(RealTime, EditsUndoAndRedoAllocateNothingUnderTheEngineLock) {
+  cTracker t(QuietConfig());
+  ASSERT_TRUE(t.SystemStart(false));
+  ComposeBusySong(t, 4);
+  const std::string wav = ::testing::TempDir() + "murvelon-alloc-ramp.wav";
+  ASSERT_TRUE(WriteRampWav(wav, 2000, 2));
+  cWaveSlot sound;
+  ASSERT_TRUE(cWavManager::ReadWav(wav, &sound));
+  int16_t block[kInstrumentWords];
+  std::copy(t.GetParams(0), t.GetParams(0) + kInstrumentWords, block);
+  block[kParamGenType] = kGenFM;  // a preset of another engine than block 6's
+  t.TransportCommand(kTransportPlay);
+
+  cSongEdits& edits = t.Edits();
+  allocations = 0;
+  edits.SetLockObserver([](bool held) { counting = held; });
+  EXPECT_TRUE(edits.EditPattern("Note", 0, [](cSongTables& s) {
+    s.Cell(0, 1, 2)[0] = 40;
+    return true;
+  }));
+  EXPECT_TRUE(edits.EditSequence([](cSongTables& s) {
+    s.SetChannelMode(3, 1, kModeCut);
+    return "Channel Mode";
+  }));
+  EXPECT_TRUE(edits.SetBpm(99));
+  EXPECT_TRUE(edits.SetChannelVolume(2, 50));
+  EXPECT_TRUE(edits.SetInstrumentWord("Word", 0, 40, 12));
+  EXPECT_TRUE(edits.SetInstrumentWords("Layer", kBusySampler - 1, 2, 5));
+  EXPECT_TRUE(edits.ChangeEngine(5, kGenFM));
+  EXPECT_TRUE(edits.PutInstrument("Load Synth", 6, block));
+  EXPECT_TRUE(edits.PutSample("Load Sample", 9, sound));
+  EXPECT_TRUE(edits.SetLoop(9, 10, 900));
+  EXPECT_TRUE(edits.SetLoopMode(9, 2));
+  EXPECT_TRUE(edits.DeleteSample(9));
+  EXPECT_TRUE(edits.ChangeEffectType(4, 1, 7));
+  EXPECT_TRUE(edits.SetEffectParam("Parameter", 4, 1, 0, 7));
+  EXPECT_TRUE(edits.LoadEffectPreset(4, 1, 1));
+  EXPECT_TRUE(edits.SetSend(1, 2, 30));
+  while (edits.Undo()) {
+  }
+  while (edits.Redo()) {
+  }
+  edits.SetLockObserver(nullptr);
+  counting = false;
+  EXPECT_EQ(allocations.load(), 0);
+  EXPECT_EQ(edits.History().Steps(), 16u);
+  t.TransportCommand(kTransportStop);
 }

@@ -19,6 +19,7 @@
 #include <thread>
 
 #include "app/tracker.h"
+#include "app/trackerinside.h"
 #include "editor/chanspage.h"
 #include "editor/fxparmform.h"
 #include "editor/scope.h"
@@ -31,7 +32,7 @@ namespace {
 // the time other programs took from the thread.
 template <typename F>
 double HeldUs(cTracker& t, F&& operation) {
-  std::lock_guard<std::recursive_mutex> lock(t.EngineLock());
+  std::lock_guard<std::recursive_mutex> lock(Inside(t).EngineLock());
   const double start = ThreadCpuUs();
   operation();
   return ThreadCpuUs() - start;
@@ -75,10 +76,10 @@ class cChangeWatch {
       const bool during = active.load();
       const long before = Preemptions();
       const auto start = Clock::now();
-      t.EngineLock().lock();
+      Inside(t).EngineLock().lock();
       const auto got = Clock::now();
-      const uint32_t dither = t.Renderer().ditherState;
-      t.EngineLock().unlock();
+      const uint32_t dither = Inside(t).Renderer().ditherState;
+      Inside(t).EngineLock().unlock();
       if (during && active.load() && dither == lastDither && Preemptions() == before) {
         const double us = std::chrono::duration<double, std::micro>(got - start).count();
         if (us > pending.load()) pending = us;
@@ -99,10 +100,10 @@ class cChangeWatch {
 // Under the engine lock: every channel and bus buffer holds finite samples;
 // the largest magnitude goes to peak.
 bool BuffersFinite(cTracker& t, float* peak) {
-  std::lock_guard<std::recursive_mutex> lock(t.EngineLock());
-  const int samples = 2 * t.Renderer().BlockFrames();
+  std::lock_guard<std::recursive_mutex> lock(Inside(t).EngineLock());
+  const int samples = 2 * Inside(t).Renderer().BlockFrames();
   for (int b = 0; b < kMixBuffers; ++b) {
-    const float* buffer = t.Renderer().ChannelBuffer(b);
+    const float* buffer = Inside(t).Renderer().ChannelBuffer(b);
     for (int i = 0; i < samples; ++i) {
       if (!std::isfinite(buffer[i])) return false;
       *peak = std::max(*peak, std::fabs(buffer[i]));
@@ -173,7 +174,7 @@ TEST(FxEditing, TypesAndReverbBarsChangeWhileTheDemoPlays) {
       "send or volume move, %.1f us during a type change; peak %.0f\n",
       changes, moves, longestHeldUs, longestChangeUs, peak);
   EXPECT_GT(peak, 100.0f);  // the demo did play
-  EXPECT_TRUE(t.Song().modified);
+  EXPECT_TRUE(t.Modified());
   // Sanitized code runs several times slower; the limit is for real builds.
   if (!kSanitized) {
     EXPECT_LT(longestHeldUs, 1000.0);

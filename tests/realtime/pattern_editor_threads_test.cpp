@@ -1,5 +1,5 @@
-// The pattern editor typing, pasting and editing the sequence while the
-// output thread renders the song that it edits. Built with ThreadSanitizer
+// The pattern editor typing, pasting, editing the sequence, and undoing and
+// redoing, while the output thread renders the song that it edits. Built with ThreadSanitizer
 // (make tsan) it must report nothing: every byte the editor writes is one the
 // player may read at the same moment.
 
@@ -9,6 +9,7 @@
 #include <mutex>
 #include <thread>
 
+#include "app/trackerinside.h"
 #include "editor/patterneditor.h"
 #include "support/busysong.h"
 #include "support/realtimesupport.h"
@@ -64,12 +65,15 @@ TEST(Threads, ThePatternEditorWorksWhileTheOutputThreadRenders) {
     if (i % 17 == 0) editor.SequenceArrow(i % 2 ? 1 : -1, false);
     if (i % 19 == 0) editor.InsertSequenceEntry();
     if (i % 19 == 1) editor.DeleteSequenceEntry();
+    // Undo and redo apply their steps while the song plays.
+    if (i % 5 == 2) t.Edits().Undo();
+    if (i % 5 == 4) t.Edits().Redo();
+    if (i % 23 == 0) t.Edits().ChangeEffectType(i % 4, 0, 1 + i % 11);
+    if (i % 23 == 11) t.Edits().Undo();
     editor.FollowPlayback(true, true, true);
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
-  {
-    std::lock_guard<std::recursive_mutex> lock(t.EngineLock());
-    EXPECT_TRUE(t.Song().modified);
-  }
+  EXPECT_TRUE(t.Modified());
+  EXPECT_TRUE(t.Edits().CanUndo());
   t.Shutdown();
 }

@@ -19,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/trackerinside.h"
 #include "support/busysong.h"
 #include "support/realtimesupport.h"
 
@@ -45,7 +46,7 @@ class cLockWatch {
 
   template <typename F>
   void Held(const std::string& name, F&& operation) {
-    std::lock_guard<std::recursive_mutex> lock(t.EngineLock());
+    std::lock_guard<std::recursive_mutex> lock(Inside(t).EngineLock());
     const double start = ThreadCpuUs();
     operation();
     const double us = ThreadCpuUs() - start;
@@ -73,10 +74,10 @@ class cLockWatch {
     while (!done) {
       const int before = current.load();
       const auto start = Clock::now();
-      t.EngineLock().lock();
+      Inside(t).EngineLock().lock();
       const auto got = Clock::now();
-      const uint32_t dither = t.Renderer().ditherState;
-      t.EngineLock().unlock();
+      const uint32_t dither = Inside(t).Renderer().ditherState;
+      Inside(t).EngineLock().unlock();
       // A wait that may have been for a block being rendered is not put
       // down to the operation.
       if (current.load() == before && (before == 0 || dither == lastDither)) {
@@ -114,8 +115,8 @@ TEST(Threads, TheEditorWorksWhileTheOutputThreadRenders) {
   ASSERT_TRUE(t.SystemStart(true));
   ComposeBusySong(t, 4);
   const uint32_t ditherAtStart = [&] {
-    std::lock_guard<std::recursive_mutex> lock(t.EngineLock());
-    return t.Renderer().ditherState;
+    std::lock_guard<std::recursive_mutex> lock(Inside(t).EngineLock());
+    return Inside(t).Renderer().ditherState;
   }();
   t.TransportCommand(kTransportPlay);
 
@@ -129,22 +130,22 @@ TEST(Threads, TheEditorWorksWhileTheOutputThreadRenders) {
     const int channel = i % 16;
     times.Held("SetParam", [&] {
       t.SetEditedChannel(channel);
-      t.SetParam(i % 4, 1 + i % 30, int16_t(i % 100));
+      Inside(t).SetParam(i % 4, 1 + i % 30, int16_t(i % 100));
     });
-    times.Held("SetParams", [&] { t.SetParams(kBusyFM - 1, 2 + i % 20, int16_t(i % 64)); });
+    times.Held("SetParams", [&] { Inside(t).SetParams(kBusyFM - 1, 2 + i % 20, int16_t(i % 64)); });
     times.Watched("ChangeFxModule", [&] {
       const int chain = i % 20, slot = (i / 20) % 4;
       const int32_t type = i % 12;
       {
-        std::lock_guard<std::recursive_mutex> lock(t.EngineLock());
-        t.Effects().type[slot][chain] = uint32_t(type);
+        std::lock_guard<std::recursive_mutex> lock(Inside(t).EngineLock());
+        Inside(t).Effects().type[slot][chain] = uint32_t(type);
       }  // ChangeFxModule itself must not run under the lock
-      t.ChangeFxModule(chain, slot, type);
+      Inside(t).ChangeFxModule(chain, slot, type);
     });
-    times.Held("SetSend", [&] { t.SetSend(channel, i % 4, (i * 13) % 101); });
-    times.Held("SetChannelCount", [&] { t.Song().SetChannelCount(1 + (i % 16)); });
+    times.Held("SetSend", [&] { Inside(t).SetSend(channel, i % 4, (i * 13) % 101); });
+    times.Held("SetChannelCount", [&] { Inside(t).Song().SetChannelCount(1 + (i % 16)); });
     times.Held("SetBPM", [&] { t.SetBPM(100 + i % 80); });
-    times.Held("DefaultParams", [&] { t.DefaultParams(8 + i % 8); });
+    times.Held("DefaultParams", [&] { Inside(t).DefaultParams(8 + i % 8); });
     if (i % 5 == 0) times.Held("Stop", [&] { t.TransportCommand(kTransportStop); });
     if (i % 5 == 1) times.Held("Play", [&] { t.TransportCommand(kTransportPlay); });
     if (i % 7 == 3) times.Held("Panic", [&] { t.Panic(1); });
@@ -164,8 +165,8 @@ TEST(Threads, TheEditorWorksWhileTheOutputThreadRenders) {
     std::this_thread::sleep_for(std::chrono::milliseconds(3));
   }
   const uint32_t ditherAtEnd = [&] {
-    std::lock_guard<std::recursive_mutex> lock(t.EngineLock());
-    return t.Renderer().ditherState;
+    std::lock_guard<std::recursive_mutex> lock(Inside(t).EngineLock());
+    return Inside(t).Renderer().ditherState;
   }();
   const std::map<std::string, double> longest = times.Longest();
   t.Shutdown();
@@ -199,8 +200,8 @@ TEST(Threads, TheHalfHandedToTheOutputIsNotClearedByAPanic) {
   ASSERT_TRUE(t.SystemStart(false));
   ComposeBusySong(t, 4);
   t.TransportCommand(kTransportPlay);
-  const int halfSamples = 2 * t.Renderer().HalfFrames();
-  const int blocks = t.Renderer().HalfFrames() / t.Renderer().BlockFrames();
+  const int halfSamples = 2 * Inside(t).Renderer().HalfFrames();
+  const int blocks = Inside(t).Renderer().HalfFrames() / Inside(t).Renderer().BlockFrames();
   for (int b = 1; b < blocks; ++b) t.RenderCallback(0);
   const int16_t* half = t.RenderCallback(1);
   const std::vector<int16_t> before(half, half + halfSamples);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/tracker.h"
+#include "app/trackerinside.h"
 #include "support/testgenerator.h"
 
 // Also remembers at which rendered frame each Tick arrived, clamps blocks
@@ -73,7 +74,7 @@ struct SequencerFixture : ::testing::Test {
       for (int k = 0; k < kGenKinds; ++k) {
         auto g = std::make_unique<cRecordingGen>(int16_t(k));
         gen[c][k] = g.get();
-        t.Generators().InstallGenerator(k, c, std::move(g));
+        Inside(t).Generators().InstallGenerator(k, c, std::move(g));
       }
     }
     // Four channels that play at every position.
@@ -81,8 +82,8 @@ struct SequencerFixture : ::testing::Test {
     for (int p = 0; p < 16; ++p) Song().SetModeWord(p, 0x55);
   }
 
-  cSongTables& Song() { return t.Song(); }
-  cPlayer& Player() { return t.Player(); }
+  cSongTables& Song() { return Inside(t).Song(); }
+  cPlayer& Player() { return Inside(t).Player(); }
 
   void SetCell(int pattern, int channel, int row, std::array<uint8_t, 8> cell) {
     std::copy(cell.begin(), cell.end(), Song().Cell(pattern, channel, row));

@@ -3,14 +3,15 @@
 #include <mutex>
 #include <thread>
 
+#include "app/trackerinside.h"
 #include "fixture.h"
 
 using Calls = std::vector<std::string>;
 
 TEST_F(SequencerFixture, SetParamFollowsTheEditedChannel) {
   t.SetEditedChannel(3);
-  t.Generators().generatorType[3] = kGenSampler;  // playing some other instrument
-  t.SetParam(5, 10, 77);
+  Inside(t).Generators().generatorType[3] = kGenSampler;  // playing some other instrument
+  Inside(t).SetParam(5, 10, 77);
   EXPECT_EQ(Song().Instrument(5)[10], 77);
   EXPECT_EQ(t.GetParam(5, 10), 77);
   EXPECT_EQ(Log(3, kGenSampler), Calls{"SetParam 10 77"});
@@ -25,11 +26,11 @@ TEST_F(SequencerFixture, SetParamFollowsTheEditedChannel) {
 
 TEST_F(SequencerFixture, SetParamsResetsFiltersAndLoadsTheEditedInstrument) {
   t.SetEditedChannel(2);
-  int16_t* block = t.GetParams(4);
+  int16_t* block = Inside(t).GetParams(4);
   block[40] = 5000;
   gen[2][kGenFM]->clampMax = 99;
-  t.SetParams(4, kParamGenType, kGenFM);
-  EXPECT_EQ(t.Generators().generatorType[2], kGenFM);
+  Inside(t).SetParams(4, kParamGenType, kGenFM);
+  EXPECT_EQ(Inside(t).Generators().generatorType[2], kGenFM);
   EXPECT_EQ(Log(2, kGenFM), (Calls{"Reset", "FilterParams", "SetParams"}));
   EXPECT_EQ(Log(2, kGenBass), Calls{"Reset"});
   EXPECT_EQ(Log(2, kGenSampler), Calls{"Reset"});
@@ -40,9 +41,9 @@ TEST_F(SequencerFixture, SetParamsResetsFiltersAndLoadsTheEditedInstrument) {
 
 TEST_F(SequencerFixture, DefaultParamsFillTheBlockThroughChannelZero) {
   t.SetEditedChannel(5);
-  t.SetParam(9, kParamGenType, kGenSampler);
-  t.DefaultParams(9);
-  EXPECT_EQ(t.Generators().generatorType[0], kGenSampler);
+  Inside(t).SetParam(9, kParamGenType, kGenSampler);
+  Inside(t).DefaultParams(9);
+  EXPECT_EQ(Inside(t).Generators().generatorType[0], kGenSampler);
   EXPECT_EQ(t.GetParam(9, 0), 100 + kGenSampler);
   EXPECT_EQ(t.GetParam(9, kParamGenType), kGenSampler);
   EXPECT_EQ(t.GetInsType(10), kGenSampler);
@@ -52,17 +53,17 @@ TEST_F(SequencerFixture, BadIndexesReadNothingAndWriteNothing) {
   Song().Instrument(0)[kParamGenType] = kGenFM;
   EXPECT_EQ(t.GetInsType(1), kGenFM);
   for (int32_t n : {0, 129, -1}) EXPECT_EQ(t.GetInsType(n), -1) << n;
-  EXPECT_EQ(t.GetParams(0), Song().Instrument(0));
-  EXPECT_EQ(t.GetParams(128), nullptr);
-  EXPECT_EQ(t.GetParams(-1), nullptr);
+  EXPECT_EQ(Inside(t).GetParams(0), Song().Instrument(0));
+  EXPECT_EQ(Inside(t).GetParams(128), nullptr);
+  EXPECT_EQ(Inside(t).GetParams(-1), nullptr);
   EXPECT_EQ(t.GetParam(0, 128), 0);
   EXPECT_EQ(t.GetParam(-1, 0), 0);
   const std::vector<int16_t> before(Song().InstrumentTable(),
                                     Song().InstrumentTable() + kInstruments * kInstrumentWords);
-  t.SetParam(128, 0, 1);
-  t.SetParam(0, -1, 1);
-  t.SetParams(0, 128, 1);
-  t.DefaultParams(-5);
+  Inside(t).SetParam(128, 0, 1);
+  Inside(t).SetParam(0, -1, 1);
+  Inside(t).SetParams(0, 128, 1);
+  Inside(t).DefaultParams(-5);
   EXPECT_EQ(std::vector<int16_t>(Song().InstrumentTable(),
                                  Song().InstrumentTable() + kInstruments * kInstrumentWords),
             before);
@@ -84,19 +85,19 @@ TEST_F(SequencerFixture, TheEditedChannelIsAlwaysAChannel) {
 
 TEST_F(SequencerFixture, SetInstrumentTellsTheEditorUnderTheLockAndRefreshesAfter) {
   std::vector<int32_t> loaded;
-  int16_t* handed = nullptr;
+  const int16_t* handed = nullptr;
   bool lockedWhileLoading = false, freeWhileRefreshing = false;
   auto lockIsFree = [&] {
     bool free = false;
     std::thread other([&] {
-      std::unique_lock<std::recursive_mutex> lock(t.EngineLock(), std::try_to_lock);
+      std::unique_lock<std::recursive_mutex> lock(Inside(t).EngineLock(), std::try_to_lock);
       free = lock.owns_lock();
     });
     other.join();
     return free;
   };
   t.SetInstrumentEditor(
-      [&](int32_t block, int16_t* params) {
+      [&](int32_t block, const int16_t* params) {
         loaded.push_back(block);
         handed = params;
         lockedWhileLoading = !lockIsFree();

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "app/trackerinside.h"
 #include "fixture.h"
 
 TEST_F(SequencerFixture, TempoGivesWholeFramesPerTickTruncated) {
@@ -19,7 +20,7 @@ TEST_F(SequencerFixture, TempoGivesWholeFramesPerTickTruncated) {
   EXPECT_EQ(Player().ticksPerSecond, 50.4000015f);
 
   // However low the rate, a tick lasts at least one frame.
-  cPlayer slow(10, 2, Song(), t.Generators(), t.Effects(), t.Renderer());
+  cPlayer slow(10, 2, Song(), Inside(t).Generators(), Inside(t).Effects(), Inside(t).Renderer());
   slow.SetBPM(255);
   EXPECT_EQ(slow.samplesPerTick, 1);
 }
@@ -79,7 +80,7 @@ TEST_F(SequencerFixture, EveryTickLastsItsFramesAcrossBlocks) {
     }
     EXPECT_EQ(gen[0][kGenBass]->tickFrames, expected) << c.bpm << " BPM";
     t.TransportCommand(kTransportStop);
-    t.Renderer().tickRemainder = 0;
+    Inside(t).Renderer().tickRemainder = 0;
   }
 }
 
@@ -189,8 +190,8 @@ TEST_F(SequencerFixture, TransportCommandsRunTheirSteps) {
   auto first = std::make_unique<cRecordingFx>();
   auto last = std::make_unique<cRecordingFx>();
   cRecordingFx* fx[2] = {first.get(), last.get()};
-  t.Effects().object[0][0] = std::move(first);
-  t.Effects().object[3][kFxChains - 1] = std::move(last);
+  Inside(t).Effects().object[0][0] = std::move(first);
+  Inside(t).Effects().object[3][kFxChains - 1] = std::move(last);
 
   using Calls = std::vector<std::string>;
   t.TransportCommand(kTransportPlay);
@@ -248,9 +249,9 @@ TEST_F(SequencerFixture, NothingTicksWhileStopped) {
 TEST_F(SequencerFixture, PanicSilencesGeneratorsEffectsAndBuffers) {
   auto effect = std::make_unique<cRecordingFx>();
   cRecordingFx* fx = effect.get();
-  t.Effects().object[2][kChannels + 1] = std::move(effect);
-  t.Renderer().ChannelBuffer(3)[10] = 5.0f;
-  t.Renderer().OutputAccumulator()[7] = 99;
+  Inside(t).Effects().object[2][kChannels + 1] = std::move(effect);
+  Inside(t).Renderer().ChannelBuffer(3)[10] = 5.0f;
+  Inside(t).Renderer().OutputAccumulator()[7] = 99;
 
   t.Panic(0);
   EXPECT_EQ(fx->clears, 0);
@@ -259,8 +260,8 @@ TEST_F(SequencerFixture, PanicSilencesGeneratorsEffectsAndBuffers) {
   for (auto& channel : gen) {
     for (auto* g : channel) EXPECT_EQ(g->calls, (std::vector<std::string>{"Reset", "Reset"}));
   }
-  EXPECT_EQ(t.Renderer().ChannelBuffer(3)[10], 0.0f);
-  EXPECT_EQ(t.Renderer().OutputAccumulator()[7], 0);
+  EXPECT_EQ(Inside(t).Renderer().ChannelBuffer(3)[10], 0.0f);
+  EXPECT_EQ(Inside(t).Renderer().OutputAccumulator()[7], 0);
 }
 
 TEST_F(SequencerFixture, DisplayFollowIntervalIsHalfRowsOrFixed) {
@@ -270,7 +271,8 @@ TEST_F(SequencerFixture, DisplayFollowIntervalIsHalfRowsOrFixed) {
   for (auto c :
        {Case{25, 125, 6, 25}, Case{20, 32, 31, 20}, Case{2, 125, 6, 120}, Case{1, 126, 6, 59},
         Case{2, 255, 1, 40}, Case{2, 125, 0, 40}, Case{19, 32, 31, 23007}}) {
-    cPlayer p(44100, c.mult, Song(), t.Generators(), t.Effects(), t.Renderer());
+    cPlayer p(44100, c.mult, Song(), Inside(t).Generators(), Inside(t).Effects(),
+              Inside(t).Renderer());
     p.SetBPM(c.bpm);
     p.SetSpeed(c.speed);
     EXPECT_EQ(p.Timer1Interval(), c.ms) << c.mult << " " << c.bpm << " " << c.speed;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "app/trackerinside.h"
 #include "fixture.h"
 
 using Calls = std::vector<std::string>;
@@ -10,7 +11,7 @@ TEST_F(SequencerFixture, ACellTurnsIntoCallsInOrder) {
   auto effect = std::make_unique<cRecordingFx>();
   cRecordingFx* fx = effect.get();
   effect->rowFlag = 1;
-  t.Effects().object[0][1] = std::move(effect);
+  Inside(t).Effects().object[0][1] = std::move(effect);
   Start();
   Song().noteVolume[1] = 20;
   Player().ProcessTick();
@@ -70,7 +71,7 @@ TEST_F(SequencerFixture, CommandsAThroughDReachTheChannelsSlots) {
       for (int s = 0; s < kFxSlots; ++s) {
         auto effect = std::make_unique<cRecordingFx>();
         fx[s] = effect.get();
-        t.Effects().object[s][3] = std::move(effect);
+        Inside(t).Effects().object[s][3] = std::move(effect);
       }
       std::array<uint8_t, 8> cell{0, 0, 0xFF, 0xFF, 0, 0, 0, 0};
       cell[4 + 2 * column] = c.command;
@@ -89,7 +90,7 @@ TEST_F(SequencerFixture, CommandsAThroughDReachTheChannelsSlots) {
     }
   }
   // An empty slot takes no command.
-  t.Effects().object[0][3].reset();
+  Inside(t).Effects().object[0][3].reset();
   SetCell(0, 3, 0, Command(0xA1, 0x10));
   Start();
   Player().ProcessTick();
@@ -105,7 +106,7 @@ TEST_F(SequencerFixture, AnInstrumentWithoutANoteReloadsWithoutRetrigger) {
   Song().noteVolume[0] = 40;
   ClearCalls();
   Ticks(1);
-  EXPECT_EQ(t.Generators().generatorType[0], kGenSampler);
+  EXPECT_EQ(Inside(t).Generators().generatorType[0], kGenSampler);
   EXPECT_EQ(Log(0, kGenSampler),
             (Calls{"SetParams", "SetInstrumentNumber 3", "SetCommand 0 0", "SetCommand 1 0"}));
   EXPECT_TRUE(Log(0, kGenBass).empty());

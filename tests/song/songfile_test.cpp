@@ -1,5 +1,6 @@
-#include <gtest/gtest.h>
+#include "song/songfile.h"
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -7,7 +8,6 @@
 #include <fstream>
 
 #include "song/presets.h"
-#include "song/songfile.h"
 
 namespace {
 
@@ -21,7 +21,7 @@ class cPlainEffect : public cEffect {
   }
   int32_t GetParam(int32_t i) override { return i >= 0 && i < count ? values[i] : -1; }
   int count;
-  int32_t values[16] = {};
+  int32_t values[kFxMostParams] = {};
 };
 
 // Effect type t has t parameters; types above 11 make no object.
@@ -63,7 +63,8 @@ struct SongFileFixture : ::testing::Test {
   }
   void AddEffect(int chain, int slot, uint32_t type) {
     host.CreateEffect(chain, slot, type);
-    for (uint32_t i = 0; i < type; ++i) fx.Object(slot, chain)->SetParam(int(i), int32_t(100 * chain + 10 * slot + i));
+    for (uint32_t i = 0; i < type; ++i)
+      fx.Object(slot, chain)->SetParam(int(i), int32_t(100 * chain + 10 * slot + i));
   }
   // A song touching every saved table.
   void Compose() {
@@ -105,9 +106,7 @@ TEST_F(SongFileFixture, SavingAndLoadingReproducesEveryTable) {
   cSongTables loaded;
   cFxChains loadedFx;
   cTestHost loadHost(loaded, loadedFx);
-  loaded.modified = true;
   ASSERT_EQ(LoadModule(path, loaded, loadedFx, loadHost), 1);
-  EXPECT_FALSE(loaded.modified);
   EXPECT_EQ(loaded.channelCount, 6);
   EXPECT_EQ(loaded.masterVolume, 150);
   EXPECT_EQ(loaded.masterPan, -35);
@@ -178,6 +177,24 @@ TEST_F(SongFileFixture, AnEffectAddsItsCountAndValues) {
   EXPECT_EQ(Save().size(), empty + 4 + 4 * 6);
 }
 
+// Every table at its limit and every slot holding the effect with the most
+// parameters: the size a file larger than which is refused at once.
+TEST_F(SongFileFixture, TheLargestSongIsAsLargeAsTheLimitSays) {
+  song.SetChannelCount(kChannels);
+  song.end = kPositions - 1;
+  song.SetPattern(7, kPatterns - 1);
+  for (int chain = 0; chain < kFxChains; ++chain) {
+    for (int slot = 0; slot < kFxSlots; ++slot) {
+      fx.type[slot][chain] = 1;
+      fx.object[slot][chain] = std::make_unique<cPlainEffect>(kFxMostParams);
+    }
+  }
+  const uint64_t emptyWaveList = 4;
+  cFileWriter out;
+  WriteModule(out, song, fx, host);
+  EXPECT_EQ(out.Bytes().size() + emptyWaveList, LargestSongBytes(emptyWaveList));
+}
+
 TEST_F(SongFileFixture, ForeignOrOversizedFilesLeaveTheSongUntouched) {
   Compose();
   const std::vector<uint8_t> good = Save();
@@ -190,8 +207,9 @@ TEST_F(SongFileFixture, ForeignOrOversizedFilesLeaveTheSongUntouched) {
   const size_t patternCount = sequenceCount + 4 + 8 * 10 + 8;
   std::vector<uint8_t> wrongMagic = good;
   wrongMagic[3] = '4';
-  for (const auto& bytes : {wrongMagic, withWord(40, 17), withWord(sequenceCount, 4097),
-                            withWord(patternCount, 257), std::vector<uint8_t>{'Z', 'Q'}}) {
+  for (const auto& bytes :
+       {wrongMagic, withWord(40, 17), withWord(sequenceCount, 4097), withWord(patternCount, 257),
+        std::vector<uint8_t>{'Z', 'Q'}, std::vector<uint8_t>(good.begin(), good.begin() + 31)}) {
     cSongTables target;
     cFxChains targetFx;
     cTestHost targetHost(target, targetFx);
@@ -206,12 +224,14 @@ TEST_F(SongFileFixture, ForeignOrOversizedFilesLeaveTheSongUntouched) {
 TEST_F(SongFileFixture, ATruncatedFileLoadsAsFarAsItGoes) {
   Compose();
   const std::vector<uint8_t> good = Save();
-  for (size_t cut : {size_t(4), size_t(50), size_t(200), good.size() / 2, good.size() - 3}) {
+  for (size_t cut : {size_t(50), size_t(200), good.size() / 2, good.size() - 3}) {
     cSongTables target;
     cFxChains targetFx;
     cTestHost targetHost(target, targetFx);
     cFileReader in(std::vector<uint8_t>(good.begin(), good.begin() + long(cut)));
-    EXPECT_TRUE(ReadModule(in, target, targetFx, targetHost)) << cut;
+    cFileResult why;
+    EXPECT_TRUE(ReadModule(in, target, targetFx, targetHost, &why)) << cut;
+    EXPECT_EQ(why.problem, eFileProblem::kEndsEarly) << cut;
     EXPECT_LE(target.channelCount, kChannels);
   }
   // Cut inside the instrument table: the general fields and patterns arrived.
@@ -230,8 +250,8 @@ TEST_F(SongFileFixture, LoadingMendsDamagedValues) {
   song.masterVolume = -5;
   song.speed = 1000;
   song.Instrument(4)[31] = 0;
-  song.Instrument(4)[22] = int16_t(-3);   // 0xFFFD
-  song.Instrument(4)[23] = int16_t(-256); // 0xFF00
+  song.Instrument(4)[22] = int16_t(-3);    // 0xFFFD
+  song.Instrument(4)[23] = int16_t(-256);  // 0xFF00
   song.Instrument(5)[31] = 2;
   song.Instrument(5)[22] = -3;  // FM instruments keep theirs
   fx.send[2][1] = 5000;
@@ -258,11 +278,12 @@ TEST_F(SongFileFixture, AFailedSaveKeepsThePreviousFile) {
   const std::string path = (dir / "keep.zqm").string();
   { std::ofstream(path) << "previous"; }
   std::filesystem::create_directory(dir / "blocker.zqm");
-  EXPECT_EQ(SaveModule((dir / "blocker.zqm").string(), song, fx, host), 0);
-  EXPECT_EQ(SaveModule((dir / "missing" / "x.zqm").string(), song, fx, host), 0);
-  song.modified = true;
+  cFileResult why;
+  EXPECT_EQ(SaveModule((dir / "blocker.zqm").string(), song, fx, host, &why), 0);
+  EXPECT_EQ(FileResultReason(why), "Is a directory");
+  EXPECT_EQ(SaveModule((dir / "missing" / "x.zqm").string(), song, fx, host, &why), 0);
+  EXPECT_EQ(FileResultReason(why), "No such file or directory");
   ASSERT_EQ(SaveModule(path, song, fx, host), 1);
-  EXPECT_FALSE(song.modified);
   // Nothing but the two targets is left in the folder.
   int entries = 0;
   for (auto& e : std::filesystem::directory_iterator(dir)) entries += e.exists() ? 1 : 0;
@@ -292,7 +313,8 @@ TEST_F(SongFileFixture, PresetsKeepToTheirGeneratorType) {
   std::vector<uint8_t> bytes(4 + sizeof block);
   std::memcpy(bytes.data(), "ZQB1", 4);
   std::memcpy(bytes.data() + 4, block, sizeof block);
-  std::ofstream(bass, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), long(bytes.size()));
+  std::ofstream(bass, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), long(bytes.size()));
   ASSERT_EQ(LoadSynth(bass, loaded), 1);
   EXPECT_EQ(loaded[31], 2);
 

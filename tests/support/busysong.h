@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/tracker.h"
+#include "app/trackerinside.h"
 #include "engine/generator.h"
 
 // Instrument numbers the busy song uses.
@@ -19,8 +20,8 @@ inline void PutSineWave(cTracker& t, int32_t slot = 0) {
   for (size_t i = 0; i < wave.size(); ++i) {
     wave[i] = int16_t(12000.0 * std::sin(6.283185307179586 * 440.0 * double(i) / 44100.0));
   }
-  t.Waves().SetSlot(slot, wave.data(), int32_t(wave.size()), 0x01, 100, int32_t(wave.size()) - 1,
-                    "sine");
+  Inside(t).Waves().SetSlot(slot, wave.data(), int32_t(wave.size()), 0x01, 100,
+                            int32_t(wave.size()) - 1, "sine");
 }
 
 // Fills instruments 1 (virtual analogue), 2 (FM) and 4 (sampler on slot 0),
@@ -31,13 +32,13 @@ inline void PutSineWave(cTracker& t, int32_t slot = 0) {
 // slots hold a reverberator, a delay, a chorus and a filter. Call after
 // SystemStart; the song is left at the start, not playing.
 inline void ComposeBusySong(cTracker& t, int channels = 8, bool effectsOnEveryChannel = true) {
-  std::lock_guard<std::recursive_mutex> lock(t.EngineLock());
-  cSongTables& song = t.Song();
+  std::lock_guard<std::recursive_mutex> lock(Inside(t).EngineLock());
+  cSongTables& song = Inside(t).Song();
   PutSineWave(t);
   song.Instrument(kBusyFM - 1)[kParamGenType] = kGenFM;
-  t.DefaultParams(kBusyFM - 1);
+  Inside(t).DefaultParams(kBusyFM - 1);
   song.Instrument(kBusySampler - 1)[kParamGenType] = kGenSampler;
-  t.DefaultParams(kBusySampler - 1);
+  Inside(t).DefaultParams(kBusySampler - 1);
   song.Instrument(kBusySampler - 1)[2] = 0;  // wave slot 0
   song.SetChannelCount(channels);
   const uint32_t allPlay = 0x55555555u;
@@ -71,7 +72,7 @@ inline void ComposeBusySong(cTracker& t, int channels = 8, bool effectsOnEveryCh
   song.Cell(1, 0, 32)[4] = 0x0F;
   song.Cell(1, 0, 32)[5] = 140;
 
-  cFxChains& fx = t.Effects();
+  cFxChains& fx = Inside(t).Effects();
   for (int c = 0; c < channels; ++c) {
     for (int s = 0; s < (effectsOnEveryChannel ? kFxSlots : 1); ++s) {
       const int32_t type = 1 + (c * kFxSlots + s) % 11;

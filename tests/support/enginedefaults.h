@@ -9,13 +9,14 @@
 #include <vector>
 
 #include "app/tracker.h"
+#include "app/trackerinside.h"
 #include "engine/generator.h"
 #include "engine/genmanager.h"
 
 inline std::vector<int16_t> EngineDefaults(cTracker& t, std::vector<int16_t> block,
                                            int32_t engine) {
-  std::lock_guard<std::recursive_mutex> lock(t.EngineLock());
-  cGenManager& g = t.Generators();
+  std::lock_guard<std::recursive_mutex> lock(Inside(t).EngineLock());
+  cGenManager& g = Inside(t).Generators();
   const int32_t saved = g.generatorType[0];
   g.currentChannel = 0;
   g.SelectGenerator(engine);

@@ -12,7 +12,9 @@ inline bool WriteRampWav(const std::string& path, int32_t frames, int32_t channe
   auto put = [&](uint32_t v, int bytes) {
     for (int i = 0; i < bytes; ++i) b.push_back(uint8_t(v >> (8 * i)));
   };
-  auto text = [&](const char* t) { b.insert(b.end(), t, t + 4); };
+  auto text = [&](const char* t) {
+    for (int i = 0; i < 4; ++i) b.push_back(uint8_t(t[i]));
+  };
   const uint32_t dataBytes = uint32_t(frames * channels * 2);
   text("RIFF");
   put(36 + dataBytes, 4);

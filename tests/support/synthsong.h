@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/tracker.h"
+#include "app/trackerinside.h"
 #include "support/busysong.h"
 #include "support/modsong.h"
 
@@ -16,10 +17,10 @@
 // channels, a note on every other row), a reverberator in the first slot of
 // every channel. Call after SystemStart.
 inline void ComposeSynthSong(cTracker& t) {
-  std::lock_guard<std::recursive_mutex> lock(t.EngineLock());
-  cSongTables& song = t.Song();
+  std::lock_guard<std::recursive_mutex> lock(Inside(t).EngineLock());
+  cSongTables& song = Inside(t).Song();
   song.Instrument(kBusyFM - 1)[kParamGenType] = kGenFM;
-  t.DefaultParams(kBusyFM - 1);
+  Inside(t).DefaultParams(kBusyFM - 1);
   song.SetChannelCount(16);
   for (int p = 0; p < 2; ++p) {
     song.SetPattern(p, uint32_t(p));
@@ -38,8 +39,8 @@ inline void ComposeSynthSong(cTracker& t) {
     }
   }
   for (int c = 0; c < 16; ++c) {
-    t.Effects().type[0][c] = 3;
-    t.Effects().ChangeFxModule(c, 0, 3);
+    Inside(t).Effects().type[0][c] = 3;
+    Inside(t).Effects().ChangeFxModule(c, 0, 3);
   }
 }
 

@@ -15,6 +15,8 @@
 
 #include "app/exportjob.h"
 #include "app/tracker.h"
+#include "app/trackerinside.h"
+#include "song/songfile.h"
 
 namespace {
 
@@ -63,16 +65,16 @@ struct CliTest : ::testing::Test {
     config.cpuCalc = 0;
     cTracker t(config);
     EXPECT_TRUE(t.SystemStart(false));
-    t.Song().speed = speed;
-    t.Song().bpm = bpm;
+    Inside(t).Song().speed = speed;
+    Inside(t).Song().bpm = bpm;
     if (withNote) {
-      t.Song().SetChannelMode(0, 0, kModePlay);
-      uint8_t* cell = t.Song().Cell(0, 0, 0);
+      Inside(t).Song().SetChannelMode(0, 0, kModePlay);
+      uint8_t* cell = Inside(t).Song().Cell(0, 0, 0);
       cell[0] = 49;
       cell[1] = 1;
-      t.Effects().type[0][0] = 3;
-      t.ChangeFxModule(0, 0, 3);
-      if (waveform >= 0) t.Song().Instrument(0)[2] = waveform;  // oscillator 1
+      Inside(t).Effects().type[0][0] = 3;
+      Inside(t).ChangeFxModule(0, 0, 3);
+      if (waveform >= 0) Inside(t).Song().Instrument(0)[2] = waveform;  // oscillator 1
     }
     const std::string path = Path(withNote ? "note.zqm" : "silent.zqm");
     EXPECT_EQ(t.SaveModule(path), 1);
@@ -170,14 +172,29 @@ TEST_F(CliTest, ConvertThenInfoRoundTrips) {
 
 TEST_F(CliTest, FilesAndUsageErrorsHaveTheirExitCodes) {
   std::ofstream(Path("junk.zqm")) << "no song here";
+  // Larger than any song: refused at once, with the window's reason. Cut
+  // short: said, and the command goes on with what was read.
+  std::ofstream(Path("huge.zqm")) << "ZQ23";
+  const uint64_t largest = LargestSongBytes(cWavManager::kLargestWaveListBytes);
+  std::filesystem::resize_file(Path("huge.zqm"), largest + 1);
+  std::vector<uint8_t> demo = Bytes(MURVELON_SOURCE_DIR "/Songs/demo.zqm");
+  demo.resize(demo.size() - 284);
+  std::ofstream(Path("cut.zqm"), std::ios::binary)
+      .write(reinterpret_cast<const char*>(demo.data()), std::streamsize(demo.size()));
   struct Case {
     std::string arguments;
     int status;
-    const char* says;
+    std::string says;
   };
   for (const Case& c :
        {Case{"info " + Path("junk.zqm"), 1, "Song format not recognized!"},
         Case{"info " + Path("missing.zqm"), 1, "cannot read"},
+        Case{"info " + dir.string(), 1, "cannot read " + dir.string() + ": Is a directory"},
+        Case{"info " + Path("huge.zqm"), 1,
+             Path("huge.zqm") + ": the file (" + std::to_string(largest + 1) +
+                 " bytes) is larger than the largest song"},
+        Case{"info " + Path("cut.zqm"), 0,
+             "warning: " + Path("cut.zqm") + ": the file ends early: 2 of 3 samples were read"},
         Case{"render " + Path("junk.zqm"), 2, "needs -o"}, Case{"frobnicate", 2, "unknown command"},
         Case{"info a b", 2, "too many"}, Case{"render x -o y --seconds -3", 2, "--seconds"},
         Case{"render x -o y --format mp3", 2, "--format takes"},
@@ -206,7 +223,9 @@ TEST_F(CliTest, TheWindowsExportWritesTheCommandLinesFiles) {
   cTracker live(config);
   ASSERT_TRUE(live.SystemStart(false));
   ASSERT_EQ(live.LoadModule(demo), 1);
-  live.Song().mixer.on[1] = 0;  // the window's mute is not part of the song
+  cMixerFlags muted = live.Song().mixer;
+  muted.on[1] = 0;  // the window's mute is not part of the song
+  live.SetMixerFlags(muted);
   live.TransportCommand(1);
   for (int b = 0; b < 20; ++b) live.RenderCallback(1);
 

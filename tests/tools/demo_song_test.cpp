@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/tracker.h"
+#include "app/trackerinside.h"
 
 namespace {
 
@@ -65,7 +66,7 @@ TEST_F(DemoSong, LoadsBackWithEveryGeneratorAndSeveralEffects) {
   cTracker t(QuietConfig());
   ASSERT_TRUE(t.SystemStart(false));
   ASSERT_EQ(t.LoadModule(path), 1);
-  cSongTables& s = t.Song();
+  cSongTables& s = Inside(t).Song();
   EXPECT_EQ(s.channelCount, demo::kChannelCount);
   EXPECT_EQ(s.end, demo::kSections - 1);
 
@@ -86,16 +87,17 @@ TEST_F(DemoSong, LoadsBackWithEveryGeneratorAndSeveralEffects) {
   std::set<uint32_t> effects;
   for (int chain = 0; chain < kChains; ++chain) {
     for (int slot = 0; slot < kSlots; ++slot) {
-      const uint32_t type = t.Effects().type[slot][chain];
+      const uint32_t type = Inside(t).Effects().type[slot][chain];
       if (type == 0) continue;
       effects.insert(type);
-      EXPECT_NE(t.GetFxObjPtr(slot, chain), nullptr) << "chain " << chain << " slot " << slot;
+      EXPECT_NE(Inside(t).GetFxObjPtr(slot, chain), nullptr)
+          << "chain " << chain << " slot " << slot;
     }
   }
   EXPECT_GE(effects.size(), 3u);
   EXPECT_TRUE(effects.count(demo::kFxReverb) && effects.count(demo::kFxDelay));
   for (int slot : {demo::kWaveKick, demo::kWaveSnare, demo::kWaveHat}) {
-    EXPECT_TRUE(t.Waves().InUse(slot)) << "wave " << slot;
+    EXPECT_TRUE(Inside(t).Waves().InUse(slot)) << "wave " << slot;
   }
 }
 
@@ -106,7 +108,7 @@ TEST_F(DemoSong, PlaysWithoutClippingOrSilence) {
   cTracker t(QuietConfig());
   ASSERT_TRUE(t.SystemStart(false));
   ASSERT_EQ(t.LoadModule(path), 1);
-  const int32_t frames = t.Renderer().BlockFrames();
+  const int32_t frames = Inside(t).Renderer().BlockFrames();
   const int32_t rate = t.Config().frequency;
   const int32_t windowBlocks = 4 * rate / frames;
   const int32_t blocks = demo::kSongSeconds * rate / frames;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/tracker.h"
+#include "app/trackerinside.h"
 #include "tools/fft.h"
 #include "tools/starter_presets.h"
 
@@ -142,7 +143,7 @@ TEST(StarterPresets, EveryPresetLoadsAndSounds) {
     EXPECT_EQ(t.GetParam(0, kParamGenType), p.type);
 
     const std::vector<float> pcm =
-        presets::RenderNote(t, t.Song().Instrument(0), p.note, 44100, 22050);
+        presets::RenderNote(t, Inside(t).Song().Instrument(0), p.note, 44100, 22050);
     float peak = 0.0f;
     bool finite = true;
     for (float v : pcm) {

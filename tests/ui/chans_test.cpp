@@ -15,6 +15,7 @@
 #include <functional>
 
 #include "app/tracker.h"
+#include "app/trackerinside.h"
 #include "fx/effect.h"
 #include "tests/support/modsong.h"
 #include "tests/ui/uitestsupport.h"
@@ -34,15 +35,18 @@ TScopeView& Scope(TWindowFixture& w) { return *w.Form().findChild<TScopeView*>()
 void ExpectFrameShowsTheSong(TWindowFixture& w, const char* when) {
   TFrameChans& f = Frame(w);
   cTracker& t = w.Tracker();
-  std::lock_guard<std::recursive_mutex> lock(t.EngineLock());
+  std::lock_guard<std::recursive_mutex> lock(Inside(t).EngineLock());
   for (int c = 0; c < kPageChannels; ++c) {
-    EXPECT_EQ(f.VolumeBar(c)->value(), t.Song().channelVolume[c]) << when << " channel " << c;
-    EXPECT_EQ(f.VolumeLabel(c)->text(), QString("%1%").arg(t.Song().channelVolume[c])) << when;
+    EXPECT_EQ(f.VolumeBar(c)->value(), Inside(t).Song().channelVolume[c])
+        << when << " channel " << c;
+    EXPECT_EQ(f.VolumeLabel(c)->text(), QString("%1%").arg(Inside(t).Song().channelVolume[c]))
+        << when;
   }
   const int chain = f.ChainBox()->currentIndex();
   for (int s = 0; s < kPageSlots; ++s) {
-    EXPECT_EQ(f.TypeBox(s)->currentIndex(), int(t.Effects().type[s][chain])) << when << " " << s;
-    EXPECT_EQ(f.ParamButton(s)->isEnabled(), t.GetFxObjPtr(s, chain) != nullptr) << when;
+    EXPECT_EQ(f.TypeBox(s)->currentIndex(), int(Inside(t).Effects().type[s][chain]))
+        << when << " " << s;
+    EXPECT_EQ(f.ParamButton(s)->isEnabled(), Inside(t).GetFxObjPtr(s, chain) != nullptr) << when;
   }
   for (int b = 0; b < kPageBuses && chain < kPageChannels; ++b)
     EXPECT_EQ(f.SendBar(b)->value(), t.GetSend(chain, b)) << when << " bus " << b;
@@ -68,9 +72,9 @@ bool WithEffectWindow(const std::function<void()>& open,
 }
 
 void SetTempo(cTracker& t, int bpm, int speed) {
-  std::lock_guard<std::recursive_mutex> lock(t.EngineLock());
-  t.Song().bpm = bpm;
-  t.Song().speed = speed;
+  std::lock_guard<std::recursive_mutex> lock(Inside(t).EngineLock());
+  Inside(t).Song().bpm = bpm;
+  Inside(t).Song().speed = speed;
 }
 
 }  // namespace
@@ -114,8 +118,8 @@ TEST(ChansPage, ShowsTheSongAfterNewLoadAndImport) {
 
   // A touch after the import writes only what was touched.
   f.VolumeBar(2)->setValue(120);
-  EXPECT_EQ(w.Tracker().Song().channelVolume[2], 120);
-  EXPECT_EQ(w.Tracker().Song().channelVolume[1], 100);
+  EXPECT_EQ(Inside(w.Tracker()).Song().channelVolume[2], 120);
+  EXPECT_EQ(Inside(w.Tracker()).Song().channelVolume[1], 100);
 }
 
 TEST(ChansPage, EveryChangeMarksTheSongModified) {
@@ -128,30 +132,31 @@ TEST(ChansPage, EveryChangeMarksTheSongModified) {
   };
   const Case cases[] = {
       {"volume", [&] { f.VolumeBar(3)->setValue(250); },
-       [](cTracker& t) { return t.Song().channelVolume[3] == 250; }},
+       [](cTracker& t) { return Inside(t).Song().channelVolume[3] == 250; }},
       {"type", [&] { f.TypeBox(2)->setCurrentIndex(kReverb); },
        [](cTracker& t) {
-         return t.Effects().type[2][0] == uint32_t(kReverb) && t.GetFxObjPtr(2, 0) != nullptr;
+         return Inside(t).Effects().type[2][0] == uint32_t(kReverb) &&
+                Inside(t).GetFxObjPtr(2, 0) != nullptr;
        }},
       {"send", [&] { f.SendBar(3)->setValue(40); },
        [](cTracker& t) { return t.GetSend(0, 3) == 40; }},
       {"parameter",
        [&] {
          f.TypeBox(0)->setCurrentIndex(kReverb);
-         w.Tracker().Song().modified = false;
+         w.Tracker().Edits().MarkSaved();
          TFormFXparm window(&w.Form());
          ASSERT_TRUE(window.Build(w.Tracker(), 0, 0));
          window.Bar(1)->setValue(777);
        },
-       [](cTracker& t) { return t.GetFxObjPtr(0, 0)->GetParam(1) == 777; }},
+       [](cTracker& t) { return Inside(t).GetFxObjPtr(0, 0)->GetParam(1) == 777; }},
   };
   for (const Case& c : cases) {
     w.prompts.answers = {true};  // discard the last case's change
     ASSERT_TRUE(w.Form().NewSongClick()) << c.what;
-    ASSERT_FALSE(w.Tracker().Song().modified);
+    ASSERT_FALSE(w.Tracker().Modified());
     c.change();
     EXPECT_TRUE(c.took(w.Tracker())) << c.what;
-    EXPECT_TRUE(w.Tracker().Song().modified) << c.what;
+    EXPECT_TRUE(w.Tracker().Modified()) << c.what;
   }
 }
 
@@ -161,8 +166,8 @@ TEST(ChansPage, NoneDeletesTheEffectAndItsButtonShowsNothing) {
   f.ChainBox()->setCurrentIndex(4);
   ASSERT_EQ(f.TypeBox(0)->currentIndex(), kStereoExpander);
   f.TypeBox(0)->setCurrentIndex(0);
-  EXPECT_EQ(w.Tracker().GetFxObjPtr(0, 4), nullptr);
-  EXPECT_EQ(w.Tracker().Effects().type[0][4], 0u);
+  EXPECT_EQ(Inside(w.Tracker()).GetFxObjPtr(0, 4), nullptr);
+  EXPECT_EQ(Inside(w.Tracker()).Effects().type[0][4], 0u);
   EXPECT_FALSE(f.ParamButton(0)->isEnabled());
   EXPECT_FALSE(WithEffectWindow([&] { f.ParamClick(0); }, [](TFormFXparm&) {}));
 }
@@ -189,7 +194,7 @@ TEST(EffectWindow, TempoAndPresetButtonsMoveTheBars) {
   TFrameChans& f = Frame(w);
   SetTempo(w.Tracker(), 140, 6);
   f.TypeBox(1)->setCurrentIndex(kDelay);
-  cEffect* delay = w.Tracker().GetFxObjPtr(1, 0);
+  cEffect* delay = Inside(w.Tracker()).GetFxObjPtr(1, 0);
   ASSERT_NE(delay, nullptr);
   const bool shown = WithEffectWindow(
       [&] { QTest::mouseClick(f.ParamButton(1), Qt::LeftButton); },
@@ -233,7 +238,7 @@ TEST(EffectWindow, TempoAndPresetButtonsMoveTheBars) {
         EXPECT_EQ(window.ValueLabel(2)->text(), "50 %");
       });
   EXPECT_TRUE(shown);
-  EXPECT_TRUE(w.Tracker().Song().modified);
+  EXPECT_TRUE(w.Tracker().Modified());
   // Closed, it keeps nothing of the effect.
   EXPECT_EQ(w.Form().findChild<TFormFXparm*>(), nullptr);
 }
@@ -247,7 +252,7 @@ TEST(EffectWindow, BarsShowWhatTheEffectKeeps) {
   EXPECT_EQ(window.windowTitle(), "Reverberator");
   ASSERT_EQ(window.RowCount(), 5);
   EXPECT_EQ(window.PresetButtonCount(), 1);
-  cEffect* reverb = w.Tracker().GetFxObjPtr(0, 16);
+  cEffect* reverb = Inside(w.Tracker()).GetFxObjPtr(0, 16);
   for (int i = 0; i < 5; ++i) {
     EXPECT_EQ(window.Bar(i)->value(), reverb->GetParam(i)) << i;
     EXPECT_EQ(window.Bar(i)->minimum(), 0);
@@ -267,20 +272,21 @@ TEST(Scope, ClicksMuteAndSoloTheChannelUnderThePointer) {
   w.Form().show();
   QApplication::processEvents();
   TScopeView& scope = Scope(w);
-  ASSERT_EQ(w.Tracker().Song().channelCount, 4);
+  ASSERT_EQ(Inside(w.Tracker()).Song().channelCount, 4);
   const int wide = scope.width(), high = scope.height();
   ASSERT_GT(wide, 100);
   const QPoint lowerRight(wide * 3 / 4, high * 3 / 4), upperLeft(wide / 4, high / 4);
   QTest::mouseClick(&scope, Qt::LeftButton, {}, lowerRight);
-  for (int k = 0; k < 4; ++k) EXPECT_EQ(w.Tracker().Song().IsActive(k), k != 3) << k;
+  for (int k = 0; k < 4; ++k) EXPECT_EQ(Inside(w.Tracker()).Song().IsActive(k), k != 3) << k;
   QTest::mouseClick(&scope, Qt::LeftButton, {}, lowerRight);
-  EXPECT_TRUE(w.Tracker().Song().IsActive(3));
+  EXPECT_TRUE(Inside(w.Tracker()).Song().IsActive(3));
 
   QTest::mouseClick(&scope, Qt::RightButton, {}, upperLeft);
-  EXPECT_EQ(w.Tracker().Song().mixer.solo, 0);
+  EXPECT_EQ(Inside(w.Tracker()).Song().mixer.solo, 0);
   QTest::mouseClick(&scope, Qt::LeftButton, {}, lowerRight);
-  for (int k = 0; k < 4; ++k) EXPECT_EQ(w.Tracker().Song().IsActive(k), k == 0 || k == 3) << k;
-  EXPECT_FALSE(w.Tracker().Song().modified);
+  for (int k = 0; k < 4; ++k)
+    EXPECT_EQ(Inside(w.Tracker()).Song().IsActive(k), k == 0 || k == 3) << k;
+  EXPECT_FALSE(w.Tracker().Modified());
 
   // The picture covers the widget in device pixels and follows a change of
   // the channel count.

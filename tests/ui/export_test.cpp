@@ -113,7 +113,9 @@ TEST(Export, TheWindowsExportIsTheCommandLinesFile) {
   EXPECT_EQ(menu->shortcut(), QKeySequence("Ctrl+E"));
   EXPECT_FALSE(w.Form().ExportAudioClick());  // the save dialog cancelled
 
-  w.Tracker().Song().mixer.on[0] = 0;
+  cMixerFlags muted = w.Tracker().Song().mixer;
+  muted.on[0] = 0;
+  w.Tracker().SetMixerFlags(muted);
   w.Form().PlayClick();
   cRenderRequest request;
   request.mixPath = w.Path("window.flac").toStdString();

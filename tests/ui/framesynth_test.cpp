@@ -18,10 +18,12 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
+#include <filesystem>
 #include <fstream>
 #include <vector>
 
 #include "app/tracker.h"
+#include "app/trackerinside.h"
 #include "editor/synthcontrols.h"
 #include "editor/synthedit.h"
 #include "tests/support/enginedefaults.h"
@@ -65,7 +67,7 @@ class TSynthWindow : public TWindowFixture {
   int Block() { return frame->Editor()->Block(); }
   int16_t Word(int32_t word) { return Tracker().GetParam(Block(), word); }
   std::vector<int16_t> Words() {
-    const int16_t* p = Tracker().GetParams(Block());
+    const int16_t* p = Inside(Tracker()).GetParams(Block());
     return std::vector<int16_t>(p, p + 128);
   }
   // The block as the engine's defaults leave it.
@@ -171,7 +173,7 @@ TEST(FrameSynth, TheEngineBoxResetsTheInstrumentAndShowsItsPages) {
   for (const Case& c :
        {Case{kGenSampler, "Sampler", {kPageSample}}, Case{kGenFM, "FM Synth", {kPageFM}},
         Case{kGenBass, "Synthesizer", {kPageOscillators, kPageFilter}}}) {
-    w.Tracker().GetParams(w.Block())[0] = 99;  // the defaults put the volume back
+    Inside(w.Tracker()).GetParams(w.Block())[0] = 99;  // the defaults put the volume back
     const std::vector<int16_t> defaults = w.Defaults(c.engine);
     engine->setCurrentIndex(c.engine);
     EXPECT_EQ(engine->currentText(), c.text);
@@ -229,7 +231,7 @@ TEST(FrameSynth, SelectingAnInstrumentShowsItAndWritesNothing) {
   TSynthWindow w(kDemo);
   std::vector<std::vector<int16_t>> before;
   for (int block = 0; block < 128; ++block) {
-    const int16_t* p = w.Tracker().GetParams(block);
+    const int16_t* p = Inside(w.Tracker()).GetParams(block);
     before.emplace_back(p, p + 128);
   }
   struct Case {
@@ -251,12 +253,12 @@ TEST(FrameSynth, SelectingAnInstrumentShowsItAndWritesNothing) {
           << table[i].name << " of instrument " << c.instrument;
     }
   }
-  w.form->RedrawAll();
+  w.form->RedrawAll(eSongChange::kEdited);
   for (int block = 0; block < 128; ++block) {
-    const int16_t* p = w.Tracker().GetParams(block);
+    const int16_t* p = Inside(w.Tracker()).GetParams(block);
     EXPECT_EQ(std::vector<int16_t>(p, p + 128), before[size_t(block)]) << block;
   }
-  EXPECT_FALSE(w.Tracker().Song().modified);
+  EXPECT_FALSE(w.Tracker().Modified());
   // The demo's sampler 1 plays layer 0.
   w.SelectInstrument(1);
   EXPECT_EQ(w.frame->NameLabel()->text(), "Kick:  17640 (Mono)");
@@ -319,14 +321,14 @@ TEST(FrameSynth, StripPressesPastTheEndSetTheLoopToTheWavesEnds) {
   cWaveEntry e;
   QTest::mouseClick(image, Qt::LeftButton, Qt::NoModifier, QPoint(image->width() / 2, bottom));
   QTest::mouseClick(image, Qt::LeftButton, Qt::NoModifier, QPoint(image->width() / 4, top));
-  ASSERT_TRUE(w.Tracker().Waves().GetEntry(5, &e));
+  ASSERT_TRUE(Inside(w.Tracker()).Waves().GetEntry(5, &e));
   EXPECT_EQ(e.loopEnd, 5);
   EXPECT_GT(e.loopStart, 0);
   QTest::mouseClick(image, Qt::LeftButton, Qt::NoModifier, QPoint(right, top));
-  ASSERT_TRUE(w.Tracker().Waves().GetEntry(5, &e));
+  ASSERT_TRUE(Inside(w.Tracker()).Waves().GetEntry(5, &e));
   EXPECT_EQ(e.loopStart, 0);
   QTest::mouseClick(image, Qt::LeftButton, Qt::NoModifier, QPoint(right, bottom));
-  ASSERT_TRUE(w.Tracker().Waves().GetEntry(5, &e));
+  ASSERT_TRUE(Inside(w.Tracker()).Waves().GetEntry(5, &e));
   EXPECT_EQ(e.loopEnd, 9);
   EXPECT_EQ(w.frame->LoopLabel()->text(), "No loop");  // no loop mode yet
 }
@@ -342,11 +344,11 @@ TEST(FrameSynth, RangeToLoopLoopsTheSelectionForward) {
   Drag(w.Image(), QPoint(100, y), QPoint(199, y));
   ASSERT_EQ(w.Sample().RangeStart(), 100);
   ASSERT_EQ(w.Sample().RangeEnd(), 199);
-  w.Tracker().Song().modified = false;
+  w.Tracker().Edits().MarkSaved();
   w.Click("Btn_Rng2Loop");
   EXPECT_EQ(w.Get<QComboBox>("ComboBox2")->currentText(), "Forward");
   EXPECT_EQ(w.frame->LoopLabel()->text(), "Loop: (100 - 199) LoopLen: 100");
-  EXPECT_TRUE(w.Tracker().Song().modified);
+  EXPECT_TRUE(w.Tracker().Modified());
 
   // The loop lines: red at the start, green at the end.
   const QImage picture = w.Image()->grab().toImage();
@@ -357,12 +359,12 @@ TEST(FrameSynth, RangeToLoopLoopsTheSelectionForward) {
   EXPECT_EQ(w.frame->LoopLabel()->text(), "No loop");
   w.Click("SpeedButton2");  // "Del"
   EXPECT_EQ(w.frame->NameLabel()->text(), "No sample loaded.");
-  EXPECT_FALSE(w.Tracker().Waves().InUse(5));
+  EXPECT_FALSE(Inside(w.Tracker()).Waves().InUse(5));
   // An empty layer has no loop to play.
-  w.Tracker().Song().modified = false;
+  w.Tracker().Edits().MarkSaved();
   w.Get<QComboBox>("ComboBox2")->setCurrentIndex(kLoopForward);
   EXPECT_EQ(w.Get<QComboBox>("ComboBox2")->currentText(), "No Loop");
-  EXPECT_FALSE(w.Tracker().Song().modified);
+  EXPECT_FALSE(w.Tracker().Modified());
 }
 
 TEST(FrameSynth, EditorChangesMarkTheSongSoNewAsks) {
@@ -380,9 +382,9 @@ TEST(FrameSynth, EditorChangesMarkTheSongSoNewAsks) {
       {"the loop mode", [&] { w.Get<QComboBox>("ComboBox2")->setCurrentIndex(kLoopForward); }},
   };
   for (const Case& c : cases) {
-    w.Tracker().Song().modified = false;
+    w.Tracker().Edits().MarkSaved();
     c.change();
-    EXPECT_TRUE(w.Tracker().Song().modified) << c.what;
+    EXPECT_TRUE(w.Tracker().Modified()) << c.what;
   }
   w.prompts.answers = {false};
   EXPECT_FALSE(w.form->NewSongClick());
@@ -406,7 +408,7 @@ TEST(FrameSynth, ALoopedWaveComesBackWithTheSong) {
                     QPoint(image->width() * 3 / 4, image->height() - 4));
   w.Get<QComboBox>("ComboBox2")->setCurrentIndex(kLoopPingpong);
   cWaveEntry saved;
-  ASSERT_TRUE(w.Tracker().Waves().GetEntry(5, &saved));
+  ASSERT_TRUE(Inside(w.Tracker()).Waves().GetEntry(5, &saved));
   EXPECT_NEAR(saved.loopStart, 250, 2);
   EXPECT_NEAR(saved.loopEnd, 750, 2);
   const QString loop = w.frame->LoopLabel()->text();
@@ -426,31 +428,36 @@ TEST(FrameSynth, ALoopedWaveComesBackWithTheSong) {
   EXPECT_EQ(w.frame->RateLabel()->text(), "");  // a song file keeps no rate
   EXPECT_EQ(w.Get<QComboBox>("ComboBox2")->currentText(), "Pingpong");
   cWaveEntry loaded;
-  ASSERT_TRUE(w.Tracker().Waves().GetEntry(5, &loaded));
+  ASSERT_TRUE(Inside(w.Tracker()).Waves().GetEntry(5, &loaded));
   EXPECT_EQ(loaded.length, 1000);
   EXPECT_EQ(loaded.loopStart, saved.loopStart);
   EXPECT_EQ(loaded.loopEnd, saved.loopEnd);
   EXPECT_EQ(loaded.flags, saved.flags);
   EXPECT_EQ(loaded.data[kWaveMargin + 1999], int16_t(1999 * 7));
-  EXPECT_FALSE(w.Tracker().Song().modified);
+  EXPECT_FALSE(w.Tracker().Modified());
 }
 
 TEST(FrameSynth, AFileThatDoesNotLoadIsReportedAndChangesNothing) {
   TSynthWindow w;
   w.LoadWave(100);
   cWaveEntry before;
-  ASSERT_TRUE(w.Tracker().Waves().GetEntry(5, &before));
+  ASSERT_TRUE(Inside(w.Tracker()).Waves().GetEntry(5, &before));
   const QString junk = w.Path("junk.wav");
   std::ofstream(junk.toStdString()) << "not a wave at all";
   struct Case {
     QString path;
     const char* reason;
   };
+  // A 16-bit WAV file cut inside its samples.
+  const QString cut = w.Path("cut.wav");
+  ASSERT_TRUE(WriteRampWav(cut.toStdString(), 100, 1));
+  std::filesystem::resize_file(cut.toStdString(), 44 + 150);
   for (const Case& c :
        {Case{w.Path("missing.wav"), "No such file or directory"},
-        Case{junk, "not a sound file that can be read (WAV, FLAC, AIFF or Ogg Vorbis)"}}) {
+        Case{junk, "not a sound file that can be read (WAV, FLAC, AIFF or Ogg Vorbis)"},
+        Case{cut, "the file ends early"}}) {
     w.prompts.told.clear();
-    w.Tracker().Song().modified = false;
+    w.Tracker().Edits().MarkSaved();
     w.prompts.files = {c.path};
     w.Click("SpeedButton1");
     ASSERT_EQ(w.prompts.told.size(), 1u);
@@ -458,10 +465,10 @@ TEST(FrameSynth, AFileThatDoesNotLoadIsReportedAndChangesNothing) {
         w.prompts.told[0],
         ("Load Sample: Sample could not be loaded!\n" + c.path + ": " + c.reason).toStdString());
     cWaveEntry after;
-    ASSERT_TRUE(w.Tracker().Waves().GetEntry(5, &after));
+    ASSERT_TRUE(Inside(w.Tracker()).Waves().GetEntry(5, &after));
     EXPECT_EQ(after.data, before.data);
     EXPECT_EQ(w.frame->NameLabel()->text(), "wave.wav:  100 (Mono)");
-    EXPECT_FALSE(w.Tracker().Song().modified);
+    EXPECT_FALSE(w.Tracker().Modified());
   }
 }
 
@@ -472,7 +479,7 @@ TEST(FrameSynth, PresetsLoadAndSaveThroughTheButtons) {
   w.prompts.files = {MURVELON_SOURCE_DIR "/Synths/Acid Bass.zqb"};
   w.Click("SpeedButton3");
   EXPECT_TRUE(w.prompts.told.empty());
-  EXPECT_TRUE(w.Tracker().Song().modified);
+  EXPECT_TRUE(w.Tracker().Modified());
   EXPECT_EQ(w.Get<TmKnob>("mKnob23")->Position(), w.Word(22));  // the frame shows it
   const std::vector<int16_t> acid = w.Words();
 

@@ -9,12 +9,16 @@
 #include <QSpinBox>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <thread>
 
 #include "app/tracker.h"
+#include "app/trackerinside.h"
 #include "engine/generator.h"
+#include "song/songfile.h"
 #include "tests/ui/uitestsupport.h"
 #include "ui/analyserview.h"
 #include "ui/knob.h"
@@ -24,10 +28,12 @@ namespace {
 
 constexpr const char* kDemo = MURVELON_SOURCE_DIR "/Songs/demo.zqm";
 
+// Note 49 in the first cell of pattern 0, as one edit.
 void MarkModified(cTracker& t) {
-  std::lock_guard<std::recursive_mutex> lock(t.EngineLock());
-  t.Song().Cell(0, 0, 0)[0] = 49;
-  t.Song().modified = true;
+  t.Edits().EditPattern("Note", 0, [](cSongTables& song) {
+    song.Cell(0, 0, 0)[0] = 49;
+    return true;
+  });
 }
 
 }  // namespace
@@ -45,10 +51,10 @@ TEST(MainForm, StartsWithTheDefaultSongWithoutASettingsFile) {
   form.FormShow();
   ASSERT_TRUE(form.Started());
   cTracker& t = *form.Tracker();
-  EXPECT_EQ(t.Song().channelCount, 4);
-  EXPECT_EQ(t.Song().bpm, 126);
-  EXPECT_EQ(t.Song().speed, 6);
-  EXPECT_EQ(t.Song().masterVolume, 120);
+  EXPECT_EQ(Inside(t).Song().channelCount, 4);
+  EXPECT_EQ(Inside(t).Song().bpm, 126);
+  EXPECT_EQ(Inside(t).Song().speed, 6);
+  EXPECT_EQ(Inside(t).Song().masterVolume, 120);
   EXPECT_EQ(t.Config().frequency, 44100);
   EXPECT_EQ(form.windowTitle(), "Murvelon ver. 0.o150a  -  Tadrelo 2oo3");
   EXPECT_EQ(form.ChannelBox()->currentText(), "4 Channels");
@@ -63,11 +69,11 @@ TEST(MainForm, StartsWithTheDefaultSongWithoutASettingsFile) {
 
 TEST(MainForm, ASongNamedOnTheCommandLineIsLoaded) {
   TWindowFixture w({}, kDemo);
-  EXPECT_EQ(w.Tracker().Song().channelCount, 7);
+  EXPECT_EQ(Inside(w.Tracker()).Song().channelCount, 7);
   EXPECT_EQ(w.Form().windowTitle(), "Murvelon ver. 0.o150a  -  Tadrelo 2oo3  -  demo.zqm");
   // A count the box does not list is shown in its place.
   EXPECT_EQ(w.Form().ChannelBox()->currentText(), "7 Channels");
-  EXPECT_FALSE(w.Tracker().Song().modified);
+  EXPECT_FALSE(w.Tracker().Modified());
 }
 
 TEST(MainForm, NewAsksBeforeDiscardingChanges) {
@@ -77,12 +83,12 @@ TEST(MainForm, NewAsksBeforeDiscardingChanges) {
   EXPECT_FALSE(w.Form().NewSongClick());
   ASSERT_EQ(w.prompts.asked.size(), 1u);
   EXPECT_EQ(w.prompts.asked[0], "New Song: Song has not been saved, discard it?");
-  EXPECT_EQ(w.Tracker().Song().Cell(0, 0, 0)[0], 49);  // kept
+  EXPECT_EQ(Inside(w.Tracker()).Song().Cell(0, 0, 0)[0], 49);  // kept
 
   w.prompts.answers = {true};
   EXPECT_TRUE(w.Form().NewSongClick());
-  EXPECT_EQ(w.Tracker().Song().Cell(0, 0, 0)[0], 0);
-  EXPECT_FALSE(w.Tracker().Song().modified);
+  EXPECT_EQ(Inside(w.Tracker()).Song().Cell(0, 0, 0)[0], 0);
+  EXPECT_FALSE(w.Tracker().Modified());
   // Nothing to lose: no question.
   EXPECT_TRUE(w.Form().NewSongClick());
   EXPECT_EQ(w.prompts.asked.size(), 2u);
@@ -100,24 +106,65 @@ TEST(MainForm, AFailedSaveIsReportedAndTheSongStaysModified) {
   EXPECT_EQ(w.prompts.told[0].rfind("Save Song: Song could not be saved!\n", 0), 0u)
       << w.prompts.told[0];
   EXPECT_NE(w.prompts.told[0].find("Not a directory"), std::string::npos);
-  EXPECT_TRUE(w.Tracker().Song().modified);
+  EXPECT_TRUE(w.Tracker().Modified());
   EXPECT_EQ(w.Form().windowTitle(), "Murvelon ver. 0.o150a  -  Tadrelo 2oo3");
 
   w.prompts.files = {w.Path("song.zqm")};
   EXPECT_TRUE(w.Form().SaveSongClick());
-  EXPECT_FALSE(w.Tracker().Song().modified);
+  EXPECT_FALSE(w.Tracker().Modified());
   EXPECT_EQ(w.Form().windowTitle(), "Murvelon ver. 0.o150a  -  Tadrelo 2oo3  -  song.zqm");
 }
 
-TEST(MainForm, AFileThatIsNotASongLeavesTheSongAndTheCaption) {
+// The message names the file and, where the system gave one, its reason.
+TEST(MainForm, AFileThatDoesNotLoadLeavesTheSongAndTheCaptionAndSaysWhy) {
   TWindowFixture w({}, kDemo);
-  const QString junk = w.Path("junk.zqm");
+  const QString junk = w.Path("junk.zqm"), empty = w.Path("empty.zqm"), huge = w.Path("huge.zqm");
   std::ofstream(junk.toStdString()) << "not a song at all";
-  EXPECT_FALSE(w.Form().LoadSongFile(junk));
+  std::ofstream(empty.toStdString()) << "";
+  const uint64_t largest = LargestSongBytes(cWavManager::kLargestWaveListBytes);
+  { std::ofstream(huge.toStdString()) << "ZQ23"; }
+  std::filesystem::resize_file(huge.toStdString(), largest + 1);  // sparse: nothing written
+  struct Case {
+    QString path;
+    std::string reason;
+  };
+  for (const Case& c : {Case{w.Path("missing.zqm"), ": No such file or directory"},
+                        Case{w.Path(""), ": Is a directory"}, Case{empty, ""}, Case{junk, ""},
+                        Case{huge, ": the file (" + std::to_string(largest + 1) +
+                                       " bytes) is larger than the largest song (" +
+                                       std::to_string(largest) + " bytes)"}}) {
+    SCOPED_TRACE(c.path.toStdString());
+    w.prompts.told.clear();
+    EXPECT_FALSE(w.Form().LoadSongFile(c.path));
+    ASSERT_EQ(w.prompts.told.size(), 1u);
+    EXPECT_EQ(w.prompts.told[0],
+              "Load Song: Song format not recognized!\n" + c.path.toStdString() + c.reason);
+    EXPECT_EQ(Inside(w.Tracker()).Song().channelCount, 7);
+    EXPECT_EQ(w.Form().windowTitle(), "Murvelon ver. 0.o150a  -  Tadrelo 2oo3  -  demo.zqm");
+  }
+}
+
+// The demo without its last 284 bytes: the first two waves and everything
+// before them load; the song is then no file's, and a save asks where.
+TEST(MainForm, ASongCutShortLoadsWhatItHoldsSaysWhatItLacksAndHasNoName) {
+  TWindowFixture w;
+  std::ifstream in(kDemo, std::ios::binary);
+  std::vector<char> bytes((std::istreambuf_iterator<char>(in)), {});
+  bytes.resize(bytes.size() - 284);
+  const QString cut = w.Path("cut.zqm");
+  std::ofstream(cut.toStdString(), std::ios::binary).write(bytes.data(), long(bytes.size()));
+
+  EXPECT_TRUE(w.Form().LoadSongFile(cut));
   ASSERT_EQ(w.prompts.told.size(), 1u);
-  EXPECT_EQ(w.prompts.told[0], "Load Song: Song format not recognized!");
-  EXPECT_EQ(w.Tracker().Song().channelCount, 7);
-  EXPECT_EQ(w.Form().windowTitle(), "Murvelon ver. 0.o150a  -  Tadrelo 2oo3  -  demo.zqm");
+  EXPECT_EQ(w.prompts.told[0], "Load Song: The file ends early: 2 of 3 samples were read");
+  EXPECT_EQ(Inside(w.Tracker()).Song().channelCount, 7);
+  EXPECT_TRUE(Inside(w.Tracker()).Waves().InUse(1));
+  EXPECT_FALSE(Inside(w.Tracker()).Waves().InUse(2));
+  EXPECT_TRUE(w.Tracker().Modified());
+  EXPECT_EQ(w.Form().windowTitle(), "Murvelon ver. 0.o150a  -  Tadrelo 2oo3");
+  EXPECT_FALSE(w.Form().SaveSongClick());  // the dialog is cancelled
+  ASSERT_EQ(w.prompts.suggested.size(), 1u);
+  EXPECT_EQ(w.prompts.suggested[0], w.Path("Songs/Module.zqm").toStdString());
 }
 
 TEST(MainForm, ChoosingAChannelCountSetsItAndMarksTheSong) {
@@ -127,28 +174,28 @@ TEST(MainForm, ChoosingAChannelCountSetsItAndMarksTheSong) {
   ASSERT_GE(eight, 0);
   box->setCurrentIndex(eight);
   emit box->activated(eight);
-  EXPECT_EQ(w.Tracker().Song().channelCount, 8);
-  EXPECT_TRUE(w.Tracker().Song().modified);
+  EXPECT_EQ(Inside(w.Tracker()).Song().channelCount, 8);
+  EXPECT_TRUE(w.Tracker().Modified());
   EXPECT_EQ(box->count(), 7);  // the odd entry is gone with the odd count
 }
 
 TEST(MainForm, MasterKnobsSetTheSongAndSayWhat) {
   TWindowFixture w;
   w.Form().PanKnob()->SetCurValue(37);
-  EXPECT_EQ(w.Tracker().Song().masterPan, 35);
+  EXPECT_EQ(Inside(w.Tracker()).Song().masterPan, 35);
   EXPECT_EQ(w.Form().MessageLabel()->text(), "Master Pan: 35%");
   w.Form().PanKnob()->SetCurValue(-4);
-  EXPECT_EQ(w.Tracker().Song().masterPan, 0);
+  EXPECT_EQ(Inside(w.Tracker()).Song().masterPan, 0);
   EXPECT_EQ(w.Form().MessageLabel()->text(), "Master Pan: Center");
   w.Form().VolumeKnob()->SetCurValue(150);
-  EXPECT_EQ(w.Tracker().Song().masterVolume, 150);
+  EXPECT_EQ(Inside(w.Tracker()).Song().masterVolume, 150);
   EXPECT_EQ(w.Form().MessageLabel()->text(), "Master Volume: 150%");
-  EXPECT_TRUE(w.Tracker().Song().modified);
+  EXPECT_TRUE(w.Tracker().Modified());
   // A loaded song moves the knobs without writing anything back.
   w.prompts.answers = {true};
   ASSERT_TRUE(w.Form().LoadSongFile(kDemo));
-  EXPECT_EQ(w.Form().VolumeKnob()->Position(), w.Tracker().Song().masterVolume);
-  EXPECT_FALSE(w.Tracker().Song().modified);
+  EXPECT_EQ(w.Form().VolumeKnob()->Position(), Inside(w.Tracker()).Song().masterVolume);
+  EXPECT_FALSE(w.Tracker().Modified());
 }
 
 TEST(MainForm, ASecondMessageStaysForFiveStatusPeriods) {
@@ -176,17 +223,17 @@ TEST(MainForm, TempoFieldsShowTheSongWhileStoppedAndSetItWhenEdited) {
   w.Form().StopClick();
   w.Form().DoTimer2();
   EXPECT_EQ(w.Form().BpmField()->value(), 126);
-  EXPECT_FALSE(t.Song().modified);
+  EXPECT_FALSE(t.Modified());
 
   // An edit sets the song's tempo (and the one in use while playing).
   w.Form().PlayClick();
   w.Form().BpmField()->setValue(140);
   w.Form().SpeedField()->setValue(3);
-  EXPECT_EQ(t.Song().bpm, 140);
-  EXPECT_EQ(t.Player().currentBpm, 140);
-  EXPECT_EQ(t.Song().speed, 3);
-  EXPECT_EQ(t.Player().currentSpeed, 3);
-  EXPECT_TRUE(t.Song().modified);
+  EXPECT_EQ(Inside(t).Song().bpm, 140);
+  EXPECT_EQ(Inside(t).Player().currentBpm, 140);
+  EXPECT_EQ(Inside(t).Song().speed, 3);
+  EXPECT_EQ(Inside(t).Player().currentSpeed, 3);
+  EXPECT_TRUE(t.Modified());
   // Timer1 follows the new tempo: two half rows of 3 ticks at 56 ticks/s.
   EXPECT_EQ(w.Form().Timer(1)->Interval(), 53);
   w.Form().StopClick();
@@ -211,9 +258,8 @@ TEST(MainForm, PagesAndEditMode) {
   TWindowFixture w;
   w.Form().TB_SynthClick();
   EXPECT_EQ(w.Form().ShownPage(), kPageSynth);
-  EXPECT_EQ(w.Form().PageFlag(), 1);
   w.Form().TB_PatternClick();
-  EXPECT_EQ(w.Form().PageFlag(), 0);
+  EXPECT_EQ(w.Form().ShownPage(), kPagePattern);
   w.Form().TB_RecClick();
   EXPECT_EQ(w.Form().StatusPanel(1)->text(), "Edit Mode");
   w.Form().TB_RecClick();
@@ -240,8 +286,6 @@ TEST(MainForm, TheTimersFollowTheDemoWhileItPlays) {
   EXPECT_FALSE(w.Form().Timer(1)->Enabled());
   EXPECT_GT(voicesSeen, 0);
   EXPECT_GT(barsSeen, 0);
-  std::printf("longest engine-lock hold of the display timers: %.1f us\n",
-              double(w.Form().LongestTimerLockHold().count()) / 1000.0);
 }
 
 TEST(MainForm, CommandsThatReplaceTheSongAskOnceBeforeLosingChanges) {
@@ -264,7 +308,7 @@ TEST(MainForm, CommandsThatReplaceTheSongAskOnceBeforeLosingChanges) {
     w.prompts.answers = {false};
     w.prompts.files = {kDemo};
     EXPECT_FALSE(c.run(w.Form())) << c.title;
-    EXPECT_EQ(w.Tracker().Song().Cell(0, 0, 0)[0], 49) << c.title;
+    EXPECT_EQ(Inside(w.Tracker()).Song().Cell(0, 0, 0)[0], 49) << c.title;
     // Yes, once; then the dialog (where there is one) and the work.
     w.prompts.answers = {true, false};
     w.prompts.files = {QString(c.title) == "Import ProTracker Song" ? mod : QString(kDemo)};
@@ -276,5 +320,6 @@ TEST(MainForm, CommandsThatReplaceTheSongAskOnceBeforeLosingChanges) {
   w.prompts.files = {mod};
   EXPECT_FALSE(w.Form().ImportModClick());
   ASSERT_EQ(w.prompts.told.size(), 1u);
-  EXPECT_EQ(w.prompts.told[0], "Import ProTracker Song: Song format not recognized!");
+  EXPECT_EQ(w.prompts.told[0],
+            "Import ProTracker Song: Song format not recognized!\n" + mod.toStdString());
 }

@@ -31,6 +31,7 @@
 #include <tuple>
 
 #include "app/tracker.h"
+#include "app/trackerinside.h"
 #include "editor/patterntext.h"
 #include "tests/ui/uitestsupport.h"
 #include "ui/appmessage.h"
@@ -87,11 +88,11 @@ class TPatternWindow : public TWindowFixture {
     if (Editor().EditMode() != mode) Form().TB_RecClick();
   }
   uint8_t* Cell(int channel, int row) {
-    return Tracker().Song().Cell(View().currentPattern, channel, row);
+    return Inside(Tracker()).Song().Cell(View().currentPattern, channel, row);
   }
   int PlayerValue(int32_t cPlayer::*field) {
-    std::lock_guard<std::recursive_mutex> lock(Tracker().EngineLock());
-    return Tracker().Player().*field;
+    std::lock_guard<std::recursive_mutex> lock(Inside(Tracker()).EngineLock());
+    return Inside(Tracker()).Player().*field;
   }
   QString Panel(int i) { return Form().StatusPanel(i)->text(); }
   // The picture's colour at a logical point.
@@ -230,18 +231,18 @@ TEST(PatternWindow, QuickLoadReportsAMissingSongAndAsksBeforeDiscarding) {
   w.SetEditMode(1);
   w.Cursor(0, 0);
   w.Key(Qt::Key_Q, {}, 24, "q");
-  ASSERT_TRUE(w.Tracker().Song().modified);
+  ASSERT_TRUE(w.Tracker().Modified());
   w.prompts.answers = {false};
   EXPECT_TRUE(w.Key(Qt::Key_F5, Qt::ControlModifier));
   ASSERT_EQ(w.prompts.asked.size(), 1u);
   EXPECT_EQ(w.prompts.asked[0], "Load Song: Song has not been saved, discard it?");
-  EXPECT_EQ(w.Tracker().Song().channelCount, 4);
+  EXPECT_EQ(Inside(w.Tracker()).Song().channelCount, 4);
 
   w.prompts.answers = {true};
   EXPECT_TRUE(w.Key(Qt::Key_F5, Qt::ControlModifier));
-  EXPECT_EQ(w.Tracker().Song().channelCount, 7);
+  EXPECT_EQ(Inside(w.Tracker()).Song().channelCount, 7);
   EXPECT_TRUE(w.Form().windowTitle().endsWith("_Pelvano_05l_ye.zqm"));
-  EXPECT_FALSE(w.Tracker().Song().modified);
+  EXPECT_FALSE(w.Tracker().Modified());
 }
 
 // A number typed into a spin box, a name typed into a dialog: never notes.
@@ -261,7 +262,7 @@ TEST(PatternWindow, TypingIntoASpinBoxOrADialogNeverEntersNotes) {
   // Enter hands the keys back, with the octave typed.
   w.Key(Qt::Key_Return, {}, 36, "\r");
   EXPECT_FALSE(octave->hasFocus());
-  EXPECT_EQ(w.Tracker().Song().octave, 5);
+  EXPECT_EQ(Inside(w.Tracker()).Song().octave, 5);
   EXPECT_TRUE(w.Key(Qt::Key_Z, {}, 52, "z"));
   EXPECT_EQ(w.Cell(0, 0)[0], 61);
 
@@ -320,7 +321,7 @@ TEST(PatternWindow, AClickOnASpinBoxsArrowsLeavesTheKeysWithThePattern) {
   QTest::mouseClick(octave, Qt::LeftButton, {}, up.center());
   QApplication::processEvents();
   EXPECT_EQ(octave->value(), 4);
-  EXPECT_EQ(w.Tracker().Song().octave, 4);
+  EXPECT_EQ(Inside(w.Tracker()).Song().octave, 4);
   EXPECT_EQ(QApplication::focusWidget(), nullptr);
   EXPECT_TRUE(w.Key(Qt::Key_Z, {}, 52, "z"));
   EXPECT_EQ(w.Cell(0, 0)[0], 49);
@@ -341,11 +342,11 @@ TEST(PatternWindow, TheEditMenuCutsCopiesAndPastesTracksAndPatterns) {
   w.Cell(1, 5)[0] = 40;
   w.Cursor(5, 15);
   item("TrackCopy")->trigger();
-  EXPECT_FALSE(w.Tracker().Song().modified);
+  EXPECT_FALSE(w.Tracker().Modified());
   w.Cursor(5, 30);
   item("TrackPaste")->trigger();
   EXPECT_EQ(w.Cell(2, 5)[0], 40);
-  EXPECT_TRUE(w.Tracker().Song().modified);
+  EXPECT_TRUE(w.Tracker().Modified());
   EXPECT_EQ(w.View().WorkingCell(2, 5)[0], 40);  // what the view draws
 
   item("PatternCut")->trigger();
@@ -367,7 +368,7 @@ TEST(PatternWindow, TheSpinEditsSetOctaveRowAdvanceAndInstrument) {
   w.Form().OctaveEdit()->setValue(7);
   w.Form().RowAddEdit()->setValue(16);
   w.Form().InstrumentEdit()->setValue(9);
-  cSongTables& song = w.Tracker().Song();
+  cSongTables& song = Inside(w.Tracker()).Song();
   EXPECT_EQ(song.octave, 7);
   EXPECT_EQ(song.rowAdd, 16);
   EXPECT_EQ(song.currentInstrument, 9);
@@ -381,13 +382,13 @@ TEST(PatternWindow, TheSpinEditsSetOctaveRowAdvanceAndInstrument) {
 
 TEST(PatternWindow, TheSequenceButtonsAndClicksEditTheSequence) {
   TPatternWindow w(kDemo);
-  cSongTables& song = w.Tracker().Song();
+  cSongTables& song = Inside(w.Tracker()).Song();
   TSequenceView& view = w.SequenceWidget();
   const int cursorLine = kLineHeight * (1 + cSequenceView::half) + 8;
   // The low pattern digit of the cursor's entry: left raises, right lowers.
   QTest::mouseClick(&view, Qt::LeftButton, {}, QPoint(5 * kCharWidth + 4, cursorLine));
   EXPECT_EQ(song.GetPattern(0), 1u);
-  EXPECT_TRUE(song.modified);
+  EXPECT_TRUE(w.Tracker().Modified());
   QTest::mouseClick(&view, Qt::RightButton, {}, QPoint(5 * kCharWidth + 4, cursorLine));
   EXPECT_EQ(song.GetPattern(0), 0u);
 
@@ -411,10 +412,10 @@ TEST(PatternWindow, TheSequenceButtonsAndClicksEditTheSequence) {
 TEST(PatternWindow, TheViewGrowsWithTheWindow) {
   TPatternWindow w;
   {
-    std::lock_guard<std::recursive_mutex> lock(w.Tracker().EngineLock());
-    w.Tracker().Song().SetChannelCount(16);
+    std::lock_guard<std::recursive_mutex> lock(Inside(w.Tracker()).EngineLock());
+    Inside(w.Tracker()).Song().SetChannelCount(16);
   }
-  w.Form().RedrawAll();
+  w.Form().RedrawAll(eSongChange::kEdited);
   int lastRows = 0, lastChannels = 0;
   for (QSize size : {QSize(1024, 700), QSize(1280, 800), QSize(1920, 1080)}) {
     w.Form().resize(size);
@@ -471,7 +472,7 @@ TEST(PatternWindow, TheViewsFollowPlaybackAndALoadStartsThemAtTheTop) {
   w.Cursor(33, 17);
   w.Form().ChannelBox()->setCurrentIndex(0);
   emit w.Form().ChannelBox()->activated(0);
-  EXPECT_EQ(w.Tracker().Song().channelCount, 4);
+  EXPECT_EQ(Inside(w.Tracker()).Song().channelCount, 4);
   EXPECT_EQ(w.View().cursorRow, 33);
   EXPECT_EQ(w.View().cursorColumn, 17);
   w.prompts.answers = {true};
@@ -547,4 +548,49 @@ TEST(KeyOfEvent, TranslatesPrintedKeysAndKeepsTheScanCode) {
     EXPECT_EQ(key.scanCode, c.scanCode);
     EXPECT_EQ(key.modifiers, c.cKeyModifiers) << c.qtKey;
   }
+}
+
+// Ctrl+Z and Ctrl+Y (or Ctrl+Shift+Z) take a typed note back and forth; the
+// Edit menu names the step; a number box with the focus keeps Ctrl+Z.
+TEST(PatternWindow, UndoAndRedoFromTheKeysAndTheEditMenu) {
+  TPatternWindow w;
+  QAction* undo = w.Form().Action("Undo");
+  QAction* redo = w.Form().Action("Redo");
+  ASSERT_NE(undo, nullptr);
+  ASSERT_NE(redo, nullptr);
+  EXPECT_FALSE(undo->isEnabled());
+  EXPECT_EQ(undo->text(), "Undo");
+  w.SetEditMode(1);
+  w.Cursor(4, 0);
+  EXPECT_TRUE(w.Key(Qt::Key_Q, {}, 24, "q"));
+  ASSERT_EQ(w.Cell(0, 4)[0], 49);
+  EXPECT_TRUE(undo->isEnabled());
+  EXPECT_EQ(undo->text(), "Undo Note");
+  w.Cursor(30, 15);  // the cursor has moved on: undo brings it back
+
+  QTest::keyClick(&w.Form(), Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(w.Cell(0, 4)[0], 0);
+  EXPECT_EQ(w.View().cursorRow, 4);
+  EXPECT_EQ(w.View().CursorChannel(), 0);
+  EXPECT_EQ(redo->text(), "Redo Note");
+  EXPECT_FALSE(w.Tracker().Modified());
+  QTest::keyClick(&w.Form(), Qt::Key_Y, Qt::ControlModifier);
+  EXPECT_EQ(w.Cell(0, 4)[0], 49);
+  QTest::keyClick(&w.Form(), Qt::Key_Z, Qt::ControlModifier);
+  QTest::keyClick(&w.Form(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(w.Cell(0, 4)[0], 49);
+  EXPECT_TRUE(w.Tracker().Modified());
+
+  // In a number box Ctrl+Z is the box's own.
+  QSpinBox* bpm = w.Form().BpmField();
+  bpm->setFocus();
+  QTest::keyClick(bpm, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(w.Cell(0, 4)[0], 49);
+  bpm->clearFocus();
+
+  // The menu does what the keys do.
+  undo->trigger();
+  EXPECT_EQ(w.Cell(0, 4)[0], 0);
+  redo->trigger();
+  EXPECT_EQ(w.Cell(0, 4)[0], 49);
 }

@@ -52,8 +52,9 @@ class TScriptedPrompts : public TPrompts {
   QString OpenFileName(QWidget*, const QString&, const QString&, const QString&) override {
     return NextFile();
   }
-  QString SaveFileName(QWidget*, const QString&, const QString&, const QString&,
+  QString SaveFileName(QWidget*, const QString&, const QString& suggestion, const QString&,
                        const QString&) override {
+    suggested.push_back(suggestion.toStdString());
     return NextFile();
   }
   void Fatal(const QString& text) override { fatal.push_back(text.toStdString()); }
@@ -61,6 +62,7 @@ class TScriptedPrompts : public TPrompts {
   std::deque<bool> answers;
   std::deque<QString> files;
   std::vector<std::string> asked, told, fatal;
+  std::vector<std::string> suggested;  // the save dialogs' proposed paths
 
  private:
   QString NextFile() {

@@ -6,30 +6,42 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <thread>
 #include <vector>
 
 #include "app/configfile.h"
 #include "app/songrender.h"
 #include "app/tracker.h"
+#include "app/trackerinside.h"
 #include "audio/cpuspd.h"
 #include "audio/devicechoice.h"
+#include "song/filereader.h"
 #include "tools/cli/cli.h"
 
 namespace {
 
-enum class eSongKind { kUnreadable, kUnknown, kSong, kModule };
+enum class eSongKind { kUnknown, kSong, kModule };
 
-eSongKind SniffSong(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return eSongKind::kUnreadable;
-  std::vector<char> head(1084, 0);
-  in.read(head.data(), std::streamsize(head.size()));
-  if (in.bad()) return eSongKind::kUnreadable;
-  if (std::memcmp(head.data(), "ZQ23", 4) == 0) return eSongKind::kSong;
-  if (std::memcmp(head.data() + 1080, "M.K.", 4) == 0) return eSongKind::kModule;
+// From the first bytes; why says when the file cannot be read at all.
+eSongKind SniffSong(const std::string& path, cFileResult* why) {
+  cFileReader in;
+  if (!in.Open(path, why)) return eSongKind::kUnknown;
+  if (in.Matches(0, "ZQ23", 4)) return eSongKind::kSong;
+  if (in.Matches(1080, "M.K.", 4)) return eSongKind::kModule;
+  *why = in.FaultOr(cFileResult::NotThisKind());
   return eSongKind::kUnknown;
+}
+
+// The window's words on standard error: what failed, then the file and why.
+void PrintLoadFailure(const std::string& path, const cFileResult& why) {
+  if (why.problem == eFileProblem::kSystem) {
+    std::fprintf(stderr, "murvelon-cli: cannot read %s: %s\n", path.c_str(),
+                 FileResultReason(why).c_str());
+    return;
+  }
+  std::fprintf(stderr, "murvelon-cli: %s: Song format not recognized!\n", path.c_str());
+  const std::string reason = FileResultReason(why);
+  if (!reason.empty()) std::fprintf(stderr, "murvelon-cli: %s: %s\n", path.c_str(), reason.c_str());
 }
 
 volatile std::sig_atomic_t interrupted = 0;
@@ -50,13 +62,10 @@ cConfig LoadCliConfig(const cCliOptions& options) {
 }
 
 std::unique_ptr<cTracker> OpenSong(const cConfig& config, const std::string& path, bool withAudio) {
-  const eSongKind kind = SniffSong(path);
-  if (kind == eSongKind::kUnreadable) {
-    std::fprintf(stderr, "murvelon-cli: cannot read %s: %s\n", path.c_str(), std::strerror(errno));
-    return nullptr;
-  }
+  cFileResult why;
+  const eSongKind kind = SniffSong(path, &why);
   if (kind == eSongKind::kUnknown) {
-    std::fprintf(stderr, "murvelon-cli: %s: Song format not recognized!\n", path.c_str());
+    PrintLoadFailure(path, why);
     return nullptr;
   }
   auto tracker = std::make_unique<cTracker>(config);
@@ -69,13 +78,17 @@ std::unique_ptr<cTracker> OpenSong(const cConfig& config, const std::string& pat
   if (!tracker->DeviceWarning().empty())
     std::fprintf(stderr, "murvelon-cli: %s\n", tracker->DeviceWarning().c_str());
   tracker->PauseEngine();
-  const int loaded =
-      kind == eSongKind::kSong ? tracker->LoadModule(path) : tracker->LoadModuleMOD(path);
+  const int loaded = kind == eSongKind::kSong ? tracker->LoadModule(path, &why)
+                                              : tracker->LoadModuleMOD(path, &why);
   tracker->ResumeEngine();
   if (loaded != 1) {
-    std::fprintf(stderr, "murvelon-cli: %s: Song format not recognized!\n", path.c_str());
+    PrintLoadFailure(path, why);
     return nullptr;
   }
+  // Read in part: said, and the command goes on with what was read.
+  if (!why.Ok())
+    std::fprintf(stderr, "murvelon-cli: warning: %s: %s\n", path.c_str(),
+                 FileResultReason(why).c_str());
   return tracker;
 }
 
@@ -129,7 +142,7 @@ int RunPlay(const cCliOptions& options) {
     clock = std::thread([&tracker, &measured] {
       const uint32_t cyclesPerMs = cpuSPD(nullptr).Measure();
       if (cyclesPerMs == 0) return;
-      std::lock_guard<std::recursive_mutex> lock(tracker->EngineLock());
+      std::lock_guard<std::recursive_mutex> lock(Inside(*tracker).EngineLock());
       tracker->RenderMeter().Calibrate(cyclesPerMs);
       tracker->MixMeter().Calibrate(cyclesPerMs);
       measured = true;
@@ -146,13 +159,13 @@ int RunPlay(const cCliOptions& options) {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     int32_t position, pattern, row, wraps;
     {
-      std::lock_guard<std::recursive_mutex> lock(tracker->EngineLock());
-      const cPlayer& p = tracker->Player();
+      std::lock_guard<std::recursive_mutex> lock(Inside(*tracker).EngineLock());
+      const cPlayer& p = Inside(*tracker).Player();
       position = p.position;
       pattern = p.pattern;
       row = p.row;
       wraps = p.wrapCount;
-      load = tracker->Renderer().renderLoad + tracker->Renderer().mixLoad;
+      load = Inside(*tracker).Renderer().renderLoad + Inside(*tracker).Renderer().mixLoad;
     }
     const unsigned long long underruns = tracker->Output() ? tracker->Output()->Underruns() : 0;
     std::printf("\rposition %04d  pattern %03d  row %02d  ", position, pattern, row < 0 ? 0 : row);
@@ -177,9 +190,10 @@ int RunConvert(const cCliOptions& options) {
   config.cpuCalc = 0;
   std::unique_ptr<cTracker> tracker = OpenSong(config, options.input, false);
   if (!tracker) return kExitFile;
-  if (tracker->SaveModule(options.output) != 1) {
+  cFileResult why;
+  if (tracker->SaveModule(options.output, &why) != 1) {
     std::fprintf(stderr, "murvelon-cli: could not save %s: %s\n", options.output.c_str(),
-                 std::strerror(errno));
+                 FileResultReason(why).c_str());
     return kExitFile;
   }
   return kExitOk;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/tracker.h"
+#include "app/trackerinside.h"
 #include "tools/cli/cli.h"
 
 namespace {
@@ -30,7 +31,8 @@ struct cWaveInfo {
 };
 
 std::string ChainName(int chain) {
-  return chain < kChannels ? "Channel " + std::to_string(chain + 1) : "Aux" + std::to_string(chain - kChannels + 1);
+  return chain < kChannels ? "Channel " + std::to_string(chain + 1)
+                           : "Aux" + std::to_string(chain - kChannels + 1);
 }
 
 // "1-3, 5, 7-128"
@@ -71,8 +73,8 @@ int RunInfo(const cCliOptions& options) {
   config.cpuCalc = 0;
   std::unique_ptr<cTracker> tracker = OpenSong(config, options.input, false);
   if (!tracker) return kExitFile;
-  std::lock_guard<std::recursive_mutex> lock(tracker->EngineLock());
-  cSongTables& song = tracker->Song();
+  std::lock_guard<std::recursive_mutex> lock(Inside(*tracker).EngineLock());
+  cSongTables& song = Inside(*tracker).Song();
 
   uint32_t highest = 0;
   for (int p = 0; p < kPositions; ++p) highest = std::max(highest, song.GetPattern(p));
@@ -88,15 +90,15 @@ int RunInfo(const cCliOptions& options) {
   std::vector<cWaveInfo> waves;
   for (int s = 0; s < kWaveSlots; ++s) {
     cWaveEntry e;
-    if (!tracker->Waves().GetEntry(s, &e) || e.length <= 0 || e.data == nullptr) continue;
-    waves.push_back({s, e.name, e.length, (e.flags & kWaveStereoFlags) != 0, (e.flags & kWaveLoopFlags) != 0,
-                     e.loopStart, e.loopEnd});
+    if (!Inside(*tracker).Waves().GetEntry(s, &e) || e.length <= 0 || e.data == nullptr) continue;
+    waves.push_back({s, e.name, e.length, (e.flags & kWaveStereoFlags) != 0,
+                     (e.flags & kWaveLoopFlags) != 0, e.loopStart, e.loopEnd});
   }
 
   std::vector<cSlotInfo> slots;
   for (int chain = 0; chain < kFxChains; ++chain) {
     for (int slot = 0; slot < kFxSlots; ++slot) {
-      cEffect* fx = tracker->Effects().GetFxObjPtr(slot, chain);
+      cEffect* fx = Inside(*tracker).Effects().GetFxObjPtr(slot, chain);
       if (fx == nullptr) continue;
       cSlotInfo info{chain, slot, fx->GetName() ? fx->GetName() : "", {}};
       for (int32_t i = 0; i < fx->GetNumParams(); ++i) {
@@ -111,32 +113,39 @@ int RunInfo(const cCliOptions& options) {
   }
 
   if (options.json) {
-    std::printf("{\n  \"channels\": %d,\n  \"bpm\": %d,\n  \"speed\": %d,\n", song.channelCount, song.bpm, song.speed);
-    std::printf("  \"start\": %d,\n  \"repeat\": %d,\n  \"end\": %d,\n", song.start, song.repeat, song.end);
-    std::printf("  \"masterVolume\": %d,\n  \"masterPan\": %d,\n  \"patterns\": %d,\n", song.masterVolume,
-                song.masterPan, patterns);
+    std::printf("{\n  \"channels\": %d,\n  \"bpm\": %d,\n  \"speed\": %d,\n", song.channelCount,
+                song.bpm, song.speed);
+    std::printf("  \"start\": %d,\n  \"repeat\": %d,\n  \"end\": %d,\n", song.start, song.repeat,
+                song.end);
+    std::printf("  \"masterVolume\": %d,\n  \"masterPan\": %d,\n  \"patterns\": %d,\n",
+                song.masterVolume, song.masterPan, patterns);
     std::printf("  \"instruments\": {");
     for (int g = 0; g < 3; ++g) {
       std::printf("%s\n    %s: [", g ? "," : "", Json(generatorNames[g]).c_str());
-      for (size_t i = 0; i < byGenerator[g].size(); ++i) std::printf("%s%d", i ? ", " : "", byGenerator[g][i]);
+      for (size_t i = 0; i < byGenerator[g].size(); ++i)
+        std::printf("%s%d", i ? ", " : "", byGenerator[g][i]);
       std::printf("]");
     }
     std::printf("\n  },\n  \"waves\": [");
     for (size_t i = 0; i < waves.size(); ++i) {
       const cWaveInfo& w = waves[i];
-      std::printf("%s\n    {\"slot\": %d, \"name\": %s, \"frames\": %d, \"stereo\": %s, \"loop\": ", i ? "," : "",
-                  w.slot, Json(w.name).c_str(), w.frames, w.stereo ? "true" : "false");
-      if (w.looped) std::printf("[%d, %d]}", w.loopStart, w.loopEnd);
-      else std::printf("null}");
+      std::printf("%s\n    {\"slot\": %d, \"name\": %s, \"frames\": %d, \"stereo\": %s, \"loop\": ",
+                  i ? "," : "", w.slot, Json(w.name).c_str(), w.frames,
+                  w.stereo ? "true" : "false");
+      if (w.looped)
+        std::printf("[%d, %d]}", w.loopStart, w.loopEnd);
+      else
+        std::printf("null}");
     }
     std::printf("%s],\n  \"effects\": [", waves.empty() ? "" : "\n  ");
     for (size_t i = 0; i < slots.size(); ++i) {
       const cSlotInfo& s = slots[i];
-      std::printf("%s\n    {\"chain\": %s, \"slot\": %d, \"effect\": %s, \"parameters\": [", i ? "," : "",
-                  Json(ChainName(s.chain)).c_str(), s.slot + 1, Json(s.name).c_str());
+      std::printf("%s\n    {\"chain\": %s, \"slot\": %d, \"effect\": %s, \"parameters\": [",
+                  i ? "," : "", Json(ChainName(s.chain)).c_str(), s.slot + 1, Json(s.name).c_str());
       for (size_t p = 0; p < s.params.size(); ++p) {
-        std::printf("%s{\"name\": %s, \"value\": %d, \"text\": %s}", p ? ", " : "", Json(s.params[p].label).c_str(),
-                    s.params[p].value, Json(s.params[p].text).c_str());
+        std::printf("%s{\"name\": %s, \"value\": %d, \"text\": %s}", p ? ", " : "",
+                    Json(s.params[p].label).c_str(), s.params[p].value,
+                    Json(s.params[p].text).c_str());
       }
       std::printf("]}");
     }
@@ -146,18 +155,22 @@ int RunInfo(const cCliOptions& options) {
 
   std::printf("Channels: %d\nBPM: %d\nSpeed: %d\n", song.channelCount, song.bpm, song.speed);
   std::printf("Start: %d\nRepeat: %d\nEnd: %d\n", song.start, song.repeat, song.end);
-  std::printf("Master volume: %d %%\nMaster pan: %d\nPatterns saved: %d\n", song.masterVolume, song.masterPan,
-              patterns);
+  std::printf("Master volume: %d %%\nMaster pan: %d\nPatterns saved: %d\n", song.masterVolume,
+              song.masterPan, patterns);
   std::printf("Instruments:\n");
   for (int g = 0; g < 3; ++g) {
-    if (!byGenerator[g].empty()) std::printf("  %-9s %s\n", generatorNames[g], Ranges(byGenerator[g]).c_str());
+    if (!byGenerator[g].empty())
+      std::printf("  %-9s %s\n", generatorNames[g], Ranges(byGenerator[g]).c_str());
   }
   if (!unknown.empty()) std::printf("  %-9s %s\n", "unknown", Ranges(unknown).c_str());
   std::printf("Waves:%s\n", waves.empty() ? " none" : "");
   for (const cWaveInfo& w : waves) {
-    std::printf("  %3d  %-32s %8d frames  %s", w.slot, w.name.c_str(), w.frames, w.stereo ? "stereo" : "mono  ");
-    if (w.looped) std::printf("  loop %d-%d\n", w.loopStart, w.loopEnd);
-    else std::printf("  no loop\n");
+    std::printf("  %3d  %-32s %8d frames  %s", w.slot, w.name.c_str(), w.frames,
+                w.stereo ? "stereo" : "mono  ");
+    if (w.looped)
+      std::printf("  loop %d-%d\n", w.loopStart, w.loopEnd);
+    else
+      std::printf("  no loop\n");
   }
   std::printf("Effects:%s\n", slots.empty() ? " none" : "");
   for (const cSlotInfo& s : slots) {
@@ -168,8 +181,9 @@ int RunInfo(const cCliOptions& options) {
   }
   for (int c = 0; c < song.channelCount; ++c) {
     for (int a = 0; a < kFxAuxBuses; ++a) {
-      const int32_t level = tracker->Effects().GetSend(c, a);
-      if (level != 0) std::printf("  Send: %s -> Aux%d %d %%\n", ChainName(c).c_str(), a + 1, level);
+      const int32_t level = Inside(*tracker).Effects().GetSend(c, a);
+      if (level != 0)
+        std::printf("  Send: %s -> Aux%d %d %%\n", ChainName(c).c_str(), a + 1, level);
     }
   }
   return kExitOk;
