@@ -2,10 +2,11 @@
 
 #include <unistd.h>
 
-#include <QSettings>
-#include <QStandardPaths>
+#include <charconv>
 #include <cstdlib>
 #include <filesystem>
+
+#include "app/settingsfile.h"
 
 namespace {
 
@@ -22,12 +23,28 @@ std::string HomeFolder(const char* variable, const char* fallback) {
   return std::string(home != nullptr ? home : ".") + fallback;
 }
 
-void ReadInt(QSettings& ini, const char* key, int32_t* value) {
-  const QVariant v = ini.value(key);
-  if (!v.isValid()) return;
-  bool ok = false;
-  const int n = v.toString().trimmed().toInt(&ok);
-  if (ok) *value = n;
+std::string_view TrimSpaces(std::string_view s) {
+  constexpr const char* kSpaces = " \t\n\v\f\r";
+  const size_t first = s.find_first_not_of(kSpaces);
+  if (first == std::string_view::npos) return {};
+  return s.substr(first, s.find_last_not_of(kSpaces) - first + 1);
+}
+
+// A whole decimal number with an optional sign, in range; else the
+// default stays.
+void ReadValue(std::string_view text, int32_t* value) {
+  text = TrimSpaces(text);
+  const bool plus = !text.empty() && text[0] == '+';
+  if (plus) text.remove_prefix(1);
+  if (plus && !text.empty() && text[0] == '-') return;
+  int32_t n = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), n);
+  if (error == std::errc() && end == text.data() + text.size()) *value = n;
+}
+
+void ReadValue(std::string_view text, std::string* value) {
+  text = TrimSpaces(text);
+  if (!text.empty()) *value = text;
 }
 
 }  // namespace
@@ -64,30 +81,23 @@ cPaths DefaultPathsFor(const std::string& exeFolder) {
 
 cConfig GetConfig(const std::string& iniPath) {
   cConfig config;
-  if (iniPath.empty() || !std::filesystem::exists(iniPath)) return config;
-  QSettings ini(QString::fromStdString(iniPath), QSettings::IniFormat);
-  ReadInt(ini, "DirectSound/Frequency", &config.frequency);
-  ReadInt(ini, "DirectSound/Latency", &config.latency);
-  ReadInt(ini, "DirectSound/Timer1Mult", &config.timer1Mult);
-  ReadInt(ini, "DirectSound/Timer2ms", &config.timer2ms);
-  ReadInt(ini, "DirectSound/Timer3ms", &config.timer3ms);
-  ReadInt(ini, "DirectSound/PriorityClass", &config.priorityClass);
-  ReadInt(ini, "DirectSound/ThreadPriority", &config.threadPriority);
-  ReadInt(ini, "DirectSound/SoundDevice", &config.soundDevice);
-  if (const QVariant device = ini.value("DirectSound/Device"); device.isValid()) {
-    // A device name may hold commas, which the ini reader splits into a list.
-    const QString name =
-        device.canConvert<QStringList>() ? device.toStringList().join(",") : device.toString();
-    if (!name.trimmed().isEmpty()) config.device = name.trimmed().toStdString();
-  }
-  ReadInt(ini, "Tracker/Chans", &config.chans);
-  ReadInt(ini, "Tracker/RowAdd", &config.rowAdd);
-  ReadInt(ini, "Tracker/Octave", &config.octave);
-  ReadInt(ini, "Tracker/MasterVol", &config.masterVol);
-  ReadInt(ini, "Tracker/MasterPan", &config.masterPan);
-  ReadInt(ini, "Tracker/BPM", &config.bpm);
-  ReadInt(ini, "Tracker/Speed", &config.speed);
-  ReadInt(ini, "Tracker/PanelBuffering", &config.panelBuffering);
-  ReadInt(ini, "Tracker/CPUcalc", &config.cpuCalc);
+  cSettingsFile file;
+  if (iniPath.empty() || !file.Load(iniPath, nullptr)) return config;
+  ForEachConfigKey([&](const char* section, const char* key, auto field) {
+    if (const auto text = file.Value(section, key)) ReadValue(*text, &(config.*field));
+  });
   return config;
+}
+
+bool SaveConfig(const std::string& iniPath, const cConfig& config, const cConfig& asRead,
+                std::string* error) {
+  cSettingsFile file;
+  if (!file.Load(iniPath, error)) return false;
+  bool changed = false;
+  ForEachConfigKey([&](const char* section, const char* key, auto field) {
+    if (config.*field == asRead.*field) return;
+    file.Set(section, key, config.*field);
+    changed = true;
+  });
+  return !changed || file.Save(iniPath, error);
 }

@@ -1,5 +1,5 @@
 #pragma once
-// Where the program keeps its files, and reading the configuration.
+// Where the program keeps its files, and reading and writing the settings.
 
 #include <string>
 
@@ -26,6 +26,14 @@ cPaths DefaultPaths();
 // The same for a program in exeFolder.
 cPaths DefaultPathsFor(const std::string& exeFolder);
 
-// Reads every key of "DirectSound" and "Tracker"; a missing file, a missing
-// key or a value that is not a number gives the key's default.
+// Reads every key of the settings file; a missing or unreadable file, a
+// missing key or a value that is not of the key's type gives the key's
+// default.
 cConfig GetConfig(const std::string& iniPath);
+
+// Writes the keys whose values differ between config and asRead (the
+// settings as they were read) into the file, and changes nothing else in
+// it; a file without changes is not touched. False, with the reason, when
+// the file cannot be read or written: it is then as it was.
+bool SaveConfig(const std::string& iniPath, const cConfig& config, const cConfig& asRead,
+                std::string* error);

@@ -31,11 +31,26 @@ void Fill(const fs::path& folder, const fs::path& from, cFirstStart& result) {
   if (error) result.errors.push_back("cannot read " + from.string() + ": " + error.message());
 }
 
+// The settings the program ships go where the program reads its settings,
+// unless a file is there already.
+void CopySettings(const fs::path& from, const fs::path& to, cFirstStart& result) {
+  std::error_code error;
+  if (to.empty() || !fs::is_regular_file(from, error) || fs::exists(to, error)) return;
+  fs::create_directories(to.parent_path(), error);
+  if (fs::copy_file(from, to, fs::copy_options::none, error)) {
+    result.copied.push_back(to.string());
+  } else {
+    result.errors.push_back("cannot copy " + from.string() + " to " + to.string() + ": " +
+                            error.message());
+  }
+}
+
 }  // namespace
 
 cFirstStart PrepareUserFolders(const cPaths& paths) {
   cFirstStart result;
   const fs::path shipped = paths.shipped;
+  if (!shipped.empty()) CopySettings(shipped / "murvelon.ini", paths.ini, result);
   const struct {
     const std::string& folder;
     const char* name;

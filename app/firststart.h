@@ -17,6 +17,8 @@ struct cFirstStart {
 // folder made now with the files of the same folder under paths.shipped:
 // the demo song and the starter presets. A folder that exists already
 // belongs to the user and is left as it is, so a file the user deleted
-// does not come back and no file is ever overwritten. Nothing here is fatal:
+// does not come back and no file is ever overwritten. The shipped settings
+// (paths.shipped/murvelon.ini) become the user's settings file (paths.ini)
+// when the user has none. Nothing here is fatal:
 // what fails is listed in errors and the program goes on.
 cFirstStart PrepareUserFolders(const cPaths& paths);

@@ -122,6 +122,7 @@ void cTracker::FillInstrumentDefaults() {
 int16_t* cTracker::RenderCallback(int32_t flag) {
   try {
     std::lock_guard<std::recursive_mutex> lock(engineLock);
+    liveNotes->StartBlock(*song, *generators, editedChannel);
     int16_t* cursor = renderer->RenderBlock(flag);
     if (flag != 1 || cursor == nullptr) return cursor;
     std::memcpy(handoff.get(), cursor, sizeof(int16_t) * 2 * size_t(renderer->HalfFrames()));

@@ -3,6 +3,7 @@
 // engine lock and the load meters, and offers the controller operations.
 // It composes and locks; the algorithms live in the engine folders.
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "app/config.h"
+#include "app/livenotes.h"
 #include "app/songedits.h"
 #include "audio/cpuspd.h"
 #include "audio/output.h"
@@ -19,6 +21,7 @@
 #include "engine/wavestore.h"
 #include "engine/wavetables.h"
 #include "fx/fxchains.h"
+#include "midi/midiinput.h"
 #include "sequencer/instrumentaccess.h"
 #include "sequencer/player.h"
 #include "song/fileresult.h"
@@ -96,6 +99,13 @@ class cTracker : private cTickSource {
   void EngineRestart();
   // Mutes, pauses and closes the output; the destructor frees the rest.
   void Shutdown();
+
+  // MIDI in (trackermidi.cpp): listens as the MIDI Input setting says
+  // (none, all, a port name); every note the previous input started stops.
+  // Returns the line for the message label, empty when all is well.
+  std::string OpenMidiInput(const std::string& setting);
+  // MIDI events for the window, and the engine's side of them.
+  cLiveNotes& LiveNotes() { return *liveNotes; }
 
   // The render callback installed into the audio output: one block, flag 1
   // on the last block of a half. Returns the output cursor after the block.
@@ -299,7 +309,8 @@ class cTracker : private cTickSource {
   std::unique_ptr<cPlayer> player;
   std::unique_ptr<cInstrumentAccess> instruments;
   std::unique_ptr<cSongEdits> edits;
-  int32_t editedChannel = 0;
+  // Written by the window thread, read by the audio thread for MIDI notes.
+  std::atomic<int32_t> editedChannel{0};
 
   std::function<void()> tickHook;
   int32_t hookSamplesPerTick = 882;
@@ -307,6 +318,8 @@ class cTracker : private cTickSource {
   std::function<void()> editorRefresh;
   std::function<void(const std::string&)> fatalHandler;
   std::string deviceWarning;
+  std::unique_ptr<cLiveNotes> liveNotes = std::make_unique<cLiveNotes>();
+  std::unique_ptr<cMidiInput> midiInput;  // closed before the notes it feeds
   // Last, so that it is closed first: its thread calls into everything above.
   std::unique_ptr<cAudioOutput> output;
 };

@@ -1,16 +1,8 @@
 #include "audio/nulldevice.h"
 
 #include <algorithm>
-#include <chrono>
 
-static int64_t SteadyNanoseconds() {
-  return std::chrono::duration_cast<std::chrono::nanoseconds>(
-             std::chrono::steady_clock::now().time_since_epoch())
-      .count();
-}
-
-cNullDevice::cNullDevice(cClock clock)
-    : clock(clock ? std::move(clock) : cClock(SteadyNanoseconds)) {}
+cNullDevice::cNullDevice(cClock clock) : clock(clock ? std::move(clock) : cClock(SteadyNowNs)) {}
 
 int32_t cNullDevice::Open(uint32_t sampleRate, uint32_t bufferBytes) {
   Close();
@@ -69,7 +61,20 @@ bool cNullDevice::Advance() {
     pendingRateNs = 0;
   }
   if (frames == 0) return lost;
+  if (cOnsetWatch* watch = ArmedOnsetWatch()) ReportOnset(*watch, uint32_t(frames), now);
   OnPlayed(cursorFrame * 4, uint32_t(frames));
   cursorFrame = uint32_t((cursorFrame + frames) % BufferFrames());
   return lost;
+}
+
+// The frames from the cursor on played until now, each at its own time.
+void cNullDevice::ReportOnset(cOnsetWatch& watch, uint32_t frames, int64_t now) {
+  const double frameNs = 1e9 / SampleRate();
+  int16_t chunk[2 * 256];
+  for (uint32_t done = 0; done < frames && watch.Armed();) {
+    const uint32_t n = std::min<uint32_t>(frames - done, 256);
+    ReadPlayed((cursorFrame + done) % BufferFrames() * 4, n, chunk);
+    watch.Played(chunk, n, now - int64_t((frames - done) * frameNs), frameNs);
+    done += n;
+  }
 }

@@ -42,6 +42,7 @@ class cNullDevice : public cSoundDevice {
  private:
   // Moves the cursor to the clock; true when time had to be dropped.
   bool Advance();
+  void ReportOnset(cOnsetWatch& watch, uint32_t frames, int64_t now);
 
   cClock clock;
   bool playing = false;

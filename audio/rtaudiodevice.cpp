@@ -1,58 +1,20 @@
 #include "audio/rtaudiodevice.h"
 
 #include <RtAudio.h>
-#include <dlfcn.h>
 
 #include <algorithm>
-#include <iostream>
-#include <mutex>
-#include <streambuf>
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+#include "audio/quietsound.h"
+#include "audio/resampler.h"
 
 struct cRtAudioDevice::cStream {
   std::unique_ptr<RtAudio> audio;
   unsigned int deviceId = 0;
-};
-
-// The sound libraries print every failed probe to stderr ("ALSA lib
-// confmisc.c: cannot find card '0'", "Cannot connect to server socket").
-// They are looked up at run time, so the program needs neither library's
-// headers, and a library that is absent is simply not asked.
-extern "C" {
-static void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}
-static void QuietJack(const char*) {}
-}
-
-static void QuietSoundLibraries() {
-  static std::once_flag once;
-  std::call_once(once, [] {
-    using AlsaHandler = void (*)(const char*, int, const char*, int, const char*, ...);
-    if (void* set = dlsym(RTLD_DEFAULT, "snd_lib_error_set_handler")) {
-      reinterpret_cast<int (*)(AlsaHandler)>(set)(QuietAlsa);
-    }
-    using JackHandler = void (*)(const char*);
-    for (const char* name : {"jack_set_error_function", "jack_set_info_function"}) {
-      if (void* set = dlsym(RTLD_DEFAULT, name))
-        reinterpret_cast<void (*)(JackHandler)>(set)(QuietJack);
-    }
-  });
-}
-
-// Some of RtAudio's probes write to std::cerr directly ("RtApiPulse::
-// DeviceInfo pa_context_connect() failed"). While the controlling thread
-// opens, lists or stops devices, std::cerr writes into nothing. A message
-// that another thread writes meanwhile is lost with them.
-class cMutedCerr {
- public:
-  cMutedCerr() : saved(std::cerr.rdbuf(&sink)) {}
-  ~cMutedCerr() { std::cerr.rdbuf(saved); }
-  cMutedCerr(const cMutedCerr&) = delete;
-  cMutedCerr& operator=(const cMutedCerr&) = delete;
-
- private:
-  struct cSink : std::streambuf {
-    int overflow(int c) override { return traits_type::not_eof(c); }
-  } sink;
-  std::streambuf* saved;
+  // Set when the device does not play the engine's rate.
+  cResampler resampler;
 };
 
 // Errors of a running stream reach this callback instead of being thrown
@@ -168,16 +130,49 @@ cRtAudioDevice::cRtAudioDevice(std::string deviceName) : deviceName(std::move(de
 
 cRtAudioDevice::~cRtAudioDevice() { Close(); }
 
+// The rate to open the device at: the engine's when the device offers it,
+// else the device's preferred one, else the nearest it offers.
+static uint32_t DeviceRate(const RtAudio::DeviceInfo& info, uint32_t engineRate) {
+  const auto& rates = info.sampleRates;
+  if (rates.empty() || std::find(rates.begin(), rates.end(), engineRate) != rates.end())
+    return engineRate;
+  if (std::find(rates.begin(), rates.end(), info.preferredSampleRate) != rates.end())
+    return info.preferredSampleRate;
+  return *std::min_element(rates.begin(), rates.end(), [&](unsigned int a, unsigned int b) {
+    return std::abs(int64_t(a) - engineRate) < std::abs(int64_t(b) - engineRate);
+  });
+}
+
+// A sound server that has just started may not answer the first question
+// (JACK registers its ports a moment after its socket opens): a device asked
+// for by name is looked for a little longer before it counts as missing.
+static bool FindDeviceSoon(const std::string& name, std::unique_ptr<RtAudio>& audio,
+                           unsigned int& id, RtAudio::DeviceInfo& info) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+  for (;;) {
+    const bool found = FindDevice(name, audio, id, info);
+    if ((found && info.probed) || name.empty() || std::chrono::steady_clock::now() >= deadline)
+      return found;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+}
+
+// device thread: the engine's frames at the cursor, for the resampler
+static void SupplyEngineFrames(void* device, int16_t* frames, uint32_t count) {
+  static_cast<cRtAudioDevice*>(device)->ReadAtCursor(frames, count);
+}
+
 int32_t cRtAudioDevice::Open(uint32_t sampleRate, uint32_t bufferBytes) {
   Close();
   QuietSoundLibraries();
   auto s = std::make_unique<cStream>();
   RtAudio::DeviceInfo info;
-  if (!FindDevice(deviceName, s->audio, s->deviceId, info)) return kAudioNoDevice;
+  if (!FindDeviceSoon(deviceName, s->audio, s->deviceId, info)) return kAudioNoDevice;
   if (!info.probed) return kAudioRefused;
   if (info.outputChannels < 2) return kAudioBadFormat;
-  if (!info.sampleRates.empty() && std::find(info.sampleRates.begin(), info.sampleRates.end(),
-                                             sampleRate) == info.sampleRates.end()) {
+  const uint32_t deviceRate = DeviceRate(info, sampleRate);
+  if (deviceRate != sampleRate &&
+      !s->resampler.Open(sampleRate, deviceRate, SupplyEngineFrames, this)) {
     return kAudioBadFormat;
   }
   if (!AllocateBuffer(sampleRate, bufferBytes)) return kAudioNoBuffer;
@@ -194,7 +189,7 @@ int32_t cRtAudioDevice::Open(uint32_t sampleRate, uint32_t bufferBytes) {
   unsigned int frames = 256;  // the device's own period, well under a block
   int32_t result = 0;
   try {
-    s->audio->openStream(&params, nullptr, RTAUDIO_SINT16, sampleRate, &frames, DeviceCallback,
+    s->audio->openStream(&params, nullptr, RTAUDIO_SINT16, deviceRate, &frames, DeviceCallback,
                          this, &options, OnStreamError);
     if (!s->audio->isStreamOpen()) result = kAudioNoStream;
   } catch (const RtAudioError& e) {
@@ -211,12 +206,16 @@ int32_t cRtAudioDevice::Open(uint32_t sampleRate, uint32_t bufferBytes) {
   return 0;
 }
 
+// Streams are stopped by abortStream: the output has gone silent before it
+// stops a device, so there is nothing to drain, and RtAudio's draining stop
+// of a JACK stream waits for a process cycle that a server which has
+// dropped the client never runs.
 void cRtAudioDevice::Close() {
   running.store(false);
   if (stream) {
     cMutedCerr quiet;
     try {
-      if (stream->audio->isStreamRunning()) stream->audio->stopStream();
+      if (stream->audio->isStreamRunning()) stream->audio->abortStream();
     } catch (...) {
     }
     try {
@@ -235,6 +234,7 @@ void cRtAudioDevice::SetPosition(uint32_t byteOffset) {
 
 bool cRtAudioDevice::Play() {
   if (!stream) return false;
+  if (!running.load()) stream->resampler.Reset();  // the device thread reads nothing now
   const uint64_t errors = streamErrors.load();
   running.store(true, std::memory_order_release);
   cMutedCerr quiet;
@@ -255,7 +255,7 @@ void cRtAudioDevice::Stop() {
   if (!stream) return;
   cMutedCerr quiet;
   try {
-    if (stream->audio->isStreamRunning()) stream->audio->stopStream();
+    if (stream->audio->isStreamRunning()) stream->audio->abortStream();
   } catch (...) {
   }
 }
@@ -272,7 +272,7 @@ bool cRtAudioDevice::Restore() {
   if (!stream) return false;
   const uint64_t errors = streamErrors.load();
   try {
-    if (stream->audio->isStreamRunning()) stream->audio->stopStream();
+    if (stream->audio->isStreamRunning()) stream->audio->abortStream();
     stream->audio->startStream();
   } catch (...) {
     return false;
@@ -288,6 +288,15 @@ void cRtAudioDevice::FillDeviceFrames(int16_t* out, uint32_t frames, bool underf
     std::fill(out, out + size_t(frames) * 2, int16_t(0));
     return;
   }
+  if (stream->resampler.Active()) {
+    stream->resampler.Read(out, frames);
+  } else {
+    ReadAtCursor(out, frames);
+  }
+  if (cOnsetWatch* watch = ArmedOnsetWatch()) watch->Played(out, frames, SteadyNowNs(), 0.0);
+}
+
+void cRtAudioDevice::ReadAtCursor(int16_t* out, uint32_t frames) {
   const uint32_t cursor = cursorFrame.load(std::memory_order_relaxed);
   ReadPlayed(cursor * 4, frames, out);
   cursorFrame.store(uint32_t((uint64_t(cursor) + frames) % BufferFrames()),

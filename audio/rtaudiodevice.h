@@ -2,7 +2,8 @@
 // The system's sound devices through RtAudio (ALSA, PulseAudio, JACK). The
 // looping buffer lives here; RtAudio's device thread copies frames from it
 // at the play cursor, applies the volume and advances the cursor, with
-// atomics only.
+// atomics only. A device that does not play the engine's rate (a JACK
+// server's one rate) is opened at its own, and the sound converted.
 
 #include <atomic>
 #include <cstdint>
@@ -20,7 +21,7 @@ class cRtAudioDevice : public cSoundDevice {
 
   std::string Name() const override { return deviceName.empty() ? "default" : deviceName; }
   // 100 no such device; 101 the device could not be probed (busy or
-  // refused); 111 fewer than two channels or the rate is not offered;
+  // refused); 111 fewer than two channels or no rate conversion;
   // 120 no memory for the buffer; 110 the stream does not open.
   int32_t Open(uint32_t sampleRate, uint32_t bufferBytes) override;
   void Close() override;
@@ -36,6 +37,8 @@ class cRtAudioDevice : public cSoundDevice {
 
   // device thread
   void FillDeviceFrames(int16_t* out, uint32_t frames, bool underflow);
+  // device thread: frames from the cursor on, moving it past them
+  void ReadAtCursor(int16_t* out, uint32_t frames);
 
  private:
   struct cStream;

@@ -16,6 +16,8 @@
 #include <memory>
 #include <string>
 
+#include "audio/onsetwatch.h"
+
 enum class eBufferLock { ok, lost, failed };
 
 // Open's results, one per step that can fail.
@@ -67,6 +69,10 @@ class cSoundDevice {
   // Gaps the device itself noticed (a device thread that found nothing to play in time).
   virtual uint64_t DeviceUnderruns() const { return 0; }
 
+  // Latency measurement: the device tells the watch what it plays, and when.
+  // Null stops it. Any thread; the watch must outlive the device's playing.
+  void SetOnsetWatch(cOnsetWatch* watch) { onsetWatch.store(watch, std::memory_order_release); }
+
   uint32_t SampleRate() const { return rate; }
   uint32_t BufferBytes() const { return bufferFrames * 4; }
 
@@ -84,6 +90,11 @@ class cSoundDevice {
   void ReadPlayed(uint32_t byteOffset, uint32_t frames, int16_t* out) const;
   // The buffer as written, for tests and backends.
   int16_t ReadSample(uint32_t index) const;
+  // The watch, when one is armed.
+  cOnsetWatch* ArmedOnsetWatch() const {
+    cOnsetWatch* watch = onsetWatch.load(std::memory_order_acquire);
+    return watch != nullptr && watch->Armed() ? watch : nullptr;
+  }
 
  private:
   std::unique_ptr<int16_t[]> samples;  // interleaved left, right
@@ -91,6 +102,7 @@ class cSoundDevice {
   uint32_t rate = 0;
   std::atomic<int32_t> volume{0};
   std::atomic<float> gain{1.0f};
+  std::atomic<cOnsetWatch*> onsetWatch{nullptr};
   uint32_t lockOffset = 0, lockBytes = 0;
   bool locked = false;
 };

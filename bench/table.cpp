@@ -135,6 +135,10 @@ int main(int argc, char** argv) {
     ComposeSynthSong(s);
     return true;
   });
+  SongRow("song: 16 stereo 4-pole synths, a reverb on each", [](cTracker& s) {
+    ComposeHeavySynthSong(s);
+    return true;
+  });
   double modMixShare = 0.0;
   SongRow(
       "song: 4-channel MOD composed in code", [](cTracker& s) { return LoadComposedModule(s); },

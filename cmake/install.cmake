@@ -99,8 +99,21 @@ endif()
 file(GLOB synths CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/Synths/*.zqb)
 file(GLOB fmsynths CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/FMSynths/*.zqf)
 install(FILES ${PROJECT_SOURCE_DIR}/Songs/demo.zqm DESTINATION ${CMAKE_INSTALL_DATADIR}/murvelon/Songs)
+# The shipped settings (20 ms buffer halves): a new user's settings file.
+install(FILES ${data}/murvelon.ini DESTINATION ${CMAKE_INSTALL_DATADIR}/murvelon)
 install(FILES ${synths} DESTINATION ${CMAKE_INSTALL_DATADIR}/murvelon/Synths)
 install(FILES ${fmsynths} DESTINATION ${CMAKE_INSTALL_DATADIR}/murvelon/FMSynths)
+
+# A program run from the build tree reads murvelon.ini beside itself: it
+# gets the shipped settings once, and keeps what a developer changed there.
+foreach(program murvelon-cli murvelon)
+  if(TARGET ${program})
+    get_target_property(folder ${program} BINARY_DIR)
+    if(NOT EXISTS ${folder}/murvelon.ini)
+      file(COPY ${data}/murvelon.ini DESTINATION ${folder})
+    endif()
+  endif()
+endforeach()
 
 # The Debian package. Its dependencies are what dpkg-shlibdeps finds the
 # programs linked against. It has no maintainer scripts: the menu, file-type

@@ -1,7 +1,8 @@
 #pragma once
 // What the pattern editor asks of the window it lives in: the tool buttons'
-// actions, the status texts and repainting the two views. The main window
-// implements it; tests record the calls.
+// actions, the status texts and repainting the two views. The window's
+// pattern-editor part (TPatternEditorPart) implements it; tests record the
+// calls.
 
 #include <string>
 

@@ -71,7 +71,8 @@ bool cPatternEditor::AppMsgPattern(const cKey& key) {
   const bool edit = EditMode() != 0;
   const bool playing = Playing();
 
-  // A row move while stopped; while playing the player moves the row.
+  // Rows move by key only while stopped: while playing, the display timer
+  // sets the row.
   auto moveRow = [&](auto&& change) {
     if (playing) return;
     change();

@@ -14,6 +14,8 @@
 #include "engine/noiseseeds.h"
 
 class cWavetables;
+struct cBassControls;  // the render path's own (bassrender.cpp)
+struct cOscLanes;
 
 constexpr int kBassParams = 76;
 
@@ -80,7 +82,7 @@ class cBass : public cGenerator {
     float rateHz = 0.0f;
     int32_t rateWord = 0, range = 0;
     float depth = 0.0f;
-    float out = 0.0f;
+    float out = 0.0f;  // kept by LFO 3, which holds it through its delay
     bool freeRunning = false;
   };
   void ApplyWord(int32_t index, int16_t value);
@@ -89,12 +91,24 @@ class cBass : public cGenerator {
   void StartLfoIncrements();
   float Increment(float semitones) const;
   void ClearFilters();
-  void RecomputeFilter(float lfo1);
-  [[gnu::always_inline]] float Filter(cFilterState& s, float x) const;
+  // The filter's coefficients from the filter envelope, the smoothed cutoff
+  // and resonance and LFO 1 of one frame.
+  void RecomputeFilter(float envelope, float cutoffNow, float resonanceNow, float lfo1);
   [[gnu::always_inline]] float Wave(int osc, float p, float width, uint32_t noiseState) const;
+  // One oscillator's frame: its output, its phase moved on; `wrapped` says
+  // whether the phase passed the end of its period.
+  [[gnu::always_inline]] float StepOscillator(int osc, float& phase, float& previous, float inc,
+                                              float width, uint32_t noiseState,
+                                              bool& wrapped) const;
   [[gnu::always_inline]] float RunGroup(cOscGroup& g, const float* inc, const float* width,
                                         const float* level, const bool* runs, uint32_t noiseState);
-  template <int kMode>
+  // One stretch's control values, the envelopes, smoothing and LFOs moved on.
+  void PrepareControls(cBassControls& c, int32_t frames, bool widths);
+  void SetUpLanes(cOscLanes& lo, cOscLanes& hi, const bool* runs, const float* levels,
+                  const float* unisonInc, int mode) const;
+  void StepLanesScalar(const cOscLanes& s, float* phase, float* previous, const float* inc,
+                       const float* width, uint32_t noiseA, uint32_t noiseB, float* product) const;
+  template <int kMode, int kFilter, bool kPlain>
   void RenderFrames(float* frames, int32_t count);
 
   const cWavetables* wavetables = nullptr;

@@ -18,8 +18,15 @@ struct cCurveEnvelope {
   void Release();
   // One frame; inline, for the per-frame loops of the synthesizers.
   void Advance();
+  // The next `frames` frames, one Advance each, their values into `values`;
+  // a held level or silence is written at once.
+  void Run(float* values, int32_t frames);
   // Idle at 0, the ramp forgotten.
   void Silence();
+  // A ramp at `v` after `r` frames of its segment has passed its end.
+  bool Passed(float v, float r) const;
+  // From a ramp that has passed its end to the next state.
+  void Leave();
 
   int32_t state = kIdle;
   float value = 0.0f;
@@ -42,45 +49,28 @@ struct cCurveEnvelope {
 // touches its target, and a rounding step short of it the ramp would turn
 // back and run away for good; a long straight ramp summed in floats may
 // also arrive a little late.
+inline bool cCurveEnvelope::Passed(float v, float r) const {
+  if (r > length + 1.0f) return true;
+  return state == kAttack ? v >= 1.0f : state == kDecay ? v <= sustain : v <= 0.0f;
+}
+
 inline void cCurveEnvelope::Advance() {
   switch (state) {
     case kIdle:
       value = 0.0f;
       break;
     case kAttack:
-      value += step;
-      step += accel;
-      run += 1.0f;
-      if (value >= 1.0f || run > length + 1.0f) {
-        value = 1.0f;
-        Segment(1.0f, sustain, decay, decayCurve);
-        state = kDecay;
-      }
-      break;
     case kDecay:
+    case kRelease:
       value += step;
       step += accel;
       run += 1.0f;
-      if (value <= sustain || run > length + 1.0f) {
-        value = sustain;
-        counter = sustainTime;
-        Segment(sustain, 0.0f, release, releaseCurve);
-        state = kSustain;
-      }
+      if (Passed(value, run)) Leave();
       break;
     case kSustain:
       if (sustainTime > 0.0f) {
         counter -= 1.0f;
         if (counter <= 0.0f) state = kRelease;
-      }
-      break;
-    case kRelease:
-      value += step;
-      step += accel;
-      run += 1.0f;
-      if (value <= 0.0f || run > length + 1.0f) {
-        value = 0.0f;
-        state = kIdle;
       }
       break;
     default:

@@ -48,6 +48,12 @@ __m128 FlushDenormals(__m128 x) {
   return _mm_andnot_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(exponent, _mm_setzero_si128())), x);
 }
 
+// Whether any lane is a denormal or a zero, which FlushDenormals would change.
+bool NeedsFlush(__m128 x) {
+  const __m128i exponent = _mm_and_si128(_mm_castps_si128(x), _mm_set1_epi32(0x7F800000));
+  return _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(exponent, _mm_setzero_si128()))) != 0;
+}
+
 void StoreLanes(__m128 v, float* a, float* b, float* c, float* d) {
   _mm_store_ss(a, v);
   _mm_store_ss(b, _mm_shuffle_ps(v, v, _MM_SHUFFLE(1, 1, 1, 1)));
@@ -82,7 +88,44 @@ MURVELON_VEX_CLONES void RunCombs(cReverbComb* combs, const float* input, float*
       run = std::min(run, combs[k].length - combs[k].index);
       at[k] = combs[k].buffer + combs[k].index;
     }
-    for (int32_t j = 0; j < run; ++j) {
+    int32_t j = 0;
+#if defined(__SSE2__)
+    // Four frames at a time: each comb's four points in one load, turned
+    // into four frames of four combs for the feedback, and back for the
+    // store. The sums take each comb's points in comb order, as the frame
+    // loop below does.
+    for (; j + 4 <= run; j += 4) {
+      __m128 x[4];
+      for (int t = 0; t < 4; ++t) x[t] = _mm_set1_ps(input[i + j + t]);
+      __m128 s = _mm_setzero_ps();
+      for (int g = 0; g < 2; ++g) {
+        float* const* row = at + 4 * g;
+        __m128 y0 = FlushDenormals(_mm_loadu_ps(row[0] + j));
+        __m128 y1 = FlushDenormals(_mm_loadu_ps(row[1] + j));
+        __m128 y2 = FlushDenormals(_mm_loadu_ps(row[2] + j));
+        __m128 y3 = FlushDenormals(_mm_loadu_ps(row[3] + j));
+        s = _mm_add_ps(_mm_add_ps(_mm_add_ps(_mm_add_ps(s, y0), y1), y2), y3);
+        _MM_TRANSPOSE4_PS(y0, y1, y2, y3);
+        __m128 memory = g == 0 ? memoryA : memoryB;
+        const __m128 damp1 = g == 0 ? damp1A : damp1B, damp2 = g == 0 ? damp2A : damp2B;
+        const __m128 feedback = g == 0 ? feedbackA : feedbackB;
+        __m128 w[4];
+        const __m128 y[4] = {y0, y1, y2, y3};
+        for (int t = 0; t < 4; ++t) {
+          memory = _mm_add_ps(_mm_mul_ps(y[t], damp2), _mm_mul_ps(memory, damp1));
+          // The flush taken as a branch keeps its test out of the feedback
+          // chain from one frame to the next; a sounding room seldom needs it.
+          if (NeedsFlush(memory)) memory = FlushDenormals(memory);
+          w[t] = _mm_add_ps(x[t], _mm_mul_ps(memory, feedback));
+        }
+        (g == 0 ? memoryA : memoryB) = memory;
+        _MM_TRANSPOSE4_PS(w[0], w[1], w[2], w[3]);
+        for (int k = 0; k < 4; ++k) _mm_storeu_ps(row[k] + j, w[k]);
+      }
+      _mm_storeu_ps(sum + i + j, s);
+    }
+#endif
+    for (; j < run; ++j) {
 #if defined(__SSE2__)
       const __m128 x = _mm_set1_ps(input[i + j]);
       const __m128 yA = FlushDenormals(_mm_setr_ps(at[0][j], at[1][j], at[2][j], at[3][j]));
@@ -252,7 +295,41 @@ MURVELON_VEX_CLONES void ProcessStretch(cReverb& r, float* block, int32_t n) {
     __m128 smoothed = _mm_setr_ps(r.smoothedLeft, r.smoothedRight, 0.0f, 0.0f);
     const __m128 dryGain = _mm_set1_ps(r.dry), ownGain = _mm_set1_ps(r.wet1),
                  crossGain = _mm_set1_ps(r.wet2);
-    for (int32_t j = 0; j < run; ++j) {
+    // The output smoothing (in double precision, its chain of roundings
+    // from one frame to the next) and the mix of one frame.
+    const auto finish = [&](__m128 side, float* frame) {
+      smoothed = _mm_cvtpd_ps(
+          _mm_add_pd(_mm_cvtps_pd(smoothed),
+                     _mm_mul_pd(_mm_cvtps_pd(_mm_sub_ps(side, smoothed)), _mm_set1_pd(0.6))));
+      const __m128 in = _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(frame)));
+      const __m128 crossed = _mm_shuffle_ps(smoothed, smoothed, _MM_SHUFFLE(3, 2, 0, 1));
+      const __m128 out =
+          _mm_add_ps(_mm_sub_ps(_mm_mul_ps(in, dryGain), _mm_mul_ps(smoothed, ownGain)),
+                     _mm_mul_ps(crossed, crossGain));
+      _mm_store_sd(reinterpret_cast<double*>(frame), _mm_castps_pd(FlushDenormals(out)));
+    };
+    int32_t j = 0;
+    // Four frames at a time, one side to a vector: a run wraps no buffer,
+    // so no frame of it reads a point that another frame of it wrote, and
+    // the four frames pass the all-passes in series together.
+    for (; j + 4 <= run; j += 4) {
+      __m128 sideL = _mm_loadu_ps(sumL + i + j), sideR = _mm_loadu_ps(sumR + i + j);
+      for (int k = 0; k < kReverbAllPasses; ++k) {
+        const __m128 yL = FlushDenormals(_mm_loadu_ps(atL[k] + j));
+        _mm_storeu_ps(atL[k] + j, _mm_add_ps(sideL, _mm_mul_ps(yL, _mm_set1_ps(feedbackL[k]))));
+        sideL = _mm_sub_ps(yL, sideL);
+        const __m128 yR = FlushDenormals(_mm_loadu_ps(atR[k] + j));
+        _mm_storeu_ps(atR[k] + j, _mm_add_ps(sideR, _mm_mul_ps(yR, _mm_set1_ps(feedbackR[k]))));
+        sideR = _mm_sub_ps(yR, sideR);
+      }
+      const __m128 first = _mm_unpacklo_ps(sideL, sideR), second = _mm_unpackhi_ps(sideL, sideR);
+      float* frame = block + 2 * (i + j);
+      finish(first, frame);
+      finish(_mm_movehl_ps(first, first), frame + 2);
+      finish(second, frame + 4);
+      finish(_mm_movehl_ps(second, second), frame + 6);
+    }
+    for (; j < run; ++j) {
       __m128 side = _mm_unpacklo_ps(_mm_load_ss(sumL + i + j), _mm_load_ss(sumR + i + j));
       for (int k = 0; k < kReverbAllPasses; ++k) {
         const __m128 y =
@@ -262,16 +339,7 @@ MURVELON_VEX_CLONES void ProcessStretch(cReverb& r, float* block, int32_t n) {
         _mm_store_ss(atR[k] + j, _mm_shuffle_ps(w, w, _MM_SHUFFLE(1, 1, 1, 1)));
         side = _mm_sub_ps(y, side);
       }
-      smoothed = _mm_cvtpd_ps(
-          _mm_add_pd(_mm_cvtps_pd(smoothed),
-                     _mm_mul_pd(_mm_cvtps_pd(_mm_sub_ps(side, smoothed)), _mm_set1_pd(0.6))));
-      float* frame = block + 2 * (i + j);
-      const __m128 in = _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(frame)));
-      const __m128 crossed = _mm_shuffle_ps(smoothed, smoothed, _MM_SHUFFLE(3, 2, 0, 1));
-      const __m128 out =
-          _mm_add_ps(_mm_sub_ps(_mm_mul_ps(in, dryGain), _mm_mul_ps(smoothed, ownGain)),
-                     _mm_mul_ps(crossed, crossGain));
-      _mm_store_sd(reinterpret_cast<double*>(frame), _mm_castps_pd(FlushDenormals(out)));
+      finish(side, block + 2 * (i + j));
     }
     r.smoothedLeft = _mm_cvtss_f32(smoothed);
     r.smoothedRight = _mm_cvtss_f32(_mm_shuffle_ps(smoothed, smoothed, _MM_SHUFFLE(1, 1, 1, 1)));

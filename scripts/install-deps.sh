@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Murvelon needs to build, test, benchmark and
 # package: the checkers of the desktop entry, AppStream file, MIME file,
-# manual pages and the .deb itself (lintian), the icon renderer, and
-# dpkg-shlibdeps for the .deb.
+# manual pages and the .deb itself (lintian), the icon renderer,
+# dpkg-shlibdeps for the .deb, and jackd2 for the JACK server that the
+# output and MIDI tests start.
 # Silent and quick when everything is present.
 set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev librtaudio-dev libsndfile1-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
+  qt6-base-dev librtaudio-dev librtmidi-dev libjack-jackd2-dev libsamplerate0-dev
+  libsndfile1-dev
+  jackd2
+  libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth xdotool fonts-dejavu-core
   desktop-file-utils appstream libxml2-utils groff-base librsvg2-bin dpkg-dev file lintian

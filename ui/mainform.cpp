@@ -223,6 +223,9 @@ bool TMainForm::SystemStart() {
   if (!tracker->StartAudio()) return false;
   if (!tracker->DeviceWarning().empty())
     panels[2]->setText(QString::fromStdString(tracker->DeviceWarning()));
+  // A machine without MIDI says so here, once; it is no error.
+  if (const std::string midi = tracker->OpenMidiInput(config.midiInput); !midi.empty())
+    panels[2]->setText(QString::fromStdString(midi));
   return true;
 }
 

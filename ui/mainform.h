@@ -204,7 +204,6 @@ class TMainForm : public QMainWindow, public TPatternServices {
   void ShowTempoFields(int32_t bpm, int32_t speed);
   void ShowPage(int page);
   void RecomputeTimer1();
-  void StartTimer1IfPlaying();
   void Transport(int32_t command);
 
   cConfig config;

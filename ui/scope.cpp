@@ -24,8 +24,6 @@ void TScopeView::Attach(cTracker& t) {
 
 void TScopeView::SongChanged(eSongChange) { Capture(); }
 
-// Called with the engine lock held (it is recursive, so the scope's own
-// lock only counts up): nothing but copying happens here; the paint draws.
 void TScopeView::RefreshDisplay() { Capture(); }
 
 void TScopeView::Capture() {

@@ -19,8 +19,8 @@ class TScopeView : public QWidget, public TSongPart {
 
   void Attach(cTracker& tracker) override;
   void SongChanged(eSongChange reason) override;
-  // Display timer, engine lock held: copies the traces; the paint draws.
-  // Timer2: copies the song's traces under the engine lock, paints after.
+  // Timer2: copies the song's traces through the controller's snapshot,
+  // which takes the engine lock itself; the paint draws after.
   void RefreshDisplay();
 
   const cScope& Scope() const { return scope; }

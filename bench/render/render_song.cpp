@@ -1,7 +1,7 @@
 // Renders a song through the render callback as fast as one core allows,
 // for profiles (callgrind counts instructions the same way on every run)
 // and for the side-by-side comparison with another MOD player.
-//   render_song (--mod | --synth | --busy | --song FILE) [--seconds N]
+//   render_song (--mod | --synth | --heavy | --busy | --song FILE) [--seconds N]
 //   render_song --write-mod FILE [--positions N]
 // It prints a digest of the samples too (two builds that render a song to
 // the same bits print the same digest) and the mix's share of the time.
@@ -37,7 +37,7 @@ int WriteModule(const std::string& path, int positions) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  enum { kNone, kFile, kMod, kSynth, kBusy } source = kNone;
+  enum { kNone, kFile, kMod, kSynth, kHeavy, kBusy } source = kNone;
   std::string path;
   double seconds = 10.0;
   int positions = 32;
@@ -47,6 +47,8 @@ int main(int argc, char** argv) {
       source = kMod;
     } else if (!std::strcmp(argv[i], "--synth")) {
       source = kSynth;
+    } else if (!std::strcmp(argv[i], "--heavy")) {
+      source = kHeavy;
     } else if (!std::strcmp(argv[i], "--busy")) {
       source = kBusy;
     } else if (!std::strcmp(argv[i], "--song") && i + 1 < argc) {
@@ -66,9 +68,10 @@ int main(int argc, char** argv) {
   }
   if (write) return WriteModule(path, positions);
   if (source == kNone) {
-    std::fprintf(stderr,
-                 "usage: render_song (--mod | --synth | --busy | --song FILE) [--seconds N]\n"
-                 "       render_song --write-mod FILE [--positions N]\n");
+    std::fprintf(
+        stderr,
+        "usage: render_song (--mod | --synth | --heavy | --busy | --song FILE) [--seconds N]\n"
+        "       render_song --write-mod FILE [--positions N]\n");
     return 2;
   }
 
@@ -83,6 +86,7 @@ int main(int argc, char** argv) {
   }
   if (source == kMod && !LoadComposedModule(t)) return 1;
   if (source == kSynth) ComposeSynthSong(t);
+  if (source == kHeavy) ComposeHeavySynthSong(t);
   if (source == kBusy) ComposeBusySong(t, 16);
 
   // The engine's own meters time the mix and the rest of each block; any

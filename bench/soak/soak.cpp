@@ -39,7 +39,8 @@ int main(int argc, char** argv) {
     } else if (!std::strcmp(argv[i], "--device") && i + 1 < argc) {
       device = argv[++i];
     } else {
-      std::fprintf(stderr, "usage: soak [--seconds N] [--song file.zqm | --mod | --synth] [--device D]\n");
+      std::fprintf(stderr,
+                   "usage: soak [--seconds N] [--song file.zqm | --mod | --synth] [--device D]\n");
       return 2;
     }
   }
@@ -66,12 +67,19 @@ int main(int argc, char** argv) {
   t.TransportCommand(kTransportPlay);
 
   std::atomic<double> worstUs{0.0};
+  std::atomic<double> worstGapMs{0.0};  // between the starts of two blocks: the poll's lateness
   std::atomic<long> blocks{0};
+  std::chrono::steady_clock::time_point lastStart{};
   std::string warning;
   cAudioOutput output(ChooseSoundDevice(device, &warning));
   if (!warning.empty()) std::fprintf(stderr, "soak: %s\n", warning.c_str());
   auto timed = [&](int32_t flag) {
     const auto start = std::chrono::steady_clock::now();
+    if (blocks.load() > 0) {
+      const double gap = std::chrono::duration<double, std::milli>(start - lastStart).count();
+      if (gap > worstGapMs.load()) worstGapMs = gap;
+    }
+    lastStart = start;
     int16_t* half = t.RenderCallback(flag);
     const double us =
         std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count();
@@ -99,8 +107,11 @@ int main(int argc, char** argv) {
     }
   }
   output.CloseAudio();
-  std::printf("underruns: %llu\nworst block: %.0f us (%.1f%% of a 20 ms block)\nblocks: %ld\n",
-              static_cast<unsigned long long>(output.Underruns()), worstUs.load(),
-              worstUs.load() / 200.0, blocks.load());
+  std::printf(
+      "underruns: %llu (the device's own: %llu)\nworst block: %.0f us (%.1f%% of a 20 ms block)\n"
+      "longest gap between blocks: %.1f ms\nblocks: %ld\n",
+      static_cast<unsigned long long>(output.Underruns()),
+      static_cast<unsigned long long>(output.Device().DeviceUnderruns()), worstUs.load(),
+      worstUs.load() / 200.0, worstGapMs.load(), blocks.load());
   return output.Underruns() == 0 ? 0 : 3;
 }

@@ -103,6 +103,24 @@ TEST_F(FirstStart, TheFirstStartMakesTheFoldersAndCopiesTheShippedFiles) {
   EXPECT_TRUE(second.created.empty() && second.copied.empty() && second.errors.empty());
 }
 
+// The shipped settings become a new user's settings, and never replace a
+// settings file the user has.
+TEST_F(FirstStart, TheShippedSettingsAreCopiedOnlyWhereTheUserHasNone) {
+  Write(share / "murvelon.ini", "[DirectSound]\nLatency=20\n");
+  const cPaths p = DefaultPathsFor(bin.string());
+  const cFirstStart first = PrepareUserFolders(p);
+  EXPECT_TRUE(first.errors.empty());
+  EXPECT_EQ(Text(p.ini), "[DirectSound]\nLatency=20\n");
+  EXPECT_EQ(GetConfig(p.ini).latency, 20);
+
+  Write(p.ini, "[DirectSound]\nLatency=60\n");
+  PrepareUserFolders(p);
+  EXPECT_EQ(Text(p.ini), "[DirectSound]\nLatency=60\n");
+  fs::remove_all(p.songs);  // a later first start of the folders alone
+  PrepareUserFolders(p);
+  EXPECT_EQ(Text(p.ini), "[DirectSound]\nLatency=60\n");
+}
+
 // What the user did with the folders stays: an edited demo keeps its edit,
 // a deleted preset does not come back, and a folder the user made first is
 // not filled.

@@ -1,12 +1,18 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
+#include <vector>
 
 #include "app/tracker.h"
 #include "app/trackerinside.h"
+#include "engine/mixkernel.h"
 
 namespace {
 
@@ -146,26 +152,66 @@ TEST(TrackerSystem, SettingsOutOfRangeAreHeldToWhatTheProgramUses) {
   EXPECT_EQ(UsableConfig(given, &error).latency, 80);
 }
 
+// The output thread plays the engine into a WAV file. The test waits for
+// blocks to be rendered, not for time to pass: a tick hook counts them.
 TEST(TrackerSystem, TheAudioOutputPlaysTheEngineAndStopsCleanly) {
   const auto wav = std::filesystem::temp_directory_path() /
                    ("murvelon-system-" + std::to_string(::getpid()) + ".wav");
   cConfig config = QuietConfig();
   config.device = "wav:" + wav.string();
+  uint32_t seed = 0;  // the dither generator's state before the first sample
+  size_t half = 0;    // samples of a buffer half
   {
     cTracker t(config);
+    seed = Inside(t).Renderer().ditherState;
+    half = size_t(2 * Inside(t).Renderer().HalfFrames());
+    std::mutex counting;
+    std::condition_variable counted;
+    int blocks = 0;
+    t.SetTickHook(
+        [&] {
+          std::lock_guard<std::mutex> lock(counting);
+          ++blocks;
+          counted.notify_all();
+        },
+        Inside(t).Renderer().BlockFrames());
     std::string message;
     t.SetFatalHandler([&](const std::string& m) { message = m; });
     ASSERT_TRUE(t.SystemStart(true)) << message;
     ASSERT_NE(t.Output(), nullptr);
     EXPECT_TRUE(t.Output()->Playing());
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    // Four halves: the first half rendered has played by then.
+    const int wanted = 4 * Inside(t).Renderer().HalfFrames() / Inside(t).Renderer().BlockFrames();
+    {
+      std::unique_lock<std::mutex> lock(counting);
+      EXPECT_TRUE(
+          counted.wait_for(lock, std::chrono::seconds(20), [&] { return blocks >= wanted; }));
+    }
     t.PauseEngine();
     t.NewModule();
     t.ResumeEngine();
     t.Shutdown();
     EXPECT_FALSE(t.Output()->Opened());
   }
-  // What played is the engine's dither: small values, and some of them.
-  EXPECT_GT(std::filesystem::file_size(wav), 44u);
+  // What played is the engine's dither over silence: each sample 0 or 1, a
+  // whole half of them in the dither generator's order.
+  std::ifstream in(wav, std::ios::binary);
+  in.seekg(44);
+  std::vector<int16_t> played;
+  for (int16_t sample; in.read(reinterpret_cast<char*>(&sample), 2);) played.push_back(sample);
   std::filesystem::remove(wav);
+  EXPECT_TRUE(
+      std::all_of(played.begin(), played.end(), [](int16_t s) { return s == 0 || s == 1; }));
+  std::vector<int16_t> dither;
+  for (uint32_t state = seed; dither.size() < 8 * half;) {
+    state = NextDither(state);
+    dither.push_back(state > (1u << 30) ? 1 : 0);
+  }
+  bool found = false;
+  for (size_t at = 0; at + half <= played.size() && !found; at += half) {
+    if (std::count(played.begin() + at, played.begin() + at + half, int16_t{1}) == 0) continue;
+    found = std::search(dither.begin(), dither.end(), played.begin() + at,
+                        played.begin() + at + half) != dither.end();
+  }
+  EXPECT_TRUE(found) << played.size() << " samples";
 }

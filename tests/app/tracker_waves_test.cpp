@@ -1,13 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
-#include <thread>
 #include <vector>
 
 #include "app/tracker.h"
 #include "app/trackerinside.h"
 #include "engine/sampler.h"
+#include "support/waiting.h"
 
 namespace {
 
@@ -47,18 +45,8 @@ TEST(TrackerWaves, EverySamplerPlaysFromTheStoreThatTheSongResetEmpties) {
 
 TEST(TrackerWaves, TheStoreWaitsForTheEngineLock) {
   cTracker t(QuietConfig());
-  std::atomic<bool> done{false};
-  std::thread reader;
-  {
-    std::lock_guard<std::recursive_mutex> engine(Inside(t).EngineLock());
-    reader = std::thread([&] {
-      cWaveEntry e;
-      Inside(t).Waves().GetEntry(0, &e);
-      done = true;
-    });
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_FALSE(done);
-  }
-  reader.join();
-  EXPECT_TRUE(done);
+  EXPECT_TRUE(CallWaitsFor(Inside(t).EngineLock(), [&] {
+    cWaveEntry e;
+    Inside(t).Waves().GetEntry(0, &e);
+  }));
 }

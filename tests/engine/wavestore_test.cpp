@@ -2,14 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <string>
-#include <thread>
 #include <vector>
+
+#include "support/waiting.h"
 
 namespace {
 
@@ -391,24 +390,13 @@ TEST_F(WaveStore, LoopEditsWaitForTheEngineLock) {
   store.SetEngineLock(&engine);
   const int16_t d[10] = {};
   store.SetSlot(2, d, 10, 0, 0, 9, "hit");
-  std::atomic<int> done{0};
-  std::thread points, mode;
-  {
-    std::lock_guard<std::recursive_mutex> lock(engine);
-    points = std::thread([&] {
-      store.SetLoop(2, 4, 5);
-      ++done;
-    });
-    mode = std::thread([&] {
-      store.SetLoopMode(2, 1);
-      ++done;
-    });
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_EQ(done, 0);
-  }
-  points.join();
-  mode.join();
-  EXPECT_EQ(done, 2);
+  EXPECT_TRUE(CallWaitsFor(engine, [&] { store.SetLoop(2, 4, 5); }));
+  EXPECT_TRUE(CallWaitsFor(engine, [&] { store.SetLoopMode(2, 1); }));
+  cWaveEntry entry;
+  store.GetEntry(2, &entry);
+  EXPECT_EQ(entry.loopStart, 4);
+  EXPECT_EQ(entry.loopEnd, 5);
+  EXPECT_EQ(entry.flags, 1u);
 }
 
 }  // namespace

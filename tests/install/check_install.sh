@@ -26,7 +26,7 @@ share=$prefix/share
 for f in bin/murvelon-cli share/applications/murvelon.desktop share/mime/packages/murvelon.xml \
          share/metainfo/org.murvelon.murvelon.metainfo.xml share/icons/hicolor/scalable/apps/murvelon.svg \
          share/man/man1/murvelon.1.gz share/man/man1/murvelon-cli.1.gz share/murvelon/Songs/demo.zqm \
-         share/doc/murvelon/copyright share/doc/murvelon/changelog.gz; do
+         share/murvelon/murvelon.ini share/doc/murvelon/copyright share/doc/murvelon/changelog.gz; do
   [ -e "$prefix/$f" ] || fail "$f is not installed"
 done
 [ "$desktop" = 0 ] || [ -x "$prefix/bin/murvelon" ] || fail "bin/murvelon is not installed"
@@ -100,6 +100,9 @@ for kind in Synths FMSynths; do
   diff -rq "$share/murvelon/$kind" "$home/.local/share/murvelon/$kind" >/dev/null ||
     fail "the first start did not copy $kind"
 done
+cmp -s "$home/.config/murvelon/murvelon.ini" "$share/murvelon/murvelon.ini" ||
+  fail "the first start did not copy the shipped settings into the user's configuration folder"
+grep -qx 'Latency=20' "$share/murvelon/murvelon.ini" || fail "the shipped settings do not say Latency=20"
 [ -f "$home/.cache/murvelon/Wavetables/wf_sawt.raw" ] || fail "no wavetable cache in the user's cache folder"
 [ ! -e "$prefix/bin/Songs" ] && [ ! -e "$prefix/bin/System" ] || fail "the installed program wrote beside itself"
 

@@ -267,8 +267,7 @@ TEST(MainForm, PagesAndEditMode) {
 }
 
 // The timers run on their own while the demo plays through the null device:
-// the views follow, the spectrum moves, the status area counts voices. The
-// longest engine-lock hold of the display timers is printed for the record.
+// the views follow, the spectrum moves, the status area counts voices.
 TEST(MainForm, TheTimersFollowTheDemoWhileItPlays) {
   TWindowFixture w({}, kDemo);
   w.Form().resize(1280, 800);

@@ -38,3 +38,4 @@ int RunPlay(const cCliOptions& options);
 int RunConvert(const cCliOptions& options);
 int RunInfo(const cCliOptions& options);
 int RunDevices();
+int RunMidiPorts();

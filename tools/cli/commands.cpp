@@ -16,6 +16,7 @@
 #include "audio/cpuspd.h"
 #include "audio/devicechoice.h"
 #include "song/filereader.h"
+#include "midi/midiinput.h"
 #include "tools/cli/cli.h"
 
 namespace {
@@ -203,5 +204,17 @@ int RunDevices() {
   const std::vector<std::string> devices = ListSoundDevices();
   for (const std::string& name : devices) std::printf("%s\n", name.c_str());
   if (devices.empty()) std::fprintf(stderr, "murvelon-cli: no sound output device found\n");
+  return kExitOk;
+}
+
+int RunMidiPorts() {
+  std::string problem;
+  const std::vector<std::string> ports = ListMidiPorts(&problem);
+  for (const std::string& name : ports) std::printf("%s\n", name.c_str());
+  if (!problem.empty()) {
+    std::fprintf(stderr, "murvelon-cli: %s\n", problem.c_str());
+  } else if (ports.empty()) {
+    std::fprintf(stderr, "murvelon-cli: no MIDI source found\n");
+  }
   return kExitOk;
 }

@@ -47,6 +47,9 @@ constexpr cCommandHelp kCommands[] = {
      "Loads a song or a module and saves it as a song file."},
     {"devices", "devices",
      "Lists the sound output devices that --device and the Device key accept by name."},
+    {"midi-ports", "midi-ports",
+     "Lists the MIDI sources (ALSA sequencer and JACK) by the names the MIDI section's Input\n"
+     "key takes; Input=all listens to every one of them."},
     {"info", "info SONG [--json] [--ini FILE]",
      "Describes a song: channels, tempo, sequence range, patterns, instruments by generator,\n"
      "waves, and the effects of every chain with their parameter values."},
@@ -152,6 +155,10 @@ int main(int argc, char** argv) {
   if (options.command == "devices") {
     if (!options.input.empty()) return Usage("devices takes no file");
     return RunDevices();
+  }
+  if (options.command == "midi-ports") {
+    if (!options.input.empty()) return Usage("midi-ports takes no file");
+    return RunMidiPorts();
   }
   if (options.input.empty()) return Usage(options.command + " needs a song file");
   if (options.command == "convert" && options.output.empty()) return Usage("convert needs -o OUT");

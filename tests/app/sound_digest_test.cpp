@@ -67,6 +67,12 @@ TEST(SoundDigest, PinnedSongsRenderTheRecordedSamples) {
          return true;
        },
        0x89c2138e6343b600ull},
+      {"16 stereo four-pole synths with reverbs",
+       [](cTracker& t) {
+         ComposeHeavySynthSong(t);
+         return true;
+       },
+       0x01c91f54faeccfd3ull},
   };
   for (const Case& c : cases) {
     const uint64_t digest = SongDigest(c.compose, 5);

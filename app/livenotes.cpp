@@ -1,0 +1,69 @@
+#include "app/livenotes.h"
+
+#include "sequencer/livenote.h"
+#include "song/songtables.h"
+
+namespace {
+
+// What the note tracker decides, done to the engine.
+class cEngineNotes : public cMidiNoteSink {
+ public:
+  cEngineNotes(cSongTables& song, cGenManager& generators) : song(song), generators(generators) {}
+
+  void StartNote(int channel, int noteByte, int volume) override {
+    StartLiveNote(song, generators, channel, song.currentInstrument, noteByte, volume);
+  }
+  void ReleaseNote(int channel) override { ReleaseLiveNote(generators, channel); }
+  // The notes that follow in this block already take it; the window shows
+  // it when it takes the same event.
+  void SelectInstrument(int instrument) override { song.currentInstrument = instrument; }
+
+ private:
+  cSongTables& song;
+  cGenManager& generators;
+};
+
+}  // namespace
+
+void cLiveNotes::Receive(int source, const cMidiEvent& event) {
+  if (source < 0 || source >= kMidiSources) return;
+  if (!toEngine[source].Push(event)) dropped.fetch_add(1, std::memory_order_relaxed);
+  if (!windowNotify) return;
+  if (!toWindow[source].Push(event)) dropped.fetch_add(1, std::memory_order_relaxed);
+  windowNotify();
+}
+
+void cLiveNotes::SourcesClosed() { stopRequests.fetch_add(1, std::memory_order_release); }
+
+void cLiveNotes::StartBlock(cSongTables& song, cGenManager& generators, int channel) {
+  cEngineNotes engine(song, generators);
+  // In the order the events arrived, whichever source they came from: a
+  // note-off from one keyboard and a note-on from another may meet on one
+  // channel.
+  for (;;) {
+    cSpscQueue<cMidiEvent, kQueueLength>* first = nullptr;
+    int64_t firstNs = 0;
+    for (auto& queue : toEngine) {
+      const cMidiEvent* next = queue.Peek();
+      if (next != nullptr && (first == nullptr || next->arrivalNs < firstNs)) {
+        first = &queue;
+        firstNs = next->arrivalNs;
+      }
+    }
+    cMidiEvent event;
+    if (first == nullptr || !first->Pop(event)) break;
+    notes.Feed(event, channel, engine);
+  }
+  const uint32_t stops = stopRequests.load(std::memory_order_acquire);
+  if (stops != stopsDone) {
+    stopsDone = stops;
+    notes.StopAll(engine);
+  }
+}
+
+bool cLiveNotes::NextForWindow(cMidiEvent& event) {
+  for (auto& queue : toWindow) {
+    if (queue.Pop(event)) return true;
+  }
+  return false;
+}
