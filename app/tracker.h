@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "app/config.h"
 #include "app/livenotes.h"
@@ -128,6 +129,10 @@ class cTracker : private cTickSource {
   int SaveModule(const std::string& path, cFileResult* why = nullptr);
   int LoadModule(const std::string& path, cFileResult* why = nullptr);
   int LoadModuleMOD(const std::string& path, cFileResult* why = nullptr);
+  // The song as a song file in memory, and loading one: an export's second
+  // engine takes the song this way.
+  std::vector<uint8_t> SongImage();
+  int LoadModuleImage(std::vector<uint8_t> image, cFileResult* why = nullptr);
   int SaveSynth(const std::string& path, int32_t block, cFileResult* why = nullptr);
   int LoadSynth(const std::string& path, int32_t block, cFileResult* why = nullptr);
   int SaveFMSynth(const std::string& path, int32_t block, cFileResult* why = nullptr);

@@ -105,6 +105,26 @@ int cTracker::LoadModule(const std::string& path, cFileResult* why) {
   return loaded;
 }
 
+// The song as the file a save would write, taken in one short hold of the
+// lock (effect parameters change while the song plays) and written after.
+std::vector<uint8_t> cTracker::SongImage() {
+  cSongSnapshot snapshot;
+  TakeSnapshot(snapshot);
+  return snapshot.Bytes();
+}
+
+int cTracker::LoadModuleImage(std::vector<uint8_t> image, cFileResult* why) {
+  cFileReader in(std::move(image));
+  const int loaded = LoadAside(why, [&in](cSongStage& stage, cFileResult* result) {
+    return ReadModule(in, stage.Song(), stage.Effects(), stage, result) ? 1 : 0;
+  });
+  if (loaded == 1) {
+    std::lock_guard<std::recursive_mutex> lock(engineLock);
+    FilterLoadedInstruments();
+  }
+  return loaded;
+}
+
 int cTracker::LoadModuleMOD(const std::string& path, cFileResult* why) {
   return LoadAside(why, [&path](cSongStage& stage, cFileResult* result) {
     return ::LoadModuleMOD(path, stage.Song(), stage, result);

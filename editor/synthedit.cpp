@@ -107,10 +107,19 @@ bool cSynthEditor::SavePreset(bool fm, const std::string& path, cFileResult* why
 // wave, the instrument and the voices as they were.
 bool cSynthEditor::LoadSample(const std::string& path, cFileResult* why) {
   cWaveSlot sound;
-  if (!cWavManager::ReadWav(path, &sound, why)) return false;
+  int32_t rate = 0;
+  if (!cWavManager::ReadWav(path, &sound, why, &rate)) return false;
+  fileRates[Layer()] = {sound.buffer, rate};
   tracker.Edits().PutSample("Load Sample", Layer(), sound);
   sample.SetWave(Layer());
   return true;
+}
+
+std::string cSynthEditor::RateText() {
+  const cFileRate& known = fileRates[Layer()];
+  const std::shared_ptr<const int16_t[]> sound = known.sound.lock();
+  if (known.rate <= 0 || !sound || sound != tracker.Waves().GetSlot(Layer()).buffer) return {};
+  return std::to_string(known.rate) + " Hz";
 }
 
 void cSynthEditor::DeleteSample() {

@@ -60,9 +60,13 @@ class cSynthEditor : private cLoopWriter {
   // else the name "Synth" or "FMSynth".
   const std::string& PresetName(bool fm) const { return presetName[fm ? 1 : 0]; }
 
-  // The layer's wave: a WAV file loaded into it, or deleted.
+  // The layer's wave: a sample file (WAV, FLAC, AIFF, Ogg Vorbis) loaded
+  // into it, or deleted. A file that fails leaves the layer as it was.
   bool LoadSample(const std::string& path, cFileResult* why = nullptr);
   void DeleteSample();
+  // The rate of the file the layer's wave came from, as "22050 Hz"; empty
+  // when the wave came from elsewhere (a song file holds no rate).
+  std::string RateText();
   int32_t Layer() { return Params()[2] & 0x7F; }
   cSampleEditor& Sample() { return sample; }
 
@@ -79,4 +83,12 @@ class cSynthEditor : private cLoopWriter {
   int32_t updating = 1;
   cSampleEditor sample;
   std::string presetName[2] = {"Synth", "FMSynth"};
+  // The rate of the file each layer's sound was last loaded from, while the
+  // layer holds that sound (an undo may take it away and a redo bring it
+  // back: sounds are never changed, so the buffer tells).
+  struct cFileRate {
+    std::weak_ptr<const int16_t[]> sound;
+    int32_t rate = 0;
+  };
+  cFileRate fileRates[kWaveSlots];
 };

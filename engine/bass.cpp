@@ -93,7 +93,7 @@ void cBass::Init(int32_t newRate) {
 }
 
 void cBass::Reset() {
-  noise = uint32_t(std::rand()) ^ 0x67B981C4u;
+  noise = uint32_t(noiseSeeds != nullptr ? noiseSeeds->Next() : std::rand()) ^ 0x67B981C4u;
   LoadDefaults();
   amp.Silence();
   filterEnv.Silence();

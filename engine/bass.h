@@ -11,6 +11,7 @@
 
 #include "engine/envelope.h"
 #include "engine/generator.h"
+#include "engine/noiseseeds.h"
 
 class cWavetables;
 struct cBassControls;  // the render path's own (bassrender.cpp)
@@ -24,6 +25,8 @@ class cBass : public cGenerator {
 
   // The shared tables; until they are given, the generator renders silence.
   void SetWavetables(const cWavetables* tables) { wavetables = tables; }
+  // Where Reset takes the noise seed; without one, from rand().
+  void SetNoiseSeeds(cNoiseSeeds* seeds) { noiseSeeds = seeds; }
 
   void Init(int32_t sampleRate) override;
   void Reset() override;
@@ -155,6 +158,7 @@ class cBass : public cGenerator {
   cLfo lfo[3];
   int32_t lfo3Counter = 0;
   uint32_t noise = 0x67B981C4u;
+  cNoiseSeeds* noiseSeeds = nullptr;
   cFilterState filterL, filterR;
   int32_t updateCounter = 0;
   // Filter coefficients, shared by both filters.

@@ -37,6 +37,9 @@ static bool CreateKind(std::unique_ptr<cGenerator> (&kind)[kGenChannels]) {
 // initialised in that order.
 bool cGenManager::CreateGenerators() {
   if (!CreateKind<cBass>(generators[kGenBass])) return false;
+  for (int c = 0; c < kGenChannels; ++c) {
+    if (cBass* bass = Bass(c)) bass->SetNoiseSeeds(&noiseSeeds);
+  }
   if (!CreateKind<cSampler>(generators[kGenSampler])) return false;
   for (int c = 0; c < kGenChannels; ++c) {
     if (cSampler* sampler = Sampler(c)) sampler->BindTables(interpolation);

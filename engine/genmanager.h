@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "engine/generator.h"
+#include "engine/noiseseeds.h"
 
 constexpr int kGenChannels = 16;
 constexpr int kInterpSize = 1024;
@@ -81,4 +82,5 @@ class cGenManager {
   cGenerator* Selected() const;
 
   std::unique_ptr<cGenerator> generators[kGenKinds][kGenChannels];
+  cNoiseSeeds noiseSeeds;  // of this engine's synthesizers
 };

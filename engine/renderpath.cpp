@@ -6,6 +6,8 @@
 
 #include "engine/genmanager.h"
 
+static_assert(kTapBuffers == kMixBuffers && kTapChannels == kChannels);
+
 cRenderPath::cRenderPath(int32_t sampleRate, int32_t latencyMs, cSongTables& song,
                          cGenManager& generators, cFxChains& effects, cpuSPD& renderMeter,
                          cpuSPD& mixMeter)
@@ -166,10 +168,15 @@ void cRenderPath::MixBlock() {
   job.count = count;
   job.gainLeft = double(volume * panLeft * channelScale);
   job.gainRight = double(volume * panRight * channelScale);
-  job.sums = nullptr;  // the samples are what is kept
+  // Only an export keeps the sums.
+  job.sums = tap != nullptr ? tap->Sums() : nullptr;
   job.out = output.get() + size_t(cursor) * 2;
   job.samples = 2 * blockFrames;
   job.dither = ditherState;
   MixSamples(mixKernel, job);
   ditherState = job.dither;
+  if (tap != nullptr) {
+    tap->Capture(ChannelBuffer(0), blockFrames, channels, gains, busLive, job.gainLeft,
+                 job.gainRight);
+  }
 }

@@ -11,6 +11,7 @@
 
 #include "audio/cpuspd.h"
 #include "engine/mixkernel.h"
+#include "engine/mixtap.h"
 #include "fx/fxchains.h"
 #include "song/songtables.h"
 
@@ -34,6 +35,9 @@ class cRenderPath {
               cFxChains& effects, cpuSPD& renderMeter, cpuSPD& mixMeter);
 
   void SetTickSource(cTickSource* source) { ticks = source; }
+  // An export's tap, filled after every block's mix; null: none (the
+  // real-time path). Set only between blocks.
+  void SetTap(cMixTap* mixTap) { tap = mixTap; }
 
   // Renders one block; flag 1 marks the last block of a half. Returns the
   // output cursor after the block: the accumulator's start when flag is 1.
@@ -80,6 +84,7 @@ class cRenderPath {
   cpuSPD& renderMeter;
   cpuSPD& mixMeter;
   cTickSource* ticks = nullptr;
+  cMixTap* tap = nullptr;
 
   std::unique_ptr<float[]> channelBuffers;  // 20 x blockFrames stereo frames
   std::unique_ptr<int16_t[]> output;        // accumulatorFrames stereo frames

@@ -115,10 +115,11 @@ void cWavManager::PutSlot(int32_t slot, const cWaveSlot& value) {
   }
 }
 
-bool cWavManager::ReadWav(const std::string& path, cWaveSlot* dest, cFileResult* why) {
-  cWavReader reader;
+bool cWavManager::ReadWav(const std::string& path, cWaveSlot* dest, cFileResult* why,
+                          int32_t* fileRate) {
   cWavSound sound;
-  if (!dest || !reader.Read(path, &sound, why)) return false;
+  if (!dest || !ReadSampleFile(path, &sound, why)) return false;
+  if (fileRate != nullptr) *fileRate = sound.sampleRate;
   // Named after the file: the text after the last separator of either kind.
   const size_t cut = path.find_last_of("/\\");
   const std::string name = cut == std::string::npos ? path : path.substr(cut + 1);

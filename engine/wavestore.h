@@ -9,7 +9,7 @@
 #include <mutex>
 #include <string>
 
-#include "engine/wavreader.h"
+#include "engine/samplefile.h"
 #include "song/filereader.h"
 #include "song/filewriter.h"
 
@@ -53,12 +53,14 @@ class cWavManager {
   void ClearSlot(int32_t slot);
   void ClearAll();
 
-  // Reads a WAV file into the slot; false (slot unchanged) on any fault,
-  // and why says which.
+  // Reads a sample file (WAV, FLAC, AIFF, Ogg Vorbis) into the slot; false
+  // (slot unchanged) on any fault, and why says which.
   bool ImportWav(int32_t slot, const std::string& path, cFileResult* why = nullptr);
-  // Reads a WAV file into a slot value, named after the file, without
-  // touching the store; false on any fault, and why says which.
-  static bool ReadWav(const std::string& path, cWaveSlot* dest, cFileResult* why = nullptr);
+  // Reads a sample file into a slot value, named after the file, without
+  // touching the store; false on any fault, and why says which. The frames
+  // keep the file's own rate, which fileRate receives.
+  static bool ReadWav(const std::string& path, cWaveSlot* dest, cFileResult* why = nullptr,
+                      int32_t* fileRate = nullptr);
 
   // The slot as a value, and a slot put back from one. Neither allocates:
   // the buffer is shared. Putting a slot whose buffer differs from the one

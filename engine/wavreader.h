@@ -14,8 +14,8 @@ constexpr int32_t kWaveMargin = 64;
 // The most frames a wave may hold: play positions are signed 32-bit frames.
 constexpr int32_t kMaxWaveFrames = 0x3FFFFF00;
 
-// A sound read from a WAV file, in the sample buffer layout: kWaveMargin
-// zeros, frames x channels samples (interleaved), kWaveMargin zeros.
+// A sound read from a file, in the sample buffer layout: kWaveMargin zeros,
+// frames x channels samples (interleaved), kWaveMargin zeros.
 struct cWavSound {
   std::unique_ptr<int16_t[]> buffer;
   int32_t frames = 0;
@@ -23,17 +23,24 @@ struct cWavSound {
   int32_t sampleRate = 0;
 };
 
+// What the reader made of a file.
+enum class eWavVerdict {
+  kRead,     // an 8- or 16-bit PCM WAV file, read
+  kNotMine,  // no RIFF/WAVE file, or one of another sample type
+  kRefused,  // a damaged file, or one that cannot become a sample: why says which
+};
+
 // Reads RIFF/WAVE PCM files of 8 or 16 bits, mono or stereo. The format may
 // be the plain 16-byte form, the 18-byte form or WAVE_FORMAT_EXTENSIBLE with
 // a PCM sub-format; other chunks may stand before and between "fmt " and
-// "data". 8-bit samples become (byte - 128) x 256.
+// "data". 8-bit samples become (byte - 128) x 256. A WAV file of another
+// sample type is not its own, unless its data chunk is cut short.
 class cWavReader {
  public:
-  // False on any fault of the file (nothing is returned then); why says
-  // whether the system refused, the file ends early or is no WAV file this
-  // reader takes.
-  bool Read(const std::string& path, cWavSound* sound, cFileResult* why = nullptr);
-  bool Read(cFileReader& in, cWavSound* sound, cFileResult* why = nullptr);
+  // kRead fills the sound; otherwise nothing is returned, and why says
+  // whether the system refused, the file ends early, is damaged or holds
+  // what no sample can be.
+  eWavVerdict Read(cFileReader& in, cWavSound* sound, cFileResult* why = nullptr);
 
   // Of the last file read; kept as the reader's state.
   int32_t sampleRate = 0;
@@ -41,3 +48,6 @@ class cWavReader {
   int32_t bitsPerSample = 0;
   int32_t blockAlign = 0;
 };
+
+// "the file has 3 channels; only mono and stereo samples can be loaded"
+cFileResult TooManyChannels(int32_t channels);

@@ -1,8 +1,8 @@
 // Writes the seed corpora of the fuzz targets into <folder>/<target>/: files
 // the program itself writes (a saved busy song and a new one, the demo song,
-// a module converted to a song, presets, a wave list, an .ini), a module and
-// WAV files composed here, small patches of a valid wavetable cache, and
-// every input the fuzzers found, kept as tests/data/fuzz/<target>-*.
+// a module converted to a song, presets, a wave list, an .ini, sound files
+// of the render's kinds), a module and WAV files composed here, small patches of a valid wavetable
+// cache, and every input the fuzzers found, kept as tests/data/fuzz/<target>-*.
 
 #include <cstdio>
 #include <cstring>
@@ -12,6 +12,7 @@
 
 #include "app/tracker.h"
 #include "app/trackerinside.h"
+#include "audio/soundfilewriter.h"
 #include "support/busysong.h"
 #include "support/modsong.h"
 
@@ -119,6 +120,18 @@ int main(int argc, char** argv) {
 
   Put("wav", "mono16.wav", Wav(1, 16, 200, false));
   Put("wav", "stereo8.wav", Wav(2, 8, 150, true));
+  // The kinds libsndfile reads, as the render writes them.
+  std::vector<double> sound(2 * 300);
+  for (size_t i = 0; i < sound.size(); ++i) sound[i] = double(int(i % 90) * 500 - 22000);
+  for (eSoundFormat format : {eSoundFormat::kWav24, eSoundFormat::kWavFloat, eSoundFormat::kFlac16,
+                              eSoundFormat::kFlac24}) {
+    const std::string name = std::string(SoundFormatName(format)) + SoundFormatSuffix(format);
+    cSoundFileWriter writer;
+    if (writer.Open(scratch + "/" + name, format, 22050) &&
+        writer.Write(sound.data(), nullptr, 300) && writer.Commit()) {
+      Put("wav", name, Slurp(scratch + "/" + name));
+    }
+  }
 
   {
     cFileWriter list;

@@ -11,6 +11,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libxcb1-dev librtaudio-dev librtmidi-dev libjack-jackd2-dev libsamplerate0-dev
+  libsndfile1-dev
   jackd2
   libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev

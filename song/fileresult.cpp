@@ -52,7 +52,7 @@ std::string FileResultReason(const cFileResult& r, const std::string& notThisKin
     case eFileProblem::kSystem:
       return std::strerror(r.sysError);
     case eFileProblem::kNotThisKind:
-      return notThisKind;
+      return r.detail.empty() ? notThisKind : r.detail;
     case eFileProblem::kTooLarge:
       return "the file (" + std::to_string(r.done) + " bytes) is larger than the largest song (" +
              std::to_string(r.total) + " bytes)";

@@ -35,11 +35,18 @@ struct cFileResult {
   // Whole items of the part read, of how many; total 0 when the file ended
   // before it said how many. For kTooLarge, the file's size and the largest.
   uint64_t done = 0, total = 0;
+  // For kNotThisKind, what the reader found the file to hold instead, when
+  // it knows ("the file has 6 channels; ..."); empty: the caller words it.
+  std::string detail = {};
 
   bool Ok() const { return problem == eFileProblem::kNone; }
 
   static cFileResult System(int code) { return {eFileProblem::kSystem, code}; }
-  static cFileResult NotThisKind() { return {eFileProblem::kNotThisKind}; }
+  static cFileResult NotThisKind(std::string detail = {}) {
+    cFileResult result{eFileProblem::kNotThisKind};
+    result.detail = std::move(detail);
+    return result;
+  }
   static cFileResult TooLarge(uint64_t size, uint64_t largest) {
     return {eFileProblem::kTooLarge, 0, eSongPart::kWhole, size, largest};
   }
@@ -60,5 +67,6 @@ inline void Tell(cFileResult* why, const cFileResult& result) {
 // The reason in the words every front end shows after the file's path:
 // the system's own text ("No such file or directory"), "the file ends
 // early: 2 of 3 samples were read", ... For a file that is not of the kind
-// asked for, notThisKind (the caller knows what kind it wanted).
+// asked for, the reader's detail, or else notThisKind (the caller knows what
+// kind it wanted).
 std::string FileResultReason(const cFileResult& result, const std::string& notThisKind = {});

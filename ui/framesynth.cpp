@@ -66,7 +66,9 @@ constexpr cBarEnds kBarEnds[] = {{"TrackBar39", "Off", "On"}};
 
 constexpr const char* kSynthFilter = "Murvelon Synth (*.zqb);;All Files (*)";
 constexpr const char* kFMSynthFilter = "Murvelon FM Synth (*.zqf);;All Files (*)";
-constexpr const char* kWaveFilter = "WAV Files (*.wav);;All Files (*)";
+constexpr const char* kWaveFilter =
+    "Sound Files (*.wav *.flac *.aif *.aiff *.aifc *.ogg);;WAV Files (*.wav);;FLAC Files "
+    "(*.flac);;AIFF Files (*.aif *.aiff *.aifc);;Ogg Vorbis Files (*.ogg);;All Files (*)";
 
 const cSynthControl& ControlAt(int index) { return SynthControls()[size_t(index)]; }
 
@@ -397,7 +399,13 @@ QWidget* TFrameSynth::BuildSamplePage() {
   top->addSpacing(12);
   nameLabel = new QLabel;
   nameLabel->setObjectName("NameLabel");
-  top->addWidget(nameLabel, 1);
+  top->addWidget(nameLabel);
+  top->addSpacing(8);
+  rateLabel = new QLabel;
+  rateLabel->setObjectName("RateLabel");
+  rateLabel->setAccessibleName("Sample rate of the file");
+  rateLabel->setToolTip("The rate the sample was recorded at: set Tune to play it at pitch");
+  top->addWidget(rateLabel, 1);
   column->addLayout(top);
 
   sampleImage = new TSampleEditor;
@@ -618,6 +626,7 @@ void TFrameSynth::ShowSample() {
   cSampleEditor& sample = editor->Sample();
   nameLabel->setText(QString::fromStdString(sample.NameText()));
   loopLabel->setText(QString::fromStdString(sample.LoopText()));
+  rateLabel->setText(QString::fromStdString(editor->RateText()));
   auto* mode = static_cast<QComboBox*>(Control("ComboBox2"));
   const QSignalBlocker block(mode);
   mode->setCurrentIndex(sample.LoopMode());
@@ -686,7 +695,7 @@ bool TFrameSynth::LoadSampleFile(const QString& path) {
   ShowSample();
   if (!loaded) {
     Report("Load Sample", "Sample could not be loaded!", path,
-           Reason(why, "not a WAV file of 8 or 16 bits, mono or stereo"));
+           Reason(why, "not a sound file that can be read (WAV, FLAC, AIFF or Ogg Vorbis)"));
   }
   return loaded;
 }

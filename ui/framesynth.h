@@ -59,6 +59,7 @@ class TFrameSynth : public QWidget, public TSongPart {
   TSampleEditor* SampleImage() { return sampleImage; }
   QLabel* NameLabel() { return nameLabel; }
   QLabel* LoopLabel() { return loopLabel; }
+  QLabel* RateLabel() { return rateLabel; }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -91,5 +92,6 @@ class TFrameSynth : public QWidget, public TSongPart {
   TSampleEditor* sampleImage = nullptr;
   QLabel* nameLabel = nullptr;
   QLabel* loopLabel = nullptr;
-  QString sampleFolder;  // where the last sample came from
+  QLabel* rateLabel = nullptr;  // the file's rate, beside its name
+  QString sampleFolder;         // where the last sample came from
 };

@@ -367,6 +367,7 @@ void TMainForm::BuildMenus() {
   item("OpenAutosave", "Open A&utosave...", QKeySequence(),
        [this] { autosave->OpenAutosaveClick(); });
   item("SaveSong", "&Save Song...", QKeySequence::Save, [this] { SaveSongClick(); });
+  item("ExportAudio", "&Export Audio...", QKeySequence("Ctrl+E"), [this] { ExportAudioClick(); });
   fileMenu->addSeparator();
   item("ImportMod", "&Import Protracker Song (*.mod)...", QKeySequence(),
        [this] { ImportModClick(); });

@@ -30,6 +30,7 @@ class QStackedWidget;
 class QToolBar;
 class QVBoxLayout;
 class TAutosaveKeeper;
+class TExportProgress;
 class TFormSystem;
 class TmKnob;
 class TPatternEditorPart;
@@ -40,6 +41,7 @@ class TSpectrumView;
 class TThreadedTimer;
 class cTracker;
 class cSongSettingsEditor;
+struct cRenderRequest;
 
 // How the program was started.
 struct cStartOptions {
@@ -97,6 +99,12 @@ class TMainForm : public QMainWindow, public TPatternServices {
   // song then remembers original (empty: none) as its file.
   bool LoadRecovered(const std::function<bool()>& load, const QString& original);
   TAutosaveKeeper* AutosaveKeeper() { return autosave; }
+  // File > Export Audio: the save dialog, the options step, then the
+  // progress window of a render on a second engine. Returns whether an
+  // export started. ExportAudio starts one without the dialogs.
+  bool ExportAudioClick();
+  TExportProgress* ExportAudio(const cRenderRequest& request);
+  TExportProgress* ExportProgress() { return exportProgress; }
 
   // Transport.
   void PlayClick() override;
@@ -255,6 +263,8 @@ class TMainForm : public QMainWindow, public TPatternServices {
   QString songFolder, saveName;
   QString songFile;
   TAutosaveKeeper* autosave = nullptr;
+  QString exportFolder;                       // the last export's; empty: the song's folder
+  TExportProgress* exportProgress = nullptr;  // the running or last export
 
   // Controls.
   QMenu* fileMenu = nullptr;

@@ -212,3 +212,17 @@ TEST(FuzzFound, ABassPresetOutOfRangeIsHeldToItsRanges) {
     for (float f : frames) ASSERT_TRUE(std::isfinite(f)) << "block " << b;
   }
 }
+
+// A FLAC file of 131 bytes whose header claims a billion frames: refused for
+// the sound it really holds, without a buffer sized by the claim first.
+TEST(FuzzFound, ASoundFileClaimingMoreThanItHoldsIsRefused) {
+  cWavManager waves;
+  const int16_t old[] = {5, 6};
+  ASSERT_TRUE(waves.SetSlot(2, old, 2, 0, 0, 1, "old"));
+  cFileResult why;
+  EXPECT_FALSE(waves.ImportWav(2, kData + "wav-flac-claims-a-billion-frames.flac", &why));
+  EXPECT_EQ(FileResultReason(why), "the file ends early");
+  cWaveEntry e;
+  ASSERT_TRUE(waves.GetEntry(2, &e));
+  EXPECT_STREQ(e.name, "old");
+}

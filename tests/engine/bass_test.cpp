@@ -756,3 +756,13 @@ TEST(Bass, AVoiceWithCurvesNearFullBendStillEnds) {
   EXPECT_EQ(v.bass.GetVoiceCount(), 0);
   for (float s : v.Render(100)) ASSERT_EQ(s, 0.0f);
 }
+
+// Each engine's noise seeds run as rand() runs from seed 1 in a process of
+// its own, whatever another engine beside it has drawn.
+TEST(Bass, EveryEngineSeedsItsNoiseAsAFreshProcessWould) {
+  cNoiseSeeds first;
+  for (int i = 0; i < 500; ++i) first.Next();
+  std::srand(1);
+  cNoiseSeeds second;
+  for (int i = 0; i < 2000; ++i) ASSERT_EQ(second.Next(), std::rand()) << i;
+}

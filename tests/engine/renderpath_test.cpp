@@ -1,3 +1,5 @@
+#include "engine/renderpath.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -5,7 +7,6 @@
 #include <vector>
 
 #include "engine/genmanager.h"
-#include "engine/renderpath.h"
 #include "support/testgenerator.h"
 
 namespace {
@@ -129,7 +130,8 @@ TEST_F(RenderFixture, NoChannelsRendersDitherAlone) {
 }
 
 TEST_F(RenderFixture, BrokenSoundIsSilencedNotConverted) {
-  for (float bad : {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()}) {
+  for (float bad :
+       {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()}) {
     cRenderPath p(44100, 80, song, gens, fx, renderMeter, mixMeter);
     Dc(0, bad);
     const std::vector<int16_t> pcm = Render(p, 1);
@@ -143,8 +145,10 @@ TEST_F(RenderFixture, GainsFollowChannelNoteAndMasterSettings) {
     double left, right;  // expected gain from generator level to output
   };
   const double s4 = 0.7125, s16 = 0.6;
-  for (auto c : {Case{4, 100, 127, 100, 0, 0.5 * s4, 0.5 * s4}, Case{16, 100, 127, 100, 0, 0.5 * s16, 0.5 * s16},
-                 Case{4, 50, 127, 200, 0, 0.5 * s4, 0.5 * s4}, Case{4, 100, 64, 100, -100, s4 * 64 / 127, 0.0},
+  for (auto c : {Case{4, 100, 127, 100, 0, 0.5 * s4, 0.5 * s4},
+                 Case{16, 100, 127, 100, 0, 0.5 * s16, 0.5 * s16},
+                 Case{4, 50, 127, 200, 0, 0.5 * s4, 0.5 * s4},
+                 Case{4, 100, 64, 100, -100, s4 * 64 / 127, 0.0},
                  Case{4, 100, 127, 100, 100, 0.0, s4}, Case{4, 100, 127, 0, 0, 0.0, 0.0}}) {
     cSongTables s;
     cGenManager g(44100);
@@ -265,4 +269,49 @@ TEST_F(RenderFixture, AnEngineSwitchedOffRendersZerosAndKeepsItsTick) {
   EXPECT_EQ(path.tickRemainder, remainder);
   EXPECT_EQ(path.ditherState, dither);
   EXPECT_EQ(ticks.startFrames.size(), 1u);
+}
+
+// An export's tap: each channel's stem at the gain the mixer gives it (a
+// muted one silent), each bus at unity, all at the master gains; together
+// they are the mix before dither, and tapping changes no output sample.
+TEST_F(RenderFixture, AnExportsStemsAddUpToTheMixBeforeDither) {
+  Dc(0, 1000.0f);
+  Dc(1, -2000.0f);
+  Dc(2, 3000.0f);
+  song.SetChannelCount(6);
+  song.channelVolume[0] = 80;
+  song.noteVolume[1] = 64;
+  song.mixer.on[2] = 0;  // muted: a silent stem, and it sends nothing
+  song.masterVolume = 150;
+  song.masterPan = -40;
+  fx.send[0][0] = 50;
+  fx.send[0][2] = 100;
+  fx.object[0][kChannels] = std::make_unique<cEffectScale>(3.0f);
+
+  cRenderPath plain(44100, 80, song, gens, fx, renderMeter, mixMeter);
+  const std::vector<int16_t> untapped = Render(plain, 1);
+  cMixTap tap(path.BlockFrames());
+  const int wanted[] = {0, 1, 2, 3, kChannels, kChannels + 1};
+  for (int b : wanted) tap.WantStem(b);
+  path.SetTap(&tap);
+  const std::vector<int16_t> tapped = Render(path, 1);
+  EXPECT_EQ(tapped, untapped);
+
+  const double scale = (1.0 - 6 * double(0.0125f)) * double(0.75f);
+  const double master[2] = {1.5 * 0.7 * scale, 1.5 * 0.3 * scale};
+  ASSERT_EQ(tap.Frames(), path.BlockFrames());
+  for (int32_t i = 0; i < 2 * tap.Frames(); ++i) {
+    const double m = master[i & 1];
+    EXPECT_FLOAT_EQ(tap.Stem(0)[i], float(1000.0 * 0.8 * m));
+    EXPECT_FLOAT_EQ(tap.Stem(1)[i], float(-2000.0 * 64.0 / 127.0 * m));
+    EXPECT_EQ(tap.Stem(2)[i], 0.0f);
+    EXPECT_EQ(tap.Stem(3)[i], 0.0f);
+    EXPECT_FLOAT_EQ(tap.Stem(kChannels)[i], float(1000.0 * 0.5 * 3.0 * m));
+    EXPECT_EQ(tap.Stem(kChannels + 1)[i], 0.0f);
+    double sum = 0.0;
+    for (int b : wanted) sum += tap.Stem(b)[i];
+    EXPECT_NEAR(sum, tap.Mix()[i], 1e-3);
+    // The finished sample is the mix plus a dither in [0, 1), rounded.
+    EXPECT_NEAR(tapped[size_t(i)], tap.Mix()[i] + 0.5, 1.0);
+  }
 }

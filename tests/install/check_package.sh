@@ -18,7 +18,8 @@ deb=$(find "$work" -maxdepth 1 -name 'murvelon_*.deb')
 [ -n "$deb" ] || { cat "$work/cpack.log"; echo "FAIL: no package"; exit 1; }
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for lib in libc6 libstdc++6 libqt6core6 librtaudio6 librtmidi6 libjack-jackd2-0 libsamplerate0; do
+for lib in libc6 libstdc++6 libqt6core6 librtaudio6 librtmidi6 libjack-jackd2-0 libsamplerate0 \
+  libsndfile1; do
   [[ $depends == *"$lib "* ]] || fail "Depends lacks $lib: $depends"
 done
 [ "$desktop" = 0 ] || [[ $depends == *"libqt6widgets6 "* ]] || fail "Depends lacks libqt6widgets6: $depends"

@@ -2,6 +2,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -9,8 +10,10 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "app/exportjob.h"
 #include "app/tracker.h"
 #include "app/trackerinside.h"
 #include "song/songfile.h"
@@ -55,8 +58,9 @@ struct CliTest : ::testing::Test {
   std::string Path(const char* name) const { return (dir / name).string(); }
 
   // A song of one cBass note and a reverb, saved through the engine; one
-  // pass of its pattern lasts 64 rows of `speed` ticks (at least two) at bpm.
-  std::string MakeSong(bool withNote, int32_t speed = 6, int32_t bpm = 126) {
+  // pass of its pattern lasts 64 rows of `speed` ticks (at least two) at bpm;
+  // a waveform of 0 or more sets the instrument's first oscillator.
+  std::string MakeSong(bool withNote, int32_t speed = 6, int32_t bpm = 126, int16_t waveform = -1) {
     cConfig config;
     config.cpuCalc = 0;
     cTracker t(config);
@@ -70,6 +74,7 @@ struct CliTest : ::testing::Test {
       cell.instrument = 1;
       Inside(t).Effects().type[0][0] = 3;
       Inside(t).ChangeFxModule(0, 0, 3);
+      if (waveform >= 0) Inside(t).Song().Instrument(0)[2] = waveform;  // oscillator 1
     }
     const std::string path = Path(withNote ? "note.zqm" : "silent.zqm");
     EXPECT_EQ(t.SaveModule(path), 1);
@@ -192,9 +197,123 @@ TEST_F(CliTest, FilesAndUsageErrorsHaveTheirExitCodes) {
              "warning: " + Path("cut.zqm") + ": the file ends early: 2 of 3 samples were read"},
         Case{"render " + Path("junk.zqm"), 2, "needs -o"}, Case{"frobnicate", 2, "unknown command"},
         Case{"info a b", 2, "too many"}, Case{"render x -o y --seconds -3", 2, "--seconds"},
+        Case{"render x -o y --format mp3", 2, "--format takes"},
+        Case{"render x -o y --positions 5-2", 2, "--positions takes"},
+        Case{"render " + Path("junk.zqm") + " --stems " + Path("s"), 1, "Song format"},
         Case{"--version", 0, "murvelon-cli"}, Case{"play --help", 0, "--device"}}) {
     const cRun run = Cli(c.arguments + " --ini " + ini);
     EXPECT_EQ(run.status, c.status) << c.arguments << "\n" << run.out;
     EXPECT_NE(run.out.find(c.says), std::string::npos) << c.arguments << "\n" << run.out;
   }
+}
+
+// The window's export renders on a second engine from the song image while
+// the live engine plays on (here: a muted channel, a few blocks played
+// between), and writes the very files the command line writes. Ten seconds
+// of the demo: the whole song's end and tail are the render's own, the same
+// for both (the desktop program's test exports the whole demo).
+TEST_F(CliTest, TheWindowsExportWritesTheCommandLinesFiles) {
+  const std::string demo = MURVELON_SOURCE_DIR "/Songs/demo.zqm";
+  const cRun cli = Cli("render " + demo + " -o " + Path("cli.flac") + " --format flac24 --stems " +
+                       Path("cli-stems") + " --seconds 10 --ini " + ini);
+  ASSERT_EQ(cli.status, 0) << cli.out;
+
+  cConfig config;
+  config.cpuCalc = 0;
+  cTracker live(config);
+  ASSERT_TRUE(live.SystemStart(false));
+  ASSERT_EQ(live.LoadModule(demo), 1);
+  cMixerFlags muted = live.Song().mixer;
+  muted.on[1] = 0;  // the window's mute is not part of the song
+  live.SetMixerFlags(muted);
+  live.TransportCommand(1);
+  for (int b = 0; b < 20; ++b) live.RenderCallback(1);
+
+  cRenderRequest request;
+  request.mixPath = Path("window.flac");
+  request.mixFormat = eSoundFormat::kFlac24;
+  request.stemsFolder = Path("window-stems");
+  request.stemFormat = eSoundFormat::kFlac24;
+  request.seconds = 10;
+  cExportJob job(live, request);
+  job.Start();
+  while (!job.Finished()) {
+    live.RenderCallback(1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  const cRenderResult& result = job.Wait();
+  ASSERT_TRUE(result.ok) << result.error;
+  EXPECT_EQ(Bytes(Path("window.flac")), Bytes(Path("cli.flac")));
+  size_t stems = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(Path("cli-stems"))) {
+    const std::string name = entry.path().filename();
+    EXPECT_EQ(Bytes(Path("window-stems") + "/" + name), Bytes(entry.path())) << name;
+    ++stems;
+  }
+  size_t buses = 0;
+  for (int b = 0; b < kFxAuxBuses; ++b) buses += live.Effects().BusFed(b) ? 1 : 0;
+  EXPECT_EQ(stems, size_t(live.Song().channelCount) + buses);
+  EXPECT_EQ(result.files.size(), stems + 1);
+}
+
+// The synthesizer's noise as well: its seeds are the engine's own, however
+// often the live engine has reset its voices before and meanwhile.
+TEST_F(CliTest, TheWindowsExportOfNoiseIsTheCommandLinesToo) {
+  const std::string song = MakeSong(true, 6, 126, 3);  // waveform 3: noise
+  const cRun cli = Cli("render " + song + " -o " + Path("cli.wav") + " --ini " + ini);
+  ASSERT_EQ(cli.status, 0) << cli.out;
+  cConfig config;
+  config.cpuCalc = 0;
+  cTracker live(config);
+  ASSERT_TRUE(live.SystemStart(false));
+  ASSERT_EQ(live.LoadModule(song), 1);
+  live.TransportCommand(1);
+  cRenderRequest request;
+  request.mixPath = Path("window.wav");
+  cExportJob job(live, request);
+  job.Start();
+  while (!job.Finished()) {
+    live.Panic();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  ASSERT_TRUE(job.Wait().ok) << job.Wait().error;
+  EXPECT_EQ(Bytes(Path("window.wav")), Bytes(Path("cli.wav")));
+}
+
+TEST_F(CliTest, APartOfTheSequenceRendersAloneAndACancelLeavesNothing) {
+  const std::string demo = MURVELON_SOURCE_DIR "/Songs/demo.zqm";
+  const cRun cli =
+      Cli("render " + demo + " -o " + Path("cli.wav") + " --positions 1-2 --ini " + ini);
+  ASSERT_EQ(cli.status, 0) << cli.out;
+  cConfig config;
+  config.cpuCalc = 0;
+  cTracker live(config);
+  ASSERT_TRUE(live.SystemStart(false));
+  ASSERT_EQ(live.LoadModule(demo), 1);
+  const std::vector<uint8_t> image = live.SongImage();
+
+  cRenderRequest request;
+  request.mixPath = Path("part.wav");
+  request.firstPosition = 1;
+  request.lastPosition = 2;
+  cExportJob part(config, image, request);
+  part.Start();
+  ASSERT_TRUE(part.Wait().ok) << part.Wait().error;
+  EXPECT_EQ(part.Progress().firstPosition, 1);
+  EXPECT_EQ(part.Progress().lastPosition, 2);
+  EXPECT_EQ(Bytes(Path("part.wav")), Bytes(Path("cli.wav")));
+  // Two patterns and the tail: far shorter than the whole song.
+  EXPECT_LT(part.Wait().frames, 44100 * 20);
+
+  request.mixPath = Path("cancelled.wav");
+  request.stemsFolder = Path("cancelled-stems");
+  cExportJob cancelled(config, image, request);
+  cancelled.Start();
+  while (cancelled.Progress().frames == 0 && !cancelled.Finished()) std::this_thread::yield();
+  cancelled.Cancel();
+  EXPECT_TRUE(cancelled.Wait().cancelled);
+  EXPECT_FALSE(std::filesystem::exists(Path("cancelled.wav")));
+  EXPECT_FALSE(std::filesystem::exists(Path("cancelled-stems")));
+  for (const auto& entry : std::filesystem::directory_iterator(dir))
+    EXPECT_EQ(entry.path().string().find("cancelled"), std::string::npos) << entry.path();
 }

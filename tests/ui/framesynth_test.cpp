@@ -401,6 +401,7 @@ TEST(FrameSynth, ALoopedWaveComesBackWithTheSong) {
   w.prompts.files = {wave};
   w.Click("SpeedButton1");  // "Load Sample"
   ASSERT_EQ(w.frame->NameLabel()->text(), "pad.wav:  1000 (Stereo)");
+  EXPECT_EQ(w.frame->RateLabel()->text(), "44100 Hz");  // the file's, for setting Tune
   TSampleEditor* image = w.Image();
   QTest::mouseClick(image, Qt::LeftButton, Qt::NoModifier, QPoint(image->width() / 4, 3));
   QTest::mouseClick(image, Qt::LeftButton, Qt::NoModifier,
@@ -424,6 +425,7 @@ TEST(FrameSynth, ALoopedWaveComesBackWithTheSong) {
   EXPECT_EQ(w.Get<QSpinBox>("SE_Layer")->value(), 5);
   EXPECT_EQ(w.frame->NameLabel()->text(), "pad.wav:  1000 (Stereo)");
   EXPECT_EQ(w.frame->LoopLabel()->text(), loop);
+  EXPECT_EQ(w.frame->RateLabel()->text(), "");  // a song file keeps no rate
   EXPECT_EQ(w.Get<QComboBox>("ComboBox2")->currentText(), "Pingpong");
   cWaveEntry loaded;
   ASSERT_TRUE(Inside(w.Tracker()).Waves().GetEntry(5, &loaded));
@@ -450,9 +452,10 @@ TEST(FrameSynth, AFileThatDoesNotLoadIsReportedAndChangesNothing) {
   const QString cut = w.Path("cut.wav");
   ASSERT_TRUE(WriteRampWav(cut.toStdString(), 100, 1));
   std::filesystem::resize_file(cut.toStdString(), 44 + 150);
-  for (const Case& c : {Case{w.Path("missing.wav"), "No such file or directory"},
-                        Case{junk, "not a WAV file of 8 or 16 bits, mono or stereo"},
-                        Case{cut, "the file ends early"}}) {
+  for (const Case& c :
+       {Case{w.Path("missing.wav"), "No such file or directory"},
+        Case{junk, "not a sound file that can be read (WAV, FLAC, AIFF or Ogg Vorbis)"},
+        Case{cut, "the file ends early"}}) {
     w.prompts.told.clear();
     w.Tracker().Edits().MarkSaved();
     w.prompts.files = {c.path};

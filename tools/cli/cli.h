@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/config.h"
+#include "audio/soundfilewriter.h"
 
 class cTracker;
 
@@ -17,6 +18,10 @@ struct cCliOptions {
   std::string ini;      // --ini
   std::string device;   // --device
   double seconds = -1;  // --seconds; negative: until the song has played once
+  std::string stems;    // --stems: the folder of the stems
+  bool formatGiven = false;
+  eSoundFormat format = eSoundFormat::kWav16;     // --format
+  int32_t firstPosition = -1, lastPosition = -1;  // --positions
   bool json = false;
   bool stats = false;
 };

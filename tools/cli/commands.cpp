@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "app/configfile.h"
+#include "app/songrender.h"
 #include "app/tracker.h"
 #include "app/trackerinside.h"
 #include "audio/cpuspd.h"
 #include "audio/devicechoice.h"
-#include "audio/wavfile.h"
 #include "song/filereader.h"
 #include "midi/midiinput.h"
 #include "tools/cli/cli.h"
@@ -99,42 +99,27 @@ int RunRender(const cCliOptions& options) {
   std::unique_ptr<cTracker> tracker = OpenSong(config, options.input, false);
   if (!tracker) return kExitFile;
 
-  cWavFile wav;
-  const int32_t rate = tracker->Config().frequency;
-  if (!wav.Create(options.output, uint32_t(rate))) {
-    std::fprintf(stderr, "murvelon-cli: cannot create %s: %s\n", options.output.c_str(),
-                 std::strerror(errno));
+  // Without --format the mix follows its file's suffix and the stems are
+  // 32-bit float; with it, both take the format asked for.
+  cRenderRequest request;
+  request.mixPath = options.output;
+  request.mixFormat = options.formatGiven ? options.format : SoundFormatForPath(options.output);
+  request.stemsFolder = options.stems;
+  request.stemFormat = options.formatGiven ? options.format : eSoundFormat::kWavFloat;
+  request.seconds = options.seconds;
+  request.firstPosition = options.firstPosition;
+  request.lastPosition = options.lastPosition;
+  const cRenderResult result = RenderSong(*tracker, request);
+  if (!result.ok) {
+    std::fprintf(stderr, "murvelon-cli: %s\n", result.error.c_str());
     return kExitFile;
   }
-  const int64_t blockFrames = Inside(*tracker).Renderer().BlockFrames();
-  const int64_t limit = int64_t(rate) * 60 * 60;
-  int64_t wanted = options.seconds >= 0 ? int64_t(options.seconds * rate + 0.5) : limit;
-  const auto started = std::chrono::steady_clock::now();
-
-  tracker->TransportCommand(1);
-  int64_t written = 0;
-  bool wrapped = false;
-  while (written < wanted) {
-    const int16_t* block = tracker->RenderCallback(1);
-    const int64_t n = std::min(blockFrames, wanted - written);
-    if (!wav.Append(block, uint32_t(n))) break;
-    written += n;
-    if (options.seconds < 0 && !wrapped && Inside(*tracker).Player().wrapCount > 0) {
-      // The song has played once: two seconds of tail, then stop.
-      wrapped = true;
-      wanted = std::min(limit, written + 2 * int64_t(rate));
-    }
-  }
-  const double elapsed = Seconds(std::chrono::steady_clock::now() - started);
-  if (!wav.Finish()) {
-    std::fprintf(stderr, "murvelon-cli: writing %s failed: %s\n", options.output.c_str(),
-                 std::strerror(errno));
-    return kExitFile;
-  }
-  const double audio = double(written) / rate;
+  const double audio = double(result.frames) / tracker->Config().frequency;
   if (options.stats) {
-    std::printf("rendered %.2f s in %.3f s: %.1fx real time\n", audio, elapsed,
-                elapsed > 0 ? audio / elapsed : 0.0);
+    std::printf("rendered %.2f s in %.3f s: %.1fx real time\n", audio, result.elapsedSeconds,
+                result.elapsedSeconds > 0 ? audio / result.elapsedSeconds : 0.0);
+    if (result.clippedSamples > 0)
+      std::printf("%lld samples clipped\n", static_cast<long long>(result.clippedSamples));
   }
   return kExitOk;
 }

@@ -22,11 +22,21 @@ struct cCommandHelp {
 };
 
 constexpr cCommandHelp kCommands[] = {
-    {"render", "render SONG -o OUT.wav [--seconds S] [--stats] [--ini FILE]",
-     "Renders a song (.zqm) or a ProTracker module (.mod) to a 16-bit stereo WAV file at the\n"
+    {"render",
+     "render SONG [-o OUT.wav|OUT.flac] [--stems DIR] [--format F] [--positions A-B]\n"
+     "                    [--seconds S] [--stats] [--ini FILE]",
+     "Renders a song (.zqm) or a ProTracker module (.mod) to a stereo sound file at the\n"
      "configured rate, from the very first block the engine renders. Without --seconds it\n"
      "renders until the song first wraps from its end to its repeat position, plus two seconds\n"
-     "of tail, and at most 60 minutes. The same song always gives the same file."},
+     "of tail, and at most 60 minutes. The same song always gives the same file.\n"
+     "OUT ending in .flac is 16-bit FLAC, any other name 16-bit WAV; --format F chooses wav16,\n"
+     "wav24, float (32-bit float WAV), flac16 or flac24. 16-bit files are dithered; 24-bit and\n"
+     "float files take the mix before dither. --stems DIR writes, from the same pass, one file\n"
+     "per song channel (channel-00.wav ...) and per aux bus a channel sends to (aux-1.wav ...),\n"
+     "each as long as the mix; together they add up to the mix before dither. Stems are\n"
+     "32-bit float unless --format says otherwise. --positions A-B plays sequence positions A\n"
+     "to B (in decimal) instead of the song's start to end. A file is written under a\n"
+     "temporary name and appears only once it is complete."},
     {"play", "play SONG [--device D] [--stats] [--ini FILE]",
      "Plays a song or module in real time until it ends or Ctrl-C, with a one-line display of\n"
      "position, pattern, row and underruns. --stats adds the CPU load, measured while the song\n"
@@ -114,6 +124,22 @@ int main(int argc, char** argv) {
           options.seconds > 3600) {
         return Usage("--seconds takes a number of seconds from 0 to 3600");
       }
+    } else if (arg == "--stems" && options.command == "render") {
+      if (!value(&options.stems)) return Usage("--stems needs a folder");
+    } else if (arg == "--format" && options.command == "render") {
+      std::string text;
+      if (!value(&text) || !ParseSoundFormat(text, &options.format))
+        return Usage("--format takes wav16, wav24, float, flac16 or flac24");
+      options.formatGiven = true;
+    } else if (arg == "--positions" && options.command == "render") {
+      std::string text;
+      int first = -1, last = -1, used = 0;
+      if (!value(&text) || std::sscanf(text.c_str(), "%d-%d%n", &first, &last, &used) != 2 ||
+          size_t(used) != text.size() || first < 0 || last < first || last > 4095) {
+        return Usage("--positions takes two positions A-B from 0 to 4095, A not after B");
+      }
+      options.firstPosition = first;
+      options.lastPosition = last;
     } else if (arg == "--json" && options.command == "info") {
       options.json = true;
     } else if (arg == "--stats" && (options.command == "render" || options.command == "play")) {
@@ -135,8 +161,9 @@ int main(int argc, char** argv) {
     return RunMidiPorts();
   }
   if (options.input.empty()) return Usage(options.command + " needs a song file");
-  const bool needsOutput = options.command == "render" || options.command == "convert";
-  if (needsOutput && options.output.empty()) return Usage(options.command + " needs -o OUT");
+  if (options.command == "convert" && options.output.empty()) return Usage("convert needs -o OUT");
+  if (options.command == "render" && options.output.empty() && options.stems.empty())
+    return Usage("render needs -o OUT or --stems DIR");
 
   // The first start gives the user Songs/, Synths/ and FMSynths/ with the
   // demo song and the starter presets; a failure there stops no command.

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QPixmap>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -19,12 +20,16 @@
 #include <thread>
 #include <vector>
 
+#include "app/exportjob.h"
 #include "app/tracker.h"
 #include "audio/wavfile.h"
+#include "editor/exportoptions.h"
 #include "editor/patterneditor.h"
 #include "editor/patterntext.h"
 #include "editor/synthcontrols.h"
 #include "editor/synthedit.h"
+#include "ui/exportdialog.h"
+#include "ui/exportprogress.h"
 #include "ui/formfxparm.h"
 #include "ui/formpreferences.h"
 #include "ui/framechans.h"
@@ -110,6 +115,42 @@ bool SaveSynthPages(TMainForm& form, const QString& folder, const QString& suffi
   return ok;
 }
 
+// File > Export Audio: the options step (24-bit FLAC with stems), the
+// progress window while the demo renders, and the window at the end.
+bool SaveExportWindows(TMainForm& form, const QString& folder, const QString& suffix,
+                       const QString& scratch) {
+  cExportOptions start = DefaultExportOptions("/home/musician/Music/demo.flac", 0, 11);
+  start.depth = eExportDepth::k24;
+  start.stems = true;
+  TExportDialog options(&form, start);
+  options.show();
+  Settle(100);
+  bool ok = Save(options, folder, "export-options", suffix);
+  options.hide();
+
+  cRenderRequest request;
+  request.mixPath = (scratch + "/demo.flac").toStdString();
+  request.mixFormat = eSoundFormat::kFlac24;
+  request.seconds = 600;  // long enough to be seen at work
+  TExportProgress* progress = form.ExportAudio(request);
+  if (progress == nullptr) return false;
+  Settle(800);
+  progress->Follow();
+  Settle(50);
+  ok = Save(*progress, folder, "export-progress", suffix) && ok;
+  progress->CancelButton()->click();
+  while (!progress->Finished()) Settle(20);
+
+  request.seconds = -1;
+  progress = form.ExportAudio(request);
+  if (progress == nullptr) return false;
+  while (!progress->Finished()) Settle(20);
+  Settle(50);
+  ok = Save(*progress, folder, "export-done", suffix) && ok;
+  progress->hide();
+  return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -191,5 +232,6 @@ int main(int argc, char** argv) {
     Settle(100);
     ok = Save(preferences, folder, "preferences", suffix) && ok;
   }
+  ok = SaveExportWindows(form, folder, suffix, scratch.path()) && ok;
   return ok ? 0 : 1;
 }
