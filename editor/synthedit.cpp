@@ -3,6 +3,8 @@
 #include <chrono>
 #include <thread>
 
+#include "editor/samplerlayers.h"
+
 namespace {
 
 // "Oscillator 2 Detune": a control's label with its group, for the Edit
@@ -72,14 +74,17 @@ cControlResult cSynthEditor::ControlChanged(int32_t index, int32_t value) {
 }
 
 // The edited channel's voices stop first; the audio thread goes on
-// rendering the other channels while the editor waits for them to fade.
+// rendering the other channels while the editor waits for them to fade. A
+// new sampler gets a layer of its own, so that loading its sample cannot
+// replace another instrument's.
 void cSynthEditor::ChangeEngine(int32_t engine) {
   if (engine < 0 || engine >= kGenKinds) return;
   tracker.ResetChannel(tracker.EditedChannel());
   if (engineChangeWaitMs > 0) {
     std::this_thread::sleep_for(std::chrono::milliseconds(engineChangeWaitMs));
   }
-  tracker.Edits().ChangeEngine(block, engine);
+  const int32_t layer = engine == kGenSampler ? FreeSamplerLayer(tracker, block) : -1;
+  tracker.Edits().ChangeEngine(block, engine, layer);
   if (engine == kGenSampler) sample.SetWave(Layer());
 }
 
@@ -111,6 +116,11 @@ bool cSynthEditor::LoadSample(const std::string& path, cFileResult* why) {
   tracker.Edits().PutSample("Load Sample", Layer(), sound);
   sample.SetWave(Layer());
   return true;
+}
+
+std::vector<int32_t> cSynthEditor::LayerSharedWith() {
+  if (Engine() != kGenSampler) return {};
+  return OtherSamplersOnLayer(tracker, Layer(), block);
 }
 
 void cSynthEditor::DeleteSample() {
