@@ -232,12 +232,14 @@ bool cSongEdits::SetInstrumentWords(const char* what, int32_t block, int32_t wor
 
 // The defaults make channel 0 play the new engine; the edited channel, which
 // the editor's writes address, follows the block as well.
-bool cSongEdits::ChangeEngine(int32_t block, int32_t engine) {
+bool cSongEdits::ChangeEngine(int32_t block, int32_t engine, int32_t samplerLayer) {
   if (engine < 0 || engine >= kGenKinds) return false;
   return EditInstrument("Engine", block, 0, [&] {
     cInstrumentAccess& access = *tracker.instruments;
     access.SetParam(tracker.editedChannel, block, kParamGenType, int16_t(engine));
     access.DefaultParams(block);
+    if (engine == kGenSampler && samplerLayer >= 0 && samplerLayer < kWaveSlots)
+      tracker.song->Instrument(block)[2] = int16_t(samplerLayer);
     access.FilterParams(tracker.editedChannel, tracker.song->Instrument(block));
   });
 }

@@ -83,7 +83,9 @@ class cSongEdits {
   bool SetInstrumentWords(const char* what, int32_t block, int32_t word, int16_t value);
   // Word 31 becomes the engine, then the block takes that engine's defaults
   // and the edited channel plays it.
-  bool ChangeEngine(int32_t block, int32_t engine);
+  // samplerLayer >= 0: a block made a sampler plays that layer instead of
+  // the defaults' layer 0, in the same undo step.
+  bool ChangeEngine(int32_t block, int32_t engine, int32_t samplerLayer = -1);
   // A whole block read from a preset: filtered for its engine and stored.
   bool PutInstrument(const char* what, int32_t block, const int16_t* words);
 

@@ -3,6 +3,8 @@
 #include <chrono>
 #include <thread>
 
+#include "editor/samplerlayers.h"
+
 namespace {
 
 // "Oscillator 2 Detune": a control's label with its group, for the Edit
@@ -72,14 +74,17 @@ cControlResult cSynthEditor::ControlChanged(int32_t index, int32_t value) {
 }
 
 // The edited channel's voices stop first; the audio thread goes on
-// rendering the other channels while the editor waits for them to fade.
+// rendering the other channels while the editor waits for them to fade. A
+// new sampler gets a layer of its own, so that loading its sample cannot
+// replace another instrument's.
 void cSynthEditor::ChangeEngine(int32_t engine) {
   if (engine < 0 || engine >= kGenKinds) return;
   tracker.ResetChannel(tracker.EditedChannel());
   if (engineChangeWaitMs > 0) {
     std::this_thread::sleep_for(std::chrono::milliseconds(engineChangeWaitMs));
   }
-  tracker.Edits().ChangeEngine(block, engine);
+  const int32_t layer = engine == kGenSampler ? FreeSamplerLayer(tracker, block) : -1;
+  tracker.Edits().ChangeEngine(block, engine, layer);
   if (engine == kGenSampler) sample.SetWave(Layer());
 }
 
@@ -120,6 +125,11 @@ std::string cSynthEditor::RateText() {
   const std::shared_ptr<const int16_t[]> sound = known.sound.lock();
   if (known.rate <= 0 || !sound || sound != tracker.Waves().GetSlot(Layer()).buffer) return {};
   return std::to_string(known.rate) + " Hz";
+}
+
+std::vector<int32_t> cSynthEditor::LayerSharedWith() {
+  if (Engine() != kGenSampler) return {};
+  return OtherSamplersOnLayer(tracker, Layer(), block);
 }
 
 void cSynthEditor::DeleteSample() {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "app/tracker.h"
 #include "editor/envelope.h"
@@ -68,6 +69,10 @@ class cSynthEditor : private cLoopWriter {
   // when the wave came from elsewhere (a song file holds no rate).
   std::string RateText();
   int32_t Layer() { return Params()[2] & 0x7F; }
+  // The other sampler instruments (numbers 1-128) whose layer is this
+  // sampler's: a new or deleted sample changes theirs too. Empty for the
+  // synths.
+  std::vector<int32_t> LayerSharedWith();
   cSampleEditor& Sample() { return sample; }
 
   // The shape of an envelope picture of width x height pixels.

@@ -25,6 +25,7 @@
 
 #include "app/tracker.h"
 #include "editor/envelope.h"
+#include "editor/samplerlayers.h"
 #include "editor/synthcontrols.h"
 #include "editor/synthedit.h"
 #include "ui/envelopeview.h"
@@ -624,7 +625,9 @@ void TFrameSynth::DrawEnvelopes() {
 // The wave of the layer: its picture, its labels and its loop mode.
 void TFrameSynth::ShowSample() {
   cSampleEditor& sample = editor->Sample();
-  nameLabel->setText(QString::fromStdString(sample.NameText()));
+  const std::string shared = SharedLayerText(editor->LayerSharedWith());
+  nameLabel->setText(
+      QString::fromStdString(sample.NameText() + (shared.empty() ? "" : "    " + shared)));
   loopLabel->setText(QString::fromStdString(sample.LoopText()));
   rateLabel->setText(QString::fromStdString(editor->RateText()));
   auto* mode = static_cast<QComboBox*>(Control("ComboBox2"));
@@ -684,7 +687,18 @@ void TFrameSynth::LoadSampleClick() {
       window.Prompts().OpenFileName(this, "Load Sample", sampleFolder, kWaveFilter);
   if (path.isEmpty()) return;
   sampleFolder = QFileInfo(path).absolutePath();
+  if (!ChangeOfSharedLayerAgreed(true)) return;
   LoadSampleFile(path);
+}
+
+// A layer that other sampler instruments play changes for them too: the
+// musician says so first.
+bool TFrameSynth::ChangeOfSharedLayerAgreed(bool replace) {
+  const std::vector<int32_t> others = editor->LayerSharedWith();
+  if (others.empty() || (!replace && !editor->Sample().HasSound())) return true;
+  return window.Prompts().AskYesNo(
+      this, replace ? "Load Sample" : "Delete Sample",
+      QString::fromStdString(SharedLayerQuestion(editor->Layer(), others, replace)));
 }
 
 // A file that does not load leaves the layer's wave as it was.
@@ -701,7 +715,7 @@ bool TFrameSynth::LoadSampleFile(const QString& path) {
 }
 
 void TFrameSynth::DeleteSampleClick() {
-  if (!editor) return;
+  if (!editor || !ChangeOfSharedLayerAgreed(false)) return;
   editor->DeleteSample();
   ShowSample();
 }

@@ -44,6 +44,7 @@ class TFrameSynth : public QWidget, public TSongPart {
   void LoadSampleClick();
   bool LoadSampleFile(const QString& path);
   void DeleteSampleClick();
+  bool ChangeOfSharedLayerAgreed(bool replace);
   void ZoomInClick();
   void ZoomOutClick();
   void ShowAllClick();

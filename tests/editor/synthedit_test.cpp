@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/trackerinside.h"
+#include "editor/samplerlayers.h"
 #include "tests/support/enginedefaults.h"
 #include "tests/support/rampwav.h"
 
@@ -246,3 +247,89 @@ TEST_F(SynthEdit, PresetsLoadOnlyIntoTheirEngine) {
 }
 
 }  // namespace
+
+// Which layer a block made a sampler takes: waves and other samplers' layers
+// are taken, the block's own old layer and the synths' word 2 are not.
+TEST_F(SynthEdit, ANewSamplerTakesTheLowestLayerNobodyHolds) {
+  WriteWav(dir / "one.wav", 100, 1);
+  cWaveSlot sound;
+  ASSERT_TRUE(cWavManager::ReadWav((dir / "one.wav").string(), &sound));
+  struct Case {
+    const char* what;
+    std::vector<int32_t> waves;                       // layers that hold a wave
+    std::vector<std::pair<int32_t, int32_t>> blocks;  // (block, layer) made samplers
+    int32_t expected;
+  };
+  std::vector<int32_t> all(kWaveSlots);
+  for (int32_t i = 0; i < kWaveSlots; ++i) all[size_t(i)] = i;
+  const Case cases[] = {
+      {"nothing held", {}, {}, 0},
+      {"instrument 4 on layer 0 as at start-up, waves on 1 and 2", {1, 2}, {{3, 0}}, 3},
+      {"a sampler on 1, waves on 0 and 2", {0, 2}, {{9, 1}}, 3},
+      {"the block's own old layer is free", {}, {{4, 0}, {3, 1}}, 0},
+      {"every layer holds a wave", all, {}, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    cTracker t(QuietConfig());
+    for (const int32_t layer : c.waves) Inside(t).Waves().PutSlot(layer, sound);
+    for (const auto& [block, layer] : c.blocks) {
+      Inside(t).GetParams(block)[kParamGenType] = kGenSampler;
+      Inside(t).GetParams(block)[2] = int16_t(layer);
+    }
+    Inside(t).GetParams(6)[kParamGenType] = kGenFM;  // a synth's word 2 names no layer
+    Inside(t).GetParams(6)[2] = 3;
+    EXPECT_EQ(FreeSamplerLayer(t, 4), c.expected);
+  }
+}
+
+// Two samplers made one after the other keep their own samples through a
+// save and a load; a layer made shared on purpose says so and asks.
+TEST_F(SynthEdit, SamplersKeepTheirOwnSamples) {
+  WriteWav(dir / "kick.wav", 300, 1);
+  WriteWav(dir / "snare.wav", 500, 1);
+  tracker.SetInstrument(2);
+  Change("ComboBox1", kGenSampler);
+  ASSERT_TRUE(editor.LoadSample((dir / "kick.wav").string()));
+  tracker.SetInstrument(3);
+  Change("ComboBox1", kGenSampler);
+  ASSERT_TRUE(editor.LoadSample((dir / "snare.wav").string()));
+  EXPECT_NE(tracker.GetParam(1, 2), tracker.GetParam(2, 2));
+  EXPECT_TRUE(editor.LayerSharedWith().empty());
+
+  const std::string song = (dir / "two.zqm").string();
+  ASSERT_EQ(tracker.SaveModule(song), 1);
+  cTracker other(QuietConfig());
+  ASSERT_EQ(other.LoadModule(song), 1);
+  for (const auto& [block, length] : {std::pair{1, 300}, std::pair{2, 500}}) {
+    cWaveEntry e;
+    ASSERT_TRUE(Inside(other).Waves().GetEntry(other.GetParam(block, 2), &e));
+    EXPECT_EQ(e.length, length);
+  }
+
+  // A sample that does not load leaves the wave as it was.
+  std::FILE* bad = std::fopen((dir / "bad.wav").string().c_str(), "wb");
+  ASSERT_TRUE(bad);
+  std::fputs("RIFF but nothing more", bad);
+  std::fclose(bad);
+  const int32_t layer = editor.Layer();
+  const cWaveSlot before = tracker.Waves().GetSlot(layer);
+  tracker.Edits().MarkSaved();
+  EXPECT_FALSE(editor.LoadSample((dir / "bad.wav").string()));
+  EXPECT_EQ(tracker.Waves().GetSlot(layer).buffer, before.buffer);
+  EXPECT_FALSE(tracker.Modified());
+
+  // Instruments 7 and 2 set to the snare's layer share it with 3.
+  tracker.SetInstrument(7);
+  Change("ComboBox1", kGenSampler);
+  Change("SE_Layer", layer);
+  tracker.SetInstrument(2);
+  Change("SE_Layer", layer);
+  tracker.SetInstrument(3);
+  EXPECT_EQ(editor.LayerSharedWith(), (std::vector<int32_t>{2, 7}));
+  EXPECT_EQ(SharedLayerQuestion(layer, editor.LayerSharedWith(), true),
+            "Layer " + std::to_string(layer) +
+                " is also used by instruments 2, 7: replace its sample for all of them?");
+  EXPECT_EQ(SharedLayerText({4}), "Also used by instrument 4.");
+  EXPECT_EQ(SharedLayerText({}), "");
+}
