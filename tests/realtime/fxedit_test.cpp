@@ -175,9 +175,9 @@ TEST(FxEditing, TypesAndReverbBarsChangeWhileTheDemoPlays) {
       changes, moves, longestHeldUs, longestChangeUs, peak);
   EXPECT_GT(peak, 100.0f);  // the demo did play
   EXPECT_TRUE(t.Modified());
-  // Sanitized code runs several times slower; the limit is for real builds.
-  if (!kSanitized) {
-    EXPECT_LT(longestHeldUs, 1000.0);
-    EXPECT_LT(longestChangeUs, 1000.0);
-  }
+  // Only a hold no scheduler hiccup reaches: one that long means the lock
+  // was held across a wait or a file. How short the holds are is measured
+  // in bench/ (lockholds), not here.
+  EXPECT_LT(longestHeldUs, 50000.0);
+  EXPECT_LT(longestChangeUs, 50000.0);
 }
