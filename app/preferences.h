@@ -10,8 +10,9 @@
 struct cPreferenceChanges {
   bool device = false;     // the output stops and starts on the new device
   bool midiInput = false;  // the MIDI input listens anew
-  // The rate and the latency size tables made at start-up: they take
-  // effect at the next start.
+  // The rate and the latency size tables made at start-up, and autosave
+  // keeps its session marker from the start: they take effect at the next
+  // start.
   bool atNextStart = false;
   bool any = false;  // some key of the file changes
 };
@@ -19,4 +20,5 @@ struct cPreferenceChanges {
 cPreferenceChanges ComparePreferences(const cConfig& before, const cConfig& after);
 
 // What the window says about a change that waits for the next start.
-constexpr const char* kNextStartNote = "Sample rate and latency take effect at the next start.";
+constexpr const char* kNextStartNote =
+    "Sample rate, latency and autosave take effect at the next start.";

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/preferences.h"
 #include "app/tracker.h"
@@ -81,6 +82,15 @@ TFormPreferences::TFormPreferences(QWidget* parent, const cConfig& config,
   noteOff->setChecked(config.midiNoteOff != 0);
   form->addRow(noteOff);
 
+  autosave = new QSpinBox;
+  autosave->setObjectName("AutosaveSeconds");
+  autosave->setAccessibleName("Autosave interval");
+  autosave->setRange(0, 3600);
+  autosave->setSpecialValueText("Off");
+  autosave->setSuffix(" s");
+  autosave->setValue(config.autosaveSeconds);
+  form->addRow("&Autosave every:", autosave);
+
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
   buttons->setObjectName("Buttons");
   buttons->button(QDialogButtonBox::Ok)->setAccessibleName("OK");
@@ -109,5 +119,8 @@ cConfig TFormPreferences::Chosen() const {
     chosen.midiVelocity = velocity->isChecked() ? 1 : 0;
   if (noteOff->isChecked() != (given.midiNoteOff != 0))
     chosen.midiNoteOff = noteOff->isChecked() ? 1 : 0;
+  // The box holds 0-3600: a value beyond it stays unless the box moved.
+  if (autosave->value() != std::clamp(given.autosaveSeconds, 0, 3600))
+    chosen.autosaveSeconds = autosave->value();
   return chosen;
 }

@@ -33,6 +33,7 @@ class TFormPreferences : public QDialog {
   QComboBox* MidiBox() { return midi; }
   QCheckBox* VelocityBox() { return velocity; }
   QCheckBox* NoteOffBox() { return noteOff; }
+  QSpinBox* AutosaveEdit() { return autosave; }
 
  private:
   cConfig given;
@@ -42,4 +43,5 @@ class TFormPreferences : public QDialog {
   QComboBox* midi = nullptr;
   QCheckBox* velocity = nullptr;
   QCheckBox* noteOff = nullptr;
+  QSpinBox* autosave = nullptr;
 };

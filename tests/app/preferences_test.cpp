@@ -24,6 +24,7 @@ TEST(Preferences, EachChangeSaysWhatItNeeds) {
       {"MIDI input", [](cConfig& c) { c.midiInput = "all"; }, false, true, false, true},
       {"velocity", [](cConfig& c) { c.midiVelocity = 1; }, false, false, false, true},
       {"note-off", [](cConfig& c) { c.midiNoteOff = 1; }, false, false, false, true},
+      {"autosave", [](cConfig& c) { c.autosaveSeconds = 0; }, false, false, true, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -384,7 +384,8 @@ TEST(MainForm, PreferencesControlsAreNamed) {
       EXPECT_FALSE(child->accessibleName().isEmpty()) << child->metaObject()->className();
     }
   }
-  EXPECT_EQ(controls, 8);  // device, rate, latency, MIDI, two check boxes, OK, Cancel
+  // device, rate, latency, MIDI, two check boxes, autosave, OK, Cancel
+  EXPECT_EQ(controls, 9);
 }
 
 // A MIDI event wakes the window, which writes it without waiting for a
