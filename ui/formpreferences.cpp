@@ -62,6 +62,15 @@ TFormPreferences::TFormPreferences(QWidget* parent, const cConfig& config,
   latency->setValue(config.latency);
   form->addRow("&Latency:", latency);
 
+  autosave = new QSpinBox;
+  autosave->setObjectName("AutosaveSeconds");
+  autosave->setAccessibleName("Autosave interval");
+  autosave->setRange(0, 3600);
+  autosave->setSpecialValueText("Off");
+  autosave->setSuffix(" s");
+  autosave->setValue(config.autosaveSeconds);
+  form->addRow("&Autosave every:", autosave);
+
   auto* note = new QLabel(kNextStartNote);
   note->setObjectName("NextStartNote");
   note->setAccessibleName("Note on sample rate and latency");
@@ -81,15 +90,6 @@ TFormPreferences::TFormPreferences(QWidget* parent, const cConfig& config,
   noteOff->setAccessibleName(noteOff->text().remove('&'));
   noteOff->setChecked(config.midiNoteOff != 0);
   form->addRow(noteOff);
-
-  autosave = new QSpinBox;
-  autosave->setObjectName("AutosaveSeconds");
-  autosave->setAccessibleName("Autosave interval");
-  autosave->setRange(0, 3600);
-  autosave->setSpecialValueText("Off");
-  autosave->setSuffix(" s");
-  autosave->setValue(config.autosaveSeconds);
-  form->addRow("&Autosave every:", autosave);
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
   buttons->setObjectName("Buttons");
