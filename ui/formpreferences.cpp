@@ -73,7 +73,7 @@ TFormPreferences::TFormPreferences(QWidget* parent, const cConfig& config,
 
   auto* note = new QLabel(kNextStartNote);
   note->setObjectName("NextStartNote");
-  note->setAccessibleName("Note on sample rate and latency");
+  note->setAccessibleName("Note on the settings that wait for the next start");
   form->addRow(note);
 
   midi = ChoiceBox(QStringList{"none", "all"} + Texts(midiPorts), config.midiInput, "MIDI input");
