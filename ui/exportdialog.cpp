@@ -14,6 +14,8 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "ui/named.h"
+
 namespace {
 
 constexpr const char* kDepths[] = {"16-bit (dithered)", "24-bit", "32-bit float"};
@@ -25,13 +27,6 @@ class TPositionBox : public QSpinBox {
  protected:
   QString textFromValue(int value) const override { return PositionText(value); }
 };
-
-template <class T>
-T* Named(T* widget, const char* name, const char* accessible) {
-  widget->setObjectName(name);
-  widget->setAccessibleName(accessible);
-  return widget;
-}
 
 }  // namespace
 

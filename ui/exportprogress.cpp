@@ -10,17 +10,7 @@
 
 #include "app/exportjob.h"
 #include "editor/exportoptions.h"
-
-namespace {
-
-template <class T>
-T* Named(T* widget, const char* name, const char* accessible) {
-  widget->setObjectName(name);
-  widget->setAccessibleName(accessible);
-  return widget;
-}
-
-}  // namespace
+#include "ui/named.h"
 
 TExportProgress::TExportProgress(QWidget* parent, std::unique_ptr<cExportJob> exportJob)
     : QDialog(parent), job(std::move(exportJob)), started(std::chrono::steady_clock::now()) {

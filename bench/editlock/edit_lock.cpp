@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "app/tracker.h"
-#include "audio/devicechoice.h"
 #include "editor/blockops.h"
+#include "lockbench.h"
 #include "support/rampwav.h"
 
 namespace {
@@ -32,26 +32,10 @@ double Micros(std::chrono::nanoseconds n) { return double(n.count()) / 1000.0; }
 }  // namespace
 
 int main(int argc, char** argv) {
-  int rounds = 200;
-  for (int i = 1; i < argc; ++i) {
-    if (!std::strcmp(argv[i], "--rounds") && i + 1 < argc) {
-      rounds = std::max(1, std::atoi(argv[++i]));
-    } else {
-      std::fprintf(stderr, "usage: edit_lock [--rounds N]\n");
-      return 2;
-    }
-  }
-  cConfig config;
-  config.cpuCalc = 0;
-  config.device = "null";
-  config.latency = RoundLatencyMs(20);
-  cTracker t(config);
-  if (!t.SystemStart(true)) return 1;
-  const std::string demo = std::string(MURVELON_SOURCE_DIR) + "/Songs/demo.zqm";
-  if (t.LoadModule(demo) != 1) {
-    std::fprintf(stderr, "edit_lock: cannot load %s\n", demo.c_str());
-    return 1;
-  }
+  const int rounds = RoundsOption(argc, argv, "edit_lock", 200);
+  if (rounds == 0) return 2;
+  cTracker t(NullDeviceConfig());
+  if (!StartWithDemo(t, "edit_lock")) return 1;
   const std::filesystem::path wav = std::filesystem::temp_directory_path() / "edit_lock_10s.wav";
   if (!WriteRampWav(wav.string(), 441000, 2)) return 1;
   cWaveSlot sound;
@@ -88,10 +72,10 @@ int main(int argc, char** argv) {
       {"instrument word", [&](int r) { edits.SetInstrumentWord("Word", 2, 40, int16_t(r % 100)); }},
       {"engine change", [&](int r) { edits.ChangeEngine(10, r % 3); }},
       {"preset load", [&](int) { edits.PutInstrument("Load Synth", 11, preset); }},
-      {"sample load (10 s stereo)", [&](int r) { edits.PutSample("Load Sample", 60 + r % 4, sound); }},
+      {"sample load (10 s stereo)",
+       [&](int r) { edits.PutSample("Load Sample", 60 + r % 4, sound); }},
       {"effect type", [&](int r) { edits.ChangeEffectType(5, 2, 1 + r % 11); }},
-      {"effect parameter",
-       [&](int r) { edits.SetEffectParam("Parameter", 5, 2, 0, r % 50); }},
+      {"effect parameter", [&](int r) { edits.SetEffectParam("Parameter", 5, 2, 0, r % 50); }},
       {"send", [&](int r) { edits.SetSend(3, 1, r % 100); }},
   };
 

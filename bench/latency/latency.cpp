@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "app/tracker.h"
+#include "app/trackerinside.h"
 #include "audio/devicechoice.h"
 #include "audio/onsetwatch.h"
 #include "sequencer/livenote.h"
@@ -51,8 +52,9 @@ cFigures Measure(cTracker& t, cOnsetWatch& watch, int latencyMs, int notes, bool
     if (midi) {
       t.LiveNotes().Receive(0, Midi(0x90, 60, 127));
     } else {
-      std::lock_guard<std::recursive_mutex> lock(t.EngineLock());
-      StartLiveNote(t.Song(), t.Generators(), 0, t.Song().currentInstrument, 49, 127);
+      std::lock_guard<std::recursive_mutex> lock(Inside(t).EngineLock());
+      StartLiveNote(Inside(t).Song(), Inside(t).Generators(), 0, t.Song().currentInstrument, 49,
+                    127);
     }
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
     while (watch.OnsetNs() == 0 && std::chrono::steady_clock::now() < deadline) SleepMs(0.2);
@@ -64,8 +66,8 @@ cFigures Measure(cTracker& t, cOnsetWatch& watch, int latencyMs, int notes, bool
     if (midi) {
       t.LiveNotes().Receive(0, Midi(0x80, 60, 0));
     } else {
-      std::lock_guard<std::recursive_mutex> lock(t.EngineLock());
-      ReleaseLiveNote(t.Generators(), 0);
+      std::lock_guard<std::recursive_mutex> lock(Inside(t).EngineLock());
+      ReleaseLiveNote(Inside(t).Generators(), 0);
     }
     // Silence now, and the sound already in the device's buffer plays out:
     // the next note starts only after a stretch in which nothing loud played.

@@ -20,7 +20,7 @@
 #include "app/songsnapshot.h"
 #include "app/tracker.h"
 #include "app/trackerinside.h"
-#include "audio/devicechoice.h"
+#include "lockbench.h"
 #include "support/rampwav.h"
 
 namespace {
@@ -53,26 +53,10 @@ void Measure(const char* name, cTracker& t, int rounds, double* worst) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  int rounds = 500;
-  for (int i = 1; i < argc; ++i) {
-    if (!std::strcmp(argv[i], "--rounds") && i + 1 < argc) {
-      rounds = std::max(1, std::atoi(argv[++i]));
-    } else {
-      std::fprintf(stderr, "usage: snapshot_lock [--rounds N]\n");
-      return 2;
-    }
-  }
-  cConfig config;
-  config.cpuCalc = 0;
-  config.device = "null";
-  config.latency = RoundLatencyMs(20);
-  cTracker t(config);
-  if (!t.SystemStart(true)) return 1;
-  const std::string demo = std::string(MURVELON_SOURCE_DIR) + "/Songs/demo.zqm";
-  if (t.LoadModule(demo) != 1) {
-    std::fprintf(stderr, "snapshot_lock: cannot load %s\n", demo.c_str());
-    return 1;
-  }
+  const int rounds = RoundsOption(argc, argv, "snapshot_lock", 500);
+  if (rounds == 0) return 2;
+  cTracker t(NullDeviceConfig());
+  if (!StartWithDemo(t, "snapshot_lock")) return 1;
   t.TransportCommand(1);
   double worst = 0;
   Measure("demo", t, rounds, &worst);
@@ -88,7 +72,7 @@ int main(int argc, char** argv) {
     cSongTables& song = Inside(t).Song();
     song.SetChannelCount(kChannels);
     song.SetPattern(kPositions - 1, kPatterns - 1);
-    for (int p = 0; p < kPatterns; ++p) song.Cell(p, p % kChannels, p % kRows)[0] = 49;
+    for (int p = 0; p < kPatterns; ++p) song.Cell(p, p % kChannels, p % kRows).note = 49;
   }
   for (int slot = 0; slot < 8; ++slot) Inside(t).Waves().PutSlot(100 + slot, sound);
   Measure("largest", t, rounds, &worst);
