@@ -9,7 +9,7 @@ using enum eCommandTarget;
 using enum eParamWords;
 
 constexpr const char* kSlotParameter =
-    "the command's low digit and xx go to the slot's effect. FastFilter 24db: "
+    "The command's low digit and xx go to the slot's effect. FastFilter 24db: "
     "0 restores its own settings; 1, 5, 9, D set the type (xx & 1: high-pass); "
     "2, 6, A, E set the cutoff to (xx & 7F) x 258 and the type to bit 7 of xx; "
     "3, 7, B, F set the resonance to xx & 7F; 4, 8, C set the cutoff to xx x 128.5. "
@@ -23,7 +23,7 @@ constexpr cCommandInfo kCommands[] = {
        kGenerators, {kOnTick, kOnTick, 0},             kAmount,   "by ", nullptr},
     {0x02, 0x02, "Pitch slide down",   "xx: how far the pitch falls at every tick, down to silence",
        kGenerators, {kOnTick, kOnTick, 0},             kAmount,   "by ", nullptr},
-    {0x03, 0x03, "Slide to note",      "the synthesizers: a note on this row only retunes, without "
+    {0x03, 0x03, "Slide to note",      "The synthesizers: a note on this row only retunes, without "
                                        "restarting the envelopes (xx unused); the sampler: xx is how far "
                                        "the pitch moves back toward the note's own at every tick",
        kGenerators, {kOnNoteOn, kOnTick, kOnNoteOn},   kAmount,   "by ", nullptr},
@@ -45,7 +45,7 @@ constexpr cCommandInfo kCommands[] = {
        kGenerators, {0, kOnNoteOn, 0},                 kNibbles,  "+", "+"},
     {0x19, 0x19, "Sample offset",      "xx: the note starts xx/256 of the way into the sample",
        kGenerators, {0, kOnNoteOn, 0},                 kAmount,   "at ", "/256"},
-    {0x1A, 0x1A, "Keep voices",        "the note does not release the voices already sounding "
+    {0x1A, 0x1A, "Keep voices",        "The note does not release the voices already sounding "
                                        "(xx unused)",
        kGenerators, {0, kOnNoteOn, 0},                 kNone,     nullptr, nullptr},
     {0x20, 0x20, "Filter cutoff",      "xx: the filter cutoff (the instrument's Cutoff, 00-FF)",
@@ -133,8 +133,10 @@ std::string CommandText(uint8_t command, uint8_t parameter) {
 }
 
 std::string CommandActors(const cCommandInfo& info) {
-  if (info.target == kPlayer) return "player";
-  if (info.target == kSlot) return "slot " + std::to_string((info.first >> 4) - 0xA + 1);
+  if (info.target == kPlayer) return "the player";
+  if (info.target == kSlot)
+    return "the effect in slot " + std::to_string((info.first >> 4) - 0xA + 1) +
+           " of the channel's chain";
   static const char* const kGenerator[kGenKinds] = {"Synthesizer", "Sampler", "FM Synth"};
   std::string out;
   for (int kind = 0; kind < kGenKinds; ++kind) {

@@ -63,7 +63,8 @@ int CommandSlot(uint8_t command);
 // "0A Volume slide, up 4, down 0"; "05 no such command".
 std::string CommandText(uint8_t command, uint8_t parameter);
 
-// "Bass: tick; Sampler: set, tick" or "player" or "slot 1 (FastFilter 24db)".
+// "Synthesizer: tick; Sampler: set, tick", "the player" or "the effect in
+// slot 1 of the channel's chain".
 std::string CommandActors(const cCommandInfo& info);
 
 // "0A" or "A0-AF".
