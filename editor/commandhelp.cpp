@@ -17,15 +17,9 @@ std::string RoffBytes(const cCommandInfo& info) {
 
 std::string CommandManual() {
   std::string manual;
-  const cCommandInfo* told = nullptr;  // the last entry whose parameter was told
   for (const cCommandInfo& info : CommandTable()) {
     manual += ".TP\n.B \"" + RoffBytes(info) + "  " + info.name + "\"\n";
-    if (told != nullptr && told->parameter == info.parameter) {
-      manual += "As " + RoffBytes(*told) + ".\n";
-    } else {
-      manual += std::string(info.parameter) + ".\n";
-      told = &info;
-    }
+    manual += CommandParameter(info) + ".\n";
     manual += "Acts: " + CommandActors(info) + ".\n";
   }
   return manual;

@@ -151,6 +151,14 @@ std::string CommandActors(const cCommandInfo& info) {
   return out;
 }
 
+std::string CommandParameter(const cCommandInfo& info) {
+  for (const cCommandInfo& earlier : kCommands) {
+    if (&earlier == &info) break;
+    if (earlier.parameter == info.parameter) return "As " + CommandBytes(earlier);
+  }
+  return info.parameter;
+}
+
 std::string CommandBytes(const cCommandInfo& info) {
   return info.first == info.last ? Hex(info.first) : Hex(info.first) + "-" + Hex(info.last);
 }

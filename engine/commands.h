@@ -67,5 +67,8 @@ std::string CommandText(uint8_t command, uint8_t parameter);
 // slot 1 of the channel's chain".
 std::string CommandActors(const cCommandInfo& info);
 
+// What the parameter does, or "As A0-AF" where an earlier entry told the same.
+std::string CommandParameter(const cCommandInfo& info);
+
 // "0A" or "A0-AF".
 std::string CommandBytes(const cCommandInfo& info);
