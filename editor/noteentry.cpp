@@ -12,7 +12,14 @@
 #include "editor/subcolumns.h"
 #include "midi/midimessage.h"
 
-void cPatternEditor::NoteHowTo() { host.SetStatusText(0, SubColumnOf(pattern.SubColumn()).help); }
+void cPatternEditor::NoteHowTo() {
+  const cSongTables& song = tracker.Song();
+  const int channel = pattern.CursorChannel();
+  const cCell cell = channel < song.channelCount
+                         ? song.Cell(pattern.currentPattern, channel, pattern.cursorRow)
+                         : kEmptyCell;
+  host.SetStatusText(0, CursorHelpText(pattern.SubColumn(), cell));
+}
 
 void cPatternEditor::ChannelNum() {
   host.SetStatusText(0, "Channel: " + std::to_string(pattern.CursorChannel()));

@@ -5,6 +5,7 @@
 
 #include "app/tracker.h"
 #include "editor/patterneditor.h"
+#include "editor/subcolumns.h"
 #include "editor/trackedit.h"
 
 namespace {
@@ -139,6 +140,9 @@ std::span<const cKeyRow> cPatternEditor::Keys() {
 bool cPatternEditor::AppMessage(const cKey& key) {
   const bool consumed = shownPage == 0 ? AppMsgPattern(key) : AppMsgPlayNote(key);
   SyncEditedChannel();
+  // A key may have changed the command under the cursor, or the row: the
+  // help of an effect column names the command it now holds.
+  if (consumed && shownPage == 0 && IsEffectSubColumn(pattern.SubColumn())) NoteHowTo();
   return consumed;
 }
 

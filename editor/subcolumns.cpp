@@ -1,5 +1,7 @@
 #include "editor/subcolumns.h"
 
+#include "engine/commands.h"
+
 uint8_t cSubColumn::Typed(uint8_t value, int digit) const {
   const bool high = nibble == eNibble::kHigh;
   // An empty volume or pan starts from nothing. 0x80-0x9F are slides there,
@@ -13,4 +15,13 @@ void cSubColumn::Clear(cCell& cell) const {
   for (uint8_t cCell::*cleared : clears) {
     if (cleared != nullptr) cell.*cleared = kEmptyCell.*cleared;
   }
+}
+
+std::string CursorHelpText(int subColumn, const cCell& cell) {
+  const cSubColumn& column = SubColumnOf(subColumn);
+  std::string text = column.help;
+  if (!IsEffectSubColumn(subColumn)) return text;
+  const uint8_t command = cell.*column.clears[0], parameter = cell.*column.clears[1];
+  if (command != 0) text += ": " + CommandText(command, parameter);
+  return text;
 }

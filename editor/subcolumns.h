@@ -6,6 +6,7 @@
 // and hex entry, clearing, the row text and the cursor all read this table.
 
 #include <cstdint>
+#include <string>
 
 #include "song/cell.h"
 
@@ -68,3 +69,14 @@ constexpr int FieldPosition(uint8_t cCell::*field) {
   }
   return 0;
 }
+
+// The FX1 and FX2 command and parameter digits.
+constexpr bool IsEffectSubColumn(int subColumn) {
+  // Only an effect column's field clears as a pair: its command and parameter.
+  return SubColumnOf(subColumn).clears[1] != nullptr;
+}
+
+// What the status bar says about a sub-column of a cell: its description
+// and, on an effect column holding a command, the command's name and what
+// its parameter does ("FX1 Command: 0A Volume slide, up 4, down 0").
+std::string CursorHelpText(int subColumn, const cCell& cell);

@@ -32,6 +32,7 @@
 #include "song/songtables.h"
 #include "ui/analyserview.h"
 #include "ui/autosavekeeper.h"
+#include "ui/formcommands.h"
 #include "ui/formsystem.h"
 #include "ui/framechans.h"
 #include "ui/framesynth.h"
@@ -391,6 +392,11 @@ void TMainForm::BuildMenus() {
   connect(preferences, &QAction::triggered, this, [this] { PreferencesClick(); });
   editMenu->addSeparator();
   ShowHistory();
+  QMenu* help = menuBar()->addMenu("&Help");
+  help->setObjectName("HelpMenu");
+  QAction* commands = help->addAction("Effect Commands");
+  commands->setObjectName("EffectCommands");
+  connect(commands, &QAction::triggered, this, [this] { TFormCommands::ShowFor(this); });
 }
 
 // The Edit menu names the step undo and redo would take, greyed when there

@@ -170,6 +170,36 @@ TEST_F(CliTest, ConvertThenInfoRoundTrips) {
   EXPECT_NE(json.out.find("\"bpm\": 125"), std::string::npos) << json.out;
 }
 
+// Channels are numbered from 0 as the window numbers them, the aux buses
+// from 1 as the window names them; JSON gives the number beside the name.
+TEST_F(CliTest, InfoNumbersTheChainsAsTheWindowDoes) {
+  {
+    cConfig config;
+    config.cpuCalc = 0;
+    cTracker t(config);
+    ASSERT_TRUE(t.SystemStart(false));
+    for (auto [chain, slot] : {std::pair{0, 0}, {3, 1}, {kChannels + 1, 0}}) {
+      Inside(t).Effects().type[slot][chain] = 3;
+      Inside(t).ChangeFxModule(chain, slot, 3);
+    }
+    Inside(t).SetSend(3, 1, 50);
+    ASSERT_EQ(t.SaveModule(Path("chains.zqm")), 1);
+  }
+  const cRun text = Cli("info " + Path("chains.zqm") + " --ini " + ini);
+  ASSERT_EQ(text.status, 0) << text.out;
+  for (const char* line : {"  Channel 0  slot 1", "  Channel 3  slot 2", "  Aux2       slot 1",
+                           "  Send: Channel 3 -> Aux2 50 %"}) {
+    EXPECT_NE(text.out.find(line), std::string::npos) << line << "\n" << text.out;
+  }
+  const cRun json = Cli("info " + Path("chains.zqm") + " --json --ini " + ini);
+  ASSERT_EQ(json.status, 0) << json.out;
+  for (const char* entry : {"{\"chain\": \"Channel 0\", \"channel\": 0, \"slot\": 1,",
+                            "{\"chain\": \"Channel 3\", \"channel\": 3, \"slot\": 2,",
+                            "{\"chain\": \"Aux2\", \"aux\": 2, \"slot\": 1,"}) {
+    EXPECT_NE(json.out.find(entry), std::string::npos) << entry << "\n" << json.out;
+  }
+}
+
 TEST_F(CliTest, FilesAndUsageErrorsHaveTheirExitCodes) {
   std::ofstream(Path("junk.zqm")) << "no song here";
   // Larger than any song: refused at once, with the window's reason. Cut

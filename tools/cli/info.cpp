@@ -30,9 +30,17 @@ struct cWaveInfo {
   int32_t loopStart, loopEnd;
 };
 
+// Channels from 0 as the window numbers them, the aux buses from 1 as the
+// window names them.
 std::string ChainName(int chain) {
-  return chain < kChannels ? "Channel " + std::to_string(chain + 1)
+  return chain < kChannels ? "Channel " + std::to_string(chain)
                            : "Aux" + std::to_string(chain - kChannels + 1);
+}
+
+// The chain's number beside its name: "channel": 3 or "aux": 1.
+std::string ChainJson(int chain) {
+  return chain < kChannels ? "\"channel\": " + std::to_string(chain)
+                           : "\"aux\": " + std::to_string(chain - kChannels + 1);
 }
 
 // "1-3, 5, 7-128"
@@ -140,8 +148,9 @@ int RunInfo(const cCliOptions& options) {
     std::printf("%s],\n  \"effects\": [", waves.empty() ? "" : "\n  ");
     for (size_t i = 0; i < slots.size(); ++i) {
       const cSlotInfo& s = slots[i];
-      std::printf("%s\n    {\"chain\": %s, \"slot\": %d, \"effect\": %s, \"parameters\": [",
-                  i ? "," : "", Json(ChainName(s.chain)).c_str(), s.slot + 1, Json(s.name).c_str());
+      std::printf("%s\n    {\"chain\": %s, %s, \"slot\": %d, \"effect\": %s, \"parameters\": [",
+                  i ? "," : "", Json(ChainName(s.chain)).c_str(), ChainJson(s.chain).c_str(),
+                  s.slot + 1, Json(s.name).c_str());
       for (size_t p = 0; p < s.params.size(); ++p) {
         std::printf("%s{\"name\": %s, \"value\": %d, \"text\": %s}", p ? ", " : "",
                     Json(s.params[p].label).c_str(), s.params[p].value,

@@ -30,6 +30,7 @@
 #include "editor/synthedit.h"
 #include "ui/exportdialog.h"
 #include "ui/exportprogress.h"
+#include "ui/formcommands.h"
 #include "ui/formfxparm.h"
 #include "ui/formpreferences.h"
 #include "ui/framechans.h"
@@ -233,5 +234,10 @@ int main(int argc, char** argv) {
     ok = Save(preferences, folder, "preferences", suffix) && ok;
   }
   ok = SaveExportWindows(form, folder, suffix, scratch.path()) && ok;
+  // Help > Effect Commands.
+  TFormCommands* commands = TFormCommands::ShowFor(&form);
+  Settle(100);
+  ok = Save(*commands, folder, "effect-commands", suffix) && ok;
+  commands->hide();
   return ok ? 0 : 1;
 }
