@@ -387,8 +387,7 @@ bool cTracker::ReleasePreviewIfLast(int32_t channel, uint32_t started) {
   if (channel < 0 || channel >= kChannels) return false;
   std::lock_guard<std::recursive_mutex> lock(engineLock);
   if (generators->NotesStarted(channel) != started) return false;
-  generators->currentChannel = channel;
-  generators->ReleaseChannel();
+  ReleasePreview(channel);
   return true;
 }
 
