@@ -31,6 +31,11 @@
   KEY("Tracker", "CPUcalc", int32_t, cpuCalc, 1)                                                 \
   /* a copy of a modified song at most this often, in seconds; 0: none */                        \
   KEY("Tracker", "AutosaveSeconds", int32_t, autosaveSeconds, 30)                                \
+  /* non-zero: a previewed note is released when its key is let go */                            \
+  KEY("Tracker", "PreviewRelease", int32_t, previewRelease, 1)                                   \
+  /* digit: every hex digit typed moves the cursor on by the row advance; */                     \
+  /* field: to the field's next digit, after its last back and on */                             \
+  KEY("Tracker", "DigitAdvance", std::string, digitAdvance, "digit")                             \
   /* none, all, or a port name */                                                                \
   KEY("MIDI", "Input", std::string, midiInput, "none")                                           \
   /* non-zero: a MIDI note's velocity goes into the volume column */                             \

@@ -360,13 +360,14 @@ void cTracker::StartAtFirstEntry() {
 
 // The instrument is applied as a row applies an instrument byte; the note
 // volume is the instrument's 127.
-void cTracker::PreviewNote(int32_t channel, int32_t note, int32_t instrument) {
-  if (channel < 0 || channel >= kChannels || note < 1 || note > kMaxNoteByte) return;
+uint32_t cTracker::PreviewNote(int32_t channel, int32_t note, int32_t instrument) {
+  if (channel < 0 || channel >= kChannels || note < 1 || note > kMaxNoteByte) return 0;
   std::lock_guard<std::recursive_mutex> lock(engineLock);
   generators->currentChannel = channel;
   LoadChannelInstrument(*song, *generators, channel, instrument);
   generators->SetInstrumentNumber(instrument);
   generators->NoteOn(note - 1);
+  return generators->NotesStarted(channel);
 }
 
 void cTracker::RestartChannelEffects(int32_t channel) {
@@ -380,6 +381,14 @@ void cTracker::ReleasePreview(int32_t channel) {
   std::lock_guard<std::recursive_mutex> lock(engineLock);
   generators->currentChannel = channel;
   generators->ReleaseChannel();
+}
+
+bool cTracker::ReleasePreviewIfLast(int32_t channel, uint32_t started) {
+  if (channel < 0 || channel >= kChannels) return false;
+  std::lock_guard<std::recursive_mutex> lock(engineLock);
+  if (generators->NotesStarted(channel) != started) return false;
+  ReleasePreview(channel);
+  return true;
 }
 
 void cTracker::ResetChannel(int32_t channel) {

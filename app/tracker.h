@@ -261,9 +261,14 @@ class cTracker : private cTickSource {
 
   // Note preview on a channel (0-15): the note (1-108) sounds with the
   // instrument (1-128) as a row would start it; or the channel's note is
-  // released.
-  void PreviewNote(int32_t channel, int32_t note, int32_t instrument);
+  // released. PreviewNote gives the channel's count of started notes with
+  // the preview's note in it.
+  uint32_t PreviewNote(int32_t channel, int32_t note, int32_t instrument);
   void ReleasePreview(int32_t channel);
+  // Releases the channel when no note has started there since the preview
+  // that PreviewNote answered `started` (neither a row, nor a MIDI key, nor
+  // another preview); false when one has, and the channel is left alone.
+  bool ReleasePreviewIfLast(int32_t channel, uint32_t started);
   // A typed note starts the channel's effects afresh, as a row does.
   void RestartChannelEffects(int32_t channel);
   // The channel's generators stop (before an instrument's engine changes).

@@ -34,6 +34,10 @@ class cEditorHost {
   virtual void SetStatusText(int panel, const std::string& text) = 0;
   virtual void ShowEditMode(int editMode) = 0;
 
+  // The octave or the current instrument changed by a key: the window's
+  // fields show the song's values.
+  virtual void ShowEntryFields() {}
+
   // The views' canvases changed: show them.
   virtual void RepaintPattern() = 0;
   virtual void RepaintSequence() = 0;

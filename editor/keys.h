@@ -28,8 +28,10 @@ enum : int {
   kVkNumpad7 = 0x67,
   kVkNumpad8 = 0x68,
   kVkNumpad9 = 0x69,
+  kVkMultiply = 0x6A,  // numeric keypad *
   kVkAdd = 0x6B,       // numeric keypad +
   kVkSubtract = 0x6D,  // numeric keypad -
+  kVkDivide = 0x6F,    // numeric keypad /
   kVkF1 = 0x70,
   kVkF2 = 0x71,
   kVkF3 = 0x72,

@@ -47,6 +47,22 @@ bool cPatternEditor::PlayNoteAppMessage(const cKey& key, bool previewOnly) {
   // starting it again with every repeat of the keyboard.
   if (key.repeat && editMode == 0) return true;
   PlayKeyNote(note->semitone, note->octaveOffset);
+  if (note->semitone == kNoteOffSemitone) {
+    previewKeys.Forget(pattern.CursorChannel());
+  } else {
+    previewKeys.Started(PreviewKeyOf(key), pattern.CursorChannel(), previewStarted);
+  }
+  return true;
+}
+
+bool cPatternEditor::KeyUpAppMessage(const cKey& key) {
+  if (key.repeat || !options.previewRelease) return false;
+  const auto held = previewKeys.Released(PreviewKeyOf(key));
+  if (!held) return false;
+  // The release a note-off key makes, on the channel the note sounds on,
+  // and only while no other note has started there since.
+  tracker.ReleasePreviewIfLast(held->channel, held->started);
+  if (!previewKeys.AnyHeld()) previewSounding = 0;
   return true;
 }
 
@@ -106,7 +122,19 @@ void cPatternEditor::InsValNote(int digit) {
     value = column.Typed(value, digit);
     return written = true;
   });
-  if (written) AfterEntry(true);
+  if (written) AfterDigit(column);
+}
+
+// Field by field, the high digit moves to the low one on the same row, and
+// the low one back to the high one and on by the row advance.
+void cPatternEditor::AfterDigit(const cSubColumn& typed) {
+  if (options.digitAdvance == eDigitAdvance::kDigit) {
+    AfterEntry(true);
+    return;
+  }
+  const bool last = typed.nibble != eNibble::kHigh;
+  pattern.cursorColumn += last ? -1 : 1;
+  AfterEntry(last);
 }
 
 void cPatternEditor::ClrValNote(int mode) {
@@ -137,7 +165,7 @@ void cPatternEditor::PlayKeyNote(int semitone, int octaveOffset) {
   }
   const cSongTables& song = tracker.Song();
   const int note = NoteValue(cNoteKey{semitone, octaveOffset}, song.octave);
-  tracker.PreviewNote(channel, note, song.currentInstrument);
+  previewStarted = tracker.PreviewNote(channel, note, song.currentInstrument);
   previewSounding = 1;
 }
 

@@ -4,7 +4,8 @@
 
 #include "app/tracker.h"
 
-cPatternEditor::cPatternEditor(cTracker& t, cEditorHost& h) : tracker(t), host(h) {
+cPatternEditor::cPatternEditor(cTracker& t, cEditorHost& h)
+    : tracker(t), host(h), options(KeyOptionsOf(t.Config())) {
   tracker.Edits().UseClipStores([](cSongTables& song) { ClearClipStores(song); });
   sequence.Start(&tracker.Song());
 }
@@ -93,6 +94,16 @@ void cPatternEditor::SetOctave(int octave) { tracker.SetOctave(octave); }
 void cPatternEditor::SetRowAdd(int rows) { tracker.SetRowAdd(rows); }
 
 void cPatternEditor::SetInstrument(int instrument) { tracker.SetInstrument(instrument); }
+
+void cPatternEditor::StepOctave(int step) {
+  SetOctave(tracker.Song().octave + step);
+  host.ShowEntryFields();
+}
+
+void cPatternEditor::StepInstrument(int step) {
+  SetInstrument(std::clamp(tracker.Song().currentInstrument + step, 1, 127));
+  host.ShowEntryFields();
+}
 
 bool cPatternEditor::TakeSongPosition(int position) {
   const cSongTables& song = tracker.Song();

@@ -14,9 +14,11 @@
 
 #include "editor/blockops.h"
 #include "editor/editorhost.h"
+#include "editor/keyoptions.h"
 #include "editor/keys.h"
 #include "editor/keytable.h"
 #include "editor/patternview.h"
+#include "editor/previewkeys.h"
 #include "editor/sequenceview.h"
 #include "midi/notetracker.h"
 
@@ -55,6 +57,16 @@ class cPatternEditor {
   // previewOnly: the instrument and channel pages sound the note whatever
   // the edit mode.
   bool PlayNoteAppMessage(const cKey& key, bool previewOnly = false);
+  // A key let go, on any page (an auto-repeat's release is none). With
+  // preview release on, the note the key previewed is released when it is
+  // still the last note started on its channel, and nothing is written.
+  // True when the key had started a preview.
+  bool KeyUpAppMessage(const cKey& key);
+
+  // Whether previews stop with their keys and how hex digits advance; they
+  // start as the controller's settings say.
+  void SetKeyOptions(const cKeyOptions& chosen) { options = chosen; }
+  const cKeyOptions& KeyOptions() const { return options; }
 
   // Entry at the cursor. semitone kNoteOffSemitone writes a release.
   void InsKeyNote(int semitone, int octaveOffset);
@@ -90,6 +102,10 @@ class cPatternEditor {
   void SetOctave(int octave);
   void SetRowAdd(int rows);
   void SetInstrument(int instrument);
+  // The keypad's / and *: the octave or (with Ctrl) the instrument one down
+  // or up, held to the fields' ranges; the window's fields follow.
+  void StepOctave(int step);
+  void StepInstrument(int step);
 
   // 0: the pattern page; 1: the instrument or the channel page.
   void SetShownPage(int page) { shownPage = page; }
@@ -135,6 +151,9 @@ class cPatternEditor {
   void Snapshot();
   // The cursor advanced after an entry, and the entered row drawn.
   void AfterEntry(bool advance);
+  // After a hex digit typed into the sub-column: the cursor moves on as
+  // the digit-advance option says.
+  void AfterDigit(const cSubColumn& typed);
   // change(cell) on the cursor's cell, as one step; refused (false) on a
   // channel the song lacks or when change refuses.
   bool EditCell(const char* what, auto&& change);
@@ -166,4 +185,7 @@ class cPatternEditor {
   cSequenceView sequence;
   int shownPage = 0;
   cMidiNoteTracker midiNotes;  // the keys held, as the engine tracks them
+  cKeyOptions options;
+  cPreviewKeys previewKeys;     // the computer keys whose previews sound
+  uint32_t previewStarted = 0;  // what the last preview's note-on answered
 };

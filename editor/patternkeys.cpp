@@ -23,6 +23,11 @@ constexpr cKeyDoc kPanicDoc{"Esc panic", "Silence every voice."};
 constexpr cKeyDoc kRestartDoc{
     nullptr, "Restart the sound engine on a new song, after asking about unsaved changes."};
 constexpr cKeyDoc kPagesDoc{nullptr, "The pattern page, the channel page, the instrument page."};
+constexpr cKeyDoc kOctaveDoc{"Keypad / * octave",
+                             "The octave of the note keys one down or up (the Octave field)."};
+constexpr cKeyDoc kInstrumentDoc{"Ctrl+Keypad / * instrument",
+                                 "The previous or the next instrument (the Instr field), from 1 "
+                                 "to 127."};
 constexpr cKeyDoc kRowMoveDoc{nullptr,
                               "The cursor one row up or down, four rows with Page Up and Page "
                               "Down, eight with Ctrl, while stopped; the rows wrap around."};
@@ -76,6 +81,11 @@ std::span<const cKeyRow> cPatternEditor::Keys() {
     {kVkNumpad7,     kAnyModifiers, kAll,       kAlways,   kStays,   [](E& e) { e.host.PatternClick(); }, kThenNothing, &kPagesDoc},
     {kVkNumpad8,     kAnyModifiers, kAll,       kAlways,   kStays,   [](E& e) { e.host.ChansClick(); }, kThenNothing, &kPagesDoc},
     {kVkNumpad9,     kAnyModifiers, kAll,       kAlways,   kStays,   [](E& e) { e.host.SynthClick(); }, kThenNothing, &kPagesDoc},
+    // Also while playing and on every page: the note keys play in the new octave.
+    {kVkDivide,      kWithoutCtrl,  kAll,       kAlways,   kStays,   [](E& e) { e.StepOctave(-1); }, kThenNothing, &kOctaveDoc},
+    {kVkMultiply,    kWithoutCtrl,  kAll,       kAlways,   kStays,   [](E& e) { e.StepOctave(1); }, kThenNothing, &kOctaveDoc},
+    {kVkDivide,      kWithCtrl,     kAll,       kAlways,   kStays,   [](E& e) { e.StepInstrument(-1); }, kThenNothing, &kInstrumentDoc},
+    {kVkMultiply,    kWithCtrl,     kAll,       kAlways,   kStays,   [](E& e) { e.StepInstrument(1); }, kThenNothing, &kInstrumentDoc},
     // The quick load; F5's other forms are the pattern page's, and nothing elsewhere.
     {kVkF5,          kCtrlOnly,     kAll,       kAlways,   kStays,   [](E& e) { e.host.LoadSongFile(kQuickLoadSong); }, kThenNothing, nullptr},
     {kVkF5,          kAnyModifiers, kOtherPages, kAlways,  kStays,   nullptr, kThenNothing, nullptr},
@@ -204,6 +214,7 @@ void cPatternEditor::SpaceKey() {
   if (Playing() || previewSounding != 0) {
     host.StopClick();
     previewSounding = 0;
+    previewKeys.Clear();
   } else {
     tracker.TransportCommand(kTransportEditMode);
   }

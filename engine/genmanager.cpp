@@ -103,6 +103,7 @@ void cGenManager::SetParam(int32_t index, int16_t value) {
 }
 
 void cGenManager::NoteOn(int32_t note) {
+  ++notesStarted[currentChannel & 0x0F];
   if (cGenerator* g = Selected()) g->NoteOn(note);
 }
 

@@ -48,6 +48,10 @@ class cGenManager {
   void LoadInstrument(const int16_t* params);
   void SetParam(int32_t index, int16_t value);
   void NoteOn(int32_t note);
+  // Notes started on a channel since the manager was made, whoever started
+  // them (a row, a preview, a MIDI key): a preview compares it to tell
+  // whether its note is still the channel's last one. Wraps around.
+  uint32_t NotesStarted(int32_t channel) const { return notesStarted[channel & 0x0F]; }
   void SetPan(int32_t pan);
   void PanSlide(int32_t step);
   void SetCommand(int32_t column, int32_t command);
@@ -83,4 +87,5 @@ class cGenManager {
 
   std::unique_ptr<cGenerator> generators[kGenKinds][kGenChannels];
   cNoiseSeeds noiseSeeds;  // of this engine's synthesizers
+  uint32_t notesStarted[kGenChannels] = {};
 };

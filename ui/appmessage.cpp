@@ -88,6 +88,8 @@ cKey KeyOfEvent(const QKeyEvent& event) {
     }
     if (q == Qt::Key_Plus) key.vk = kVkAdd;
     if (q == Qt::Key_Minus) key.vk = kVkSubtract;
+    if (q == Qt::Key_Asterisk) key.vk = kVkMultiply;
+    if (q == Qt::Key_Slash) key.vk = kVkDivide;
     if (key.vk != 0) return key;
   }
   if ((q >= Qt::Key_A && q <= Qt::Key_Z) || (q >= Qt::Key_0 && q <= Qt::Key_9)) {
@@ -124,6 +126,9 @@ bool TAppMessage::eventFilter(QObject* watched, QEvent* event) {
   switch (event->type()) {
     case QEvent::KeyPress:
       return KeyPress(watched, *static_cast<QKeyEvent*>(event));
+    case QEvent::KeyRelease:
+      KeyRelease(watched, *static_cast<QKeyEvent*>(event));
+      return false;
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
       SpinBoxClick(watched, *event);
@@ -133,7 +138,7 @@ bool TAppMessage::eventFilter(QObject* watched, QEvent* event) {
   }
 }
 
-bool TAppMessage::KeyPress(QObject* watched, QKeyEvent& event) {
+bool TAppMessage::ForTheEditor(QObject* watched, const QKeyEvent& event) const {
   QWidget* window = part.Window();
   if (part.Editor() == nullptr || window == nullptr) return false;
   // A menu bar walked with the keyboard grabs them.
@@ -143,9 +148,12 @@ bool TAppMessage::KeyPress(QObject* watched, QKeyEvent& event) {
   // The window's own delivery comes once per key, before any control: a
   // key that a control does not take goes on to its parents, and this
   // filter would see it again for each of them.
-  if (watched != window->windowHandle()) return false;
+  return watched == window->windowHandle() && !IsModifierKey(event.key());
+}
+
+bool TAppMessage::KeyPress(QObject* watched, QKeyEvent& event) {
+  if (!ForTheEditor(watched, event)) return false;
   QWidget* focus = QApplication::focusWidget();
-  if (IsModifierKey(event.key())) return false;
   // Alt chords belong to the menus.
   if (event.modifiers() & Qt::AltModifier) return false;
   if (IsTextField(focus)) {
@@ -156,6 +164,13 @@ bool TAppMessage::KeyPress(QObject* watched, QKeyEvent& event) {
   if (QLabel* label = part.KeyCodeLabel())
     label->setText(QString("%1").arg(key.vk, 4, 16, QLatin1Char('0')).toUpper());
   return part.AppMessage(key);
+}
+
+// A release is never taken from the controls; it reaches the editor also
+// when a text field has the focus, so that a note previewed before a click
+// into the field still stops with its key.
+void TAppMessage::KeyRelease(QObject* watched, const QKeyEvent& event) {
+  if (ForTheEditor(watched, event)) part.KeyUp(KeyOfEvent(event));
 }
 
 // A click on a spin box's arrows changes the value and leaves the keys with

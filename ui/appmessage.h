@@ -1,6 +1,7 @@
 #pragma once
 // The application-wide key filter: every key press in the main window
-// reaches the pattern editor before any control sees it, as a cKey (the
+// reaches the pattern editor before any control sees it (and every release
+// after it), as a cKey (the
 // virtual-key code of the printed key, the physical key's scan code and the
 // modifiers). It acts only while the main window is the active window and
 // nothing modal or popped up is in front of it; a focused text field keeps
@@ -32,7 +33,11 @@ class TAppMessage : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // The key event is the main window's own delivery, while the window is
+  // in front and nothing grabs the keys.
+  bool ForTheEditor(QObject* watched, const QKeyEvent& event) const;
   bool KeyPress(QObject* watched, QKeyEvent& event);
+  void KeyRelease(QObject* watched, const QKeyEvent& event);
   void SpinBoxClick(QObject* watched, QEvent& event);
 
   TPatternEditorPart& part;

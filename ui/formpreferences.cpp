@@ -12,6 +12,7 @@
 
 #include "app/preferences.h"
 #include "app/tracker.h"
+#include "editor/keyoptions.h"
 
 namespace {
 
@@ -91,6 +92,21 @@ TFormPreferences::TFormPreferences(QWidget* parent, const cConfig& config,
   noteOff->setChecked(config.midiNoteOff != 0);
   form->addRow(noteOff);
 
+  previewRelease = new QCheckBox("A previewed note &stops when its key is let go");
+  previewRelease->setObjectName("PreviewRelease");
+  previewRelease->setAccessibleName(previewRelease->text().remove('&'));
+  previewRelease->setChecked(config.previewRelease != 0);
+  form->addRow(previewRelease);
+
+  digitAdvance = new QComboBox;
+  digitAdvance->setObjectName("DigitAdvance");
+  digitAdvance->setAccessibleName("Hex digits advance");
+  for (const cDigitAdvanceName& choice : kDigitAdvanceNames)
+    digitAdvance->addItem(choice.told, QString(choice.name));
+  digitAdvance->setCurrentIndex(
+      digitAdvance->findData(QString(NameOf(DigitAdvanceOf(config.digitAdvance)))));
+  form->addRow("&Hex digits:", digitAdvance);
+
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
   buttons->setObjectName("Buttons");
   buttons->button(QDialogButtonBox::Ok)->setAccessibleName("OK");
@@ -119,6 +135,11 @@ cConfig TFormPreferences::Chosen() const {
     chosen.midiVelocity = velocity->isChecked() ? 1 : 0;
   if (noteOff->isChecked() != (given.midiNoteOff != 0))
     chosen.midiNoteOff = noteOff->isChecked() ? 1 : 0;
+  if (previewRelease->isChecked() != (given.previewRelease != 0))
+    chosen.previewRelease = previewRelease->isChecked() ? 1 : 0;
+  // A setting the list names otherwise ("Field") stays as the file has it.
+  const std::string advance = digitAdvance->currentData().toString().toStdString();
+  if (DigitAdvanceOf(advance) != DigitAdvanceOf(given.digitAdvance)) chosen.digitAdvance = advance;
   // The box holds 0-3600: a value beyond it stays unless the box moved.
   if (autosave->value() != std::clamp(given.autosaveSeconds, 0, 3600))
     chosen.autosaveSeconds = autosave->value();

@@ -1,6 +1,6 @@
 #pragma once
 // The Preferences window: the output device, sample rate and latency, the
-// MIDI input and what MIDI notes write. It shows settings and gives back
+// MIDI input and what MIDI notes write, and what typing does. It shows settings and gives back
 // those chosen; the main window applies them (cPreferenceChanges says what
 // each change needs).
 
@@ -34,6 +34,8 @@ class TFormPreferences : public QDialog {
   QCheckBox* VelocityBox() { return velocity; }
   QCheckBox* NoteOffBox() { return noteOff; }
   QSpinBox* AutosaveEdit() { return autosave; }
+  QCheckBox* PreviewReleaseBox() { return previewRelease; }
+  QComboBox* DigitAdvanceBox() { return digitAdvance; }
 
  private:
   cConfig given;
@@ -44,4 +46,6 @@ class TFormPreferences : public QDialog {
   QCheckBox* velocity = nullptr;
   QCheckBox* noteOff = nullptr;
   QSpinBox* autosave = nullptr;
+  QCheckBox* previewRelease = nullptr;
+  QComboBox* digitAdvance = nullptr;
 };

@@ -45,6 +45,7 @@ QString TMainForm::ApplyPreferences(const cConfig& chosen) {
   if (!SaveConfig(iniPath, next, config, &error))
     lines << QString::fromStdString("The settings cannot be saved: " + error);
   config = next;
+  if (patternEditor != nullptr) patternEditor->ApplySettings(config);
   const QString text = lines.join(' ');
   if (!text.isEmpty()) SystemMessage(text);
   return text;

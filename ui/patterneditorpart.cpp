@@ -201,6 +201,21 @@ bool TPatternEditorPart::AppMessage(const cKey& key) {
   return e != nullptr && e->AppMessage(key);
 }
 
+void TPatternEditorPart::KeyUp(const cKey& key) {
+  if (cPatternEditor* e = Editor()) e->KeyUpAppMessage(key);
+}
+
+void TPatternEditorPart::ApplySettings(const cConfig& config) {
+  if (cPatternEditor* e = Editor()) e->SetKeyOptions(KeyOptionsOf(config));
+}
+
+void TPatternEditorPart::ShowEntryFields() {
+  const cSongTables& song = tracker->Song();
+  const QSignalBlocker octave(widgets.octave), instrument(widgets.instrument);
+  widgets.octave->setValue(song.octave);
+  widgets.instrument->setValue(song.currentInstrument);
+}
+
 void TPatternEditorPart::ToggleEditMode() {
   if (cPatternEditor* e = Editor()) e->ToggleEditMode();
 }

@@ -14,6 +14,7 @@
 #include "ui/songpart.h"
 
 class cPatternEditor;
+struct cConfig;
 struct cMidiEntryOptions;
 struct cEditLocation;
 class QToolButton;
@@ -39,6 +40,10 @@ class TPatternEditorPart : public QObject, public cEditorHost, public TSongPart 
 
   // The key filter's way in: true when the key was consumed.
   bool AppMessage(const cKey& key);
+  // A key let go.
+  void KeyUp(const cKey& key);
+  // The settings that change what typing does.
+  void ApplySettings(const cConfig& config);
   // TB_Rec.
   void ToggleEditMode();
   // The page buttons: 0 the pattern page, 1 the instrument or channel page.
@@ -76,6 +81,7 @@ class TPatternEditorPart : public QObject, public cEditorHost, public TSongPart 
   void LoadSongFile(const std::string& path) override;
   void SetStatusText(int panel, const std::string& text) override;
   void ShowEditMode(int editMode) override;
+  void ShowEntryFields() override;
   void RepaintPattern() override;
   void RepaintSequence() override;
 

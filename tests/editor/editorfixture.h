@@ -103,6 +103,7 @@ class cRecordingHost : public cEditorHost {
   void LoadSongFile(const std::string& path) override { Note("Load " + path); }
   void SetStatusText(int panel, const std::string& text) override { status[panel] = text; }
   void ShowEditMode(int mode) override { shownEditMode = mode; }
+  void ShowEntryFields() override { ++entryFieldShows; }
   void RepaintPattern() override { ++patternRepaints; }
   void RepaintSequence() override { ++sequenceRepaints; }
 
@@ -112,6 +113,7 @@ class cRecordingHost : public cEditorHost {
   std::vector<std::string> calls;
   std::map<int, std::string> status;
   int shownEditMode = -1;
+  int entryFieldShows = 0;
   int patternRepaints = 0;
   int sequenceRepaints = 0;
 };

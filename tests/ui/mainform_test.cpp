@@ -19,6 +19,7 @@
 #include "app/preferences.h"
 #include "app/tracker.h"
 #include "app/trackerinside.h"
+#include "editor/patterneditor.h"
 #include "engine/generator.h"
 #include "midi/midimessage.h"
 #include "song/songfile.h"
@@ -26,6 +27,7 @@
 #include "ui/analyserview.h"
 #include "ui/formpreferences.h"
 #include "ui/knob.h"
+#include "ui/patterneditorpart.h"
 #include "ui/threadedtimer.h"
 
 namespace {
@@ -384,8 +386,32 @@ TEST(MainForm, PreferencesControlsAreNamed) {
       EXPECT_FALSE(child->accessibleName().isEmpty()) << child->metaObject()->className();
     }
   }
-  // device, rate, latency, MIDI, two check boxes, autosave, OK, Cancel
-  EXPECT_EQ(controls, 9);
+  // device, rate, latency, MIDI, three check boxes, autosave, hex digits, OK, Cancel
+  EXPECT_EQ(controls, 11);
+}
+
+// What typing does takes effect at OK, and the file gets it.
+TEST(MainForm, PreferencesChangeWhatTypingDoesAtOnce) {
+  TWindowFixture w;
+  cKeyOptions options = w.Form().PatternEditor()->Editor()->KeyOptions();
+  EXPECT_TRUE(options.previewRelease);
+  EXPECT_EQ(options.digitAdvance, eDigitAdvance::kDigit);
+
+  TFormPreferences window(&w.Form(), w.Form().Config(), {}, {});
+  window.PreviewReleaseBox()->setChecked(false);
+  window.DigitAdvanceBox()->setCurrentIndex(1);
+  w.Form().ApplyPreferences(window.Chosen());
+  options = w.Form().PatternEditor()->Editor()->KeyOptions();
+  EXPECT_FALSE(options.previewRelease);
+  EXPECT_EQ(options.digitAdvance, eDigitAdvance::kField);
+  std::ifstream file(w.options.iniPath);
+  const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  EXPECT_NE(text.find("PreviewRelease=0\nDigitAdvance=field\n"), std::string::npos) << text;
+
+  // A window opened on those settings shows them.
+  TFormPreferences again(&w.Form(), w.Form().Config(), {}, {});
+  EXPECT_FALSE(again.PreviewReleaseBox()->isChecked());
+  EXPECT_EQ(again.DigitAdvanceBox()->currentData().toString(), "field");
 }
 
 // A MIDI event wakes the window, which writes it without waiting for a

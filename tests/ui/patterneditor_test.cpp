@@ -327,6 +327,49 @@ TEST(PatternWindow, AClickOnASpinBoxsArrowsLeavesTheKeysWithThePattern) {
   EXPECT_EQ(w.Cell(0, 0).note, 49);
 }
 
+// The keypad's / and * step the octave, with Ctrl the instrument, and the
+// fields show it; the next note plays in the new octave.
+TEST(PatternWindow, KeypadSlashAndStarStepTheOctaveAndTheInstrumentFields) {
+  TPatternWindow w;
+  w.SetEditMode(1);
+  w.Cursor(0, 0);
+  EXPECT_TRUE(w.Key(Qt::Key_Asterisk, Qt::KeypadModifier, 63, "*"));
+  EXPECT_EQ(w.Form().OctaveEdit()->value(), 4);
+  EXPECT_TRUE(w.Key(Qt::Key_Asterisk, Qt::KeypadModifier | Qt::ControlModifier, 63));
+  EXPECT_TRUE(w.Key(Qt::Key_Asterisk, Qt::KeypadModifier | Qt::ControlModifier, 63));
+  EXPECT_TRUE(w.Key(Qt::Key_Slash, Qt::KeypadModifier | Qt::ControlModifier, 106));
+  EXPECT_EQ(w.Form().InstrumentEdit()->value(), 2);
+  EXPECT_EQ(Inside(w.Tracker()).Song().currentInstrument, 2);
+  EXPECT_TRUE(w.Key(Qt::Key_Z, {}, 52, "z"));
+  EXPECT_EQ(w.Cell(0, 0).note, 49);
+  EXPECT_EQ(w.Cell(0, 0).instrument, 2);
+  EXPECT_TRUE(w.Key(Qt::Key_Slash, Qt::KeypadModifier, 106, "/"));
+  EXPECT_EQ(w.Form().OctaveEdit()->value(), 3);
+}
+
+// A note key let go releases its preview; the keyboard's repeats, which
+// arrive as releases and presses while the key is held, do not.
+TEST(PatternWindow, ANoteKeyLetGoStopsItsPreview) {
+  TPatternWindow w;
+  w.Cursor(0, 0);
+  QWindow* target = QGuiApplication::focusWindow();
+  ASSERT_NE(target, nullptr);
+  const auto send = [target](QEvent::Type type, bool repeat) {
+    QKeyEvent event(type, Qt::Key_Z, {}, 52, 0, 0, "z", repeat);
+    QApplication::sendEvent(target, &event);
+  };
+  send(QEvent::KeyPress, false);
+  EXPECT_EQ(w.Editor().previewSounding, 1);
+  send(QEvent::KeyRelease, true);
+  send(QEvent::KeyPress, true);
+  EXPECT_EQ(w.Editor().previewSounding, 1);
+  send(QEvent::KeyRelease, false);
+  EXPECT_EQ(w.Editor().previewSounding, 0);
+  // So the next Space toggles the mode at once.
+  w.Key(Qt::Key_Space, {}, 65, " ");
+  EXPECT_EQ(w.Editor().EditMode(), 1);
+}
+
 TEST(PatternWindow, TheEditMenuCutsCopiesAndPastesTracksAndPatterns) {
   TPatternWindow w;
   QMenu* menu = w.Form().EditMenu();
