@@ -22,6 +22,15 @@ constexpr cKeyDoc kPanicDoc{"Esc panic", "Silence every voice."};
 constexpr cKeyDoc kRestartDoc{
     nullptr, "Restart the sound engine on a new song, after asking about unsaved changes."};
 constexpr cKeyDoc kPagesDoc{nullptr, "The pattern page, the channel page, the instrument page."};
+constexpr cKeyDoc kSwitchChannelDoc{
+    "F6 channel on/off",
+    "Switch the cursor's channel on or off at the sequence entry shown; a new song starts with "
+    "every channel off (a dash in the sequence), so that it is silent until they are switched "
+    "on."};
+constexpr cKeyDoc kAllChannelsOnDoc{
+    "Shift+F6 all on",
+    "Switch every channel of the song on at every sequence entry from the song's start to its "
+    "end."};
 constexpr cKeyDoc kRowMoveDoc{nullptr,
                               "The cursor one row up or down, four rows with Page Up and Page "
                               "Down, eight with Ctrl, while stopped; the rows wrap around."};
@@ -75,6 +84,8 @@ std::span<const cKeyRow> cPatternEditor::Keys() {
     {kVkNumpad7,     kAnyModifiers, kAll,       kAlways,   kStays,   [](E& e) { e.host.PatternClick(); }, kThenNothing, &kPagesDoc},
     {kVkNumpad8,     kAnyModifiers, kAll,       kAlways,   kStays,   [](E& e) { e.host.ChansClick(); }, kThenNothing, &kPagesDoc},
     {kVkNumpad9,     kAnyModifiers, kAll,       kAlways,   kStays,   [](E& e) { e.host.SynthClick(); }, kThenNothing, &kPagesDoc},
+    {kVkF6,          kNoModifiers,  kAll,       kAlways,   kStays,   [](E& e) { e.SwitchChannel(); }, kThenNothing, &kSwitchChannelDoc},
+    {kVkF6,          kShiftOnly,    kAll,       kAlways,   kStays,   [](E& e) { e.SwitchAllChannelsOn(); }, kThenNothing, &kAllChannelsOnDoc},
     // The quick load; F5's other forms are the pattern page's, and nothing elsewhere.
     {kVkF5,          kCtrlOnly,     kAll,       kAlways,   kStays,   [](E& e) { e.host.LoadSongFile(kQuickLoadSong); }, kThenNothing, nullptr},
     {kVkF5,          kAnyModifiers, kOtherPages, kAlways,  kStays,   nullptr, kThenNothing, nullptr},
