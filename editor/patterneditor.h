@@ -91,9 +91,6 @@ class cPatternEditor {
   // start to its end. Each is one step of the history.
   void SwitchChannel();
   void SwitchAllChannelsOn();
-  // The sequence entry whose pattern and channel modes the pattern view
-  // shows.
-  int ShownEntry() const { return shownEntry; }
 
   // Spin edits; octave held to 0-9, row advance to 0-32, instrument 1-127.
   void SetOctave(int octave);
@@ -179,6 +176,6 @@ class cPatternEditor {
   cPatternView pattern;
   cSequenceView sequence;
   int shownPage = 0;
-  int shownEntry = 0;
+  int shownEntry = 0;          // the sequence entry whose pattern and modes the view shows
   cMidiNoteTracker midiNotes;  // the keys held, as the engine tracks them
 };
