@@ -32,6 +32,9 @@ class cEditorHost {
   // Status-bar panel 0 (cursor help, channel) and the edit-mode display:
   // panel 1's "Edit Mode" or "Play Mode" and the Rec button's state.
   virtual void SetStatusText(int panel, const std::string& text) = 0;
+  // A message in the message label (panel 2), which returns to "Ready..."
+  // after a while in the window.
+  virtual void SystemMessage(const std::string& text) { SetStatusText(2, text); }
   virtual void ShowEditMode(int editMode) = 0;
 
   // The octave or the current instrument changed by a key: the window's

@@ -107,6 +107,7 @@ void cPatternEditor::InsKeyNote(int semitone, int octaveOffset) {
     return written = true;
   });
   if (!written) return;
+  if (!release) HintIfChannelOff(pattern.CursorChannel());
   // While playing the note lands on the playing row and the player moves
   // the view.
   AfterEntry(!Playing());
@@ -167,6 +168,7 @@ void cPatternEditor::PlayKeyNote(int semitone, int octaveOffset) {
   const int note = NoteValue(cNoteKey{semitone, octaveOffset}, song.octave);
   previewStarted = tracker.PreviewNote(channel, note, song.currentInstrument);
   previewSounding = 1;
+  HintIfChannelOff(channel);
 }
 
 namespace {
@@ -227,5 +229,7 @@ void cPatternEditor::WriteMidiCell(int channel, uint8_t note, int volume) {
     if (volume >= 0) cell.volume = uint8_t(volume);
     return true;
   });
-  if (written) AfterEntry(!playing);
+  if (!written) return;
+  if (!release) HintIfChannelOff(channel);
+  AfterEntry(!playing);
 }

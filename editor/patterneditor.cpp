@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/tracker.h"
+#include "editor/channelswitch.h"
 
 cPatternEditor::cPatternEditor(cTracker& t, cEditorHost& h)
     : tracker(t), host(h), options(KeyOptionsOf(t.Config())) {
@@ -109,6 +110,7 @@ bool cPatternEditor::TakeSongPosition(int position) {
   const cSongTables& song = tracker.Song();
   const int shown = int(song.GetPattern(position) & 0xFF);
   const uint32_t modes = song.GetModeWord(position);
+  shownEntry = position & 0xFFF;
   if (shown == pattern.currentPattern && modes == pattern.modeWord) return false;
   pattern.currentPattern = shown;
   pattern.modeWord = modes;
@@ -237,6 +239,39 @@ void cPatternEditor::SequenceArrow(int direction, bool ctrl) {
   }
 }
 
+void cPatternEditor::SwitchChannel() {
+  SyncEditedChannel();
+  const int channel = pattern.CursorChannel();
+  const bool changed = tracker.Edits().EditSequence([&](cSongTables& song) -> const char* {
+    const bool wasOff = song.GetChannelMode(shownEntry, channel) == kModeSkip;
+    if (!::SwitchChannel(song, shownEntry, channel)) return nullptr;
+    return wasOff ? "Channel On" : "Channel Off";
+  });
+  if (changed) ShowSequenceChange();
+}
+
+void cPatternEditor::SwitchAllChannelsOn() {
+  SyncEditedChannel();
+  const bool changed = tracker.Edits().EditSequence([&](cSongTables& song) -> const char* {
+    return ::SwitchAllChannelsOn(song) ? "All Channels On" : nullptr;
+  });
+  if (changed) ShowSequenceChange();
+}
+
+// The header's "off" and the masked colours follow the shown entry's modes.
+void cPatternEditor::ShowSequenceChange() {
+  sequence.FullDraw();
+  host.RepaintSequence();
+  pattern.modeWord = tracker.Song().GetModeWord(shownEntry);
+  pattern.FullDraw();
+  host.RepaintPattern();
+}
+
+void cPatternEditor::HintIfChannelOff(int channel) {
+  if (channel < tracker.Song().channelCount && ChannelOff(pattern.modeWord, channel))
+    host.SystemMessage(ChannelOffHint(channel, shownEntry));
+}
+
 void cPatternEditor::InsertSequenceEntry() {
   tracker.Edits().EditSequence([&](cSongTables& song) {
     sequence.InsertEntry(song);
@@ -280,6 +315,7 @@ void cPatternEditor::FollowPattern(const cPlayerState& player, bool mask) {
     pattern.modeWord = player.modeWord;
     pattern.RequestFullDraw();
   }
+  shownEntry = player.position & 0xFFF;
   pattern.Snapshot(tracker.Song().Pattern(shown));
   // -1 stands for "before the first row" after a jump; the view waits.
   if (player.row >= 0 && player.row < kRows) pattern.SetRow(player.row);

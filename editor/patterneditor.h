@@ -98,6 +98,12 @@ class cPatternEditor {
   void Copy(eClip size);
   void Paste(eClip size);
 
+  // F6: the cursor's channel on or off at the shown sequence entry.
+  // Shift+F6: every channel of the song on at every entry from the song's
+  // start to its end. Each is one step of the history.
+  void SwitchChannel();
+  void SwitchAllChannelsOn();
+
   // Spin edits; octave held to 0-9, row advance to 0-32, instrument 1-127.
   void SetOctave(int octave);
   void SetRowAdd(int rows);
@@ -162,6 +168,11 @@ class cPatternEditor {
   // A MIDI note or release, written where a note key would write it.
   void WriteMidiCell(int channel, uint8_t note, int volume);
   void ShowEditMode();
+  // A note written or previewed on a channel that is off at the shown
+  // entry: the message label says how to switch it on.
+  void HintIfChannelOff(int channel);
+  // After a change of the sequence: both views show it.
+  void ShowSequenceChange();
   cClipPlace Place() const;
   // The pattern view takes the pattern and modes of the song position;
   // true when they differed.
@@ -184,6 +195,7 @@ class cPatternEditor {
   cPatternView pattern;
   cSequenceView sequence;
   int shownPage = 0;
+  int shownEntry = 0;          // the sequence entry whose pattern and modes the view shows
   cMidiNoteTracker midiNotes;  // the keys held, as the engine tracks them
   cKeyOptions options;
   cPreviewKeys previewKeys;     // the computer keys whose previews sound

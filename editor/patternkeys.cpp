@@ -28,6 +28,15 @@ constexpr cKeyDoc kOctaveDoc{"Keypad / * octave",
 constexpr cKeyDoc kInstrumentDoc{"Ctrl+Keypad / * instrument",
                                  "The previous or the next instrument (the Instr field), from 1 "
                                  "to 127."};
+constexpr cKeyDoc kSwitchChannelDoc{
+    "F6 channel on/off",
+    "Switch the cursor's channel on or off at the sequence entry shown; a new song starts with "
+    "every channel off (a dash in the sequence), so that it is silent until they are switched "
+    "on."};
+constexpr cKeyDoc kAllChannelsOnDoc{
+    "Shift+F6 all on",
+    "Switch every channel of the song on at every sequence entry from the song's start to its "
+    "end."};
 constexpr cKeyDoc kRowMoveDoc{nullptr,
                               "The cursor one row up or down, four rows with Page Up and Page "
                               "Down, eight with Ctrl, while stopped; the rows wrap around."};
@@ -86,6 +95,8 @@ std::span<const cKeyRow> cPatternEditor::Keys() {
     {kVkMultiply,    kWithoutCtrl,  kAll,       kAlways,   kStays,   [](E& e) { e.StepOctave(1); }, kThenNothing, &kOctaveDoc},
     {kVkDivide,      kWithCtrl,     kAll,       kAlways,   kStays,   [](E& e) { e.StepInstrument(-1); }, kThenNothing, &kInstrumentDoc},
     {kVkMultiply,    kWithCtrl,     kAll,       kAlways,   kStays,   [](E& e) { e.StepInstrument(1); }, kThenNothing, &kInstrumentDoc},
+    {kVkF6,          kNoModifiers,  kAll,       kAlways,   kStays,   [](E& e) { e.SwitchChannel(); }, kThenNothing, &kSwitchChannelDoc},
+    {kVkF6,          kShiftOnly,    kAll,       kAlways,   kStays,   [](E& e) { e.SwitchAllChannelsOn(); }, kThenNothing, &kAllChannelsOnDoc},
     // The quick load; F5's other forms are the pattern page's, and nothing elsewhere.
     {kVkF5,          kCtrlOnly,     kAll,       kAlways,   kStays,   [](E& e) { e.host.LoadSongFile(kQuickLoadSong); }, kThenNothing, nullptr},
     {kVkF5,          kAnyModifiers, kOtherPages, kAlways,  kStays,   nullptr, kThenNothing, nullptr},

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "editor/channelswitch.h"
 #include "editor/patterntext.h"
 
 void cPatternView::Start(int w, int h, int count) {
@@ -164,8 +165,13 @@ void cPatternView::DrawHeader() {
   const int shown = ShownChannels();
   for (int i = 0; i < shown; ++i) {
     char label[9];
-    std::snprintf(label, sizeof label, " CHN %02d", (firstVisible + i) % 100);
-    std::memcpy(text + kRowNumberChars + i * kChannelChars, label, 7);
+    const int channel = firstVisible + i;
+    std::snprintf(label, sizeof label, " CHN %02d", channel % 100);
+    char* place = text + kRowNumberChars + i * kChannelChars;
+    std::memcpy(place, label, 7);
+    // A channel skipped at the shown entry says so: the darker colour alone
+    // is easily missed, and a new song starts with every channel off.
+    if (ChannelOff(modeWord, channel)) std::memcpy(place + 8, "off", 3);
   }
   const int length = kRowNumberChars + shown * kChannelChars;
   canvas->Text(0, 0, std::string_view(text, size_t(length)), kPatternHeaderColour);

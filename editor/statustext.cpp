@@ -17,8 +17,9 @@ std::string OneDecimal(float value) {
 
 }  // namespace
 
-std::string MainCaption(const std::string& fileName) {
-  std::string caption = std::string("Murvelon ver. ") + kVersionText + "  -  Tadrelo " + kYearText;
+std::string MainCaption(const std::string& fileName, bool modified) {
+  std::string caption = std::string(modified ? "*" : "") + "Murvelon ver. " + kVersionText +
+                        "  -  Tadrelo " + kYearText;
   if (!fileName.empty()) caption += "  -  " + fileName;
   return caption;
 }

@@ -4,8 +4,9 @@
 #include <cstdint>
 #include <string>
 
-// The caption of the main window; with a file name, that name follows.
-std::string MainCaption(const std::string& fileName = {});
+// The caption of the main window; with a file name, that name follows. A
+// song with unsaved changes puts "*" in front, as desktop programs do.
+std::string MainCaption(const std::string& fileName = {}, bool modified = false);
 
 // " CPU: 2400 MHz, Rou: 1.2%, Chn: 3.4%, Gfx: 0.5%, Tot: 5.1% "
 std::string LoadStatusText(uint32_t mhz, float mixLoad, float renderLoad, float displayLoad,

@@ -233,9 +233,7 @@ bool TAutosaveKeeper::OpenAutosaveClick() {
     form.Prompts().Inform(&form, title, "There are no autosaves.");
     return false;
   }
-  if (tracker->Modified() &&
-      !form.Prompts().AskYesNo(&form, title, "Song has not been saved, discard it?"))
-    return false;
+  if (!form.AskDiscard(title)) return false;
   QStringList items;
   std::vector<QString> originals;
   for (const cAutosaveCopy& copy : copies) {

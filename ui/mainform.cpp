@@ -222,7 +222,10 @@ bool TMainForm::SystemStart() {
   spectrum = std::make_unique<cSpectrum>(tracker->Config().frequency);
   settings = std::make_unique<cSongSettingsEditor>(*tracker);
   for (TSongPart* part : parts) part->Attach(*tracker);
-  tracker->Edits().SetHistoryListener([this] { ShowHistory(); });
+  tracker->Edits().SetHistoryListener([this] {
+    ShowHistory();
+    ShowCaption();
+  });
   RedrawAll(eSongChange::kNewSong);
   if (!tracker->StartAudio()) return false;
   if (!tracker->DeviceWarning().empty())
@@ -314,7 +317,7 @@ void TMainForm::BuildActions() {
   static constexpr cActionText kActions[] = {
       {"New", "New", "New song (Ctrl+N)", nullptr},
       {"Open", "Open", "Load song (Ctrl+O)", nullptr},
-      {"Save", "Save", "Save song (Ctrl+S)", nullptr},
+      {"Save", "Save", "Save song under a name (Ctrl+Shift+S)", nullptr},
       {"Play", "Play", "Play song (F9)", &TMainForm::PlayClick},
       {"Stop", "Stop", "Stop (Space)", &TMainForm::StopClick},
       {"Continue", "Cont", "Continue from the current pattern (F8)", &TMainForm::ContinueClick},
@@ -367,7 +370,9 @@ void TMainForm::BuildMenus() {
   item("LoadSong", "&Load Song...", QKeySequence::Open, [this] { LoadSongClick(); });
   item("OpenAutosave", "Open A&utosave...", QKeySequence(),
        [this] { autosave->OpenAutosaveClick(); });
-  item("SaveSong", "&Save Song...", QKeySequence::Save, [this] { SaveSongClick(); });
+  item("SaveSongInPlace", "&Save Song", QKeySequence::Save, [this] { SaveInPlaceClick(); });
+  item("SaveSong", "Save Song...", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
+       [this] { SaveSongClick(); });
   item("ExportAudio", "&Export Audio...", QKeySequence("Ctrl+E"), [this] { ExportAudioClick(); });
   fileMenu->addSeparator();
   item("ImportMod", "&Import Protracker Song (*.mod)...", QKeySequence(),

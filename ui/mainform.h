@@ -84,13 +84,21 @@ class TMainForm : public QMainWindow, public TPatternServices {
   // returns whether the song in memory changed (or, for Save, was saved).
   bool NewSongClick();
   bool LoadSongClick();
+  // "Save Song...": the save dialog, then the save.
   bool SaveSongClick();
+  // "Save Song": to the song's own file at once, without a dialog; a song
+  // without one runs "Save Song...".
+  bool SaveInPlaceClick();
   bool ImportModClick();
   // Load without the dialog (the command line, a quick load): asks before
   // discarding unsaved changes, pauses the engine, reports a failure.
   bool LoadSongFile(const QString& path) override;
   bool ImportModFile(const QString& path);
   bool SaveSongFile(const QString& path);
+  // Before a command that replaces or closes the song: with unsaved
+  // changes, Save (then the command goes on only once it saved), Discard or
+  // Cancel. True when the command goes on.
+  bool AskDiscard(const QString& title);
   // The song's own file: where it was loaded from whole or saved to; empty
   // for a new, imported or partly read song.
   const QString& SongFile() const { return songFile; }
@@ -198,10 +206,12 @@ class TMainForm : public QMainWindow, public TPatternServices {
   void PlaceWindow();
 
   // File work.
-  bool AskDiscard(const QString& title);
   void PauseEngine();
   void ResumeEngine();
   void SetCaption(const QString& fileName);
+  // The caption with its file name and, while the song has unsaved
+  // changes, the "*" in front.
+  void ShowCaption();
   void SetSongFile(const QString& path);
   void ForgetFileName();
   bool LoadChosenSong(const QString& path);
@@ -262,6 +272,7 @@ class TMainForm : public QMainWindow, public TPatternServices {
   // File dialogs' starting places.
   QString songFolder, saveName;
   QString songFile;
+  QString captionName;  // the file name the caption shows
   TAutosaveKeeper* autosave = nullptr;
   QString exportFolder;                       // the last export's; empty: the song's folder
   TExportProgress* exportProgress = nullptr;  // the running or last export

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include "app/tracker.h"
+#include "editor/unsavedsong.h"
 #include "ui/mainform.h"
 #include "ui/prompts.h"
 #include "ui/threadedtimer.h"
@@ -29,9 +30,12 @@ QString PartialText(const cFileResult& why) {
 
 }  // namespace
 
+// Save in the question saves as Ctrl+S does; the command goes on only when
+// the song is then on disk.
 bool TMainForm::AskDiscard(const QString& title) {
-  return !tracker->Modified() ||
-         prompts->AskYesNo(this, title, "Song has not been saved, discard it?");
+  return MayReplaceSong(
+      tracker->Modified(), [&] { return prompts->AskSaveDiscard(this, title, kUnsavedQuestion); },
+      [this] { return SaveInPlaceClick(); });
 }
 
 // The engine stops before the song is touched: the timers first, then
@@ -49,7 +53,13 @@ void TMainForm::ResumeEngine() {
 }
 
 void TMainForm::SetCaption(const QString& fileName) {
-  setWindowTitle(QString::fromStdString(MainCaption(fileName.toStdString())));
+  captionName = fileName;
+  ShowCaption();
+}
+
+void TMainForm::ShowCaption() {
+  const bool modified = tracker && tracker->Modified();
+  setWindowTitle(QString::fromStdString(MainCaption(captionName.toStdString(), modified)));
 }
 
 // The song in memory has no file: the save dialog must not offer to
@@ -116,6 +126,12 @@ bool TMainForm::SaveSongClick() {
   const QString path = prompts->SaveFileName(this, "Save Song", saveName, kSongFilter, "zqm");
   if (path.isEmpty()) return false;
   return SaveSongFile(path);
+}
+
+bool TMainForm::SaveInPlaceClick() {
+  if (!tracker) return false;
+  if (songFile.isEmpty()) return SaveSongClick();
+  return SaveSongFile(songFile);
 }
 
 // A failed save is reported, and the song stays modified: the musician must

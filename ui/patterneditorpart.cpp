@@ -136,6 +136,18 @@ void TPatternEditorPart::BuildEditMenu() {
       }
     });
   }
+  // The channels of the sequence, from any page.
+  menu->addSeparator();
+  QAction* one = menu->addAction("Switch C&hannel On/Off\tF6");
+  one->setObjectName("SwitchChannel");
+  connect(one, &QAction::triggered, this, [this] {
+    if (cPatternEditor* e = Editor()) e->SwitchChannel();
+  });
+  QAction* all = menu->addAction("Switch A&ll Channels On\tShift+F6");
+  all->setObjectName("SwitchAllChannelsOn");
+  connect(all, &QAction::triggered, this, [this] {
+    if (cPatternEditor* e = Editor()) e->SwitchAllChannelsOn();
+  });
 }
 
 void TPatternEditorPart::ConnectControls() {
@@ -267,6 +279,10 @@ void TPatternEditorPart::LoadSongFile(const std::string& path) {
 void TPatternEditorPart::SetStatusText(int panel, const std::string& text) {
   if (panel < 0 || panel > 3) return;
   window.SetStatusText(panel, QString::fromStdString(text));
+}
+
+void TPatternEditorPart::SystemMessage(const std::string& text) {
+  window.SystemMessage(QString::fromStdString(text));
 }
 
 void TPatternEditorPart::ShowEditMode(int) { window.ShowEditMode(); }

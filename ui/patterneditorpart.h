@@ -80,6 +80,7 @@ class TPatternEditorPart : public QObject, public cEditorHost, public TSongPart 
   void SynthClick() override;
   void LoadSongFile(const std::string& path) override;
   void SetStatusText(int panel, const std::string& text) override;
+  void SystemMessage(const std::string& text) override;
   void ShowEditMode(int editMode) override;
   void ShowEntryFields() override;
   void RepaintPattern() override;

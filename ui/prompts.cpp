@@ -5,12 +5,33 @@
 #include <QInputDialog>
 #include <QListView>
 #include <QMessageBox>
+#include <QPushButton>
 #include <cstdio>
 #include <cstdlib>
 
 bool TQtPrompts::AskYesNo(QWidget* parent, const QString& title, const QString& text) {
   return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No,
                                QMessageBox::No) == QMessageBox::Yes;
+}
+
+// The buttons say Save and Discard whatever the desktop style calls them.
+eUnsavedAnswer TQtPrompts::AskSaveDiscard(QWidget* parent, const QString& title,
+                                          const QString& text) {
+  QMessageBox box(QMessageBox::Question, title, text,
+                  QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
+  box.setDefaultButton(QMessageBox::Save);
+  box.setEscapeButton(QMessageBox::Cancel);
+  box.button(QMessageBox::Save)->setText("Save");
+  box.button(QMessageBox::Discard)->setText("Discard");
+  box.button(QMessageBox::Cancel)->setText("Cancel");
+  switch (box.exec()) {
+    case QMessageBox::Save:
+      return eUnsavedAnswer::kSave;
+    case QMessageBox::Discard:
+      return eUnsavedAnswer::kDiscard;
+    default:
+      return eUnsavedAnswer::kCancel;
+  }
 }
 
 bool TQtPrompts::Propose(QWidget* parent, const QString& title, const QString& text) {

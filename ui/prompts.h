@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "editor/unsavedsong.h"
+
 class QWidget;
 
 class TPrompts {
@@ -12,6 +14,9 @@ class TPrompts {
   virtual ~TPrompts() = default;
   // Yes/No; anything but Yes is false.
   virtual bool AskYesNo(QWidget* parent, const QString& title, const QString& text) = 0;
+  // Save, Discard or Cancel, Save the default; closing the box cancels.
+  virtual eUnsavedAnswer AskSaveDiscard(QWidget* parent, const QString& title,
+                                        const QString& text) = 0;
   // Yes/No with Yes the default button, for an offer the user most likely
   // wants; anything but Yes is false.
   virtual bool Propose(QWidget* parent, const QString& title, const QString& text) = 0;
@@ -34,6 +39,8 @@ class TPrompts {
 class TQtPrompts : public TPrompts {
  public:
   bool AskYesNo(QWidget* parent, const QString& title, const QString& text) override;
+  eUnsavedAnswer AskSaveDiscard(QWidget* parent, const QString& title,
+                                const QString& text) override;
   bool Propose(QWidget* parent, const QString& title, const QString& text) override;
   int ChooseItem(QWidget* parent, const QString& title, const QString& label,
                  const QStringList& items) override;

@@ -56,7 +56,8 @@ TEST(PatternView, LayoutFollowsThePictureSize) {
 TEST(PatternView, FullDrawShowsHeaderRowsAndOutsideRowsAsBlanks) {
   cViewFixture f(800, 176, 4);  // 9 rows, the cursor row in the middle
   f.view.FullDraw();
-  EXPECT_EQ(f.canvas.Line(0).substr(0, 21), "    CHN 00           ");
+  // A new song's channels are all off, and the header says so.
+  EXPECT_EQ(f.canvas.Line(0).substr(0, 21), "    CHN 00 off       ");
   EXPECT_EQ(f.canvas.Line(0).substr(3 + 3 * 24, 8), " CHN 03 ");
   EXPECT_EQ(f.canvas.Background(0, 0), kPatternHeaderColour);
   // Rows -4..-1 above row 0: blanks in the outside colours.
@@ -93,6 +94,11 @@ TEST(PatternView, AReleaseChannelIsMaskedOnlyWhileMaskingIsOn) {
     EXPECT_EQ(release, (mask ? cRgb{184, 184, 192} : cRgb{200, 200, 208})) << mask;
     EXPECT_EQ(f.canvas.Background(0, y), (cRgb{200, 200, 208}));        // the row number never
     EXPECT_EQ(f.canvas.Background(24, y - 16), (cRgb{200, 200, 184}));  // row 4, plain
+    // Only the skipped channel is "off" in the header, masked or not; release
+    // and cut are masked but play.
+    for (int channel = 0; channel < 4; ++channel)
+      EXPECT_EQ(f.canvas.Line(0, (3 + 24 * channel + 8) * 8, 3), channel == 3 ? "off" : "   ")
+          << channel << " " << mask;
   }
 }
 

@@ -12,6 +12,9 @@
 TEST(StatusText, CaptionAndLoadLine) {
   EXPECT_EQ(MainCaption(), "Murvelon ver. 0.o150a  -  Tadrelo 2oo3");
   EXPECT_EQ(MainCaption("demo.zqm"), "Murvelon ver. 0.o150a  -  Tadrelo 2oo3  -  demo.zqm");
+  // Unsaved changes put a star in front, with or without a file.
+  EXPECT_EQ(MainCaption("demo.zqm", true), "*Murvelon ver. 0.o150a  -  Tadrelo 2oo3  -  demo.zqm");
+  EXPECT_EQ(MainCaption({}, true), "*Murvelon ver. 0.o150a  -  Tadrelo 2oo3");
   EXPECT_EQ(LoadStatusText(2400, 1.25f, 3.44f, 0.05f, 4.74f),
             " CPU: 2400 MHz, Rou: 1.2%, Chn: 3.4%, Gfx: 0.1%, Tot: 4.7% ");
   EXPECT_EQ(VoicesText(12), "Voices: 12");

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -113,12 +114,89 @@ TEST(MainForm, AFailedSaveIsReportedAndTheSongStaysModified) {
       << w.prompts.told[0];
   EXPECT_NE(w.prompts.told[0].find("Not a directory"), std::string::npos);
   EXPECT_TRUE(w.Tracker().Modified());
-  EXPECT_EQ(w.Form().windowTitle(), "Murvelon ver. 0.o150a  -  Tadrelo 2oo3");
+  EXPECT_EQ(w.Form().windowTitle(), "*Murvelon ver. 0.o150a  -  Tadrelo 2oo3");
 
   w.prompts.files = {w.Path("song.zqm")};
   EXPECT_TRUE(w.Form().SaveSongClick());
   EXPECT_FALSE(w.Tracker().Modified());
   EXPECT_EQ(w.Form().windowTitle(), "Murvelon ver. 0.o150a  -  Tadrelo 2oo3  -  song.zqm");
+}
+
+std::string FileBytes(const QString& path) {
+  std::ifstream in(path.toStdString(), std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// Ctrl+S saves a song that has a file into it at once; a new song asks for
+// a name first. Ctrl+Shift+S and the tool bar's Save always ask. The
+// caption's star follows the unsaved changes.
+TEST(MainForm, SaveSongWritesTheSongsOwnFileWithoutADialog) {
+  TWindowFixture w;
+  EXPECT_EQ(w.Form().Action("SaveSongInPlace")->text(), "&Save Song");
+  EXPECT_EQ(w.Form().Action("SaveSongInPlace")->shortcut(), QKeySequence("Ctrl+S"));
+  EXPECT_EQ(w.Form().Action("SaveSong")->text(), "Save Song...");
+  EXPECT_EQ(w.Form().Action("SaveSong")->shortcut(), QKeySequence("Ctrl+Shift+S"));
+
+  MarkModified(w.Tracker());
+  EXPECT_EQ(w.Form().windowTitle(), "*Murvelon ver. 0.o150a  -  Tadrelo 2oo3");
+  const QString path = w.Path("song.zqm");
+  w.prompts.files = {path};
+  w.Form().Action("SaveSongInPlace")->trigger();  // no file yet: the dialog
+  ASSERT_EQ(w.prompts.suggested.size(), 1u);
+  EXPECT_FALSE(w.Tracker().Modified());
+  EXPECT_EQ(w.Form().windowTitle(), "Murvelon ver. 0.o150a  -  Tadrelo 2oo3  -  song.zqm");
+  const std::string first = FileBytes(path);
+
+  w.Tracker().Edits().EditPattern("Note", 0, [](cSongTables& song) {
+    song.Cell(0, 0, 1).note = 50;
+    return true;
+  });
+  EXPECT_EQ(w.Form().windowTitle(), "*Murvelon ver. 0.o150a  -  Tadrelo 2oo3  -  song.zqm");
+  w.Form().Action("SaveSongInPlace")->trigger();
+  EXPECT_EQ(w.prompts.suggested.size(), 1u);  // no dialog, no question
+  EXPECT_TRUE(w.prompts.asked.empty());
+  EXPECT_FALSE(w.Tracker().Modified());
+  EXPECT_NE(FileBytes(path), first);
+  EXPECT_EQ(w.Form().windowTitle(), "Murvelon ver. 0.o150a  -  Tadrelo 2oo3  -  song.zqm");
+
+  w.prompts.files = {};  // the tool bar's Save asks, here cancelled
+  w.Form().Action("Save")->trigger();
+  EXPECT_EQ(w.prompts.suggested.size(), 2u);
+}
+
+// The question before a command that replaces the song: Save saves first,
+// and a save that does not happen stops the command.
+TEST(MainForm, SaveInTheUnsavedQuestionSavesBeforeTheCommand) {
+  TWindowFixture w;
+  MarkModified(w.Tracker());
+  w.prompts.saveAnswers = {eUnsavedAnswer::kSave};  // the dialog is cancelled
+  EXPECT_FALSE(w.Form().NewSongClick());
+  EXPECT_EQ(Inside(w.Tracker()).Song().Cell(0, 0, 0).note, 49);
+  EXPECT_EQ(w.prompts.suggested.size(), 1u);
+
+  const QString path = w.Path("kept.zqm");
+  w.prompts.saveAnswers = {eUnsavedAnswer::kSave};
+  w.prompts.files = {path};
+  EXPECT_TRUE(w.Form().NewSongClick());
+  EXPECT_EQ(Inside(w.Tracker()).Song().Cell(0, 0, 0).note, 0);
+  ASSERT_EQ(w.prompts.asked.size(), 2u);
+  EXPECT_EQ(w.prompts.asked[1], "New Song: Song has not been saved, discard it?");
+  EXPECT_TRUE(w.Form().LoadSongFile(path));
+  EXPECT_EQ(Inside(w.Tracker()).Song().Cell(0, 0, 0).note, 49);
+
+  // A song with a file saves into it; Cancel keeps everything.
+  w.Tracker().Edits().EditPattern("Note", 0, [](cSongTables& song) {
+    song.Cell(0, 0, 0).note = 60;
+    return true;
+  });
+  w.prompts.saveAnswers = {eUnsavedAnswer::kCancel};
+  EXPECT_FALSE(w.Form().NewSongClick());
+  EXPECT_TRUE(w.Tracker().Modified());
+  w.prompts.saveAnswers = {eUnsavedAnswer::kSave};
+  EXPECT_TRUE(w.Form().NewSongClick());
+  EXPECT_EQ(w.prompts.suggested.size(), 2u);  // no dialog the second time
+  EXPECT_TRUE(w.Form().LoadSongFile(path));
+  EXPECT_EQ(Inside(w.Tracker()).Song().Cell(0, 0, 0).note, 60);
 }
 
 // The message names the file and, where the system gave one, its reason.
@@ -167,7 +245,7 @@ TEST(MainForm, ASongCutShortLoadsWhatItHoldsSaysWhatItLacksAndHasNoName) {
   EXPECT_TRUE(Inside(w.Tracker()).Waves().InUse(1));
   EXPECT_FALSE(Inside(w.Tracker()).Waves().InUse(2));
   EXPECT_TRUE(w.Tracker().Modified());
-  EXPECT_EQ(w.Form().windowTitle(), "Murvelon ver. 0.o150a  -  Tadrelo 2oo3");
+  EXPECT_EQ(w.Form().windowTitle(), "*Murvelon ver. 0.o150a  -  Tadrelo 2oo3");
   EXPECT_FALSE(w.Form().SaveSongClick());  // the dialog is cancelled
   ASSERT_EQ(w.prompts.suggested.size(), 1u);
   EXPECT_EQ(w.prompts.suggested[0], w.Path("Songs/Module.zqm").toStdString());

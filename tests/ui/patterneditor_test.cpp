@@ -406,6 +406,33 @@ TEST(PatternWindow, TheEditMenuCutsCopiesAndPastesTracksAndPatterns) {
   EXPECT_EQ(w.Cell(1, 5).note, 40);
 }
 
+// A new song is silent: a note says why in the message label, F6 from the
+// keyboard and the Edit menu switch the cursor's channel, Shift+F6 all.
+TEST(PatternWindow, ChannelsSwitchOnFromTheKeysAndTheEditMenu) {
+  TPatternWindow w;
+  QMenu* menu = w.Form().EditMenu();
+  auto item = [menu](const char* name) { return menu->findChild<QAction*>(name); };
+  ASSERT_NE(item("SwitchChannel"), nullptr);
+  ASSERT_NE(item("SwitchAllChannelsOn"), nullptr);
+  EXPECT_EQ(item("SwitchChannel")->text(), "Switch C&hannel On/Off\tF6");
+  EXPECT_EQ(item("SwitchAllChannelsOn")->text(), "Switch A&ll Channels On\tShift+F6");
+  const cSongTables& song = w.Tracker().Song();
+
+  w.Cursor(0, 15);
+  w.Key(Qt::Key_Z, {}, 52, "z");  // a preview
+  EXPECT_EQ(w.Panel(2),
+            "Channel 1 is off in sequence entry 000: press F6, or click its dash in the sequence");
+  EXPECT_TRUE(w.Key(Qt::Key_F6));
+  EXPECT_EQ(song.GetModeWord(0), 1u << 2);
+  item("SwitchChannel")->trigger();
+  EXPECT_EQ(song.GetModeWord(0), 0u);
+  EXPECT_TRUE(w.Key(Qt::Key_F6, Qt::ShiftModifier));
+  EXPECT_EQ(song.GetModeWord(0), 0x55u);  // the four channels of a new song
+  EXPECT_EQ(w.Form().Action("Undo")->text(), "Undo All Channels On");
+  item("SwitchChannel")->trigger();
+  EXPECT_EQ(song.GetModeWord(0), 0x51u);
+}
+
 TEST(PatternWindow, TheSpinEditsSetOctaveRowAdvanceAndInstrument) {
   TPatternWindow w;
   w.Form().OctaveEdit()->setValue(7);

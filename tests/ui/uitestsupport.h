@@ -46,6 +46,20 @@ class TScriptedPrompts : public TPrompts {
     answers.pop_front();
     return yes;
   }
+  // The next of saveAnswers; without one, the next yes/no answer with Yes
+  // as Discard (the question's Yes before it offered Save).
+  eUnsavedAnswer AskSaveDiscard(QWidget*, const QString& title, const QString& text) override {
+    asked.push_back((title + ": " + text).toStdString());
+    if (!saveAnswers.empty()) {
+      const eUnsavedAnswer answer = saveAnswers.front();
+      saveAnswers.pop_front();
+      return answer;
+    }
+    if (answers.empty()) return eUnsavedAnswer::kCancel;
+    const bool yes = answers.front();
+    answers.pop_front();
+    return yes ? eUnsavedAnswer::kDiscard : eUnsavedAnswer::kCancel;
+  }
   bool Propose(QWidget* parent, const QString& title, const QString& text) override {
     return AskYesNo(parent, title, text);
   }
@@ -71,6 +85,7 @@ class TScriptedPrompts : public TPrompts {
   void Fatal(const QString& text) override { fatal.push_back(text.toStdString()); }
 
   std::deque<bool> answers;
+  std::deque<eUnsavedAnswer> saveAnswers;
   std::deque<QString> files;
   std::deque<int> choices;           // for ChooseItem
   std::vector<std::string> offered;  // what ChooseItem listed
