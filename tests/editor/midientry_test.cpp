@@ -12,6 +12,7 @@
 #include "editor/patterntext.h"
 #include "midi/midimessage.h"
 #include "patterneditor_fixture.h"
+#include "support/jackkeyboards.h"
 #include "support/jackserver.h"
 
 namespace {
@@ -170,12 +171,12 @@ TEST_F(MidiEntryTest, WhilePlayingTheNoteLandsOnThePlayingRowAndTheCursorStays) 
 // A keyboard on a JACK server, the program's MIDI input, and the window's
 // side as the main window drives it: woken by the notify, writing each event.
 TEST_F(MidiEntryTest, ARealKeyboardOnJackWritesMiddleCs) {
+  cJackKeyboards keyboards;  // ends after the server
   cJackServer server;
   SKIP_WITHOUT_JACK(server);
   std::atomic<int> wakes{0};
   tracker.LiveNotes().SetWindowNotify([&] { wakes.fetch_add(1); });
-  RtMidiOut keys(RtMidi::UNIX_JACK, "Keys");
-  keys.openVirtualPort("out");
+  RtMidiOut& keys = keyboards.Open("Keys");
   ASSERT_EQ(tracker.OpenMidiInput("Keys:out"), "");
   Clear();
   SetEditMode(1);
@@ -219,4 +220,5 @@ TEST_F(MidiEntryTest, ARealKeyboardOnJackWritesMiddleCs) {
     EXPECT_EQ(Row(0, row + 1), "off 00 --") << row + 1;
   }
   EXPECT_EQ(tracker.OpenMidiInput("none"), "");
+  keyboards.CloseAll();
 }

@@ -11,6 +11,7 @@
 
 #include "midi/midiinput.h"
 #include "midi/notecases.h"
+#include "support/jackkeyboards.h"
 #include "support/jackserver.h"
 
 namespace {
@@ -52,13 +53,6 @@ bool WaitFor(Done done, int milliseconds = 5000) {
   return true;
 }
 
-// A keyboard: an RtMidi output port on the test's JACK server.
-std::unique_ptr<RtMidiOut> Keyboard(const std::string& client) {
-  auto out = std::make_unique<RtMidiOut>(RtMidi::UNIX_JACK, client);
-  out->openVirtualPort("out");
-  return out;
-}
-
 void Send(RtMidiOut& out, const std::vector<unsigned char>& bytes) {
   auto copy = bytes;
   out.sendMessage(&copy);
@@ -78,6 +72,11 @@ bool Connected(RtMidiOut& out, cCollector& collector) {
 }
 
 struct JackMidi : ::testing::Test {
+  void TearDown() override { keyboards.CloseAll(); }
+  // A keyboard: an RtMidi output port on the test's JACK server.
+  RtMidiOut* Keyboard(const std::string& client) { return &keyboards.Open(client); }
+
+  cJackKeyboards keyboards;  // ends after the server
   cJackServer server;
   cCollector collector;
 };
@@ -121,11 +120,11 @@ TEST_F(JackMidi, APortThatGoesAwayIsClosedAndOpenedAgainWhenItReturns) {
   EXPECT_EQ(input.SetInput("Keys:out"), "");
   ASSERT_EQ(input.OpenSources().size(), 1u);
 
-  keys.reset();
+  keys->closePort();
   ASSERT_TRUE(WaitFor([&] { return input.OpenSources().empty(); }));
   EXPECT_EQ(collector.closings.load(), 1);  // the notes it started must stop
 
-  keys = Keyboard("Keys");
+  keys->openVirtualPort("out");
   ASSERT_TRUE(WaitFor([&] { return input.OpenSources().size() == 1; }));
   EXPECT_TRUE(Connected(*keys, collector));
 }
