@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
+#include <QTimer>
 #include <QToolTip>
 #include <QWheelEvent>
 #include <cmath>
@@ -180,12 +181,19 @@ void TmKnob::mouseMoveEvent(QMouseEvent* event) {
   if (dragging) UpdatePosition(event->globalPosition().toPoint());
 }
 
+// A button's release hides every tooltip: the knob's comes back with the
+// value the drag or the double click left.
 void TmKnob::mouseReleaseEvent(QMouseEvent* event) {
   QWidget::mouseReleaseEvent(event);
-  if (!dragging) return;
-  dragging = false;
-  PointerToAnchor();
-  unsetCursor();
+  if (!allowUserDrag) return;
+  if (dragging) {
+    dragging = false;
+    PointerToAnchor();
+    unsetCursor();
+  }
+  // After the release has gone its whole way: on its way it closes tips.
+  const QPoint at = pointerMovable ? anchor : event->globalPosition().toPoint();
+  QTimer::singleShot(0, this, [this, at] { ShowValueTip(at); });
 }
 
 // The first click of the two ended its drag on its release; this one sets

@@ -221,6 +221,9 @@ TEST(Knob, ItsTooltipSaysItsValueOnHoverAndWhileItTurns) {
   EXPECT_EQ(knob->Position(), 5);
   EXPECT_EQ(QToolTip::text(), "Attack: 50 ms");
   QTest::mouseRelease(knob, Qt::LeftButton, Qt::NoModifier, centre - QPoint(0, 2));
+  QApplication::processEvents();
+  EXPECT_TRUE(QToolTip::isVisible());  // the release hid it, the knob shows it again
+  EXPECT_EQ(QToolTip::text(), "Attack: 50 ms");
   Wheel(knob, 120);
   EXPECT_EQ(QToolTip::text(), "Attack: 60 ms");
   QToolTip::hideText();
