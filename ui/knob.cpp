@@ -197,11 +197,10 @@ void TmKnob::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 // The first click of the two ended its drag on its release; this one sets
-// the default without starting another.
+// the default without starting another (its release shows the value).
 void TmKnob::mouseDoubleClickEvent(QMouseEvent* event) {
   if (!allowUserDrag || !defaultValue) return QWidget::mouseDoubleClickEvent(event);
   SetCurValue(defaultValue());
-  ShowValueTip(event->globalPosition().toPoint());
 }
 
 void TmKnob::wheelEvent(QWheelEvent* event) {
