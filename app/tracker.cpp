@@ -316,6 +316,11 @@ std::string cTracker::FormatParam(int32_t word, int16_t value) {
   return text;
 }
 
+void cTracker::GetDefaults(int32_t engine, int16_t* block) {
+  std::lock_guard<std::recursive_mutex> lock(engineLock);
+  if (cGenerator* kind = generators->Generator(engine, 0)) kind->GetDefaults(block);
+}
+
 void cTracker::SetMixerFlags(const cMixerFlags& flags) {
   std::lock_guard<std::recursive_mutex> lock(engineLock);
   song->mixer = flags;

@@ -242,6 +242,9 @@ class cTracker : private cTickSource {
   // The instrument editor's text for a word's value, from the edited
   // channel's generator.
   std::string FormatParam(int32_t word, int16_t value);
+  // The words an instrument of the engine (0-2) starts with, into block
+  // (128 words; the words the engine does not set are left alone).
+  void GetDefaults(int32_t engine, int16_t* block);
   // Mute and solo: not song data, not saved, no undo.
   void SetMixerFlags(const cMixerFlags& flags);
 

@@ -35,14 +35,15 @@ std::string VoicesText(int32_t voices) { return "Voices: " + std::to_string(voic
 
 int32_t MasterPanFromKnob(int32_t position) { return position / 5 * 5; }
 
+std::string MasterVolumeText(int32_t volume) { return std::to_string(volume) + "%"; }
+
+std::string MasterPanText(int32_t pan) { return pan == 0 ? "Center" : std::to_string(pan) + "%"; }
+
 std::string MasterVolumeMessage(int32_t volume) {
-  return "Master Volume: " + std::to_string(volume) + "%";
+  return "Master Volume: " + MasterVolumeText(volume);
 }
 
-std::string MasterPanMessage(int32_t pan) {
-  if (pan == 0) return "Master Pan: Center";
-  return "Master Pan: " + std::to_string(pan) + "%";
-}
+std::string MasterPanMessage(int32_t pan) { return "Master Pan: " + MasterPanText(pan); }
 
 bool cMessageCountdown::Tick() {
   if (countdown <= 0) return false;

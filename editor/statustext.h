@@ -18,6 +18,9 @@ std::string VoicesText(int32_t voices);
 int32_t MasterPanFromKnob(int32_t position);
 std::string MasterVolumeMessage(int32_t volume);
 std::string MasterPanMessage(int32_t pan);
+// The values alone, as the knobs' tooltips show them: "120%", "Center".
+std::string MasterVolumeText(int32_t volume);
+std::string MasterPanText(int32_t pan);
 
 // A message stays for five status periods, then "Ready..." returns.
 class cMessageCountdown {

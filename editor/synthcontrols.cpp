@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <iterator>
+#include <vector>
 
 namespace {
 
@@ -215,6 +216,69 @@ bool PageShown(int32_t page, int32_t engine) {
     default:
       return false;
   }
+}
+
+int32_t PageEngine(int32_t page) {
+  for (int32_t engine = 0; engine < kGenKinds; ++engine) {
+    if (PageShown(page, engine)) return engine;
+  }
+  return -1;
+}
+
+std::string ControlCaption(int32_t index) {
+  const auto table = SynthControls();
+  if (index < 0 || size_t(index) >= table.size()) return {};
+  const cSynthControl& c = table[size_t(index)];
+  if (c.handler == H::ComboBox1Change) return "Engine";
+  if (c.handler == H::ComboBox2Change) return "Loop Mode";
+  // An unlabelled knob bends the segment of the knob before it.
+  if (c.label[0] == '\0' && index > 0) return ControlCaption(index - 1) + " curve";
+  std::string caption = c.label;
+  while (!caption.empty() && (caption.back() == ':' || caption.back() == ' ')) caption.pop_back();
+  return caption;
+}
+
+namespace {
+
+// The group's caption without the spaces that set it off in its frame.
+std::string GroupName(const cSynthControl& c) {
+  std::string group = c.group;
+  const size_t first = group.find_first_not_of(' ');
+  if (first == std::string::npos) return {};
+  return group.substr(first, group.find_last_not_of(' ') - first + 1);
+}
+
+std::string Joined(const std::string& a, const std::string& b) {
+  return a.empty() ? b : a + " " + b;
+}
+
+// Each name that more than one control has is qualified by what qualify
+// adds to every control that has it.
+template <class By>
+void Qualify(std::vector<std::string>& names, By qualify) {
+  const std::vector<std::string> before = names;
+  for (size_t i = 0; i < names.size(); ++i) {
+    size_t same = 0;
+    for (const std::string& other : before) same += other == before[i] ? 1 : 0;
+    if (same > 1) names[i] = Joined(qualify(kControls[i]), before[i]);
+  }
+}
+
+std::vector<std::string> AccessibleNames() {
+  std::vector<std::string> names;
+  for (size_t i = 0; i < std::size(kControls); ++i) names.push_back(ControlCaption(int32_t(i)));
+  Qualify(names, GroupName);
+  Qualify(names,
+          [](const cSynthControl& c) { return std::string(EngineName(PageEngine(c.page))); });
+  return names;
+}
+
+}  // namespace
+
+const std::string& ControlAccessibleName(int32_t index) {
+  static const std::vector<std::string> names = AccessibleNames();
+  static const std::string none;
+  return index >= 0 && size_t(index) < names.size() ? names[size_t(index)] : none;
 }
 
 int32_t ControlValueFromWord(const cSynthControl& c, int16_t word) {

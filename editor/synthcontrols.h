@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 
 #include "engine/generator.h"
 
@@ -73,6 +74,15 @@ std::span<const cSynthControl> SynthControls();
 // Index into SynthControls() of the named control; -1 when none has it.
 int32_t FindSynthControl(const char* name);
 
+// What a control at the index of SynthControls() is called: its caption is
+// its label ("Attack curve" for the unlabelled knobs, "Engine" and "Loop
+// Mode" for the boxes); its accessible name is the caption with its group
+// where captions repeat ("Oscillator 2 Detune"), and with its engine where
+// that still repeats ("FM Synth Volume Envelope Attack"). Every control
+// has a name of its own, so that a screen reader can tell them apart.
+std::string ControlCaption(int32_t index);
+const std::string& ControlAccessibleName(int32_t index);
+
 // The captions of the pages, and the engines' names in the engine box.
 const char* PageCaption(int32_t page);
 const char* EngineName(int32_t engine);
@@ -81,6 +91,8 @@ const char* LoopModeName(int32_t mode);
 
 // Whether the page is shown for an instrument of the engine.
 bool PageShown(int32_t page, int32_t engine);
+// The engine whose words a page edits; -1 for the strip, which edits all.
+int32_t PageEngine(int32_t page);
 
 // The value a control shows for a word of the block.
 int32_t ControlValueFromWord(const cSynthControl& control, int16_t word);

@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "editor/samplerlayers.h"
+#include "editor/valuetext.h"
 
 namespace {
 
@@ -33,6 +34,22 @@ int32_t cSynthEditor::ControlValue(int32_t index) {
   if (c.handler == cSynthHandler::ComboBox2Change) return sample.LoopMode();
   if (c.word < 0) return c.initial;
   return ControlValueFromWord(c, Params()[c.word]);
+}
+
+int32_t cSynthEditor::DefaultControlValue(int32_t index) {
+  const auto controls = SynthControls();
+  if (index < 0 || size_t(index) >= controls.size()) return 0;
+  const cSynthControl& c = controls[size_t(index)];
+  if (c.word < 0) return c.initial;
+  int16_t defaults[kInstrumentWords] = {};
+  tracker.GetDefaults(Engine(), defaults);
+  return ControlValueFromWord(c, defaults[c.word]);
+}
+
+std::string cSynthEditor::ValueText(int32_t index, int32_t value) {
+  const auto controls = SynthControls();
+  if (index < 0 || size_t(index) >= controls.size()) return {};
+  return ControlValueText(controls[size_t(index)], value, Params());
 }
 
 cControlResult cSynthEditor::ControlChanged(int32_t index, int32_t value) {

@@ -41,6 +41,12 @@ class cSynthEditor : private cLoopWriter {
   // What the control at the index of SynthControls() shows for the block.
   int32_t ControlValue(int32_t index);
 
+  // What the control shows when its word is the instrument engine's
+  // default (a double click on a knob puts it there).
+  int32_t DefaultControlValue(int32_t index);
+  // The control's value in its unit, for its tooltip and screen readers.
+  std::string ValueText(int32_t index, int32_t value);
+
   // A control at the index of SynthControls() changed to value. The changes
   // of one drag of a control merge into one step.
   cControlResult ControlChanged(int32_t index, int32_t value);

@@ -74,6 +74,7 @@ QWidget* TFrameChans::BuildVolumes() {
     bar->setFixedHeight(kVolumeBarHeight);
     bar->setFocusPolicy(Qt::NoFocus);
     bar->setToolTip(QString("Volume of channel %1").arg(c));
+    bar->setAccessibleName(QString::fromStdString(ChainName(c)) + " Volume");
     volumeBars[c] = bar;
     grid->addWidget(bar, 1, c, Qt::AlignHCenter);
 
@@ -100,6 +101,7 @@ QWidget* TFrameChans::BuildChain() {
   chainBox->setFocusPolicy(Qt::NoFocus);
   chainBox->setMaxVisibleItems(kPageChains);
   chainBox->setToolTip("The channel or aux bus whose effects are shown");
+  chainBox->setAccessibleName("Effect Chain");
   for (int chain = 0; chain < kPageChains; ++chain)
     chainBox->addItem(QString::fromStdString(ChainName(chain)));
   column->addWidget(chainBox);
@@ -119,6 +121,8 @@ QWidget* TFrameChans::BuildChain() {
     box->setObjectName(QString("FxType%1").arg(s));
     box->setFocusPolicy(Qt::NoFocus);
     box->setMaxVisibleItems(EffectTypeCount());
+    box->setAccessibleName(QString::fromStdString(SlotCaption(s)) + " Effect");
+    slotCaptions[s]->setBuddy(box);  // what a screen reader on Linux names the box by
     for (int type = 0; type < EffectTypeCount(); ++type) box->addItem(EffectTypeName(type));
     typeBoxes[s] = box;
     slotGrid->addWidget(box, s, 1);
@@ -126,6 +130,7 @@ QWidget* TFrameChans::BuildChain() {
     open->setObjectName(QString("FxParams%1").arg(s));
     open->setFocusPolicy(Qt::NoFocus);
     open->setToolTip("The effect's parameters");
+    open->setAccessibleName(QString::fromStdString(SlotCaption(s)) + " Parameters");
     open->setFixedWidth(QFontMetrics(font()).horizontalAdvance("...") + 20);
     paramButtons[s] = open;
     slotGrid->addWidget(open, s, 2);
@@ -158,6 +163,7 @@ QWidget* TFrameChans::BuildChain() {
     bar->setTickInterval(10);
     bar->setFocusPolicy(Qt::NoFocus);
     bar->setToolTip(QString("Send to aux bus %1").arg(b + 1));
+    bar->setAccessibleName("Send to " + QString::fromStdString(SendCaption(b)));
     sendBars[b] = bar;
     grid->addWidget(bar, b, 1);
     sendLabels[b] =

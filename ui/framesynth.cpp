@@ -28,6 +28,7 @@
 #include "editor/samplerlayers.h"
 #include "editor/synthcontrols.h"
 #include "editor/synthedit.h"
+#include "editor/valuetext.h"
 #include "ui/envelopeview.h"
 #include "ui/knob.h"
 #include "ui/partservices.h"
@@ -95,6 +96,16 @@ QWidget* KnobCell(QWidget* knob, const char* label) {
   return cell;
 }
 
+// The name of the waveform the field shows, beside it.
+QLabel* WaveformLabel(const cSynthControl& c, QWidget* field) {
+  auto* spin = static_cast<QSpinBox*>(field);
+  auto* name = new QLabel(WaveformName(c, spin->value()));
+  name->setAlignment(Qt::AlignRight | Qt::AlignTop);
+  QObject::connect(spin, &QSpinBox::valueChanged, name,
+                   [name, &c](int value) { name->setText(WaveformName(c, value)); });
+  return name;
+}
+
 }  // namespace
 
 TFrameSynth::TFrameSynth(QWidget* slot, TPartServices& services) : window(services) {
@@ -144,9 +155,16 @@ void TFrameSynth::BuildControls() {
         knob->SetMin(c.min);
         knob->SetMaxValue(c.max);
         knob->SetCurValue(c.initial);
-        // The unlabelled knobs bend the segment of the knob before them.
-        knob->setToolTip(c.label[0] != '\0' ? QString(c.label)
-                                            : QString(table[i - 1].label) + " curve");
+        knob->setToolTip(QString::fromStdString(ControlCaption(int32_t(i))));
+        // The value in the unit of the instrument's engine; a double click
+        // gives the word the engine starts an instrument with.
+        knob->SetValueText([this, i](int value) {
+          return editor ? QString::fromStdString(editor->ValueText(int32_t(i), value))
+                        : QString::number(value);
+        });
+        knob->SetDefaultValue([this, i, knob] {
+          return editor ? editor->DefaultControlValue(int32_t(i)) : knob->Position();
+        });
         widget = knob;
         break;
       }
@@ -209,6 +227,7 @@ void TFrameSynth::BuildControls() {
       }
     }
     widget->setObjectName(c.name);
+    widget->setAccessibleName(QString::fromStdString(ControlAccessibleName(int32_t(i))));
     controls[i] = widget;
   }
   // Which sound each oscillator's waveform number makes.
@@ -264,6 +283,8 @@ QWidget* TFrameSynth::BuildGroup(int page, const char* group) {
         const int row = spinRows++;
         spins->addWidget(new QLabel(c.label), row, 0);
         spins->addWidget(w, row, 1);
+        // Under the number: beside it the three oscillators outgrow the page.
+        if (WaveformName(c, c.min) != nullptr) spins->addWidget(WaveformLabel(c, w), spinRows++, 1);
         break;
       }
       case K::VBar: {

@@ -1,10 +1,16 @@
 #include "ui/knob.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QCursor>
 #include <QGuiApplication>
+#include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
+#include <QTimer>
+#include <QToolTip>
+#include <QWheelEvent>
 #include <cmath>
 #include <numbers>
 
@@ -20,9 +26,47 @@ bool PlatformMovesPointer() {
   return !platform.startsWith("wayland") && platform != "offscreen" && platform != "minimal";
 }
 
+constexpr int kWheelNotch = 120;  // eighths of a degree
+
+// What a screen reader sees of a knob: a dial with its name and its value,
+// which it may also set.
+class TKnobAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
+ public:
+  explicit TKnobAccessible(TmKnob* knob) : QAccessibleWidget(knob, QAccessible::Dial) {}
+
+  void* interface_cast(QAccessible::InterfaceType type) override {
+    if (type == QAccessible::ValueInterface) return static_cast<QAccessibleValueInterface*>(this);
+    return QAccessibleWidget::interface_cast(type);
+  }
+  QString text(QAccessible::Text type) const override {
+    if (type == QAccessible::Value) return Knob()->ValueText();
+    if (type == QAccessible::Name && Knob()->accessibleName().isEmpty()) return Knob()->toolTip();
+    return QAccessibleWidget::text(type);
+  }
+  QVariant currentValue() const override { return Knob()->Position(); }
+  void setCurrentValue(const QVariant& value) override { Knob()->SetCurValue(value.toInt()); }
+  QVariant maximumValue() const override { return Knob()->Max(); }
+  QVariant minimumValue() const override { return Knob()->Min(); }
+  QVariant minimumStepSize() const override { return 1; }
+
+ private:
+  TmKnob* Knob() const { return static_cast<TmKnob*>(widget()); }
+};
+
+QAccessibleInterface* KnobAccessible(const QString& className, QObject* object) {
+  if (className != QLatin1String("TmKnob") || object == nullptr || !object->isWidgetType())
+    return nullptr;
+  return new TKnobAccessible(static_cast<TmKnob*>(object));
+}
+
 }  // namespace
 
 TmKnob::TmKnob(QWidget* parent) : QWidget(parent), pointerMovable(PlatformMovesPointer()) {
+  static const bool accessible = [] {
+    QAccessible::installFactory(KnobAccessible);
+    return true;
+  }();
+  (void)accessible;
   faceColor = palette().color(QPalette::Button);
   setAttribute(Qt::WA_OpaquePaintEvent);
   setFocusPolicy(Qt::NoFocus);
@@ -85,7 +129,27 @@ void TmKnob::SetGfxData(const QPixmap* strip) {
 }
 
 void TmKnob::KnobChange() {
+  if (QAccessible::isActive()) {
+    QAccessibleValueChangeEvent changed(this, model.position);
+    QAccessible::updateAccessibility(&changed);
+  }
   if (onChange) onChange(this, model.position);
+}
+
+QString TmKnob::ValueText() const {
+  return valueText ? valueText(model.position) : QString::number(model.position);
+}
+
+void TmKnob::ShowValueTip(QPoint at) {
+  const QString caption = toolTip();
+  QToolTip::showText(at, caption.isEmpty() ? ValueText() : caption + ": " + ValueText(), this,
+                     rect());
+}
+
+bool TmKnob::event(QEvent* event) {
+  if (event->type() != QEvent::ToolTip) return QWidget::event(event);
+  ShowValueTip(static_cast<QHelpEvent*>(event)->globalPos());
+  return true;
 }
 
 void TmKnob::PointerToAnchor() {
@@ -99,7 +163,9 @@ void TmKnob::UpdatePosition(QPoint pointer) {
   DeltaCurValue(delta);
   // Back to the anchor after every step, also one the bounds swallowed, so
   // that the drag has no screen edge and turning back acts at once.
-  if (dragging) PointerToAnchor();
+  if (!dragging) return;
+  PointerToAnchor();
+  ShowValueTip(anchor);
 }
 
 void TmKnob::mousePressEvent(QMouseEvent* event) {
@@ -115,12 +181,39 @@ void TmKnob::mouseMoveEvent(QMouseEvent* event) {
   if (dragging) UpdatePosition(event->globalPosition().toPoint());
 }
 
+// A button's release hides every tooltip: the knob's comes back with the
+// value the drag or the double click left.
 void TmKnob::mouseReleaseEvent(QMouseEvent* event) {
   QWidget::mouseReleaseEvent(event);
-  if (!dragging) return;
-  dragging = false;
-  PointerToAnchor();
-  unsetCursor();
+  if (!allowUserDrag) return;
+  if (dragging) {
+    dragging = false;
+    PointerToAnchor();
+    unsetCursor();
+  }
+  // After the release has gone its whole way: on its way it closes tips.
+  const QPoint at = pointerMovable ? anchor : event->globalPosition().toPoint();
+  QTimer::singleShot(0, this, [this, at] { ShowValueTip(at); });
+}
+
+// The first click of the two ended its drag on its release; this one sets
+// the default without starting another (its release shows the value).
+void TmKnob::mouseDoubleClickEvent(QMouseEvent* event) {
+  if (!allowUserDrag || !defaultValue) return QWidget::mouseDoubleClickEvent(event);
+  SetCurValue(defaultValue());
+}
+
+void TmKnob::wheelEvent(QWheelEvent* event) {
+  if (!allowUserDrag) return QWidget::wheelEvent(event);
+  // Fine-grained wheels and touch pads send parts of a notch.
+  wheelRest += event->angleDelta().y();
+  const int notches = wheelRest / kWheelNotch;
+  wheelRest -= notches * kWheelNotch;
+  if (notches != 0) {
+    DeltaCurValue(notches);
+    ShowValueTip(event->globalPosition().toPoint());
+  }
+  event->accept();
 }
 
 void TmKnob::paintEvent(QPaintEvent*) {

@@ -1,7 +1,10 @@
 #pragma once
 // The rotary knob: an integer between Min and Max, turned by dragging the
-// mouse vertically, painted as a drawn dial or as one tile of a film strip.
-// Every change of its value, by the user or by a program, raises OnChange.
+// mouse vertically or by the wheel (one step a notch), painted as a drawn
+// dial or as one tile of a film strip. Every change of its value, by the
+// user or by a program, raises OnChange. Its value shows as a tooltip
+// ("Attack: 30 ms", the caption being its tool tip) on hover and while it
+// turns, and screen readers see it as a dial with that value.
 
 #include <QColor>
 #include <QPoint>
@@ -19,6 +22,7 @@ class TmKnob : public QWidget {
 
  public:
   using TKnobChangeEvent = std::function<void(TmKnob* knob, int value)>;
+  using TValueText = std::function<QString(int value)>;
 
   explicit TmKnob(QWidget* parent = nullptr);
 
@@ -44,17 +48,27 @@ class TmKnob : public QWidget {
   // takes one tile's size, the strip's width / 63 by its height.
   void SetGfxData(const QPixmap* strip);
   void SetOnChange(TKnobChangeEvent handler) { onChange = std::move(handler); }
+  // How the value is worded ("30 ms"); the plain number without it.
+  void SetValueText(TValueText text) { valueText = std::move(text); }
+  QString ValueText() const;
+  // What a double click turns the knob to; without it a double click is a
+  // second click.
+  void SetDefaultValue(std::function<int()> value) { defaultValue = std::move(value); }
 
  protected:
+  bool event(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
 
  private:
   void KnobChange();
   void UpdatePosition(QPoint pointer);
   void PointerToAnchor();
+  void ShowValueTip(QPoint at);
 
   cKnobModel model;
   TMarkStyle markStyle = msLine;
@@ -62,6 +76,9 @@ class TmKnob : public QWidget {
   QColor tickColor = Qt::black;
   bool allowUserDrag = true;
   TKnobChangeEvent onChange;
+  TValueText valueText;
+  std::function<int()> defaultValue;
+  int wheelRest = 0;  // eighths of a degree the wheel turned short of a notch
   const QPixmap* graphics = nullptr;
   bool dragging = false;
   QPoint anchor;    // screen position where the drag began

@@ -451,6 +451,9 @@ void TMainForm::BuildToolBar() {
   }
   for (QToolButton* button : toolBar->findChildren<QToolButton*>())
     button->setFocusPolicy(Qt::NoFocus);
+  // The button a narrow window shows for the buttons that did not fit.
+  if (auto* more = toolBar->findChild<QToolButton*>("qt_toolbar_ext_button"))
+    more->setAccessibleName("More Tools");
 }
 
 QWidget* TMainForm::BuildTopArea() {
@@ -480,6 +483,9 @@ QWidget* TMainForm::BuildTopArea() {
   SE_Octave = spin("SE_Octave", 0, 9, 3);
   SE_RowAdd = spin("SE_RowAdd", 0, 16, 1);
   SE_Instr = spin("SE_Instr", 1, 127, 1);
+  // Named as their labels read.
+  for (QSpinBox* box : {bpmField, speedField, SE_Octave, SE_RowAdd, SE_Instr})
+    box->setAccessibleName(QString(box->objectName()).remove("SE_"));
   grid->addWidget(new QLabel("BPM", controls), 0, 0);
   grid->addWidget(bpmField, 0, 1);
   grid->addWidget(new QLabel("Speed", controls), 0, 2);
@@ -494,6 +500,7 @@ QWidget* TMainForm::BuildTopArea() {
   channelBox = new QComboBox(controls);
   channelBox->setObjectName("ChannelBox");
   channelBox->setFocusPolicy(Qt::NoFocus);
+  channelBox->setAccessibleName("Channels");
   grid->addWidget(channelBox, 2, 0, 1, 3);
   label1 = new QLabel("0000", controls);
   label1->setObjectName("Label1");
@@ -524,12 +531,19 @@ QWidget* TMainForm::BuildTopArea() {
   mKnob1->SetMin(kMasterVolumeRange.low);
   mKnob1->SetMaxValue(kMasterVolumeRange.high);
   mKnob1->setToolTip("Master volume");
+  mKnob1->setAccessibleName("Master volume");
+  mKnob1->SetValueText([](int v) { return QString::fromStdString(MasterVolumeText(v)); });
+  mKnob1->SetDefaultValue([this] { return config.masterVol; });
   mKnob2 = new TmKnob(controls);
   mKnob2->setObjectName("mKnob2");
   mKnob2->SetGfxData(&knobStrip);
   mKnob2->SetMin(kMasterPanRange.low);
   mKnob2->SetMaxValue(kMasterPanRange.high);
   mKnob2->setToolTip("Master pan");
+  mKnob2->setAccessibleName("Master pan");
+  mKnob2->SetValueText(
+      [](int v) { return QString::fromStdString(MasterPanText(MasterPanFromKnob(v))); });
+  mKnob2->SetDefaultValue([this] { return config.masterPan; });
   knobs->addWidget(new QLabel("Vol", controls));
   knobs->addWidget(mKnob1);
   knobs->addSpacing(8);

@@ -66,11 +66,13 @@ void TPatternEditorPart::BuildSequencePanel() {
                      "Song position up: the song goes on there from the pattern's first row\n"
                      "(with Ctrl: after the pattern that plays)");
   up->setArrowType(Qt::UpArrow);
+  up->setAccessibleName("Song position up");
   QToolButton* down =
       SequenceButton("SequenceDown",
                      "Song position down: the song goes on there from the pattern's first row\n"
                      "(with Ctrl: after the pattern that plays)");
   down->setArrowType(Qt::DownArrow);
+  down->setAccessibleName("Song position down");
   for (QToolButton* arrow : {up, down}) arrow->setAutoRepeat(true);
   QToolButton* insert = SequenceButton("InsRow", "Insert an entry at the sequence cursor");
   insert->setText("InsRow");

@@ -130,4 +130,34 @@ TEST(EnvelopePicture, SegmentsAreAtMost35PixelsAndHold0IsMarked) {
   EXPECT_FALSE(held.holdLine);
 }
 
+TEST(SynthControls, EveryControlHasANameOfItsOwn) {
+  std::set<std::string> names;
+  for (size_t i = 0; i < SynthControls().size(); ++i) {
+    const std::string& name = ControlAccessibleName(int32_t(i));
+    EXPECT_FALSE(name.empty()) << SynthControls()[i].name;
+    EXPECT_TRUE(names.insert(name).second) << name;
+  }
+  // The label alone where it is the only one; its group, and then its
+  // engine, where labels repeat.
+  struct Case {
+    const char* control;
+    const char* name;
+  };
+  for (Case c : {Case{"mKnob23", "Cutoff"},
+                 {"SE_Layer", "Layer n."},
+                 {"SpinEdit5", "Oscillator 2 Detune"},
+                 {"CheckBox4", "Filter Envelope No RST"},
+                 {"mKnob25", "Filter LFO Freq"},
+                 {"mKnob71", "Synthesizer Volume Envelope Decay curve"},
+                 {"mKnob31", "Attack"},
+                 {"mKnob110", "FM Synth Volume Envelope Attack"},
+                 {"SpinEditTune", "Synthesizer Tune"},
+                 {"SE_Tune", "Sampler Tune"},
+                 {"SpeedButton6", "FM Synth Load Synth"},
+                 {"ComboBox1", "Engine"},
+                 {"ComboBox2", "Loop Mode"}}) {
+    EXPECT_EQ(ControlAccessibleName(FindSynthControl(c.control)), c.name) << c.control;
+  }
+}
+
 }  // namespace

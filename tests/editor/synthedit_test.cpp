@@ -157,6 +157,24 @@ TEST_F(SynthEdit, TheEngineChangeResetsTheInstrumentToTheNewDefaults) {
   EXPECT_EQ(Block(), defaults);
 }
 
+TEST_F(SynthEdit, KnobDefaultsAreTheInstrumentEnginesAndTextsReadItsWords) {
+  auto Default = [this](const char* name) {
+    return editor.DefaultControlValue(FindSynthControl(name));
+  };
+  Change("mKnob17", 200);
+  EXPECT_EQ(Default("mKnob17"), Defaults(kGenBass)[11]);
+  EXPECT_EQ(Default("mKnob32"), Defaults(kGenBass)[32]);
+  // The LFO's rate range (word 51) sets what its rate word means.
+  SetWord(51, 1);
+  EXPECT_EQ(editor.ValueText(FindSynthControl("mKnob25"), 16), "0.50 Hz");
+
+  Change("ComboBox1", kGenSampler);
+  EXPECT_EQ(Default("mKnob37"), 112);  // the sampler's sustain
+  Change("ComboBox1", kGenFM);
+  EXPECT_EQ(Default("mKnob112"), Defaults(kGenFM)[18]);
+  EXPECT_EQ(Default("mKnob120"), Defaults(kGenFM)[7]);
+}
+
 TEST_F(SynthEdit, EnvelopePicturesFollowTheirWords) {
   SetWord(11, 200);  // attack
   SetWord(14, 0);    // hold

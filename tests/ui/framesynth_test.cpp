@@ -205,6 +205,46 @@ TEST(FrameSynth, ADoubleClickPutsTheSamplePagesSpinEditsBackTo0) {
   }
 }
 
+TEST(FrameSynth, ADoubleClickTurnsAKnobToItsEnginesDefault) {
+  TSynthWindow w;
+  struct Case {
+    int32_t engine;
+    const char* knob;
+    int32_t word;
+  };
+  for (Case c : {Case{kGenBass, "mKnob23", 22},
+                 {kGenBass, "mKnob32", 32},
+                 {kGenFM, "mKnob120", 7},
+                 {kGenSampler, "mKnob37", 7}}) {
+    w.Get<QComboBox>("ComboBox1")->setCurrentIndex(c.engine);
+    auto* knob = w.Get<TmKnob>(c.knob);
+    knob->SetCurValue(knob->Min() + 1);
+    ASSERT_EQ(w.Word(c.word), knob->Min() + 1) << c.knob;
+    DoubleClick(knob, knob->rect().center());
+    EXPECT_EQ(w.Word(c.word), w.Defaults(c.engine)[size_t(c.word)]) << c.knob;
+    EXPECT_EQ(knob->Position(), w.Word(c.word)) << c.knob;
+  }
+}
+
+TEST(FrameSynth, WaveformFieldsShowTheWaveformsName) {
+  TSynthWindow w;
+  auto NameShown = [&w](const char* spin, const char* name) {
+    for (QLabel* label : w.Get<QSpinBox>(spin)->parentWidget()->findChildren<QLabel*>())
+      if (label->text() == name) return true;
+    return false;
+  };
+  w.Get<QSpinBox>("SpinEdit4")->setValue(3);
+  EXPECT_TRUE(NameShown("SpinEdit4", "Noise"));
+  EXPECT_FALSE(NameShown("SpinEdit4", "Saw"));
+  // A refresh shows the names of the instrument selected.
+  w.Get<QComboBox>("ComboBox1")->setCurrentIndex(kGenFM);
+  w.Get<QSpinBox>("SpinEdit106")->setValue(2);
+  w.SelectInstrument(2);
+  EXPECT_FALSE(NameShown("SpinEdit106", "Half Sine"));
+  w.SelectInstrument(1);
+  EXPECT_TRUE(NameShown("SpinEdit106", "Half Sine"));
+}
+
 TEST(FrameSynth, EnvelopePicturesFollowTheKnobs) {
   TSynthWindow w;
   w.frame->Pages()->setCurrentIndex(kPageFilter);

@@ -4,7 +4,9 @@
 // dialogs answered by a script.
 
 #include <QApplication>
+#include <QMouseEvent>
 #include <QTemporaryDir>
+#include <QTest>
 #include <deque>
 #include <fstream>
 #include <memory>
@@ -28,6 +30,17 @@ class TQtEnvironment {
     return *app;
   }
 };
+
+// Two clicks as the platform sends them: the second press comes as the
+// double click.
+inline void DoubleClick(QWidget* widget, QPoint at) {
+  QTest::mousePress(widget, Qt::LeftButton, Qt::NoModifier, at);
+  QTest::mouseRelease(widget, Qt::LeftButton, Qt::NoModifier, at);
+  QMouseEvent second(QEvent::MouseButtonDblClick, QPointF(at), widget->mapToGlobal(QPointF(at)),
+                     Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(widget, &second);
+  QTest::mouseRelease(widget, Qt::LeftButton, Qt::NoModifier, at);
+}
 
 // One wavetable cache for the whole test program: built by the first
 // window, read by the others.

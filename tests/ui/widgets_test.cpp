@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QHelpEvent>
 #include <QTest>
+#include <QToolTip>
+#include <QWheelEvent>
 #include <chrono>
 #include <thread>
 
@@ -143,4 +146,85 @@ TEST(Knob, DraggingUpTurnsItUpAndStopsAtTheMaximum) {
   knob->SetDrag(false);
   QTest::mousePress(knob, Qt::LeftButton, Qt::NoModifier, centre);
   EXPECT_FALSE(knob->Dragging());
+}
+
+namespace {
+
+// A wheel turned by delta eighths of a degree over the knob's centre.
+void Wheel(TmKnob* knob, int delta) {
+  const QPointF centre = QRectF(knob->rect()).center();
+  QWheelEvent wheel(centre, knob->mapToGlobal(centre), QPoint(), QPoint(0, delta), Qt::NoButton,
+                    Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(knob, &wheel);
+}
+
+}  // namespace
+
+TEST(Knob, TheWheelTurnsItOneStepANotchAndADoubleClickGivesItsDefault) {
+  TQtEnvironment::App();
+  QWidget parent;
+  cKnobEvents events;
+  TmKnob* knob = KnobWithEvents(parent, events);
+  knob->SetMaxValue(255);
+  knob->SetCurValue(100);
+  Wheel(knob, 120);
+  EXPECT_EQ(knob->Position(), 101);
+  Wheel(knob, -360);
+  EXPECT_EQ(knob->Position(), 98);
+  // A fine wheel's parts of a notch add up to one.
+  Wheel(knob, 60);
+  EXPECT_EQ(knob->Position(), 98);
+  Wheel(knob, 60);
+  EXPECT_EQ(knob->Position(), 99);
+  EXPECT_EQ(events.last, 99);
+
+  DoubleClick(knob, knob->rect().center());
+  EXPECT_EQ(knob->Position(), 99);  // no default: two clicks
+  EXPECT_FALSE(knob->Dragging());
+  knob->SetDefaultValue([] { return 3; });
+  DoubleClick(knob, knob->rect().center());
+  EXPECT_EQ(knob->Position(), 3);
+  EXPECT_EQ(events.last, 3);
+  EXPECT_FALSE(knob->Dragging());
+
+  // A knob the mouse may not turn takes neither.
+  knob->SetDrag(false);
+  Wheel(knob, 120);
+  knob->SetCurValue(50);
+  DoubleClick(knob, knob->rect().center());
+  EXPECT_EQ(knob->Position(), 50);
+}
+
+TEST(Knob, ItsTooltipSaysItsValueOnHoverAndWhileItTurns) {
+  TQtEnvironment::App();
+  QWidget parent;
+  parent.resize(200, 200);
+  cKnobEvents events;
+  TmKnob* knob = KnobWithEvents(parent, events);
+  knob->move(80, 80);
+  knob->setToolTip("Attack");
+  knob->SetMaxValue(255);
+  knob->SetValueText([](int v) { return QString("%1 ms").arg(v * 10); });
+  knob->SetCurValue(3);
+  parent.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&parent));
+  EXPECT_EQ(knob->ValueText(), "30 ms");
+
+  const QPoint centre = knob->rect().center();
+  QHelpEvent hover(QEvent::ToolTip, centre, knob->mapToGlobal(centre));
+  QApplication::sendEvent(knob, &hover);
+  EXPECT_TRUE(QToolTip::isVisible());
+  EXPECT_EQ(QToolTip::text(), "Attack: 30 ms");
+
+  QTest::mousePress(knob, Qt::LeftButton, Qt::NoModifier, centre);
+  QTest::mouseMove(knob, centre - QPoint(0, 2));
+  EXPECT_EQ(knob->Position(), 5);
+  EXPECT_EQ(QToolTip::text(), "Attack: 50 ms");
+  QTest::mouseRelease(knob, Qt::LeftButton, Qt::NoModifier, centre - QPoint(0, 2));
+  QApplication::processEvents();
+  EXPECT_TRUE(QToolTip::isVisible());  // the release hid it, the knob shows it again
+  EXPECT_EQ(QToolTip::text(), "Attack: 50 ms");
+  Wheel(knob, 120);
+  EXPECT_EQ(QToolTip::text(), "Attack: 60 ms");
+  QToolTip::hideText();
 }

@@ -6,12 +6,15 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QHelpEvent>
+#include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -35,6 +38,7 @@
 #include "ui/formpreferences.h"
 #include "ui/framechans.h"
 #include "ui/framesynth.h"
+#include "ui/knob.h"
 #include "ui/mainform.h"
 #include "ui/patterneditorpart.h"
 #include "ui/sampleeditor.h"
@@ -52,6 +56,38 @@ void Settle(int milliseconds) {
 bool Save(QWidget& widget, const QString& folder, const QString& name, const QString& suffix) {
   const QString path = folder + "/" + name + suffix + ".png";
   if (!widget.grab().save(path)) {
+    std::fprintf(stderr, "murvelon-screenshots: cannot write %s\n", path.toLocal8Bit().constData());
+    return false;
+  }
+  std::printf("%s\n", path.toLocal8Bit().constData());
+  return true;
+}
+
+// The window with a knob's tooltip, which is a window of its own that a
+// grab of the main window leaves out: it is painted in where it shows.
+bool SaveKnobTooltip(TMainForm& form, TmKnob& knob, const QString& folder, const QString& suffix) {
+  const QPoint centre = knob.rect().center();
+  QHelpEvent hover(QEvent::ToolTip, centre, knob.mapToGlobal(centre));
+  QApplication::sendEvent(&knob, &hover);
+  Settle(100);
+  QWidget* tip = nullptr;
+  for (QWidget* top : QApplication::topLevelWidgets())
+    if (top->objectName() == "qtooltip_label" && top->isVisible()) tip = top;
+  if (tip == nullptr) {
+    std::fprintf(stderr, "murvelon-screenshots: the knob shows no tooltip\n");
+    return false;
+  }
+  QPixmap picture = form.grab();
+  {
+    QPainter painter(&picture);
+    // Below and right of the pointer, as the tooltip places itself where
+    // the screen leaves it room (the offscreen screen is smaller than the
+    // window, and pushes it aside).
+    painter.drawPixmap(knob.mapTo(&form, centre) + QPoint(2, 16), tip->grab());
+  }
+  QToolTip::hideText();
+  const QString path = folder + "/knob-tooltip" + suffix + ".png";
+  if (!picture.save(path)) {
     std::fprintf(stderr, "murvelon-screenshots: cannot write %s\n", path.toLocal8Bit().constData());
     return false;
   }
@@ -90,6 +126,8 @@ bool SaveSynthPages(TMainForm& form, const QString& folder, const QString& suffi
   frame->Pages()->setCurrentIndex(kPageFilter);
   Settle(100);
   ok = Save(form, folder, "synth-filter", suffix) && ok;
+  ok = SaveKnobTooltip(form, *qobject_cast<TmKnob*>(frame->Control("mKnob13")), folder, suffix) &&
+       ok;
   form.InstrumentEdit()->setValue(6);
   Settle(100);
   ok = Save(form, folder, "synth-fm", suffix) && ok;
