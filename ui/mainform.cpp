@@ -32,6 +32,7 @@
 #include "song/songtables.h"
 #include "ui/analyserview.h"
 #include "ui/autosavekeeper.h"
+#include "ui/clipmark.h"
 #include "ui/formsystem.h"
 #include "ui/framechans.h"
 #include "ui/framesynth.h"
@@ -539,6 +540,9 @@ QWidget* TMainForm::BuildTopArea() {
   spectrumView = new TSpectrumView(right);
   spectrumView->setObjectName("Spectrum");
   under->addWidget(spectrumView);
+  clipMark = new TClipMark(right);
+  clipMark->setObjectName("ClipMark");
+  under->addWidget(clipMark);
   voiceLabel = new QLabel(QString::fromStdString(VoicesText(0)), right);
   voiceLabel->setObjectName("VoiceLabel");
   under->addWidget(voiceLabel);
