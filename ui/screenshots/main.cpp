@@ -183,6 +183,7 @@ bool SaveClipMark(TMainForm& form, const QString& folder, const QString& suffix)
   const bool saved = shot.save(path);
   form.StopClick();
   form.Tracker()->Edits().SetMasterVolume(volume);
+  Settle(2300);  // the mark goes out and "Ready..." returns before the next pictures
   if (!lit || !saved) {
     std::fprintf(stderr, "murvelon-screenshots: %s\n",
                  lit ? "cannot write the clip mark's picture" : "the demo at 200 % never clipped");
