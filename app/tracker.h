@@ -219,6 +219,9 @@ class cTracker : private cTickSource {
   const cWavetables& Wavetables() const { return *wavetables; }
   cPlayerState PlayerState();
   cLoadState LoadState();
+  // The mix's running count of samples put out at full scale (wrapping);
+  // read without the lock.
+  uint32_t ClippedSamples() const { return renderer->ClippedSamples(); }
   // What the audio thread changes, read under the engine lock: read(view)
   // sees the player, the render path and the generators, read-only. Keep it
   // short and allocate nothing in it: the audio thread waits meanwhile.

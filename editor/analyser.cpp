@@ -47,7 +47,40 @@ void cSpectrum::Capture(const int16_t* accumulator, int32_t accumulatorFrames, i
   }
 }
 
+namespace {
+
+constexpr double kFullScale = 32768.0 * cSpectrum::kPoints / 4.0;  // a Hann-windowed
+                                                                   // full-scale sine's peak
+// No bin of the transform exceeds the sum of the samples' magnitudes (the
+// window is at most 1); below a thousandth of full scale, which is -60 dB,
+// every band is 0. Half of that leaves room for rounding.
+constexpr int32_t kQuietSum = int32_t(kFullScale / 1000.0 / 2.0);
+
+bool Quiet(const std::vector<int16_t>& mono) {
+  int32_t sum = 0;
+  for (int16_t v : mono) {
+    sum += std::abs(int32_t(v));
+    if (sum >= kQuietSum) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 void cSpectrum::Analyse() {
+  if (Quiet(mono)) {
+    std::fill(std::begin(bands), std::end(bands), 0.0);
+  } else {
+    Transform();
+  }
+  for (int32_t b = 0; b < kBars; ++b) {
+    const double value = bands[b + 1] * (b * 0.0125 + 0.9);
+    smoothed[b] = smoothed[b] * 0.25 + value * 0.75;
+    heights[b] = std::clamp(int32_t(kBarPixels * smoothed[b]), 0, kMaxHeight);
+  }
+}
+
+void cSpectrum::Transform() {
   for (int32_t i = 0; i < kPoints; ++i) data[i] = {mono[i] * window[i], 0.0};
   fft.Transform(data.data());
 
@@ -56,7 +89,6 @@ void cSpectrum::Analyse() {
   // at -60 dB and below stays at 0.
   const double binHz = double(sampleRate) / kPoints;
   const double lowest = 40.0, highest = std::min(16000.0, sampleRate / 2.0);
-  const double fullScale = 32768.0 * kPoints / 4.0;  // a Hann-windowed full-scale sine's peak
   for (int32_t band = 1; band <= kBars; ++band) {
     const double from = lowest * std::pow(highest / lowest, double(band - 1) / kBars);
     const double to = lowest * std::pow(highest / lowest, double(band) / kBars);
@@ -65,13 +97,8 @@ void cSpectrum::Analyse() {
     last = std::min(last, kPoints / 2 - 1);
     double peak = 0.0;
     for (int32_t k = first; k <= last; ++k) peak = std::max(peak, std::abs(data[k]));
-    const double level = peak / fullScale;
+    const double level = peak / kFullScale;
     const double db = level > 0.0 ? 20.0 * std::log10(level) : -1000.0;
     bands[band] = std::clamp((db + 60.0) / 60.0, 0.0, 1.0);
-  }
-  for (int32_t b = 0; b < kBars; ++b) {
-    const double value = bands[b + 1] * (b * 0.0125 + 0.9);
-    smoothed[b] = smoothed[b] * 0.25 + value * 0.75;
-    heights[b] = std::clamp(int32_t(kBarPixels * smoothed[b]), 0, kMaxHeight);
   }
 }

@@ -38,7 +38,9 @@ class cSpectrum {
   // samples (left + right) / 2 rounded toward zero. Cheap: the caller may
   // hold the engine lock.
   void Capture(const int16_t* accumulator, int32_t accumulatorFrames, int32_t writeFrame);
-  // Transforms the captured samples and updates the bars.
+  // Transforms the captured samples and updates the bars. Samples too quiet
+  // for any band to reach -60 dB (silence, the dither alone) skip the
+  // transform: every band is 0 without it.
   void Analyse();
 
   // Magnitude of band 1-15 of the last analysis; 1 is a full-scale sine.
@@ -48,6 +50,9 @@ class cSpectrum {
   const int16_t* MonoSamples() const { return mono.data(); }
 
  private:
+  // The bands' magnitudes from the captured samples.
+  void Transform();
+
   cFFT fft;
   int32_t sampleRate;
   std::vector<int16_t> mono;

@@ -40,6 +40,7 @@ double ScopeFrameStep(int cellWidth, int scale) {
 
 void cScope::Resize(int width, int height, int pixelScale) {
   scale = std::max(pixelScale, 1);
+  resized = true;
   // The traces were taken for the old size: until the next Capture only
   // the numbers are drawn.
   std::fill(std::begin(points), std::end(points), 0);
@@ -54,18 +55,28 @@ void cScope::Resize(int width, int height, int pixelScale) {
   rows.assign(size_t(16) * size_t(width), 0);
 }
 
-void cScope::Capture(cTracker& t) {
-  if (!bmp) return;
+bool cScope::Capture(cTracker& t) {
+  if (!bmp) return false;
+  bool changed = resized;
+  resized = false;
   t.ReadEngine([&](const cTracker::cEngineView& engine) {
     const cSongTables& song = engine.song;
+    const cScopeLayout before = layout;
     layout = MakeScopeLayout(bmp->Width(), bmp->Height(), song.channelCount, scale);
+    changed |= layout.channels != before.channels;
     const int frames = engine.renderer.BlockFrames();
     const int columns = layout.cellWidth - 2 * scale;
     const double step = ScopeFrameStep(layout.cellWidth, scale);
     for (int k = 0; k < 16; ++k) {
+      const bool wasHeard = heard[k];
+      const int wasPoints = points[k];
       heard[k] = k < layout.channels && song.IsActive(k);
       points[k] = 0;
-      if (!heard[k] || columns <= 0 || layout.halfRow <= 0) continue;
+      changed |= heard[k] != wasHeard;
+      if (!heard[k] || columns <= 0 || layout.halfRow <= 0) {
+        changed |= wasPoints != 0;
+        continue;
+      }
       const float* buffer = engine.renderer.ChannelBuffer(k);
       int* out = rows.data() + size_t(k) * size_t(bmp->Width());
       double position = 0.0;
@@ -76,11 +87,15 @@ void cScope::Capture(cTracker& t) {
         bool clipped = false;
         const int row = ScopeTraceRow(buffer[2 * frame], buffer[2 * frame + 1], layout.halfRow,
                                       scale, &clipped);
-        out[x] = clipped ? -1 : row;
+        const int point = clipped ? -1 : row;
+        changed |= out[x] != point;
+        out[x] = point;
       }
       points[k] = x;
+      changed |= x != wasPoints;
     }
   });
+  return changed;
 }
 
 void cScope::Draw() {

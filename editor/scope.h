@@ -32,8 +32,10 @@ class cScope {
   void Refresh(cTracker& t);
   // Copies what the picture needs (the channel count, who is heard, the
   // trace points of the last block) under the engine lock, which it takes
-  // itself; a display timer that already holds it may call this.
-  void Capture(cTracker& t);
+  // itself; a display timer that already holds it may call this. Returns
+  // whether any of it differs from the last Capture (or a Resize came
+  // between): when not, the picture drawn from it stands as it is.
+  bool Capture(cTracker& t);
   // Draws what the last Capture copied; needs no lock.
   void Draw();
 
@@ -50,6 +52,7 @@ class cScope {
   std::unique_ptr<TFastBMP> bmp;
   cScopeLayout layout;
   int scale = 1;
+  bool resized = false;  // since the last Capture
   // Per channel: heard or not, and one row per pixel column of its cell
   // (negative: clipped to the top); sized by Resize.
   bool heard[16] = {};

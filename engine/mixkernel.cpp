@@ -1,6 +1,7 @@
 #include "engine/mixkernel.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -57,7 +58,9 @@ void MixPlain(cMixJob& job, int32_t from) {
     for (int j = 0; j < job.count; ++j) sum += double(job.sources[j][i]) * job.gains[j];
     if (job.sums != nullptr) job.sums[i] = sum;
     job.dither = NextDither(job.dither);
-    job.out[i] = FinishSample(sum, (i & 1) ? job.gainRight : job.gainLeft, job.dither);
+    const int16_t sample = FinishSample(sum, (i & 1) ? job.gainRight : job.gainLeft, job.dither);
+    job.out[i] = sample;
+    job.clipped += sample == 32767 || sample == -32768;
   }
 }
 
@@ -68,6 +71,14 @@ __m128i MultiplyLow32(__m128i a, __m128i b) {
   const __m128i odd = _mm_mul_epu32(_mm_srli_epi64(a, 32), _mm_srli_epi64(b, 32));
   return _mm_unpacklo_epi32(_mm_shuffle_epi32(even, _MM_SHUFFLE(0, 0, 2, 0)),
                             _mm_shuffle_epi32(odd, _MM_SHUFFLE(0, 0, 2, 0)));
+}
+
+// How many of the 16-bit words that `lanes` marks (two bits a word, as the
+// byte mask gives them) lie at full scale.
+int FullScaleWords(__m128i words, int lanes = 0xFFFF) {
+  const __m128i full = _mm_or_si128(_mm_cmpeq_epi16(words, _mm_set1_epi16(32767)),
+                                    _mm_cmpeq_epi16(words, _mm_set1_epi16(-32768)));
+  return std::popcount(unsigned(_mm_movemask_epi8(full) & lanes)) / 2;
 }
 
 // What FinishSample does, for a left and a right sample at once.
@@ -96,6 +107,7 @@ int32_t MixSse2(cMixJob& job) {
   const __m128i mask = _mm_set1_epi32(int32_t(kDitherMask));
   __m128i dither = _mm_load_si128(reinterpret_cast<const __m128i*>(first));
   __m128i used = dither;
+  int clipped = 0;
   int32_t i = 0;
   for (; i + 4 <= job.samples; i += 4) {
     __m128d low = _mm_setzero_pd(), high = _mm_setzero_pd();
@@ -110,12 +122,14 @@ int32_t MixSse2(cMixJob& job) {
     }
     const __m128i a = FinishPair(low, master, dither);
     const __m128i b = FinishPair(high, master, _mm_srli_si128(dither, 8));
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(job.out + i),
-                     _mm_packs_epi32(_mm_unpacklo_epi64(a, b), _mm_setzero_si128()));
+    const __m128i words = _mm_packs_epi32(_mm_unpacklo_epi64(a, b), _mm_setzero_si128());
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(job.out + i), words);
+    clipped += FullScaleWords(words, 0xFF);
     used = dither;
     dither = _mm_and_si128(_mm_add_epi32(MultiplyLow32(dither, jumpMul), jumpAdd), mask);
   }
   job.dither = uint32_t(_mm_cvtsi128_si32(_mm_shuffle_epi32(used, _MM_SHUFFLE(3, 3, 3, 3))));
+  job.clipped += clipped;
   return i;
 }
 #endif
@@ -156,6 +170,7 @@ __attribute__((target("avx2"))) int32_t MixAvx2(cMixJob& job) {
   __m256i ditherLow = _mm256_load_si256(reinterpret_cast<const __m256i*>(first));
   __m256i ditherHigh = _mm256_load_si256(reinterpret_cast<const __m256i*>(first + 8));
   __m256i used = ditherHigh;
+  int clipped = 0;
   int32_t i = 0;
   for (; i + 16 <= samples; i += 16) {
     __m256d a = _mm256_setzero_pd(), b = a, c = a, d = a;
@@ -181,6 +196,7 @@ __attribute__((target("avx2"))) int32_t MixAvx2(cMixJob& job) {
                         FinishQuad(d, master, _mm256_extracti128_si256(ditherHigh, 1)));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), low);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i + 8), high);
+    clipped += FullScaleWords(low) + FullScaleWords(high);
     used = ditherHigh;
     ditherLow =
         _mm256_and_si256(_mm256_add_epi32(_mm256_mullo_epi32(ditherLow, jumpMul), jumpAdd), mask);
@@ -188,6 +204,7 @@ __attribute__((target("avx2"))) int32_t MixAvx2(cMixJob& job) {
         _mm256_and_si256(_mm256_add_epi32(_mm256_mullo_epi32(ditherHigh, jumpMul), jumpAdd), mask);
   }
   job.dither = uint32_t(_mm256_extract_epi32(used, 7));
+  job.clipped += clipped;
   return i;
 }
 
@@ -230,6 +247,8 @@ __attribute__((target("avx512f"))) int32_t MixAvx512(cMixJob& job) {
   const __m512i mask = _mm512_set1_epi32(int32_t(kDitherMask));
   __m512i dither = _mm512_load_si512(first);
   __m512i used = dither;
+  const __m512i top = _mm512_set1_epi32(32767), bottom = _mm512_set1_epi32(-32768);
+  int clipped = 0;
   int32_t i = 0;
   for (; i + 16 <= samples; i += 16) {
     __m512d low = _mm512_setzero_pd(), high = low;
@@ -247,10 +266,13 @@ __attribute__((target("avx512f"))) int32_t MixAvx512(cMixJob& job) {
         FinishOctet(high, master, _mm512_extracti64x4_epi64(dither, 1)), 1);
     // The values lie within 16 bits already: the saturation changes none.
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), _mm512_cvtsepi32_epi16(words));
+    clipped += std::popcount(
+        unsigned(_mm512_cmpeq_epi32_mask(words, top) | _mm512_cmpeq_epi32_mask(words, bottom)));
     used = dither;
     dither = _mm512_and_si512(_mm512_add_epi32(_mm512_mullo_epi32(dither, jumpMul), jumpAdd), mask);
   }
   job.dither = uint32_t(_mm_extract_epi32(_mm512_extracti32x4_epi32(used, 3), 3));
+  job.clipped += clipped;
   return i;
 }
 
@@ -296,6 +318,7 @@ eMixKernel FastestMixKernel() {
 
 void MixSamples(eMixKernel kernel, cMixJob& job) {
   int32_t done = 0;
+  job.clipped = 0;
   // More sources than the vector kernels hold gains for go the plain way.
   if (job.count <= 32 && MixKernelAvailable(kernel)) {
 #if defined(MURVELON_AVX2)

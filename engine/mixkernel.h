@@ -3,7 +3,8 @@
 // gains (in double precision, buffer by buffer in a fixed order), the master
 // gain, the dither, saturation and rounding to 16 bits. One kernel in plain
 // C++ and kernels in vector code for the processors that have it; every
-// kernel gives the same sums and the same samples, bit for bit.
+// kernel gives the same sums and the same samples, bit for bit, and the same
+// count of samples at full scale.
 // Audio thread; no allocation.
 
 #include <cstdint>
@@ -21,6 +22,9 @@ struct cMixJob {
   // The dither generator: the state before the first sample, and after the
   // job the state that the last sample used.
   uint32_t dither;
+  // Written by the job: its finished samples at full scale (-32768 or
+  // 32767), which is where the saturation holds a mix that is too loud.
+  int32_t clipped = 0;
 };
 
 // The dither generator's step: state = (state x 1103515245 + 12345) mod 2^31.

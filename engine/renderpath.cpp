@@ -175,6 +175,7 @@ void cRenderPath::MixBlock() {
   job.dither = ditherState;
   MixSamples(mixKernel, job);
   ditherState = job.dither;
+  if (job.clipped > 0) clippedSamples.fetch_add(uint32_t(job.clipped), std::memory_order_relaxed);
   if (tap != nullptr) {
     tap->Capture(ChannelBuffer(0), blockFrames, channels, gains, busLive, job.gainLeft,
                  job.gainRight);

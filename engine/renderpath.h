@@ -6,6 +6,7 @@
 // sends, and the mixer applies channel, note and master gains.
 // Audio thread only, with the engine lock held for the whole block.
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 
@@ -58,6 +59,9 @@ class cRenderPath {
   int32_t BlockFrames() const { return blockFrames; }
   int32_t HalfFrames() const { return halfFrames; }
   int32_t SampleRate() const { return sampleRate; }
+  // Samples the mix has put out at full scale since start-up, counting on
+  // and wrapping at 2^32; any thread may read it without the lock.
+  uint32_t ClippedSamples() const { return clippedSamples.load(std::memory_order_relaxed); }
 
   int32_t engineOn = 1;                     // 0 renders silence and stops the sequencer
   int32_t fxEngineOn = 1;                   // 0 skips every effect and the aux buses
@@ -91,4 +95,6 @@ class cRenderPath {
   int32_t cursor = 0;                       // frame where the next block goes
   bool busLive[kFxAuxBuses] = {};           // the bus buffer holds sound
   const eMixKernel mixKernel = FastestMixKernel();
+  // Added to once a block, by the audio thread alone.
+  std::atomic<uint32_t> clippedSamples{0};
 };

@@ -33,6 +33,7 @@
 #include "ui/analyserview.h"
 #include "ui/autosavekeeper.h"
 #include "ui/formcommands.h"
+#include "ui/clipmark.h"
 #include "ui/formsystem.h"
 #include "ui/framechans.h"
 #include "ui/framesynth.h"
@@ -564,6 +565,9 @@ QWidget* TMainForm::BuildTopArea() {
   spectrumView = new TSpectrumView(right);
   spectrumView->setObjectName("Spectrum");
   under->addWidget(spectrumView);
+  clipMark = new TClipMark(right);
+  clipMark->setObjectName("ClipMark");
+  under->addWidget(clipMark);
   voiceLabel = new QLabel(QString::fromStdString(VoicesText(0)), right);
   voiceLabel->setObjectName("VoiceLabel");
   under->addWidget(voiceLabel);

@@ -38,6 +38,7 @@ class TPrompts;
 class TSongPart;
 class TScopeView;
 class TSpectrumView;
+class TClipMark;
 class TThreadedTimer;
 class cTracker;
 class cSongSettingsEditor;
@@ -178,6 +179,7 @@ class TMainForm : public QMainWindow, public TPatternServices {
   TmKnob* VolumeKnob() { return mKnob1; }
   TmKnob* PanKnob() { return mKnob2; }
   TSpectrumView* SpectrumView() { return spectrumView; }
+  TClipMark* ClipMark() { return clipMark; }
   QLabel* MessageLabel() { return panels[2]; }
   QLabel* VoiceLabel() { return voiceLabel; }
   QAction* Action(const char* name);
@@ -303,5 +305,6 @@ class TMainForm : public QMainWindow, public TPatternServices {
   TmKnob* mKnob1 = nullptr;  // master volume
   TmKnob* mKnob2 = nullptr;  // master pan
   TSpectrumView* spectrumView = nullptr;
+  TClipMark* clipMark = nullptr;
   QPixmap knobStrip;
 };

@@ -10,6 +10,7 @@
 
 #include "app/tracker.h"
 #include "ui/analyserview.h"
+#include "ui/clipmark.h"
 #include "ui/mainform.h"
 #include "ui/patterneditorpart.h"
 #include "ui/scope.h"
@@ -51,6 +52,7 @@ void TMainForm::DoTimer2() {
     analyse = true;
   }
   const cPlayerState player = tracker->PlayerState();
+  if (clipMark->Update(tracker->ClippedSamples(), player.playing != 0)) SystemMessage(kClipText);
   const bool timer1Running = player.timer1Running != 0;
   const int32_t interval = player.timer1Interval;
   int32_t bpm, speed;
@@ -79,9 +81,9 @@ void TMainForm::ReadTempo(bool fromPlayer, int32_t& bpm, int32_t& speed) {
 void TMainForm::ShowTempoFields(int32_t bpm, int32_t speed) {
   for (auto [field, value] : {std::pair{bpmField, bpm}, std::pair{speedField, speed}}) {
     // A number being typed is left alone; arrows and a finished edit are not.
+    if (field->value() == value) continue;
     const auto* typing = field->findChild<QLineEdit*>();
-    if (field->value() == value || (field->hasFocus() && typing != nullptr && typing->isModified()))
-      continue;
+    if (field->hasFocus() && typing != nullptr && typing->isModified()) continue;
     const QSignalBlocker block(field);
     field->setValue(value);
   }

@@ -26,10 +26,11 @@ void TScopeView::SongChanged(eSongChange) { Capture(); }
 
 void TScopeView::RefreshDisplay() { Capture(); }
 
+// A picture like the last one is not drawn again: flat traces cost nothing.
 void TScopeView::Capture() {
   if (tracker == nullptr) return;
   Fit();
-  scope.Capture(*tracker);
+  if (!scope.Capture(*tracker) && !drawPending) return;
   drawPending = true;
   update();
 }

@@ -20,7 +20,8 @@ class TScopeView : public QWidget, public TSongPart {
   void Attach(cTracker& tracker) override;
   void SongChanged(eSongChange reason) override;
   // Timer2: copies the song's traces through the controller's snapshot,
-  // which takes the engine lock itself; the paint draws after.
+  // which takes the engine lock itself; the paint draws after, when they
+  // changed.
   void RefreshDisplay();
 
   const cScope& Scope() const { return scope; }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <limits>
 
 #include "app/tracker.h"
@@ -228,4 +229,34 @@ TEST(Scope, AResizeBetweenCaptureAndDrawKeepsOnlyTheNumbers) {
   scope.Capture(t);
   scope.Draw();
   EXPECT_GT(WhiteInRow(*scope.Image(), 0, 100, l.halfRow + 1), 0);
+}
+
+// The window repaints the scope only when a capture says it changed: the
+// same flat traces again are no change, and whatever moves a pixel is one.
+TEST(Scope, ACaptureSaysWhetherThePictureChanged) {
+  cTracker t(QuietConfig());
+  Inside(t).Song().SetChannelCount(4);
+  cScope scope;
+  scope.Resize(200, 72);
+  struct Step {
+    const char* what;
+    std::function<void()> change;
+    bool changed;
+  };
+  const Step steps[] = {
+      {"first capture after a resize", [] {}, true},
+      {"the same silence again", [] {}, false},
+      {"a sound on channel 2", [&] { FillChannel(t, 2, -900.0f, -900.0f); }, true},
+      {"the same sound again", [] {}, false},
+      {"a sound too quiet to move a pixel", [&] { FillChannel(t, 1, 0.1f, 0.1f); }, false},
+      {"channel 2 muted", [&] { Inside(t).Song().mixer.on[2] = 0; }, true},
+      {"channel 2 heard again", [&] { Inside(t).Song().mixer.on[2] = 1; }, true},
+      {"two more channels", [&] { Inside(t).Song().SetChannelCount(6); }, true},
+      {"a resize", [&] { scope.Resize(300, 72); }, true},
+      {"nothing new", [] {}, false},
+  };
+  for (const Step& step : steps) {
+    step.change();
+    EXPECT_EQ(scope.Capture(t), step.changed) << step.what;
+  }
 }

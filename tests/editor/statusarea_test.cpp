@@ -118,3 +118,26 @@ TEST(Spectrum, ReadsWrapAtTheEndOfASmallAccumulator) {
   }
   for (int b = 0; b < cSpectrum::kBars; ++b) EXPECT_EQ(spectrum.BarHeight(b), 0);
 }
+
+// Near-silence skips the transform; whatever reaches the 60 dB scale must
+// still show, and what does not leaves every band at 0.
+TEST(Spectrum, OnlyWhatStaysBelowSixtyDecibelsSkipsTheTransform) {
+  struct Case {
+    double db;  // sine level; below -200: the dither alone (0 or 1)
+    bool shows;
+  };
+  const Case cases[] = {{-57.0, true}, {-50.0, true}, {-66.0, false}, {-300.0, false}};
+  for (const Case& c : cases) {
+    std::vector<int16_t> acc = SineAccumulator(2048, 1000.0, std::pow(10.0, c.db / 20.0));
+    if (c.db < -200) {
+      for (size_t i = 0; i < acc.size(); ++i) acc[i] = int16_t((i * 7919 / 3) % 2);
+    }
+    cSpectrum spectrum(44100);
+    spectrum.Capture(acc.data(), 2048, 0);
+    spectrum.Analyse();
+    double loudest = 0.0;
+    for (int b = 1; b <= cSpectrum::kBars; ++b)
+      loudest = std::max(loudest, spectrum.BandMagnitude(b));
+    EXPECT_EQ(loudest > 0.0, c.shows) << c.db << " dB: " << loudest;
+  }
+}

@@ -21,6 +21,7 @@ struct cMixResult {
   std::vector<double> sums;
   std::vector<int16_t> out;
   uint32_t dither = 0;
+  int32_t clipped = 0;  // samples at full scale
 };
 
 // The mix as its steps read, one buffer after another.
@@ -39,6 +40,7 @@ cMixResult Reference(const std::vector<std::vector<float>>& sources,
     dither = (dither * 1103515245u + 12345u) & 0x7FFFFFFFu;
     const double y = std::clamp(x + double(dither) * (1.0 / 2147483648.0), -32768.0, 32767.0);
     r.out.push_back(int16_t(std::nearbyint(y)));
+    r.clipped += r.out.back() == 32767 || r.out.back() == -32768;
   }
   r.dither = dither;
   return r;
@@ -62,8 +64,10 @@ cMixResult RunKernel(eMixKernel kernel, const std::vector<std::vector<float>>& s
   job.out = r.out.data();
   job.samples = samples;
   job.dither = dither;
+  job.clipped = -7;  // a job's count starts from nothing
   MixSamples(kernel, job);
   r.dither = job.dither;
+  r.clipped = job.clipped;
   return r;
 }
 
@@ -126,6 +130,7 @@ TEST(MixKernel, EveryKernelGivesTheSamplesOfTheMixAsWritten) {
           RunKernel(kernel, sources, gains, c.gainLeft, c.gainRight, c.samples, dither);
       ASSERT_EQ(got.out, want.out);
       EXPECT_EQ(got.dither, want.dither);
+      EXPECT_EQ(got.clipped, want.clipped);
       for (int32_t i = 0; i < c.samples; ++i) {
         // Which NaN a sum holds depends on the order of the operands the
         // compiler chose; every NaN becomes silence all the same.
@@ -141,6 +146,49 @@ TEST(MixKernel, EveryKernelGivesTheSamplesOfTheMixAsWritten) {
           RunKernel(kernel, sources, gains, c.gainLeft, c.gainRight, c.samples, dither, false);
       EXPECT_EQ(bare.out, want.out);
       EXPECT_EQ(bare.dither, want.dither);
+      EXPECT_EQ(bare.clipped, want.clipped);
+    }
+  }
+}
+
+// Loud samples put where each kernel's vector steps and its plain tail fall,
+// on the left and on the right: every kernel counts exactly those.
+TEST(MixKernel, EveryKernelCountsTheSamplesItHoldsAtFullScale) {
+  struct Loud {
+    int32_t at;
+    float value;
+    bool full;  // held at full scale
+  };
+  const Loud louds[] = {
+      {0, 40000.0f, true},
+      {1, -40000.0f, true},
+      {5, 1e30f, true},
+      {17, -32768.5f, true},
+      {100, 32768.0f, true},
+      {101, 30000.0f, false},
+      {102, -32000.0f, false},
+      {400, std::numeric_limits<float>::infinity(), false},
+      {401, std::numeric_limits<float>::quiet_NaN(), false},
+      {1760, 50000.0f, true},  // the last vector step
+      {1763, -50000.0f, true},
+      {1765, 33000.0f, true},  // the plain tail
+  };
+  const int32_t samples = 1766;
+  std::vector<std::vector<float>> sources(1, std::vector<float>(size_t(samples), 0.0f));
+  int32_t expected = 0;
+  for (const Loud& l : louds) {
+    sources[0][size_t(l.at)] = l.value;
+    expected += l.full;
+  }
+  for (eMixKernel kernel :
+       {eMixKernel::kPlain, eMixKernel::kSse2, eMixKernel::kAvx2, eMixKernel::kAvx512}) {
+    if (!MixKernelAvailable(kernel)) continue;
+    SCOPED_TRACE(testing::Message() << "kernel " << int(kernel));
+    const cMixResult got = RunKernel(kernel, sources, {1.0}, 1.0, 1.0, samples, 12345, false);
+    EXPECT_EQ(got.clipped, expected);
+    for (const Loud& l : louds) {
+      const int16_t v = got.out[size_t(l.at)];
+      EXPECT_EQ(v == 32767 || v == -32768, l.full) << "sample " << l.at;
     }
   }
 }

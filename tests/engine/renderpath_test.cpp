@@ -174,12 +174,19 @@ TEST_F(RenderFixture, OutputSaturatesAtSixteenBits) {
   Dc(0, float(40000.0 / 0.7125));
   Dc(1, float(-40000.0 / 0.7125));
   song.channelVolume[1] = 0;
+  EXPECT_EQ(path.ClippedSamples(), 0u);
   std::vector<int16_t> pcm = Render(path, 1);
   for (int16_t v : pcm) EXPECT_EQ(v, 32767);
+  // Every sample of the block is counted, once.
+  EXPECT_EQ(path.ClippedSamples(), uint32_t(pcm.size()));
   song.channelVolume[0] = 0;
   song.channelVolume[1] = 100;
   pcm = Render(path, 1);
   for (int16_t v : pcm) EXPECT_EQ(v, -32768);
+  EXPECT_EQ(path.ClippedSamples(), uint32_t(2 * pcm.size()));
+  song.channelVolume[1] = 0;
+  Render(path, 1);
+  EXPECT_EQ(path.ClippedSamples(), uint32_t(2 * pcm.size()));
 }
 
 TEST_F(RenderFixture, SoloAndMuteGateTheMixAndTheSends) {

@@ -11,6 +11,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -31,6 +32,8 @@
 #include "editor/patterntext.h"
 #include "editor/synthcontrols.h"
 #include "editor/synthedit.h"
+#include "ui/analyserview.h"
+#include "ui/clipmark.h"
 #include "ui/exportdialog.h"
 #include "ui/exportprogress.h"
 #include "ui/formcommands.h"
@@ -192,6 +195,42 @@ bool SaveExportWindows(TMainForm& form, const QString& folder, const QString& su
 
 }  // namespace
 
+// The demo at twice the master volume clips: the mark lights beside the
+// spectrum and the message label says so. The picture is the window's top
+// right corner with the status bar's message below it.
+bool SaveClipMark(TMainForm& form, const QString& folder, const QString& suffix) {
+  const int32_t volume = form.Tracker()->Song().masterVolume;
+  form.Tracker()->Edits().SetMasterVolume(200);
+  form.TB_PatternClick();
+  form.PlayClick();
+  for (int i = 0; i < 100 && !form.ClipMark()->Lit(); ++i) Settle(50);
+  Settle(100);
+  const bool lit = form.ClipMark()->Lit();
+  // The scope, spectrum and mark above the status bar with the message.
+  const QPixmap corner = form.SpectrumView()->parentWidget()->grab();
+  const QPixmap status = form.statusBar()->grab();
+  QPixmap shot(std::max(corner.width(), status.width()), corner.height() + status.height());
+  shot.setDevicePixelRatio(corner.devicePixelRatio());
+  shot.fill(form.palette().color(QPalette::Window));
+  {
+    QPainter p(&shot);
+    p.drawPixmap(0, 0, corner);
+    p.drawPixmap(0, int(corner.height() / corner.devicePixelRatio()), status);
+  }
+  const QString path = folder + "/clip-mark" + suffix + ".png";
+  const bool saved = shot.save(path);
+  form.StopClick();
+  form.Tracker()->Edits().SetMasterVolume(volume);
+  Settle(2300);  // the mark goes out and "Ready..." returns before the next pictures
+  if (!lit || !saved) {
+    std::fprintf(stderr, "murvelon-screenshots: %s\n",
+                 lit ? "cannot write the clip mark's picture" : "the demo at 200 % never clipped");
+    return false;
+  }
+  std::printf("%s\n", path.toLocal8Bit().constData());
+  return true;
+}
+
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
@@ -261,6 +300,7 @@ int main(int argc, char** argv) {
   Settle(700);
   ok = Save(form, folder, "pattern-play-mode", suffix) && ok;
   form.StopClick();
+  ok = SaveClipMark(form, folder, suffix) && ok;
   ok = SaveSynthPages(form, folder, suffix, scratch.path()) && ok;
   {
     cConfig shown = form.Config();
