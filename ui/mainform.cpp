@@ -133,10 +133,12 @@ void TMainForm::FormCreate() {
     SE_Instr->setValue(instrument);
     TB_SynthClick();
   });
-  lowerSplit->SetPagesWidth(synth->WidestPage());
   AddPart(synth);
   AddPart(instrumentList);
   AddPart(new TFrameChans(chansSlot));
+  // The pattern view fits any width; the other pages want theirs.
+  lowerSplit->SetPageWidth(kPageSynth, synth->WidestPage());
+  lowerSplit->SetPageWidth(kPageChans, chansSlot->minimumSizeHint().width());
   scopeView = new TScopeView(image3Slot);
   AddPart(scopeView);
 

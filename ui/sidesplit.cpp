@@ -1,7 +1,9 @@
 #include "ui/sidesplit.h"
 
-TSideSplit::TSideSplit(QWidget* pages, QWidget* side, QWidget* parent)
-    : QSplitter(Qt::Horizontal, parent) {
+#include <QStackedWidget>
+
+TSideSplit::TSideSplit(QStackedWidget* pages, QWidget* side, QWidget* parent)
+    : QSplitter(Qt::Horizontal, parent), pages(pages) {
   addWidget(pages);
   addWidget(side);
   setCollapsible(0, false);
@@ -14,10 +16,13 @@ TSideSplit::TSideSplit(QWidget* pages, QWidget* side, QWidget* parent)
     foldedByHand = side == 0;
     if (side > 0) sideWidth = side;
   });
+  connect(pages, &QStackedWidget::currentChanged, this, [this] { Arrange(); });
 }
 
-void TSideSplit::SetPagesWidth(int width) {
-  pagesWidth = width;
+void TSideSplit::SetPageWidth(int page, int width) {
+  if (page < 0) return;
+  if (size_t(page) >= pageWidths.size()) pageWidths.resize(size_t(page) + 1, 0);
+  pageWidths[size_t(page)] = width;
   Arrange();
 }
 
@@ -32,7 +37,9 @@ void TSideSplit::Arrange() {
   const bool shown = SideShown();
   if (shown) sideWidth = sizes().value(1);
   if (sideWidth <= 0) sideWidth = widget(1)->sizeHint().width();
-  const bool fits = room - sideWidth >= pagesWidth;
+  const size_t page = size_t(pages->currentIndex());
+  const int wanted = page < pageWidths.size() ? pageWidths[page] : 0;
+  const bool fits = room - sideWidth >= wanted;
   arranging = true;
   if (!fits && shown) setSizes({room, 0});
   if (fits && !shown && !foldedByHand) setSizes({room - sideWidth, sideWidth});

@@ -157,18 +157,25 @@ TEST(InstrumentListWindow, ThePresetsNameShowsBesideTheEngineAndInTheList) {
   EXPECT_FALSE(load->isVisible());
 }
 
-// A narrow window folds the list so that the pages do not scroll; it comes
-// back as the window grows, unless the musician folded it.
+// In a narrow window the list stands beside the pattern page, which fits any
+// width, and folds away for the instrument page so that it does not scroll.
 TEST(InstrumentListWindow, GivesWayToThePagesInANarrowWindow) {
   TListWindow w;
   auto* split = w.form->findChild<QSplitter*>("LowerSplit");
   ASSERT_NE(split, nullptr);
+  auto side = [&] {
+    QApplication::processEvents();
+    return split->sizes().value(1);
+  };
   w.form->resize(1024, 700);
-  QApplication::processEvents();
-  EXPECT_EQ(split->sizes().value(1), 0);
+  EXPECT_GT(side(), 150);
+  w.form->TB_SynthClick();
+  EXPECT_EQ(side(), 0);
+  w.form->TB_PatternClick();
+  EXPECT_GT(side(), 150);
   w.form->resize(1280, 800);
-  QApplication::processEvents();
-  EXPECT_GT(split->sizes().value(1), 150);
+  w.form->TB_SynthClick();
+  EXPECT_GT(side(), 150);
   EXPECT_TRUE(w.list->isVisible());
 }
 
