@@ -5,22 +5,29 @@
 
 namespace {
 
-// What the note tracker decides, done to the engine.
+// What the note tracker decides, done to the engine. A program change is the
+// engine's own until the window makes it the song's current instrument: the
+// audio thread never writes the song, which the window reads unlocked.
 class cEngineNotes : public cMidiNoteSink {
  public:
-  cEngineNotes(cSongTables& song, cGenManager& generators) : song(song), generators(generators) {}
+  cEngineNotes(cSongTables& song, cGenManager& generators, cProgramChoice& program)
+      : song(song), generators(generators), program(program) {}
 
   void StartNote(int channel, int noteByte, int volume) override {
-    StartLiveNote(song, generators, channel, song.currentInstrument, noteByte, volume);
+    StartLiveNote(song, generators, channel, program.Instrument(song.currentInstrument), noteByte,
+                  volume);
   }
   void ReleaseNote(int channel) override { ReleaseLiveNote(generators, channel); }
   // The notes that follow in this block already take it; the window shows
   // it when it takes the same event.
-  void SelectInstrument(int instrument) override { song.currentInstrument = instrument; }
+  void SelectInstrument(int instrument) override {
+    program.Select(instrument, song.currentInstrument);
+  }
 
  private:
   cSongTables& song;
   cGenManager& generators;
+  cProgramChoice& program;
 };
 
 }  // namespace
@@ -36,7 +43,8 @@ void cLiveNotes::Receive(int source, const cMidiEvent& event) {
 void cLiveNotes::SourcesClosed() { stopRequests.fetch_add(1, std::memory_order_release); }
 
 void cLiveNotes::StartBlock(cSongTables& song, cGenManager& generators, int channel) {
-  cEngineNotes engine(song, generators);
+  program.Follow(song.currentInstrument);
+  cEngineNotes engine(song, generators, program);
   // In the order the events arrived, whichever source they came from: a
   // note-off from one keyboard and a note-on from another may meet on one
   // channel.

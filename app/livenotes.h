@@ -17,6 +17,25 @@
 class cGenManager;
 class cSongTables;
 
+// The instrument a MIDI program change chose, on the audio thread, until the
+// song's current instrument moves away from what it was then (the window has
+// taken the change, or the musician chose another).
+class cProgramChoice {
+ public:
+  int Instrument(int songInstrument) const { return chosen != 0 ? chosen : songInstrument; }
+  void Select(int instrument, int songInstrument) {
+    chosen = instrument;
+    songWhenChosen = songInstrument;
+  }
+  void Follow(int songInstrument) {
+    if (songInstrument != songWhenChosen) chosen = 0;
+  }
+
+ private:
+  int chosen = 0;
+  int songWhenChosen = 0;
+};
+
 class cLiveNotes : public cMidiReceiver {
  public:
   // Events a source may have waiting before more are dropped: far more
@@ -51,4 +70,5 @@ class cLiveNotes : public cMidiReceiver {
   std::atomic<uint32_t> stopRequests{0};
   uint32_t stopsDone = 0;  // audio thread
   cMidiNoteTracker notes;  // audio thread
+  cProgramChoice program;  // audio thread
 };

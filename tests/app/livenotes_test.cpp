@@ -47,13 +47,32 @@ TEST_F(LiveNotes, SoundOnTheCursorsChannelInTheNextBlockWithTheCurrentInstrument
   t.LiveNotes().Receive(1, Event({0x90, 62, 30}));
   t.LiveNotes().Receive(0, Event({0x80, 60, 0}));  // no longer the last started: no release
   Block();
-  EXPECT_EQ(Song().currentInstrument, 10);
   EXPECT_EQ(NoteCalls(2), (std::vector<std::string>{"SetInstrumentNumber 10", "NoteOn 50"}));
   EXPECT_EQ(Song().noteVolume[2], 30);
 
   t.LiveNotes().Receive(1, Event({0x80, 62, 0}));
   Block();
   EXPECT_EQ(NoteCalls(2), std::vector<std::string>{"NoteOff"});
+}
+
+// The audio thread leaves the song's current instrument to the window, which
+// reads it unlocked; the program change holds for MIDI notes until the
+// window takes it or the musician chooses another instrument.
+TEST_F(LiveNotes, AProgramChangeHoldsUntilTheCurrentInstrumentMoves) {
+  t.SetInstrument(5);
+  auto noteWith = [&](int expected) {
+    t.LiveNotes().Receive(0, Event({0x90, 60, 100}));
+    Block();
+    EXPECT_EQ(NoteCalls(0).front(), "SetInstrumentNumber " + std::to_string(expected));
+  };
+  t.LiveNotes().Receive(0, Event({0xC0, 9}));
+  noteWith(10);
+  EXPECT_EQ(Song().currentInstrument, 5);
+  noteWith(10);
+  t.SetInstrument(10);  // the window takes the event
+  noteWith(10);
+  t.SetInstrument(5);  // the musician goes back
+  noteWith(5);
 }
 
 TEST_F(LiveNotes, ClosedSourcesStopEveryNoteTheyStarted) {
