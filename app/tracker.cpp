@@ -294,6 +294,7 @@ void cTracker::SetInstrument(int32_t instrument) {
     if (editorLoad) editorLoad(instrument - 1, GetParams(instrument - 1));
   }
   if (editorRefresh) editorRefresh();
+  if (instrumentFollower) instrumentFollower(instrument);
 }
 
 cPlayerState cTracker::PlayerState() {

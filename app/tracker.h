@@ -195,6 +195,11 @@ class cTracker : private cTickSource {
     editorLoad = std::move(load);
     editorRefresh = std::move(refresh);
   }
+  // Told the new current instrument (1-127) after the editor's refresh,
+  // however it was chosen (the Instr field, a key, MIDI, a preset load).
+  void SetInstrumentFollower(std::function<void(int32_t instrument)> follower) {
+    instrumentFollower = std::move(follower);
+  }
 
   // The song as its file holds it, into a snapshot: window thread, which
   // sizes it first, then holds the engine lock only for the copy. Returns
@@ -346,6 +351,7 @@ class cTracker : private cTickSource {
   int32_t hookSamplesPerTick = 882;
   std::function<void(int32_t, const int16_t*)> editorLoad;
   std::function<void()> editorRefresh;
+  std::function<void(int32_t)> instrumentFollower;
   std::function<void(const std::string&)> fatalHandler;
   std::string deviceWarning;
   std::string deviceName = config.device;  // window thread

@@ -18,7 +18,8 @@ std::string StepName(const cSynthControl& c) {
 
 }  // namespace
 
-cSynthEditor::cSynthEditor(cTracker& tracker) : tracker(tracker), sample(tracker.Waves(), *this) {}
+cSynthEditor::cSynthEditor(cTracker& tracker, cPresetMemory* presets)
+    : tracker(tracker), presets(presets), sample(tracker.Waves(), *this) {}
 
 void cSynthEditor::Load(int32_t newBlock) { block = newBlock & 0x7F; }
 
@@ -102,6 +103,7 @@ void cSynthEditor::ChangeEngine(int32_t engine) {
   }
   const int32_t layer = engine == kGenSampler ? FreeSamplerLayer(tracker, block) : -1;
   tracker.Edits().ChangeEngine(block, engine, layer);
+  if (presets) presets->Forget(block);
   if (engine == kGenSampler) sample.SetWave(Layer());
 }
 
@@ -113,7 +115,7 @@ bool cSynthEditor::LoadPreset(bool fm, const std::string& path, cFileResult* why
   const int loaded =
       fm ? tracker.LoadFMSynth(path, block, why) : tracker.LoadSynth(path, block, why);
   if (loaded != 1) return false;
-  presetName[fm ? 1 : 0] = path;
+  Remember(fm, path);
   tracker.SetInstrument(tracker.GetInstrument());
   return true;
 }
@@ -121,8 +123,13 @@ bool cSynthEditor::LoadPreset(bool fm, const std::string& path, cFileResult* why
 bool cSynthEditor::SavePreset(bool fm, const std::string& path, cFileResult* why) {
   if ((fm ? tracker.SaveFMSynth(path, block, why) : tracker.SaveSynth(path, block, why)) != 1)
     return false;
-  presetName[fm ? 1 : 0] = path;
+  Remember(fm, path);
   return true;
+}
+
+void cSynthEditor::Remember(bool fm, const std::string& path) {
+  presetName[fm ? 1 : 0] = path;
+  if (presets) presets->Remember(block, fm ? kGenFM : kGenBass, path);
 }
 
 // The file is read before anything changes: a file that fails leaves the

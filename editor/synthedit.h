@@ -10,6 +10,7 @@
 
 #include "app/tracker.h"
 #include "editor/envelope.h"
+#include "editor/instrumentlist.h"
 #include "editor/sampleeditor.h"
 #include "editor/synthcontrols.h"
 
@@ -24,7 +25,8 @@ struct cControlResult {
 
 class cSynthEditor : private cLoopWriter {
  public:
-  explicit cSynthEditor(cTracker& tracker);
+  // presets, when given, learns the name of every preset loaded or saved.
+  explicit cSynthEditor(cTracker& tracker, cPresetMemory* presets = nullptr);
 
   // The block (0-127) the editor edits from now on; the controller calls
   // this, under the engine lock, when an instrument is selected.
@@ -85,11 +87,14 @@ class cSynthEditor : private cLoopWriter {
   cEnvelopeShape Envelope(const cEnvelopeImage& image, int32_t width, int32_t height);
 
  private:
+  // The preset's path as the dialogs' default and the block's preset name.
+  void Remember(bool fm, const std::string& path);
   // The loop writes of the sample page, through the edit path.
   bool SetLoop(int32_t slot, int32_t loopStart, int32_t loopEnd) override;
   bool SetLoopMode(int32_t slot, uint32_t mode) override;
 
   cTracker& tracker;
+  cPresetMemory* presets;
   int32_t block = 0;
   int32_t updating = 1;
   cSampleEditor sample;

@@ -17,6 +17,7 @@
 #include <QSlider>
 #include <QSpinBox>
 #include <QStandardPaths>
+#include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -52,8 +53,7 @@ struct cPageRow {
 constexpr cPageRow kPageRows[] = {
     {kPageOscillators, {{"SpinEdit1"}, {"SpinEdit4"}, {"SpinEdit11"}, {"SpinEditTune"}}},
     {kPageFilter, {{"mKnob17"}, {"mKnob12"}, {"TrackBar22"}}},
-    {kPageFilter,
-     {{"mKnob25"}, {"mKnob28"}, {"mKnob42"}, {"mKnob1"}, {"TrackBar34", "SpeedButton3"}}},
+    {kPageFilter, {{"mKnob25"}, {"mKnob28"}, {"mKnob42"}, {"mKnob1"}, {"TrackBar34"}}},
     {kPageFM, {{"SpinEdit100"}, {"SpinEdit102"}, {"SpinEdit104"}}},
     {kPageFM, {{"mKnob100"}, {"mKnob110"}}},
 };
@@ -241,6 +241,18 @@ void TFrameSynth::BuildControls() {
   }
 }
 
+int TFrameSynth::WidestPage() const {
+  int widest = 0;
+  for (int page = 0; page < pages->count(); ++page) {
+    if (auto* scroll = qobject_cast<QScrollArea*>(pages->widget(page)))
+      widest = std::max(widest, scroll->widget()->minimumSizeHint().width());
+  }
+  // The frame's margins and the frame of the pages around the page.
+  const int frameWidth = pages->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, pages);
+  const QMargins margins = layout()->contentsMargins();
+  return widest + margins.left() + margins.right() + 2 * frameWidth + 4;
+}
+
 QWidget* TFrameSynth::Control(const char* name) {
   const int32_t index = FindSynthControl(name);
   return index >= 0 ? controls[size_t(index)] : nullptr;
@@ -248,7 +260,7 @@ QWidget* TFrameSynth::Control(const char* name) {
 
 // One captioned group (or, for "", the page's own controls): spin edits and
 // vertical bars at the top, the knobs in a row, then the bars, the envelope
-// picture and the check boxes, and the buttons last.
+// picture and the check boxes.
 QWidget* TFrameSynth::BuildGroup(int page, const char* group) {
   QWidget* box = group[0] != '\0' ? new QGroupBox(group) : new QWidget;
   auto* column = new QVBoxLayout(box);
@@ -264,7 +276,6 @@ QWidget* TFrameSynth::BuildGroup(int page, const char* group) {
   bars->setVerticalSpacing(2);
   auto* checks = new QVBoxLayout;
   checks->setSpacing(2);
-  auto* buttons = new QHBoxLayout;
   QWidget* picture = nullptr;
   int spinRows = 0, barRows = 0;
 
@@ -314,9 +325,7 @@ QWidget* TFrameSynth::BuildGroup(int page, const char* group) {
       case K::Check:
         checks->addWidget(w);
         break;
-      case K::Button:
-        buttons->addWidget(w);
-        break;
+      case K::Button:  // the preset buttons sit in the strip
       case K::Combo:
         break;
     }
@@ -358,15 +367,11 @@ QWidget* TFrameSynth::BuildGroup(int page, const char* group) {
     column->addLayout(lower);
   }
   if (checksBelow) column->addLayout(checks);
-  if (buttons->count() > 0) {
-    buttons->addStretch(1);
-    column->addLayout(buttons);
-  }
   column->addStretch(1);
   // Layouts that stayed empty are dropped with the group's.
-  for (QLayout* unused : {static_cast<QLayout*>(spins), static_cast<QLayout*>(vbars),
-                          static_cast<QLayout*>(knobs), static_cast<QLayout*>(bars),
-                          static_cast<QLayout*>(checks), static_cast<QLayout*>(buttons)}) {
+  for (QLayout* unused :
+       {static_cast<QLayout*>(spins), static_cast<QLayout*>(vbars), static_cast<QLayout*>(knobs),
+        static_cast<QLayout*>(bars), static_cast<QLayout*>(checks)}) {
     if (unused->parent() == nullptr) delete unused;
   }
   return box;
@@ -473,6 +478,9 @@ QWidget* TFrameSynth::BuildSamplePage() {
   return content;
 }
 
+// Volume, pan and engine; then which instrument this is and the preset it
+// holds, with the synthesizer's preset buttons, so that every page of the
+// synthesizer shows them.
 QWidget* TFrameSynth::BuildStrip() {
   auto* strip = new QWidget(this);
   strip->setObjectName("Panel1");
@@ -485,7 +493,13 @@ QWidget* TFrameSynth::BuildStrip() {
     row->addWidget(controls[i]);
     row->addSpacing(12);
   }
-  row->addStretch(1);
+  titleLabel = new QLabel(strip);
+  titleLabel->setObjectName("InstrumentTitle");
+  titleLabel->setAccessibleName("Instrument and its sound");
+  row->addWidget(titleLabel, 1);
+  for (size_t i = 0; i < table.size(); ++i) {
+    if (table[i].kind == K::Button && table[i].page != kPageSample) row->addWidget(controls[i]);
+  }
   return strip;
 }
 
@@ -550,7 +564,7 @@ void TFrameSynth::Command(const char* name) {
 
 void TFrameSynth::Attach(cTracker& t) {
   tracker = &t;
-  editor = std::make_unique<cSynthEditor>(t);
+  editor = std::make_unique<cSynthEditor>(t, presets);
   // Called by the controller when an instrument is selected: the block
   // under the engine lock, the refresh after it.
   t.SetInstrumentEditor([this](int32_t block, const int16_t*) { editor->Load(block); },
@@ -560,8 +574,10 @@ void TFrameSynth::Attach(cTracker& t) {
   sampleFolder = QDir(music).exists() ? music : QDir::homePath();
 }
 
-void TFrameSynth::SongChanged(eSongChange) {
+// A new song's instruments hold none of the presets of the one before.
+void TFrameSynth::SongChanged(eSongChange reason) {
   if (!editor) return;
+  if (reason == eSongChange::kNewSong) presets->ForgetAll();
   editor->Load(tracker->Song().currentInstrument - 1);
   Refresh();
 }
@@ -615,6 +631,12 @@ void TFrameSynth::ShowPages(int engine) {
     const bool shown = PageShown(page, engine);
     if (pages->isTabVisible(page) != shown) pages->setTabVisible(page, shown);
   }
+  // The preset buttons of the engine's pages, in the strip.
+  const auto table = SynthControls();
+  for (size_t i = 0; i < table.size(); ++i) {
+    if (table[i].kind == K::Button && table[i].page != kPageSample)
+      controls[i]->setVisible(PageShown(table[i].page, engine));
+  }
   if (keepPage) return;
   for (int32_t page = 0; page < kSynthPages; ++page) {
     if (PageShown(page, engine)) {
@@ -655,6 +677,13 @@ void TFrameSynth::ShowSample() {
   const QSignalBlocker block(mode);
   mode->setCurrentIndex(sample.LoopMode());
   sampleImage->Redraw();
+  ShowTitle();
+}
+
+void TFrameSynth::ShowTitle() {
+  const int32_t block = editor->Block();
+  titleLabel->setText(QString::fromStdString(
+      InstrumentTitle(block + 1, InstrumentHolds(*tracker, *presets, block))));
 }
 
 void TFrameSynth::SampleViewChanged(bool changed) {
@@ -700,6 +729,7 @@ void TFrameSynth::SaveSynthClick(bool fm) {
     Report("Save Synth", "Preset could not be saved!", path,
            Reason(why, QString("the instrument is not a ") + EngineName(fm ? kGenFM : kGenBass)));
   }
+  ShowTitle();
 }
 
 void TFrameSynth::LoadSampleClick() {

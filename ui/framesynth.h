@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "editor/instrumentlist.h"
 #include "ui/songpart.h"
 
 class QComboBox;
@@ -30,6 +31,9 @@ class TFrameSynth : public QWidget, public TSongPart {
   TFrameSynth(QWidget* slot, TPartServices& services);
   ~TFrameSynth() override;
 
+  // Where the names of loaded and saved presets go (the instrument list's
+  // memory); before Attach. Without one the frame keeps its own.
+  void SetPresetMemory(cPresetMemory* memory) { presets = memory; }
   void Attach(cTracker& tracker) override;
   void SongChanged(eSongChange reason) override;
 
@@ -54,6 +58,8 @@ class TFrameSynth : public QWidget, public TSongPart {
 
   cSynthEditor* Editor() { return editor.get(); }
   QTabWidget* Pages() { return pages; }
+  // The width below which the widest page would scroll.
+  int WidestPage() const;
   // The widget of a control of SynthControls(), by its name.
   QWidget* Control(const char* name);
   TEnvelopeView* EnvelopeImage(int index) { return envelopes[size_t(index)]; }
@@ -61,6 +67,8 @@ class TFrameSynth : public QWidget, public TSongPart {
   QLabel* NameLabel() { return nameLabel; }
   QLabel* LoopLabel() { return loopLabel; }
   QLabel* RateLabel() { return rateLabel; }
+  // "Instrument 4: Saw Bass.zqb" beside the engine box.
+  QLabel* TitleLabel() { return titleLabel; }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -79,6 +87,7 @@ class TFrameSynth : public QWidget, public TSongPart {
   void ShowPages(int engine);
   void DrawEnvelopes();
   void ShowSample();
+  void ShowTitle();
   void SampleViewChanged(bool changed);
   void Report(const QString& title, const QString& text, const QString& path,
               const QString& reason);
@@ -86,6 +95,8 @@ class TFrameSynth : public QWidget, public TSongPart {
   TPartServices& window;
   cTracker* tracker = nullptr;
   std::unique_ptr<cSynthEditor> editor;
+  cPresetMemory ownPresets;
+  cPresetMemory* presets = &ownPresets;
 
   std::vector<QWidget*> controls;         // by index of SynthControls()
   std::vector<TEnvelopeView*> envelopes;  // by index of EnvelopeImages()
@@ -94,5 +105,6 @@ class TFrameSynth : public QWidget, public TSongPart {
   QLabel* nameLabel = nullptr;
   QLabel* loopLabel = nullptr;
   QLabel* rateLabel = nullptr;  // the file's rate, beside its name
-  QString sampleFolder;         // where the last sample came from
+  QLabel* titleLabel = nullptr;
+  QString sampleFolder;  // where the last sample came from
 };

@@ -37,12 +37,14 @@
 #include "ui/formsystem.h"
 #include "ui/framechans.h"
 #include "ui/framesynth.h"
+#include "ui/instrumentlist.h"
 #include "ui/knob.h"
 #include "ui/patterneditorpart.h"
 #include "ui/patternview.h"
 #include "ui/prompts.h"
 #include "ui/scope.h"
 #include "ui/sequenceview.h"
+#include "ui/sidesplit.h"
 #include "ui/songpart.h"
 #include "ui/stepcloser.h"
 #include "ui/threadedtimer.h"
@@ -125,8 +127,20 @@ void TMainForm::FormCreate() {
   layout->addWidget(BuildLowerArea(), 1);
   setCentralWidget(central);
   BuildStatusBar();
-  AddPart(new TFrameSynth(synthSlot, *this));
+  auto* synth = new TFrameSynth(synthSlot, *this);
+  instrumentList = new TInstrumentList(instrumentSlot);
+  synth->SetPresetMemory(&instrumentList->Presets());
+  instrumentList->SetOnSelect([this](int32_t instrument) { SE_Instr->setValue(instrument); });
+  instrumentList->SetOnOpen([this](int32_t instrument) {
+    SE_Instr->setValue(instrument);
+    TB_SynthClick();
+  });
+  AddPart(synth);
+  AddPart(instrumentList);
   AddPart(new TFrameChans(chansSlot));
+  // The pattern view fits any width; the other pages want theirs.
+  lowerSplit->SetPageWidth(kPageSynth, synth->WidestPage());
+  lowerSplit->SetPageWidth(kPageChans, chansSlot->minimumSizeHint().width());
   scopeView = new TScopeView(image3Slot);
   AddPart(scopeView);
 
@@ -226,6 +240,7 @@ bool TMainForm::SystemStart() {
   tracker->Edits().SetHistoryListener([this] {
     ShowHistory();
     ShowCaption();
+    instrumentList->SongEdited();
   });
   RedrawAll(eSongChange::kNewSong);
   if (!tracker->StartAudio()) return false;
@@ -605,7 +620,11 @@ QWidget* TMainForm::BuildLowerArea() {
   lowerPanel->addWidget(patternPage);
   lowerPanel->addWidget(synthSlot);
   lowerPanel->addWidget(chansSlot);
-  return lowerPanel;
+  // The instrument list beside every page; its handle narrows or folds it.
+  instrumentSlot = Slot(this, "InstrumentListSlot");
+  lowerSplit = new TSideSplit(lowerPanel, instrumentSlot, this);
+  lowerSplit->setObjectName("LowerSplit");
+  return lowerSplit;
 }
 
 void TMainForm::BuildStatusBar() {

@@ -32,6 +32,8 @@ class QVBoxLayout;
 class TAutosaveKeeper;
 class TExportProgress;
 class TFormSystem;
+class TInstrumentList;
+class TSideSplit;
 class TmKnob;
 class TPatternEditorPart;
 class TPrompts;
@@ -185,6 +187,7 @@ class TMainForm : public QMainWindow, public TPatternServices {
   QAction* Action(const char* name);
   QCheckBox* DisplayBox(int tag) { return displayBoxes[tag]; }
   TPatternEditorPart* PatternEditor() { return patternEditor; }
+  TInstrumentList* InstrumentList() { return instrumentList; }
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -262,6 +265,7 @@ class TMainForm : public QMainWindow, public TPatternServices {
   std::vector<TSongPart*> parts;
   TPatternEditorPart* patternEditor = nullptr;  // follows playback on Timer1
   TScopeView* scopeView = nullptr;              // refreshed on Timer2
+  TInstrumentList* instrumentList = nullptr;    // read again after every edit
 
   // Timers and their state.
   TThreadedTimer* timers[3] = {};
@@ -288,8 +292,10 @@ class TMainForm : public QMainWindow, public TPatternServices {
   QWidget* image3Slot = nullptr;
   QWidget* synthSlot = nullptr;
   QWidget* chansSlot = nullptr;
+  QWidget* instrumentSlot = nullptr;
   QWidget* patternPage = nullptr;
   QStackedWidget* lowerPanel = nullptr;
+  TSideSplit* lowerSplit = nullptr;  // the pages and the instrument list
   QLabel* keyHelp = nullptr;
   QLabel* label1 = nullptr;
   QLabel* voiceLabel = nullptr;

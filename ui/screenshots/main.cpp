@@ -157,6 +157,24 @@ bool SaveSynthPages(TMainForm& form, const QString& folder, const QString& suffi
   return ok;
 }
 
+// The pattern page with the instrument list beside it: the demo's
+// instruments, the sampler that the instrument pages' picture loaded, a
+// preset loaded into the synthesizer (4), and the FM synthesizer (6)
+// current.
+bool SaveInstrumentList(TMainForm& form, const QString& folder, const QString& suffix) {
+  auto* frame = form.findChild<TFrameSynth*>();
+  if (frame == nullptr) return false;
+  form.InstrumentEdit()->setValue(4);
+  if (!frame->Editor()->LoadPreset(false, MURVELON_SOURCE_DIR "/Synths/Acid Bass.zqb")) {
+    std::fprintf(stderr, "murvelon-screenshots: cannot load Synths/Acid Bass.zqb\n");
+    return false;
+  }
+  form.InstrumentEdit()->setValue(6);
+  form.TB_PatternClick();
+  Settle(150);
+  return Save(form, folder, "instrument-list", suffix);
+}
+
 // File > Export Audio: the options step (24-bit FLAC with stems), the
 // progress window while the demo renders, and the window at the end.
 bool SaveExportWindows(TMainForm& form, const QString& folder, const QString& suffix,
@@ -302,6 +320,7 @@ int main(int argc, char** argv) {
   form.StopClick();
   ok = SaveClipMark(form, folder, suffix) && ok;
   ok = SaveSynthPages(form, folder, suffix, scratch.path()) && ok;
+  ok = SaveInstrumentList(form, folder, suffix) && ok;
   {
     cConfig shown = form.Config();
     shown.midiInput = "Keys:out";
