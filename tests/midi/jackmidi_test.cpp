@@ -132,7 +132,7 @@ TEST_F(JackMidi, APortThatGoesAwayIsClosedAndOpenedAgainWhenItReturns) {
 TEST_F(JackMidi, AllListensToEverySourceAndNoneClosesThem) {
   SKIP_WITHOUT_JACK(server);
   auto first = Keyboard("First");
-  auto second = Keyboard("Second");
+  Keyboard("Second");
   std::string problem;
   const std::vector<std::string> ports = ListMidiPorts(&problem);
   EXPECT_EQ(problem, "");
@@ -162,7 +162,7 @@ TEST_F(JackMidi, APortNotThereYetIsSaidInOneLineAndOpensWhenItAppears) {
   cMidiInput input(collector, 100);
   EXPECT_EQ(input.SetInput("Later:out"),
             "MIDI input \"Later:out\" is not there: it opens when it appears.");
-  auto later = Keyboard("Later");
+  Keyboard("Later");
   EXPECT_TRUE(WaitFor([&] { return input.OpenSources().size() == 1; }));
 }
 
