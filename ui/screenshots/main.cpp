@@ -153,6 +153,17 @@ bool SaveSynthPages(TMainForm& form, const QString& folder, const QString& suffi
   frame->SampleImage()->Redraw();
   Settle(100);
   ok = Save(form, folder, "synth-sample", suffix) && ok;
+
+  // The demo's snare (2) moved onto the same layer: the page names the
+  // other instrument that plays it. Then back to its own.
+  form.InstrumentEdit()->setValue(2);
+  auto* layer = qobject_cast<QSpinBox*>(frame->Control("SE_Layer"));
+  const int ownLayer = layer->value();
+  layer->setValue(5);
+  Settle(100);
+  ok = Save(form, folder, "synth-sample-shared", suffix) && ok;
+  layer->setValue(ownLayer);
+  form.InstrumentEdit()->setValue(1);
   form.TB_PatternClick();
   return ok;
 }
