@@ -9,9 +9,23 @@ uint32_t PatternsInUse(const cSongTables& song) {
   return std::min<uint32_t>(highest + 1, kPatterns);
 }
 
+uint32_t PatternsToKeep(const cSongTables& song) {
+  const uint32_t named = PatternsInUse(song);
+  const int channels = kChannelCountRange.Clamp(song.channelCount);
+  for (uint32_t p = kPatterns; p > named; --p) {
+    for (int c = 0; c < channels; ++c) {
+      const cCell* cells = &song.Cell(int(p - 1), c, 0);
+      if (!std::all_of(cells, cells + kRows, [](const cCell& cell) { return cell == kEmptyCell; }))
+        return p;
+    }
+  }
+  return named;
+}
+
 void cSongImage::Reserve(const cSongTables& song) {
   const size_t channelCount = size_t(kChannelCountRange.Clamp(song.channelCount));
-  const size_t needed = PatternsInUse(song) * kChannelBytes * channelCount;
+  reservedPatterns = PatternsToKeep(song);
+  const size_t needed = reservedPatterns * kChannelBytes * channelCount;
   // Filled, not only reserved: the pages are touched here, and the copy
   // under the lock does not wait for the system to hand them over.
   if (cells.size() < needed) cells.resize(needed);
@@ -35,7 +49,7 @@ void cSongImage::Take(const cSongTables& song, const cFxChains& fx) {
   }
 
   // Within the capacity Reserve made, unless the song changed since.
-  patterns = PatternsInUse(song);
+  patterns = std::max(PatternsInUse(song), reservedPatterns);
   cells.resize(patterns * PatternBytes());
   // A song of no channels has no pattern bytes, and no buffer to copy into.
   for (uint32_t p = 0; p < patterns && PatternBytes() > 0; ++p)

@@ -25,8 +25,10 @@ struct cFxSlotImage {
 
 class cSongImage {
  public:
-  // Window thread, without the lock: room for the patterns the song uses
-  // now. The room never shrinks, so an image taken again and again settles.
+  // Window thread, without the lock: room for the patterns the song keeps
+  // now (PatternsToKeep, looked for here, away from the lock; the window is
+  // the only thread that writes patterns). The room never shrinks, so an
+  // image taken again and again settles.
   void Reserve(const cSongTables& song);
   // Engine lock held: copies what the file holds.
   void Take(const cSongTables& song, const cFxChains& fx);
@@ -40,7 +42,8 @@ class cSongImage {
   uint32_t positions = 0;
   uint32_t sequence[kPositions][2] = {};
   // Patterns 0 to patterns - 1 (up to the highest one the whole sequence
-  // names), each its first channels x 512 bytes, one after another.
+  // names, or beyond it to the highest one that holds anything, as Reserve
+  // found), each its first channels x 512 bytes, one after another.
   uint32_t patterns = 0;
   std::vector<uint8_t> cells;
   int16_t instruments[kInstruments][kInstrumentWords] = {};
@@ -49,8 +52,14 @@ class cSongImage {
 
   const uint8_t* Pattern(uint32_t p) const { return cells.data() + p * PatternBytes(); }
   size_t PatternBytes() const { return kChannelBytes * size_t(channels); }
+
+ private:
+  uint32_t reservedPatterns = 0;
 };
 
 // The patterns a song file of this song holds: up to the highest pattern
 // that any of the 4096 sequence entries names, even beyond the range saved.
 uint32_t PatternsInUse(const cSongTables& song);
+// Those and, beyond them, up to the highest pattern that holds anything in
+// the saved channels: a pattern written before any entry names it is kept.
+uint32_t PatternsToKeep(const cSongTables& song);

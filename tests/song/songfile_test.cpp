@@ -171,6 +171,33 @@ TEST_F(SongFileFixture, SectionSizesFollowTheCounts) {
   EXPECT_EQ(bytes.size(), at + 8);
 }
 
+// A pattern written before any sequence entry names it is saved too, up to
+// the highest one holding anything in the saved channels; a pattern whose
+// only notes lie in channels beyond the count adds nothing.
+TEST_F(SongFileFixture, APatternTheSequenceDoesNotNameYetIsKept) {
+  song.SetChannelCount(4);
+  song.SetPattern(0, 2);
+  song.Cell(9, 3, 63).note = 25;
+  song.Cell(12, 5, 0).note = 30;
+  const std::vector<uint8_t> bytes = Save();
+  const std::string text(bytes.begin(), bytes.end());
+  const size_t at = text.find("#PATINF#");
+  ASSERT_NE(at, std::string::npos);
+  uint32_t count;
+  std::memcpy(&count, bytes.data() + at + 8, 4);
+  EXPECT_EQ(count, 10u);
+
+  const std::string path = (dir / "kept.zqm").string();
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  cSongTables loaded;
+  cFxChains loadedFx;
+  cTestHost loadHost{loaded, loadedFx};
+  ASSERT_EQ(LoadModule(path, loaded, loadedFx, loadHost), 1);
+  EXPECT_EQ(loaded.Cell(9, 3, 63).note, 25);
+  EXPECT_EQ(loaded.GetPattern(0), 2u);
+}
+
 TEST_F(SongFileFixture, AnEffectAddsItsCountAndValues) {
   song.SetChannelCount(0);
   const size_t empty = Save().size();
