@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "editor/samplerlayers.h"
 #include "editor/synthcontrols.h"
 #include "engine/wavestore.h"
 #include "song/songimage.h"
@@ -9,7 +10,6 @@
 namespace {
 
 constexpr const char* kNothing = "-";
-constexpr int32_t kLayerWord = 2;
 
 std::string FileName(const std::string& path) {
   const size_t cut = path.find_last_of('/');
@@ -42,7 +42,7 @@ void cPresetMemory::ForgetAll() {
 
 std::array<bool, kInstruments + 1> InstrumentsInPatterns(const cSongTables& song) {
   std::array<bool, kInstruments + 1> used{};
-  const int patterns = int(PatternsInUse(song));
+  const int patterns = int(PatternsToKeep(song));
   for (int p = 0; p < patterns; ++p) {
     const cCell* cells = song.Pattern(p);
     // The first channelCount channels' cells lie first in the pattern.
@@ -59,9 +59,10 @@ std::string InstrumentHolds(const cTracker& tracker, const cPresetMemory& preset
   if (params == nullptr) return kNothing;
   const int32_t engine = params[kParamGenType];
   if (engine == kGenSampler) {
-    const int32_t layer = params[kLayerWord] & 0x7F;
+    const int32_t layer = SamplerLayer(params);
     cWaveEntry wave{};
-    if (!tracker.Waves().GetEntry(layer, &wave) || wave.data == nullptr || wave.length < 1)
+    if (layer < 0 || !tracker.Waves().GetEntry(layer, &wave) || wave.data == nullptr ||
+        wave.length < 1)
       return kNothing;
     const std::string name(wave.name, strnlen(wave.name, kWaveNameBytes));
     return name.empty() ? "Layer " + std::to_string(layer) : name;

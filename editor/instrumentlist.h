@@ -54,8 +54,8 @@ struct cInstrumentRow {
 };
 
 // Which instrument numbers (1-128) the cells of the song's patterns name:
-// the patterns up to the highest the sequence names (those the song file
-// holds), in the channels the song plays.
+// the patterns the song file holds (up to the highest the sequence names or
+// beyond, to the highest holding anything), in the channels the song plays.
 std::array<bool, kInstruments + 1> InstrumentsInPatterns(const cSongTables& song);
 
 // What the block (0-127) holds: the name of the wave on a sampler's layer,

@@ -61,8 +61,9 @@ bool cPatternEditor::KeyUpAppMessage(const cKey& key) {
   if (!held) return false;
   // The release a note-off key makes, on the channel the note sounds on,
   // and only while no other note has started there since.
-  tracker.ReleasePreviewIfLast(held->channel, held->started);
-  if (!previewKeys.AnyHeld()) previewSounding = 0;
+  // The flag stays while anything another note started may still sound.
+  if (tracker.ReleasePreviewIfLast(held->channel, held->started) && !previewKeys.AnyHeld())
+    previewSounding = 0;
   return true;
 }
 
@@ -134,7 +135,12 @@ void cPatternEditor::AfterDigit(const cSubColumn& typed) {
     return;
   }
   const bool last = typed.nibble != eNibble::kHigh;
-  pattern.cursorColumn += last ? -1 : 1;
+  // As the arrow keys move it, so that the view follows a digit off its edge.
+  if (last) {
+    pattern.ColumnLeft();
+  } else {
+    pattern.ColumnRight();
+  }
   AfterEntry(last);
 }
 

@@ -242,9 +242,16 @@ void cPatternEditor::SequenceArrow(int direction, bool ctrl) {
 void cPatternEditor::SwitchChannel() {
   SyncEditedChannel();
   const int channel = pattern.CursorChannel();
+  // The pattern page shows the entry it follows; on the other pages, while
+  // the song plays, the entry that sounds is the one meant.
+  int entry = shownEntry;
+  if (shownPage != 0) {
+    const cPlayerState player = tracker.PlayerState();
+    if (player.playing != 0) entry = player.position;
+  }
   const bool changed = tracker.Edits().EditSequence([&](cSongTables& song) -> const char* {
-    const bool wasOff = song.GetChannelMode(shownEntry, channel) == kModeSkip;
-    if (!::SwitchChannel(song, shownEntry, channel)) return nullptr;
+    const bool wasOff = song.GetChannelMode(entry, channel) == kModeSkip;
+    if (!::SwitchChannel(song, entry, channel)) return nullptr;
     return wasOff ? "Channel On" : "Channel Off";
   });
   if (changed) ShowSequenceChange();

@@ -6,10 +6,9 @@
 namespace {
 
 constexpr int32_t kLayerWord = 2;
+constexpr int16_t kNoSample = 255;
 
-bool NamesLayer(const int16_t* params, int32_t layer) {
-  return params[kParamGenType] == kGenSampler && (params[kLayerWord] & 0x7F) == layer;
-}
+bool NamesLayer(const int16_t* params, int32_t layer) { return SamplerLayer(params) == layer; }
 
 std::string NumberList(const std::vector<int32_t>& numbers) {
   std::string text;
@@ -22,6 +21,11 @@ std::string Instruments(const std::vector<int32_t>& others) {
 }
 
 }  // namespace
+
+int32_t SamplerLayer(const int16_t* params) {
+  if (params[kParamGenType] != kGenSampler || params[kLayerWord] == kNoSample) return -1;
+  return params[kLayerWord] & 0x7F;
+}
 
 int32_t FreeSamplerLayer(const cTracker& tracker, int32_t block) {
   for (int32_t layer = 0; layer < kWaveSlots; ++layer) {

@@ -9,6 +9,11 @@
 
 #include "app/tracker.h"
 
+// The layer a sampler's parameter block plays (its word 2 held to 0-127),
+// or -1 for a block that is no sampler or whose word 2 is 255, the mark of
+// a sampler without a sample.
+int32_t SamplerLayer(const int16_t* params);
+
 // The layer a block that becomes a sampler takes: the lowest layer that
 // holds no wave and that no other sampler instrument names; when every
 // layer is taken, layer 0, as the sampler's defaults have it.

@@ -146,9 +146,19 @@ TEST_F(PatternEditorTest, ShiftF6SwitchesEveryChannelOnAsOneStep) {
   EXPECT_EQ(song().GetModeWord(0), 0u);
   EXPECT_EQ(song().GetChannelMode(1, 2), kModeCut);
   EXPECT_FALSE(tracker.Modified());
-  // The instrument and channel pages switch the channel Tab chose.
+  // The instrument and channel pages switch the channel Tab chose, at the
+  // shown entry while stopped and at the playing one while the song plays.
   editor.SetShownPage(1);
   Press(kVkTab);
   EXPECT_TRUE(Press(kVkF6));
   EXPECT_EQ(song().GetModeWord(0), 1u << 2);
+  FakePlaying(1);
+  {
+    std::lock_guard<std::recursive_mutex> lock(Inside(tracker).EngineLock());
+    Inside(tracker).Player().position = 3;
+  }
+  EXPECT_TRUE(Press(kVkF6));
+  EXPECT_EQ(song().GetModeWord(3), 1u << 2);
+  EXPECT_EQ(song().GetModeWord(0), 1u << 2);
+  FakePlaying(0);
 }

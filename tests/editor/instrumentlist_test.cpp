@@ -84,19 +84,21 @@ TEST_F(InstrumentList, ShowsEveryInstrumentWithWhatItHoldsAndWhetherThePatternsU
   });
   WriteCell(7, 3, 63, 128);  // the last cell of the last played channel
   WriteCell(7, 5, 0, 9);     // beyond the four channels the song plays
-  WriteCell(8, 0, 0, 10);    // beyond the patterns the sequence names
+  WriteCell(8, 0, 0, 10);    // beyond the patterns the sequence names: the file keeps it
+  WriteCell(12, 5, 0, 11);   // beyond them, only in a channel the song does not play
   EXPECT_TRUE(list.Read());
   ExpectRows({{2, "Sampler", "kick.wav", false},
               {3, "Sampler", "snare.wav", true},
               {9, "Synthesizer", "-", false},
-              {10, "Synthesizer", "-", false},
+              {10, "Synthesizer", "-", true},
+              {11, "Synthesizer", "-", false},
               {128, "Synthesizer", "-", true}});
   EXPECT_EQ(InstrumentRowText(list.Rows()[2]),
             "Instrument 3, Sampler, snare.wav, used in the patterns");
   EXPECT_EQ(InstrumentRowText(list.Rows()[0]), "Instrument 1, Synthesizer, nothing loaded");
 
   // Undo takes the cells, the sequence entry and the second wave away again.
-  for (int step = 0; step < 6; ++step) ASSERT_TRUE(tracker.Edits().Undo());
+  for (int step = 0; step < 7; ++step) ASSERT_TRUE(tracker.Edits().Undo());
   EXPECT_TRUE(list.Read());
   ExpectRows({{3, "Sampler", "-", false}, {128, "Synthesizer", "-", false}});
 }

@@ -299,6 +299,12 @@ TEST_F(SynthEdit, ANewSamplerTakesTheLowestLayerNobodyHolds) {
     Inside(t).GetParams(6)[2] = 3;
     EXPECT_EQ(FreeSamplerLayer(t, 4), c.expected);
   }
+  // Word 2 = 255 is a sampler without a sample: it names no layer, not 127.
+  cTracker t(QuietConfig());
+  Inside(t).GetParams(3)[kParamGenType] = kGenSampler;
+  Inside(t).GetParams(3)[2] = 255;
+  EXPECT_TRUE(OtherSamplersOnLayer(t, 127, 4).empty());
+  EXPECT_EQ(SamplerLayer(t.GetParams(3)), -1);
 }
 
 // Two samplers made one after the other keep their own samples through a
@@ -332,9 +338,13 @@ TEST_F(SynthEdit, SamplersKeepTheirOwnSamples) {
   std::fclose(bad);
   const int32_t layer = editor.Layer();
   const cWaveSlot before = tracker.Waves().GetSlot(layer);
+  const std::vector<int16_t> wordsBefore(tracker.GetParams(2),
+                                         tracker.GetParams(2) + kInstrumentWords);
   tracker.Edits().MarkSaved();
   EXPECT_FALSE(editor.LoadSample((dir / "bad.wav").string()));
   EXPECT_EQ(tracker.Waves().GetSlot(layer).buffer, before.buffer);
+  EXPECT_EQ(std::vector<int16_t>(tracker.GetParams(2), tracker.GetParams(2) + kInstrumentWords),
+            wordsBefore);
   EXPECT_FALSE(tracker.Modified());
 
   // Instruments 7 and 2 set to the snare's layer share it with 3.

@@ -515,6 +515,60 @@ TEST(FrameSynth, AFileThatDoesNotLoadIsReportedAndChangesNothing) {
   }
 }
 
+// A layer another sampler plays: Load Sample and Del ask first, and No
+// changes nothing.
+TEST(FrameSynth, ASharedLayersSampleChangesOnlyWhenTheMusicianSaysSo) {
+  TSynthWindow w;
+  w.LoadWave(100);
+  int16_t* other = Inside(w.Tracker()).GetParams(1);  // instrument 2 on the same layer
+  other[kParamGenType] = kGenSampler;
+  other[2] = 5;
+  w.SelectInstrument(2);
+  w.SelectInstrument(4);
+  EXPECT_EQ(w.frame->NameLabel()->text(), "wave.wav:  100 (Mono)    Also used by instrument 2.");
+  const QString second = w.Path("second.wav");
+  WriteWav(second, 300, 1);
+  auto data = [&] {
+    cWaveEntry e{};
+    Inside(w.Tracker()).Waves().GetEntry(5, &e);
+    return e.data;
+  };
+  const auto first = data();
+  const std::string load =
+      "Load Sample: Layer 5 is also used by instrument 2: replace its sample for all of them?";
+  const std::string del =
+      "Delete Sample: Layer 5 is also used by instrument 2: delete its sample for all of them?";
+  struct Case {
+    const char* button;
+    bool yes;
+    const std::string& question;
+    bool changes;
+  };
+  for (const Case& c :
+       {Case{"SpeedButton1", false, load, false}, Case{"SpeedButton2", false, del, false},
+        Case{"SpeedButton1", true, load, true}}) {
+    SCOPED_TRACE(c.button + std::string(c.yes ? " yes" : " no"));
+    w.prompts.asked.clear();
+    w.prompts.answers = {c.yes};
+    w.prompts.files = {second};
+    w.Tracker().Edits().MarkSaved();
+    w.Click(c.button);
+    ASSERT_EQ(w.prompts.asked.size(), 1u);
+    EXPECT_EQ(w.prompts.asked[0], c.question);
+    EXPECT_EQ(data() != first, c.changes);
+    EXPECT_EQ(w.Tracker().Modified(), c.changes);
+  }
+  w.prompts.asked.clear();
+  w.prompts.answers = {true};
+  w.Click("SpeedButton2");
+  EXPECT_EQ(w.prompts.asked, std::vector<std::string>{del});
+  EXPECT_EQ(data(), nullptr);
+  // An empty layer has nothing to lose: Del asks nothing.
+  w.prompts.asked.clear();
+  w.Click("SpeedButton2");
+  EXPECT_TRUE(w.prompts.asked.empty());
+}
+
 TEST(FrameSynth, PresetsLoadAndSaveThroughTheButtons) {
   TSynthWindow w;
   // A synthesizer preset into instrument 1.
