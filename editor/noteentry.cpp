@@ -67,6 +67,14 @@ bool cPatternEditor::KeyUpAppMessage(const cKey& key) {
   return true;
 }
 
+void cPatternEditor::KeyboardLost() {
+  if (!options.previewRelease) return;
+  bool released = false;
+  for (const cPreviewKeys::cHeld& held : previewKeys.ReleaseAll())
+    released = tracker.ReleasePreviewIfLast(held.channel, held.started) || released;
+  if (released) previewSounding = 0;
+}
+
 // After an entry: the cursor moves on by the row advance when asked, and the
 // view shows the changed cell, also when the cursor stayed on its row.
 void cPatternEditor::AfterEntry(bool advance) {

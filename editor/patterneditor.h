@@ -62,6 +62,9 @@ class cPatternEditor {
   // still the last note started on its channel, and nothing is written.
   // True when the key had started a preview.
   bool KeyUpAppMessage(const cKey& key);
+  // The window lost the keyboard (another window, a dialog): the releases
+  // of the keys held now never come, so their previews stop here.
+  void KeyboardLost();
 
   // Whether previews stop with their keys and how hex digits advance; they
   // start as the controller's settings say.

@@ -35,6 +35,15 @@ void cPreviewKeys::Forget(int channel) {
 
 void cPreviewKeys::Clear() { std::fill(std::begin(last), std::end(last), cSlot{}); }
 
+std::vector<cPreviewKeys::cHeld> cPreviewKeys::ReleaseAll() {
+  std::vector<cHeld> held;
+  for (int channel = 0; channel < kChannels; ++channel) {
+    if (last[channel].key != 0) held.push_back({channel, last[channel].started});
+  }
+  Clear();
+  return held;
+}
+
 bool cPreviewKeys::AnyHeld() const {
   return std::any_of(std::begin(last), std::end(last), [](const cSlot& s) { return s.key != 0; });
 }

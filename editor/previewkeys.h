@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "editor/keys.h"
 
@@ -31,6 +32,9 @@ class cPreviewKeys {
   // A release or a stop that reached the channel otherwise.
   void Forget(int channel);
   void Clear();
+  // Every key let go at once (the window lost the keyboard, and with it the
+  // releases): the notes the keys still hold. The keys are forgotten.
+  std::vector<cHeld> ReleaseAll();
   // Some key still holds the note it started.
   bool AnyHeld() const;
 

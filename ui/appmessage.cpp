@@ -133,6 +133,11 @@ bool TAppMessage::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::MouseButtonRelease:
       SpinBoxClick(watched, *event);
       return false;
+    // Another window or a dialog takes the keyboard, and the releases of
+    // the keys held now with it.
+    case QEvent::WindowDeactivate:
+      if (watched == part.Window()) part.KeyboardLost();
+      return false;
     default:
       return false;
   }

@@ -219,6 +219,10 @@ void TPatternEditorPart::KeyUp(const cKey& key) {
   if (cPatternEditor* e = Editor()) e->KeyUpAppMessage(key);
 }
 
+void TPatternEditorPart::KeyboardLost() {
+  if (cPatternEditor* e = Editor()) e->KeyboardLost();
+}
+
 void TPatternEditorPart::ApplySettings(const cConfig& config) {
   if (cPatternEditor* e = Editor()) e->SetKeyOptions(KeyOptionsOf(config));
 }

@@ -42,6 +42,7 @@ class TPatternEditorPart : public QObject, public cEditorHost, public TSongPart 
   bool AppMessage(const cKey& key);
   // A key let go.
   void KeyUp(const cKey& key);
+  void KeyboardLost();
   // The settings that change what typing does.
   void ApplySettings(const cConfig& config);
   // TB_Rec.

@@ -124,6 +124,23 @@ TEST_F(PatternEditorTest, ReleasingWritesNothingAndTheSettingTurnsItOff) {
   EXPECT_EQ(editor.EditMode(), 0);
 }
 
+// A key held while the window loses the keyboard never sends its release:
+// its note stops then, unless another has started on the channel since.
+TEST_F(PatternEditorTest, KeysHeldWhenTheKeyboardIsLostStopTheirNotes) {
+  Press('Z', 0, 52);
+  Press(kVkTab);
+  Press('X', 0, 53);
+  tracker.PreviewNote(1, 40, 1);  // channel 1's key no longer holds the last note
+  Heard(0);
+  Heard(1);
+  editor.KeyboardLost();
+  EXPECT_TRUE(Released(Heard(0)));
+  EXPECT_FALSE(Released(Heard(1)));
+  EXPECT_EQ(editor.previewSounding, 0);
+  EXPECT_FALSE(editor.KeyUpAppMessage(cKey{'Z', 52}));  // forgotten: a late release does nothing
+  EXPECT_FALSE(Released(Heard(0)));
+}
+
 // Two digits typed into a field, from its first digit: row by row, or the
 // whole value on one row.
 TEST_F(PatternEditorTest, HexDigitsAdvanceByDigitOrByField) {

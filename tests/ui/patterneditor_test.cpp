@@ -368,6 +368,14 @@ TEST(PatternWindow, ANoteKeyLetGoStopsItsPreview) {
   // So the next Space toggles the mode at once.
   w.Key(Qt::Key_Space, {}, 65, " ");
   EXPECT_EQ(w.Editor().EditMode(), 1);
+  w.Key(Qt::Key_Space, {}, 65, " ");
+
+  // Held while another window takes the keyboard: its release never comes.
+  send(QEvent::KeyPress, false);
+  EXPECT_EQ(w.Editor().previewSounding, 1);
+  QEvent deactivate(QEvent::WindowDeactivate);
+  QApplication::sendEvent(&w.Form(), &deactivate);
+  EXPECT_EQ(w.Editor().previewSounding, 0);
 }
 
 TEST(PatternWindow, TheEditMenuCutsCopiesAndPastesTracksAndPatterns) {
