@@ -5,10 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
 #include "editor/patterneditor.h"
+#include "support/manualsection.h"
 
 namespace {
 
@@ -28,17 +26,7 @@ constexpr cKeyRow kSmall[] = {
 // clang-format on
 
 // The manual page's entries between the two marker lines.
-std::string ManualKeys() {
-  std::ifstream file(MURVELON_SOURCE_DIR "/data/man/murvelon.1");
-  std::stringstream all;
-  all << file.rdbuf();
-  const std::string text = all.str();
-  const std::string begin = ".\\\" The keys of the key table begin here.\n";
-  const std::string end = ".\\\" The keys of the key table end here.\n";
-  const size_t from = text.find(begin), to = text.find(end);
-  if (from == std::string::npos || to == std::string::npos || to < from) return "(no markers)";
-  return text.substr(from + begin.size(), to - from - begin.size());
-}
+std::string ManualKeys() { return ManualSection("keys of the key table").value_or("(no markers)"); }
 
 }  // namespace
 
